@@ -1,0 +1,130 @@
+#pragma once
+// The GUI: the main window, its controls, menus, timer, message boxes and message loop.
+// Texts shown are UTF-16 (`std::wstring`): fixed texts are written as wide literals and
+// texts from the system are widened with AnsiToWide only for display.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/drawing.h"
+#include "platform/types.h"
+
+namespace plat {
+
+// What the main window reports to the program, always on the GUI thread. Handlers must not
+// throw: the window procedure cannot carry an exception.
+class WindowEvents {
+ public:
+  virtual void OnShow() = 0;                   // the window became visible for the first time
+  virtual void OnTimer() = 0;                  // one tick of the window's timer
+  virtual void OnCommand(int commandId) = 0;   // a button click or a menu item
+  virtual void OnResize(int clientWidth, int clientHeight) = 0;
+  virtual void OnClose() = 0;                  // the window is closing, for any reason
+
+ protected:
+  ~WindowEvents() = default;
+};
+
+struct MainWindowArgs {
+  std::wstring caption;
+  int outerWidth = 0;  // placed at the centre of the desktop
+  int outerHeight = 0;
+  std::wstring fontName;  // the font of every control
+  int fontPoints = 8;
+  WindowEvents* events = nullptr;
+};
+
+// Creates the main window, hidden. OnResize is not raised before ShowMainWindow.
+Control CreateMainWindow(const MainWindowArgs& args);
+// Shows the window; the first show raises OnShow, then OnResize with the client size.
+void ShowMainWindow(Control window);
+// Asks the window to close: OnClose, then the window is destroyed and the loop ends.
+void CloseMainWindow(Control window);
+// Runs the message loop until the main window is destroyed; returns the exit code.
+int RunMessageLoop();
+
+Rect ClientRect(Control control);  // left and top are 0
+
+enum class ControlKind {
+  TabControl,  // pages are created as its children and appended as tabs
+  TabPage,     // parent: a TabControl; fills the tab control's display area
+  ListView,    // report style, read-only, whole-row and single selection, selection shown
+               // without focus, unsorted, header clicks do nothing
+  Button,      // push button; a click raises OnCommand(commandId)
+  GroupBox,
+  Panel,       // inner and outer bevel lowered
+  PictureBox,  // shows the copy of a raster given with PictureSetImage
+  StatusBar,   // docked to the bottom edge of its parent
+};
+
+struct ControlArgs {
+  ControlKind kind = ControlKind::Button;
+  Control parent;
+  const char* name = "";  // the control's name in the program, e.g. "procListView"
+  std::wstring caption;
+  Rect rect;
+  int commandId = 0;
+};
+
+Control CreateControl(const ControlArgs& args);
+void MoveControl(Control control, const Rect& rect);
+Rect ControlRect(Control control);  // relative to the parent's client area
+std::wstring ControlText(Control control);
+
+// Tab control.
+void TabSelect(Control tabs, int index);  // shows that page, hides the others
+int TabSelected(Control tabs);
+// The page area of a tab control of the given size, relative to the tab control.
+Rect TabDisplayRect(Control tabs, int width, int height);
+
+// Report list. Column 0 is the row's caption, column i + 1 its sub-item i.
+enum class Align { Left, Right };
+void ListAddColumn(Control list, const std::wstring& caption, int width, Align align);
+void ListSetImageList(Control list, ImageListHandle images);
+int ListRowCount(Control list);
+int ListColumnCount(Control list);
+int ListAddRow(Control list, const std::wstring& caption);  // appended at the bottom
+void ListDeleteRow(Control list, int row);
+std::wstring ListGetText(Control list, int row, int column);
+void ListSetText(Control list, int row, int column, const std::wstring& text);
+int ListGetImage(Control list, int row);
+void ListSetImage(Control list, int row, int imageIndex);  // -1: no image
+void* ListGetData(Control list, int row);
+void ListSetData(Control list, int row, void* data);
+int ListSelectedRow(Control list);  // -1 when none
+void ListSelectRow(Control list, int row);  // -1 clears the selection
+// Batch update: the list is not repainted between Begin and the matching End.
+void ListBeginUpdate(Control list);
+void ListEndUpdate(Control list);
+
+// Status bar.
+void StatusSetParts(Control bar, const std::vector<int>& widths);
+void StatusSetText(Control bar, int part, const std::wstring& text);
+std::wstring StatusGetText(Control bar, int part);
+
+// Menus. Items are identified by their command id within the window's menu bar.
+MenuHandle CreateMenuBar(Control window);
+MenuHandle AddSubMenu(MenuHandle parent, const std::wstring& caption);
+void AddMenuItem(MenuHandle parent, const std::wstring& caption, int commandId);
+void SetMenuChecked(Control window, int commandId, bool checked);
+bool IsMenuChecked(Control window, int commandId);
+
+// The window's one periodic timer: Start replaces any running timer; each tick raises
+// OnTimer. An interval of 0 is never started.
+void StartTimer(Control window, std::uint32_t intervalMs);
+void StopTimer(Control window);
+
+// Window styles and painting.
+void SetTopmost(Control window, bool topmost);
+bool IsTopmost(Control window);
+void SetDoubleBuffered(Control window);
+void RepaintNow(Control control);  // carries out a pending repaint at once
+// Keeps a copy of the raster and shows it.
+void PictureSetImage(Control picture, const RasterView& image);
+
+// A modal message box owned by `owner`; returns the button pressed (6 Yes, 7 No, 1 OK).
+int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& caption,
+                   std::uint32_t flags);
+
+}  // namespace plat

@@ -1,0 +1,46 @@
+#pragma once
+// Threads, locks and timing.
+
+#include <cstdint>
+
+#include "platform/types.h"
+
+namespace plat {
+
+// Creates a thread that runs entry(arg) once resumed.
+ThreadHandle CreateSuspendedThread(void (*entry)(void* arg), void* arg);
+void ResumeThread(ThreadHandle thread);
+// True when the thread has ended within `timeoutMs`.
+bool WaitForThread(ThreadHandle thread, std::uint32_t timeoutMs);
+// Releases the handle; the thread itself runs on.
+void CloseThread(ThreadHandle thread);
+
+void Sleep(std::uint32_t milliseconds);
+std::uint64_t MonotonicMilliseconds();
+
+// A non-recursive lock (a critical section on Windows).
+class Mutex {
+ public:
+  Mutex();
+  ~Mutex();
+  Mutex(const Mutex&) = delete;
+  Mutex& operator=(const Mutex&) = delete;
+  void lock();
+  void unlock();
+
+ private:
+  alignas(8) unsigned char storage_[64];
+};
+
+class LockGuard {
+ public:
+  explicit LockGuard(Mutex& mutex) : mutex_(mutex) { mutex_.lock(); }
+  ~LockGuard() { mutex_.unlock(); }
+  LockGuard(const LockGuard&) = delete;
+  LockGuard& operator=(const LockGuard&) = delete;
+
+ private:
+  Mutex& mutex_;
+};
+
+}  // namespace plat
