@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <random>
+#include <set>
+#include <utility>
+
+#include "graphs/TUseage.h"
+
+namespace {
+
+using PixelSet = std::set<std::pair<int, int>>;
+
+PixelSet PixelsOf(const TUseage& image, std::uint32_t color) {
+  PixelSet found;
+  for (int y = 0; y < image.Height(); ++y) {
+    for (int x = 0; x < image.Width(); ++x) {
+      if (image.Pixel(x, y) == color) found.insert({x, y});
+    }
+  }
+  return found;
+}
+
+bool AllBlack(const TUseage& image) {
+  return PixelsOf(image, 0).size() ==
+         static_cast<std::size_t>(image.Width()) * static_cast<std::size_t>(image.Height());
+}
+
+// Where a grid drawn with shift s must lie: horizontal lines on rows y % 12 == 0 from column 0
+// to width - 2, vertical lines at columns x0 - s (x0 = 0, 12, ... below width) from row 0 to
+// height - 2.
+PixelSet ExpectedGrid(int width, int height, int s) {
+  PixelSet expected;
+  for (int y = 0; y < height; y += 12) {
+    for (int x = 0; x <= width - 2; ++x) expected.insert({x, y});
+  }
+  for (int x0 = 0; x0 < width; x0 += 12) {
+    const int x = x0 - s;
+    if (x < 0) continue;
+    for (int y = 0; y <= height - 2; ++y) expected.insert({x, y});
+  }
+  return expected;
+}
+
+// The documented walk, evaluated step by step from the start in 64-bit arithmetic: step k of n
+// has major offset k and minor offset round(k * |dminor| / n), halves away from the start.
+PixelSet ReferenceSegment(int width, int height, long long x1, long long y1, long long x2,
+                          long long y2) {
+  PixelSet expected;
+  const long long dx = x2 - x1, dy = y2 - y1;
+  const long long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+  const bool xMajor = adx >= ady;
+  const long long n = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+  const long long su = (xMajor ? dx : dy) < 0 ? -1 : 1, sv = (xMajor ? dy : dx) < 0 ? -1 : 1;
+  for (long long k = 0; k < n; ++k) {
+    const long long m = (2 * k * minor + n) / (2 * n);
+    const long long u = (xMajor ? x1 : y1) + su * k;
+    const long long v = (xMajor ? y1 : x1) + sv * m;
+    const long long x = xMajor ? u : v, y = xMajor ? v : u;
+    if (x >= 0 && x < width && y >= 0 && y < height) {
+      expected.insert({static_cast<int>(x), static_cast<int>(y)});
+    }
+  }
+  return expected;
+}
+
+PixelSet Drawn(int width, int height, int x1, int y1, int x2, int y2) {
+  TUseage image(height, width);
+  image.SetPenColor(0xFFFFFF);
+  image.DrawSegment(x1, y1, x2, y2);
+  return PixelsOf(image, 0xFFFFFF);
+}
+
+}  // namespace
+
+TEST(GraphImage, NewImageIsBlackWithoutGridAndDibRows) {
+  TUseage image(86, 256);
+  EXPECT_EQ(image.Width(), 256);
+  EXPECT_EQ(image.Height(), 86);
+  EXPECT_EQ(image.ScrollCount, 0);
+  EXPECT_TRUE(AllBlack(image));
+  const plat::RasterView view = image.View();
+  EXPECT_EQ(view.width, 256);
+  EXPECT_EQ(view.height, 86);
+  EXPECT_EQ(view.stride, 768);
+  EXPECT_EQ(view.bits, image.ScanLine(0));
+  EXPECT_EQ(image.ScanLine(1) - image.ScanLine(0), 768);
+
+  TUseage odd(3, 5);
+  EXPECT_EQ(odd.Stride(), 16);  // 15 bytes of pixels padded to a multiple of 4
+}
+
+TEST(GraphImage, ColoursAreStoredBlueGreenRed) {
+  TUseage image(2, 2);
+  image.SetPenColor(0x58FF35);
+  image.DrawSegment(0, 0, 1, 0);
+  const std::uint8_t* row = image.ScanLine(0);
+  EXPECT_EQ(row[0], 0x58);  // blue
+  EXPECT_EQ(row[1], 0xFF);  // green
+  EXPECT_EQ(row[2], 0x35);  // red
+  EXPECT_EQ(image.Pixel(0, 0), 0x58FF35u);
+  EXPECT_EQ(image.Pixel(1, 0), 0u);
+}
+
+TEST(GraphImage, ClearImageKeepsPenAndScrollCount) {
+  TUseage image(86, 256);
+  image.DrawGrid();
+  image.SetPenColor(0x123456);
+  image.DrawSegment(0, 5, 200, 60);
+  image.ClearImage();
+  EXPECT_TRUE(AllBlack(image));
+  EXPECT_EQ(image.PenColor(), 0x123456u);
+  EXPECT_EQ(image.ScrollCount, 1);
+}
+
+TEST(GraphGrid, FirstAndSecondDrawingShiftByOne) {
+  TUseage image(86, 256);
+  image.SetPenColor(0xFFFFFF);
+  image.DrawGrid();
+  EXPECT_EQ(image.PenColor(), TUseage::kGridColor);
+  EXPECT_EQ(image.ScrollCount, 1);
+  EXPECT_EQ(PixelsOf(image, 0x008000), ExpectedGrid(256, 86, 0));
+  EXPECT_EQ(image.Pixel(0, 5), 0x008000u);
+
+  image.ClearImage();
+  image.DrawGrid();
+  EXPECT_EQ(image.ScrollCount, 2);
+  EXPECT_EQ(PixelsOf(image, 0x008000), ExpectedGrid(256, 86, 1));
+  EXPECT_EQ(image.Pixel(0, 5), 0u);  // the column -1 line is clipped away
+  EXPECT_EQ(image.Pixel(11, 5), 0x008000u);
+}
+
+TEST(GraphGrid, EveryShiftMatchesAndSparesLastColumnAndRow) {
+  TUseage image(86, 256);
+  for (int s = 0; s < 12; ++s) {
+    image.ClearImage();
+    image.DrawGrid();
+    const PixelSet grid = PixelsOf(image, 0x008000);
+    EXPECT_EQ(grid, ExpectedGrid(256, 86, s)) << "s = " << s;
+    EXPECT_EQ(image.Pixel(252 - s, 40), 0x008000u) << "rightmost line, s = " << s;
+    if (264 - s < 256) {
+      EXPECT_EQ(image.Pixel(264 - s, 40), 0u) << "no line past the loop bound, s = " << s;
+    }
+    for (const auto& [x, y] : grid) {
+      EXPECT_NE(x, 255);
+      EXPECT_NE(y, 85);
+    }
+  }
+}
+
+TEST(GraphGrid, ScrollCountWrapsAfterDrawingWithShiftEleven) {
+  TUseage image(86, 256);
+  image.ScrollCount = 1199999;
+  image.DrawGrid();
+  EXPECT_EQ(image.ScrollCount, 0);
+  EXPECT_EQ(PixelsOf(image, 0x008000), ExpectedGrid(256, 86, 11));
+  image.ClearImage();
+  image.DrawGrid();
+  EXPECT_EQ(image.ScrollCount, 1);
+  EXPECT_EQ(PixelsOf(image, 0x008000), ExpectedGrid(256, 86, 0));
+}
+
+TEST(GraphGrid, EmptyImagesOnlyCount) {
+  TUseage flat(0, 256);
+  flat.ClearImage();
+  flat.DrawGrid();
+  EXPECT_EQ(flat.ScrollCount, 1);
+  EXPECT_EQ(flat.View().height, 0);
+
+  TUseage narrow(86, 0);
+  narrow.DrawGrid();
+  narrow.DrawSegment(-5, -5, 5, 5);
+  EXPECT_EQ(narrow.ScrollCount, 1);
+
+  TUseage negative(-3, -7);
+  EXPECT_EQ(negative.Width(), 0);
+  EXPECT_EQ(negative.Height(), 0);
+  negative.DrawGrid();
+}
+
+TEST(GraphGrid, OnePixelWideImageGetsColumnZeroOnlyWithoutShift) {
+  TUseage image(30, 1);
+  image.DrawGrid();  // s = 0: the vertical line runs down column 0 to row 28
+  EXPECT_EQ(PixelsOf(image, 0x008000), ExpectedGrid(1, 30, 0));
+  image.ClearImage();
+  image.DrawGrid();  // s = 1: nothing vertical; horizontal lines end before column 0
+  EXPECT_TRUE(AllBlack(image));
+}
+
+TEST(GraphSegment, PaintsStartButNotEnd) {
+  EXPECT_EQ(Drawn(10, 10, 2, 3, 2, 3), PixelSet{});
+  EXPECT_EQ(Drawn(10, 10, 2, 3, 3, 3), (PixelSet{{2, 3}}));
+  EXPECT_EQ(Drawn(10, 10, 2, 3, 5, 3), (PixelSet{{2, 3}, {3, 3}, {4, 3}}));
+  EXPECT_EQ(Drawn(10, 10, 5, 3, 2, 3), (PixelSet{{5, 3}, {4, 3}, {3, 3}}));
+  EXPECT_EQ(Drawn(10, 10, 1, 1, 4, 4), (PixelSet{{1, 1}, {2, 2}, {3, 3}}));
+  EXPECT_EQ(Drawn(10, 10, 4, 7, 4, 4), (PixelSet{{4, 7}, {4, 6}, {4, 5}}));
+  // A rise of one over two steps: the half step rounds away from the start.
+  EXPECT_EQ(Drawn(10, 10, 0, 0, 2, 1), (PixelSet{{0, 0}, {1, 1}}));
+  EXPECT_EQ(Drawn(10, 10, 2, 1, 0, 0), (PixelSet{{2, 1}, {1, 0}}));
+}
+
+TEST(GraphSegment, ClippedLinesKeepTheFullWalksPixelsAtEveryEdge) {
+  const struct {
+    int x1, y1, x2, y2;
+  } cases[] = {
+      {-40, 10, 300, 70},   {300, 70, -40, 10},  {100, -50, 130, 140},  {130, 140, 100, -50},
+      {-10, -10, 300, 100}, {255, 87, 254, 40},  {254, 87, 255, 44},    {-1, 0, -1, 85},
+      {0, 86, 255, 86},     {-500, 43, 700, 44}, {128, -900, 129, 900}, {260, -3, -7, 90},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Drawn(256, 86, c.x1, c.y1, c.x2, c.y2),
+              ReferenceSegment(256, 86, c.x1, c.y1, c.x2, c.y2))
+        << c.x1 << "," << c.y1 << " -> " << c.x2 << "," << c.y2;
+  }
+}
+
+TEST(GraphSegment, RandomLinesMatchTheFullWalk) {
+  std::mt19937 random(20240611);
+  std::uniform_int_distribution<int> coord(-400, 700);
+  for (int i = 0; i < 1000; ++i) {
+    const int x1 = coord(random), y1 = coord(random), x2 = coord(random), y2 = coord(random);
+    ASSERT_EQ(Drawn(256, 86, x1, y1, x2, y2), ReferenceSegment(256, 86, x1, y1, x2, y2))
+        << x1 << "," << y1 << " -> " << x2 << "," << y2;
+    ASSERT_EQ(Drawn(7, 5, x1 / 40, y1 / 40, x2 / 40, y2 / 40),
+              ReferenceSegment(7, 5, x1 / 40, y1 / 40, x2 / 40, y2 / 40));
+  }
+}
+
+TEST(GraphSegment, ExtremeCoordinatesDrawOnlyTheVisiblePartExactly) {
+  // Lines billions of pixels long: each visible major coordinate has exactly one pixel,
+  // whose minor coordinate follows the documented rule (checked in 128-bit arithmetic).
+  const struct {
+    long long x1, y1, x2, y2;
+  } cases[] = {
+      {INT_MIN, INT_MIN, INT_MAX, INT_MAX},
+      {INT_MAX, INT_MAX, INT_MIN, INT_MIN},
+      {INT_MIN, 40, INT_MAX, 41},
+      {INT_MAX, 40, INT_MIN, 41},
+      {INT_MIN, INT_MAX, INT_MAX, INT_MIN},
+      {100, INT_MIN, 101, INT_MAX},
+      {-2000000000, 43, 5, 44},
+      {INT_MIN, 0, 255, 85},
+      {0, 0, INT_MAX, 1},
+      {255, 85, INT_MIN, INT_MIN + 7},
+  };
+  for (const auto& c : cases) {
+    PixelSet expected;
+    const __int128 dx = c.x2 - c.x1, dy = c.y2 - c.y1;
+    const __int128 adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    const bool xMajor = adx >= ady;
+    const __int128 n = xMajor ? adx : ady, minor = xMajor ? ady : adx;
+    const int su = (xMajor ? dx : dy) < 0 ? -1 : 1, sv = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    const long long u0 = xMajor ? c.x1 : c.y1, v0 = xMajor ? c.y1 : c.x1;
+    const int uSize = xMajor ? 256 : 86, vSize = xMajor ? 86 : 256;
+    for (int u = 0; u < uSize; ++u) {
+      const __int128 k = su > 0 ? u - u0 : u0 - u;
+      if (k < 0 || k >= n) continue;
+      const __int128 m = (2 * k * minor + n) / (2 * n);
+      const __int128 v = v0 + sv * m;
+      if (v < 0 || v >= vSize) continue;
+      expected.insert(xMajor ? std::pair<int, int>{u, static_cast<int>(v)}
+                             : std::pair<int, int>{static_cast<int>(v), u});
+    }
+    EXPECT_EQ(Drawn(256, 86, static_cast<int>(c.x1), static_cast<int>(c.y1), static_cast<int>(c.x2),
+                    static_cast<int>(c.y2)),
+              expected)
+        << c.x1 << "," << c.y1 << " -> " << c.x2 << "," << c.y2;
+  }
+  EXPECT_FALSE(Drawn(256, 86, INT_MIN, INT_MIN, INT_MAX, INT_MAX).empty());
+}
