@@ -32,6 +32,21 @@ class Mutex {
   alignas(8) unsigned char storage_[64];
 };
 
+// A manual-reset event: once Set, every Wait returns true at once.
+class Event {
+ public:
+  Event();
+  ~Event();
+  Event(const Event&) = delete;
+  Event& operator=(const Event&) = delete;
+  void Set();
+  // True when the event is set, false when `timeoutMs` passed first.
+  bool Wait(std::uint32_t timeoutMs);
+
+ private:
+  alignas(8) unsigned char storage_[128];
+};
+
 class LockGuard {
  public:
   explicit LockGuard(Mutex& mutex) : mutex_(mutex) { mutex_.lock(); }

@@ -1,0 +1,102 @@
+#include "sampling/unitUseage.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "platform/sysinfo.h"
+#include "sampling/os_layouts.h"
+
+std::atomic<std::int32_t> CpuUsage{0};
+
+namespace {
+
+constexpr std::uint32_t kSystemBasicInformation = 0;
+constexpr std::uint32_t kSystemPerformanceInformation = 2;
+constexpr std::uint32_t kSystemTimeOfDayInformation = 3;
+
+// Sampler-thread state.
+const plat::QueryEntry* queryEntry = nullptr;
+std::int64_t previousIdleTime = 0;  // 0 until the first successful sample
+std::int64_t previousSystemTime = 0;
+
+// Fixed buffers: a sample allocates nothing.
+constexpr std::size_t kBufferSize = 512;
+static_assert(kNativeLayout.basicInfoSize <= kBufferSize &&
+              kNativeLayout.timeOfDaySize <= kBufferSize &&
+              kNativeLayout.perfInfoSize <= kBufferSize);
+alignas(16) unsigned char basicInfo[kBufferSize];
+alignas(16) unsigned char timeOfDay[kBufferSize];
+alignas(16) unsigned char perfInfo[kBufferSize];
+
+std::int64_t ReadInt64(const unsigned char* buffer, std::uint32_t offset) {
+  std::int64_t value = 0;
+  std::memcpy(&value, buffer + offset, sizeof value);
+  return value;
+}
+
+}  // namespace
+
+double CountToDouble(std::int64_t count) {
+  const auto bits = static_cast<std::uint64_t>(count);
+  const auto high = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits >> 32));
+  const auto low = static_cast<std::uint32_t>(bits);
+  return static_cast<double>(high) * 4294967296.0 + static_cast<double>(low);
+}
+
+std::int32_t CpuPercentage(std::int64_t newIdle, std::int64_t previousIdle, std::int64_t newTime,
+                           std::int64_t previousTime, unsigned processors) {
+  const double idleDifference = CountToDouble(newIdle) - CountToDouble(previousIdle);
+  const double elapsed = CountToDouble(newTime) - CountToDouble(previousTime);
+  const double ratio = elapsed != 0.0 ? idleDifference / elapsed : idleDifference;
+  const double percentage = 100.0 - ratio * 100.0 / static_cast<double>(processors);
+  const double floored = std::floor(percentage);
+  if (std::isnan(floored)) return 0;
+  if (floored <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
+    return std::numeric_limits<std::int32_t>::min();
+  }
+  if (floored >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
+    return std::numeric_limits<std::int32_t>::max();
+  }
+  return static_cast<std::int32_t>(floored);
+}
+
+std::int32_t GetCpuUsage() {
+  if (queryEntry == nullptr) queryEntry = plat::LookupQueryEntry();
+  if (queryEntry == nullptr) return 0;
+
+  const OsLayout& layout = kNativeLayout;
+  if (plat::CallQueryEntry(queryEntry, kSystemBasicInformation, basicInfo, layout.basicInfoSize) !=
+      0) {
+    return 0;
+  }
+  if (plat::CallQueryEntry(queryEntry, kSystemTimeOfDayInformation, timeOfDay,
+                           layout.timeOfDaySize) != 0) {
+    return 0;
+  }
+  if (plat::CallQueryEntry(queryEntry, kSystemPerformanceInformation, perfInfo,
+                           layout.perfInfoSize) != 0) {
+    return 0;
+  }
+  const unsigned processors = basicInfo[layout.basicNumberOfProcessors];
+  // A basic record without processors cannot be right; treat it like a failed query.
+  if (processors == 0) return 0;
+  const std::int64_t idleTime = ReadInt64(perfInfo, layout.perfIdleProcessTime);
+  const std::int64_t systemTime = ReadInt64(timeOfDay, layout.timeOfDayCurrentTime);
+
+  std::int32_t result = 0;
+  if (previousIdleTime != 0) {
+    result = CpuPercentage(idleTime, previousIdleTime, systemTime, previousSystemTime, processors);
+    CpuUsage.store(result);
+  }
+  previousIdleTime = idleTime;
+  previousSystemTime = systemTime;
+  return result;
+}
+
+void ResetCpuUsageState() {
+  queryEntry = nullptr;
+  previousIdleTime = 0;
+  previousSystemTime = 0;
+  CpuUsage.store(0);
+}

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+#include "platform/fake/fake_counters.h"
+#include "sampling/MemInfo.h"
+#include "sampling/os_layouts.h"
+#include "sampling/unitUseage.h"
+
+namespace {
+
+constexpr std::int64_t kStartTime = 132'000'000'000'000'000;
+constexpr std::int64_t kStartIdle = 5'000'000'000;
+
+class CpuUsageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::ResetCounters();
+    ResetCpuUsageState();
+    fake::SetProcessors(4);
+    fake::SetCurrentTime(kStartTime);
+    fake::SetIdleTime(kStartIdle);
+  }
+  // The next sample sees time and idle advanced by these amounts since the start values.
+  static void Advance(std::int64_t elapsed, std::int64_t idle) {
+    fake::SetCurrentTime(kStartTime + elapsed);
+    fake::SetIdleTime(kStartIdle + idle);
+  }
+};
+
+std::vector<std::uint32_t> Classes(const std::vector<fake::QueryCall>& calls) {
+  std::vector<std::uint32_t> classes;
+  for (const auto& call : calls) classes.push_back(call.infoClass);
+  return classes;
+}
+
+}  // namespace
+
+TEST(CpuPercentageArithmetic, Table) {
+  // 4 processors: idle 3 s of processor time over 1 s elapsed is 75 % idle.
+  EXPECT_EQ(CpuPercentage(30'000'000, 0, 10'000'000, 0, 4), 25);
+  EXPECT_EQ(CpuPercentage(30'000'001, 0, 10'000'000, 0, 4), 24);  // floored, not rounded
+  EXPECT_EQ(CpuPercentage(0, 0, 10'000'000, 0, 4), 100);
+  EXPECT_EQ(CpuPercentage(5, 5, 7, 7, 4), 100);  // no time, no idle: 100
+  EXPECT_EQ(CpuPercentage(4, 0, 0, 0, 4), 0);    // no time: ratio is the idle count
+  EXPECT_EQ(CpuPercentage(40'000'400, 0, 10'000'000, 0, 4), -1);    // idle runs ahead
+  EXPECT_EQ(CpuPercentage(10'000'000, 0, -10'000'000, 0, 4), 125);  // clock set back
+  EXPECT_EQ(CpuPercentage(1, 0, 3, 0, 1), 66);                      // 66.67 floors down
+  EXPECT_EQ(CpuPercentage(5, 0, 3, 0, 1), -67);                     // -66.67 floors towards -inf
+}
+
+TEST(CpuPercentageArithmetic, HugeValuesSaturate) {
+  EXPECT_EQ(CpuPercentage(LLONG_MAX, 1, 1, 0, 1), INT32_MIN);
+  EXPECT_EQ(CpuPercentage(LLONG_MIN, 1, 1, 0, 1), INT32_MAX);
+  EXPECT_EQ(CpuPercentage(LLONG_MAX, LLONG_MIN, 0, 0, 1), INT32_MIN);
+  EXPECT_EQ(CpuPercentage(0, 0, 1, 0, 255), 100);
+}
+
+TEST(CpuPercentageArithmetic, HalvesComposeToTheSignedValue) {
+  for (std::int64_t v : {0LL, 1LL, -1LL, 4294967295LL, 4294967296LL, -4294967296LL,
+                         132'000'000'000'000'000LL, -123'456'789'012LL}) {
+    EXPECT_EQ(CountToDouble(v), static_cast<double>(v)) << v;
+  }
+  EXPECT_EQ(CountToDouble(LLONG_MIN), -9223372036854775808.0);
+}
+
+TEST_F(CpuUsageTest, FirstCallReturnsZeroAndSecondMeasuresTheInterval) {
+  EXPECT_EQ(GetCpuUsage(), 0);
+  EXPECT_EQ(CpuUsage.load(), 0);
+  Advance(10'000'000, 30'000'000);
+  EXPECT_EQ(GetCpuUsage(), 25);
+  EXPECT_EQ(CpuUsage.load(), 25);
+  Advance(20'000'000, 60'000'001);  // the next interval: 10'000'000 and 30'000'001
+  EXPECT_EQ(GetCpuUsage(), 24);
+  EXPECT_EQ(CpuUsage.load(), 24);
+  EXPECT_EQ(fake::QueryEntryLookups(), 1);  // resolved once
+}
+
+TEST_F(CpuUsageTest, QueriesUseTheLayoutsExactSizesInOrder) {
+  GetCpuUsage();
+  const auto calls = fake::QueryCalls();
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0].infoClass, 0u);
+  EXPECT_EQ(calls[0].length, kNativeLayout.basicInfoSize);
+  EXPECT_EQ(calls[1].infoClass, 3u);
+  EXPECT_EQ(calls[1].length, kNativeLayout.timeOfDaySize);
+  EXPECT_EQ(calls[2].infoClass, 2u);
+  EXPECT_EQ(calls[2].length, kNativeLayout.perfInfoSize);
+}
+
+TEST_F(CpuUsageTest, SameClockTickWithNoIdleGivesHundred) {
+  GetCpuUsage();
+  EXPECT_EQ(GetCpuUsage(), 100);
+  EXPECT_EQ(CpuUsage.load(), 100);
+}
+
+TEST_F(CpuUsageTest, IdleAheadIsNegativeAndClockSetBackExceedsHundred) {
+  GetCpuUsage();
+  Advance(10'000'000, 40'000'400);
+  EXPECT_EQ(GetCpuUsage(), -1);
+  fake::SetCurrentTime(kStartTime);  // clock set back by one second
+  fake::SetIdleTime(kStartIdle + 40'000'400 + 10'000'000);
+  EXPECT_EQ(GetCpuUsage(), 125);
+}
+
+TEST_F(CpuUsageTest, FailedQueryChangesNothingAndTheNextCoversBothIntervals) {
+  for (std::uint32_t failing : {0u, 3u, 2u}) {
+    SetUp();
+    GetCpuUsage();
+    Advance(10'000'000, 20'000'000);
+    EXPECT_EQ(GetCpuUsage(), 50);
+    fake::QueueStatus(failing, fake::kStatusInfoLengthMismatch);
+    Advance(20'000'000, 20'000'000);  // the second second fully busy
+    EXPECT_EQ(GetCpuUsage(), 0) << "class " << failing;
+    EXPECT_EQ(CpuUsage.load(), 50) << "class " << failing;
+    // The third second fully idle. Measured from the last good sample: 4 s of idle over
+    // 2 s on 4 processors, 50 %; from the failed one it would have been 0 %.
+    Advance(30'000'000, 60'000'000);
+    EXPECT_EQ(GetCpuUsage(), 50) << "class " << failing;
+  }
+}
+
+TEST_F(CpuUsageTest, InformationalStatusAlsoFailsAndStopsTheRemainingQueries) {
+  GetCpuUsage();
+  fake::ClearQueryCalls();
+  fake::QueueStatus(0, 0x40000000);  // an informational status is not success either
+  EXPECT_EQ(GetCpuUsage(), 0);
+  EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0}));
+  fake::ClearQueryCalls();
+  fake::QueueStatus(3, fake::kStatusInfoLengthMismatch);
+  EXPECT_EQ(GetCpuUsage(), 0);
+  EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0, 3}));
+  fake::ClearQueryCalls();
+  fake::QueueStatus(2, fake::kStatusInfoLengthMismatch);
+  EXPECT_EQ(GetCpuUsage(), 0);
+  EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0, 3, 2}));
+  EXPECT_EQ(CpuUsage.load(), 0);
+}
+
+TEST_F(CpuUsageTest, FailedFirstQueryKeepsTheFirstCallMarker) {
+  fake::QueueStatus(2, fake::kStatusInfoLengthMismatch);
+  EXPECT_EQ(GetCpuUsage(), 0);
+  Advance(10'000'000, 0);
+  EXPECT_EQ(GetCpuUsage(), 0);  // still the first successful sample
+  Advance(20'000'000, 0);
+  EXPECT_EQ(GetCpuUsage(), 100);
+}
+
+TEST_F(CpuUsageTest, UnresolvableEntryCountsAsFailedAndIsLookedUpAgain) {
+  fake::SetQueryEntryResolvable(false);
+  EXPECT_EQ(GetCpuUsage(), 0);
+  EXPECT_EQ(GetCpuUsage(), 0);
+  EXPECT_TRUE(fake::QueryCalls().empty());
+  EXPECT_EQ(fake::QueryEntryLookups(), 2);
+  fake::SetQueryEntryResolvable(true);
+  EXPECT_EQ(GetCpuUsage(), 0);  // first successful sample
+  Advance(10'000'000, 30'000'000);
+  EXPECT_EQ(GetCpuUsage(), 25);
+  EXPECT_EQ(fake::QueryEntryLookups(), 3);
+}
+
+TEST_F(CpuUsageTest, ZeroProcessorsCountsAsFailedQuery) {
+  GetCpuUsage();
+  Advance(10'000'000, 30'000'000);
+  fake::SetProcessors(0);
+  EXPECT_EQ(GetCpuUsage(), 0);
+  EXPECT_EQ(CpuUsage.load(), 0);
+  fake::SetProcessors(4);
+  EXPECT_EQ(GetCpuUsage(), 25);  // measured from the last good sample
+}
+
+TEST_F(CpuUsageTest, ZeroIdleTimeNeverLeavesTheFirstCallState) {
+  fake::SetIdleTime(0);
+  EXPECT_EQ(GetCpuUsage(), 0);
+  fake::SetCurrentTime(kStartTime + 10'000'000);
+  EXPECT_EQ(GetCpuUsage(), 0);
+  EXPECT_EQ(CpuUsage.load(), 0);
+}
+
+TEST(MemoryStatusRead, FillsEveryFieldIncludingTheLength) {
+  fake::ResetCounters();
+  plat::MemoryStatus wanted;
+  wanted.dwMemoryLoad = 7;
+  wanted.dwTotalPhys = 1000;
+  wanted.dwAvailPhys = 400;
+  wanted.dwTotalPageFile = 3000;
+  wanted.dwAvailPageFile = 2000;
+  wanted.dwTotalVirtual = 99;
+  wanted.dwAvailVirtual = 98;
+  fake::SetMemoryStatus(wanted);
+  plat::MemoryStatus status;
+  ReadMemoryStatus(status);
+  EXPECT_EQ(status.dwLength, kNativeLayout.memoryStatusSize);
+  EXPECT_EQ(status.dwMemoryLoad, 7u);
+  EXPECT_EQ(status.dwTotalPhys, 1000u);
+  EXPECT_EQ(status.dwAvailPhys, 400u);
+  EXPECT_EQ(status.dwTotalPageFile, 3000u);
+  EXPECT_EQ(status.dwAvailPageFile, 2000u);
+  EXPECT_EQ(status.dwTotalVirtual, 99u);
+  EXPECT_EQ(status.dwAvailVirtual, 98u);
+  EXPECT_EQ(fake::MemoryStatusReads(), 1);
+}
