@@ -1,0 +1,127 @@
+// The user's commands behind the buttons and menu items.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/CpuUseage.h"
+#include "platform/shell.h"
+#include "platform/windows_input.h"
+#include "sampling/uProcInfo.h"
+
+namespace {
+
+const wchar_t kEndProcessWarning[] =
+    L"警告: 终止进程会导致不希望发生的结果，\n\r包括数据丢失和系统不稳定。在被终止前，\n\r"
+    L"进程将没有机会保存其状态和数据。确实\n\r想终止该进程吗?";
+const wchar_t kEndProcessCaption[] = L"任务管理器警告";
+constexpr std::uint32_t kYesNoExclamation = 52;
+constexpr int kYes = 6;
+
+constexpr std::uint8_t kVkLeftWindows = 91;
+constexpr std::uint8_t kVkR = 82;
+constexpr std::uint32_t kKeyUp = 2;
+
+// The PID of a process row: its decimal text, signed as the snapshot keys are.
+std::optional<std::uint32_t> ParsePid(const std::wstring& text) {
+  std::size_t i = 0;
+  bool negative = !text.empty() && text[0] == L'-';
+  if (negative) ++i;
+  if (i == text.size() || text.size() - i > 10) return std::nullopt;
+  std::int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < L'0' || text[i] > L'9') return std::nullopt;
+    value = value * 10 + (text[i] - L'0');
+  }
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+  return static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
+}
+
+TWinInfo* SelectedTask(plat::Control list) {
+  int row = plat::ListSelectedRow(list);
+  if (row < 0) return nullptr;
+  return static_cast<TWinInfo*>(plat::ListGetData(list, row));
+}
+
+void PressKey(std::uint8_t key, std::uint32_t flags) {
+  plat::keybd_event(key, static_cast<std::uint8_t>(plat::MapVirtualKeyA(key, 0)), flags, 0);
+}
+
+}  // namespace
+
+void TMainForm::Button1Click() {
+  TWinInfo* task = SelectedTask(TaskListView);
+  if (!task) return;
+  Timer.SetEnabled(false);
+  try {
+    std::uint32_t pid = 0;  // left at 0 for a window that no longer exists
+    plat::GetWindowThreadProcessId(task->WindowHandle, &pid);
+    if (pid != 0) KillProcess(pid);
+  } catch (...) {
+    Timer.SetEnabled(true);
+    throw;
+  }
+  Timer.SetEnabled(true);
+}
+
+void TMainForm::Button2Click() {
+  if (TWinInfo* task = SelectedTask(TaskListView)) plat::SetForegroundWindow(task->WindowHandle);
+}
+
+void TMainForm::Button3Click() {
+  PressKey(kVkLeftWindows, 0);
+  PressKey(kVkR, 0);
+  PressKey(kVkR, kKeyUp);
+  PressKey(kVkLeftWindows, kKeyUp);
+}
+
+void TMainForm::endProcBtnClick() {
+  int row = plat::ListSelectedRow(procListView);
+  if (row < 0) return;
+  // Read before the box: ticks go on while it is open and may remove the row.
+  std::optional<std::uint32_t> pid = ParsePid(plat::ListGetText(procListView, row, 1));
+  if (!pid) return;
+  if (plat::ShowMessageBox(Handle, kEndProcessWarning, kEndProcessCaption, kYesNoExclamation) ==
+      kYes) {
+    KillProcess(*pid);
+  }
+}
+
+void TMainForm::A1Click() {
+  bool onTop = !plat::IsMenuChecked(Handle, kCmdA1);
+  plat::SetMenuChecked(Handle, kCmdA1, onTop);
+  plat::SetTopmost(Handle, onTop);
+}
+
+void TMainForm::N1Click(int senderCommandId) {
+  // "New task" in the File menu opens the Run dialog like Button3; it never touches the
+  // refresh speed.
+  if (senderCommandId == kCmdN1) {
+    Button3Click();
+    return;
+  }
+  for (int item : {kCmdH2, kCmdN5, kCmdN6, kCmdN8}) plat::SetMenuChecked(Handle, item, false);
+  if (senderCommandId == kCmdN8) {
+    Timer.SetEnabled(!Timer.Enabled());
+    plat::SetMenuChecked(Handle, kCmdN8, !Timer.Enabled());
+    return;
+  }
+  SetUpdateSpeed(static_cast<std::uint16_t>(MenuTag(senderCommandId)));
+  plat::SetMenuChecked(Handle, senderCommandId, true);
+}
+
+void TMainForm::SetUpdateSpeed(std::uint16_t intervalMs) {
+  Timer.SetEnabled(false);
+  Timer.SetInterval(intervalMs);
+  Timer.SetEnabled(true);
+}
+
+void TMainForm::X1Click() { plat::CloseMainWindow(Handle); }
+
+void TMainForm::Button4Click() {
+  std::intptr_t result =
+      plat::ShellExecuteA(Handle, "open", "IExplore.EXE", kHomePageUrl, nullptr, 1);
+  // Where Internet Explorer is missing, the default browser opens the address instead.
+  if (result <= 32) plat::ShellExecuteA(Handle, "open", kHomePageUrl, nullptr, nullptr, 1);
+}

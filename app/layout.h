@@ -1,0 +1,47 @@
+#pragma once
+// Anchoring: where every control of the main window goes when the window is resized.
+// A pure function over a table, so that it can be checked without a window.
+
+#include <functional>
+#include <vector>
+
+#include "platform/types.h"
+
+struct TAnchors {
+  bool left = true;
+  bool top = true;
+  bool right = false;
+  bool bottom = false;
+};
+
+// How a control follows its parent.
+enum class TLayoutRule {
+  Anchored,     // keeps its distances to the anchored edges of the parent's client area
+  AboveStatus,  // fills the parent's client area above the status bar
+  TabPage,      // fills the page area of its parent tab control
+  DockBottom,   // the status bar: full width, docked to the bottom edge
+};
+
+inline constexpr int kStatusBarHeight = 19;
+
+struct TLayoutItem {
+  int parent = -1;    // index of the parent in the same table, -1 for the window itself
+  plat::Rect design;  // at the design size, relative to the parent's client area
+  TAnchors anchors;
+  TLayoutRule rule = TLayoutRule::Anchored;
+};
+
+struct TSize {
+  int width = 0;
+  int height = 0;
+};
+
+// The page area, relative to the tab control, of a tab control of the given size.
+using TTabDisplayFn = std::function<plat::Rect(int width, int height)>;
+
+// The rectangles of every item for a window client area of `current`, the table having been
+// designed for `design`. Parents must come before their children in the table. A control's
+// client area is taken to be its whole rectangle (borders and captions are part of the
+// design offsets of its children).
+std::vector<plat::Rect> ComputeLayout(const std::vector<TLayoutItem>& items, TSize design,
+                                      TSize current, const TTabDisplayFn& tabDisplay);

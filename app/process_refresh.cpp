@@ -1,0 +1,77 @@
+// The process list: brought in step with a fresh process snapshot on every tick.
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "app/CpuUseage.h"
+#include "app/list_batch.h"
+#include "platform/sysinfo.h"
+#include "sampling/uProcInfo.h"
+
+namespace {
+
+constexpr int kPidColumn = 1;
+constexpr int kSubItemCount = 4;  // PID, CPU, CPU time, memory
+
+std::wstring TwoDigits(std::int64_t value) {
+  return std::wstring(1, static_cast<wchar_t>(L'0' + value / 10 % 10)) +
+         static_cast<wchar_t>(L'0' + value % 10);
+}
+
+// Row keys are the PID's decimal digits; they are ASCII both ways.
+std::string KeyText(const std::wstring& text) {
+  std::string key;
+  key.reserve(text.size());
+  for (wchar_t c : text) key.push_back(static_cast<char>(c));
+  return key;
+}
+
+void SetSubItems(plat::Control list, int row, const TProcInfo& info) {
+  std::wstring separator = plat::LocaleTimeSeparator();
+  plat::ListSetText(list, row, 1, std::to_wstring(info.PID));
+  plat::ListSetText(list, row, 2, L"");
+  plat::ListSetText(list, row, 3, FormatCpuTime(info.CpuTime, separator));
+  plat::ListSetText(list, row, 4, FormatMemoryK(info.MemoryK));
+}
+
+}  // namespace
+
+std::wstring FormatCpuTime(double cpuTimeDays, const std::wstring& separator) {
+  // The record holds whole seconds / 86400; rounding recovers them exactly, where
+  // truncation would turn 59 / 86400 into 58 seconds.
+  std::int64_t seconds = std::llround(cpuTimeDays * 86400.0);
+  if (seconds < 0) seconds = 0;
+  return TwoDigits(seconds / 3600 % 24) + separator + TwoDigits(seconds / 60 % 60) + separator +
+         TwoDigits(seconds % 60);
+}
+
+std::wstring FormatMemoryK(std::uint32_t kilobytes) { return std::to_wstring(kilobytes) + L" K"; }
+
+void TMainForm::RefreshProcessList() {
+  TProcList snapshot;
+  GetProcessList(snapshot);
+  plat::StatusSetText(StatusBar, 0,
+                      L"进程数：" + std::to_wstring(static_cast<int>(snapshot.Count())));
+
+  TListBatch batch(procListView);
+  const bool hasSubItems = plat::ListColumnCount(procListView) - 1 >= kSubItemCount;
+  const int rows = plat::ListRowCount(procListView);
+  int position = 0;
+  for (int pass = 0; pass < rows; ++pass) {
+    std::string key = KeyText(plat::ListGetText(procListView, position, kPidColumn));
+    std::unique_ptr<TProcInfo> info = snapshot.TakeFirst(key);
+    if (!info) {
+      plat::ListDeleteRow(procListView, position);
+      continue;
+    }
+    plat::ListSetText(procListView, position, 0, plat::AnsiToWide(info->Name));
+    if (hasSubItems) SetSubItems(procListView, position, *info);
+    ++position;
+  }
+
+  for (auto& [key, info] : snapshot.TakeRemaining()) {
+    int row = plat::ListAddRow(procListView, plat::AnsiToWide(info->Name));
+    SetSubItems(procListView, row, *info);
+  }
+}

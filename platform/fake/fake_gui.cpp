@@ -1,0 +1,797 @@
+// The simulated GUI: windows, controls, menus, timers, message boxes and image lists in
+// memory, behind platform/gui.h and platform/drawing.h.
+
+#include "platform/fake/fake_gui.h"
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <utility>
+
+namespace {
+
+struct Row {
+  std::vector<std::wstring> cells;  // caption, then one text per further column
+  int image = -1;
+  void* data = nullptr;
+};
+
+struct Menu {
+  std::vector<fake::MenuItem> items;
+  std::vector<std::uintptr_t> submenus;  // per item: the submenu handle, 0 for a command
+};
+
+struct ControlState {
+  plat::ControlKind kind = plat::ControlKind::Button;
+  bool isWindow = false;
+  std::string name;
+  std::wstring caption;
+  plat::Rect rect;
+  plat::Control parent;
+  int commandId = 0;
+  bool destroyed = false;
+  // main window
+  plat::MainWindowArgs args;
+  bool shown = false;
+  bool timerRunning = false;
+  std::uint32_t timerInterval = 0;
+  bool topmost = false;
+  bool doubleBuffered = false;
+  std::uintptr_t menuBar = 0;
+  std::map<int, bool> checks;
+  // tab control
+  std::vector<plat::Control> pages;
+  int selectedTab = -1;
+  // list view
+  std::vector<fake::Column> columns;
+  std::vector<Row> rows;
+  int selected = -1;
+  int updateDepth = 0;
+  int updatePairs = 0;
+  plat::ImageListHandle images;
+  // status bar
+  std::vector<int> parts;
+  std::vector<std::wstring> partTexts;
+  // picture box
+  fake::Picture picture;
+  int pictureSets = 0;
+  int repaints = 0;
+};
+
+struct ImageListState {
+  std::vector<std::uintptr_t> icons;
+  bool destroyed = false;
+  int clears = 0;
+};
+
+struct State {
+  std::uintptr_t nextHandle = 0x100;
+  std::map<std::uintptr_t, ControlState> controls;
+  std::vector<std::uintptr_t> order;  // creation order
+  std::map<std::uintptr_t, Menu> menus;
+  std::map<std::uintptr_t, ImageListState> imageLists;
+  plat::Control mainWindow;
+  std::vector<std::string> violations;
+  std::vector<std::string> log;
+  std::function<void()> loopBody;
+  std::deque<int> answers;
+  std::function<int(const fake::MessageBox&)> boxHandler;
+  std::vector<fake::MessageBox> boxes;
+  int boxesOpen = 0;
+};
+
+State& S() {
+  static State state;
+  return state;
+}
+
+void Violation(std::string text) { S().violations.push_back(std::move(text)); }
+
+void Log(const std::string& op, plat::Control control, const std::string& arg = "") {
+  auto it = S().controls.find(control.value);
+  std::string entry = op + " " + (it == S().controls.end() ? std::string("?") : it->second.name);
+  if (!arg.empty()) entry += " " + arg;
+  S().log.push_back(std::move(entry));
+}
+
+// The live control, or null (and a violation) when there is none; a destroyed control
+// fails quietly, as calls on a destroyed window do.
+ControlState* Get(plat::Control control, const char* op) {
+  auto it = S().controls.find(control.value);
+  if (it == S().controls.end()) {
+    Violation(std::string(op) + ": no such control");
+    return nullptr;
+  }
+  if (it->second.destroyed) return nullptr;
+  return &it->second;
+}
+
+ControlState* GetKind(plat::Control control, plat::ControlKind kind, const char* op) {
+  ControlState* c = Get(control, op);
+  if (c && (c->isWindow || c->kind != kind)) {
+    Violation(std::string(op) + ": wrong kind of control " + c->name);
+    return nullptr;
+  }
+  return c;
+}
+
+ControlState* GetWindow(plat::Control window, const char* op) {
+  ControlState* c = Get(window, op);
+  if (c && !c->isWindow) {
+    Violation(std::string(op) + ": not a main window: " + c->name);
+    return nullptr;
+  }
+  return c;
+}
+
+ControlState* GetList(plat::Control list, const char* op) {
+  return GetKind(list, plat::ControlKind::ListView, op);
+}
+
+Row* GetRow(ControlState* list, int row, const char* op) {
+  if (!list) return nullptr;
+  if (row < 0 || row >= static_cast<int>(list->rows.size())) {
+    Violation(std::string(op) + ": row " + std::to_string(row) + " out of range in " + list->name);
+    return nullptr;
+  }
+  return &list->rows[row];
+}
+
+plat::Control NewControl(ControlState state) {
+  plat::Control handle{S().nextHandle};
+  S().nextHandle += 4;
+  S().controls.emplace(handle.value, std::move(state));
+  S().order.push_back(handle.value);
+  return handle;
+}
+
+}  // namespace
+
+namespace plat {
+
+Control CreateMainWindow(const MainWindowArgs& args) {
+  ControlState state;
+  state.isWindow = true;
+  state.name = "MainForm";
+  state.caption = args.caption;
+  state.rect =
+      Rect{0, 0, args.outerWidth - fake::kFrameWidth, args.outerHeight - fake::kFrameHeight};
+  state.args = args;
+  Control window = NewControl(std::move(state));
+  S().mainWindow = window;
+  return window;
+}
+
+void ShowMainWindow(Control window) {
+  ControlState* w = GetWindow(window, "ShowMainWindow");
+  if (!w || w->shown) return;
+  w->shown = true;
+  WindowEvents* events = w->args.events;
+  int width = w->rect.width;
+  int height = w->rect.height;
+  if (events) {
+    events->OnShow();
+    events->OnResize(width, height);
+  }
+}
+
+void CloseMainWindow(Control window) {
+  ControlState* w = GetWindow(window, "CloseMainWindow");
+  if (!w) return;
+  if (w->args.events) w->args.events->OnClose();
+  w = GetWindow(window, "CloseMainWindow");
+  if (!w) return;
+  w->destroyed = true;
+  w->timerRunning = false;
+  for (auto& [handle, c] : S().controls) {
+    for (Control p = c.parent; p; p = S().controls[p.value].parent) {
+      if (p == window) c.destroyed = true;
+    }
+  }
+  S().log.push_back("CloseMainWindow MainForm");
+}
+
+int RunMessageLoop() {
+  if (S().loopBody) {
+    auto body = std::move(S().loopBody);
+    S().loopBody = nullptr;
+    body();
+  }
+  return 0;
+}
+
+Rect ClientRect(Control control) {
+  ControlState* c = Get(control, "ClientRect");
+  if (!c) return {};
+  return Rect{0, 0, c->rect.width, c->rect.height};
+}
+
+Control CreateControl(const ControlArgs& args) {
+  ControlState* parent = Get(args.parent, "CreateControl");
+  if (!parent) return {};
+  if (args.kind == ControlKind::TabPage &&
+      (parent->isWindow || parent->kind != ControlKind::TabControl)) {
+    Violation(std::string("CreateControl: page outside a tab control: ") + args.name);
+  }
+  ControlState state;
+  state.kind = args.kind;
+  state.name = args.name;
+  state.caption = args.caption;
+  state.rect = args.rect;
+  state.parent = args.parent;
+  state.commandId = args.commandId;
+  Control control = NewControl(std::move(state));
+  ControlState& p = S().controls[args.parent.value];
+  if (args.kind == ControlKind::TabPage && !p.isWindow && p.kind == ControlKind::TabControl) {
+    p.pages.push_back(control);
+    if (p.selectedTab < 0) p.selectedTab = 0;
+    Rect display = TabDisplayRect(args.parent, p.rect.width, p.rect.height);
+    S().controls[control.value].rect = display;
+  }
+  return control;
+}
+
+void MoveControl(Control control, const Rect& rect) {
+  ControlState* c = Get(control, "MoveControl");
+  if (!c) return;
+  c->rect = rect;
+  Log("MoveControl", control);
+}
+
+Rect ControlRect(Control control) {
+  ControlState* c = Get(control, "ControlRect");
+  return c ? c->rect : Rect{};
+}
+
+std::wstring ControlText(Control control) {
+  ControlState* c = Get(control, "ControlText");
+  return c ? c->caption : std::wstring();
+}
+
+void TabSelect(Control tabs, int index) {
+  ControlState* t = GetKind(tabs, ControlKind::TabControl, "TabSelect");
+  if (!t) return;
+  if (index < 0 || index >= static_cast<int>(t->pages.size())) {
+    Violation("TabSelect: no page " + std::to_string(index));
+    return;
+  }
+  t->selectedTab = index;
+  Log("TabSelect", tabs, std::to_string(index));
+}
+
+int TabSelected(Control tabs) {
+  ControlState* t = GetKind(tabs, ControlKind::TabControl, "TabSelected");
+  return t ? t->selectedTab : -1;
+}
+
+Rect TabDisplayRect(Control tabs, int width, int height) {
+  GetKind(tabs, ControlKind::TabControl, "TabDisplayRect");
+  return Rect{fake::kTabInsetLeft, fake::kTabInsetTop,
+              width - fake::kTabInsetLeft - fake::kTabInsetRight,
+              height - fake::kTabInsetTop - fake::kTabInsetBottom};
+}
+
+void ListAddColumn(Control list, const std::wstring& caption, int width, Align align) {
+  ControlState* l = GetList(list, "ListAddColumn");
+  if (!l) return;
+  l->columns.push_back(fake::Column{caption, width, align});
+  for (Row& row : l->rows) row.cells.resize(l->columns.size());
+}
+
+void ListSetImageList(Control list, ImageListHandle images) {
+  ControlState* l = GetList(list, "ListSetImageList");
+  if (l) l->images = images;
+}
+
+int ListRowCount(Control list) {
+  ControlState* l = GetList(list, "ListRowCount");
+  return l ? static_cast<int>(l->rows.size()) : 0;
+}
+
+int ListColumnCount(Control list) {
+  ControlState* l = GetList(list, "ListColumnCount");
+  return l ? static_cast<int>(l->columns.size()) : 0;
+}
+
+int ListAddRow(Control list, const std::wstring& caption) {
+  ControlState* l = GetList(list, "ListAddRow");
+  if (!l) return -1;
+  Row row;
+  row.cells.resize(l->columns.empty() ? 1 : l->columns.size());
+  row.cells[0] = caption;
+  l->rows.push_back(std::move(row));
+  Log("ListAddRow", list, std::to_string(l->rows.size() - 1));
+  return static_cast<int>(l->rows.size()) - 1;
+}
+
+void ListDeleteRow(Control list, int row) {
+  ControlState* l = GetList(list, "ListDeleteRow");
+  if (!GetRow(l, row, "ListDeleteRow")) return;
+  l->rows.erase(l->rows.begin() + row);
+  if (l->selected == row) {
+    l->selected = -1;
+  } else if (l->selected > row) {
+    --l->selected;
+  }
+  Log("ListDeleteRow", list, std::to_string(row));
+}
+
+std::wstring ListGetText(Control list, int row, int column) {
+  Row* r = GetRow(GetList(list, "ListGetText"), row, "ListGetText");
+  if (!r || column < 0 || column >= static_cast<int>(r->cells.size())) return {};
+  return r->cells[column];
+}
+
+void ListSetText(Control list, int row, int column, const std::wstring& text) {
+  Row* r = GetRow(GetList(list, "ListSetText"), row, "ListSetText");
+  if (!r) return;
+  if (column < 0 || column >= static_cast<int>(r->cells.size())) {
+    Violation("ListSetText: no column " + std::to_string(column));
+    return;
+  }
+  r->cells[column] = text;
+  Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
+}
+
+int ListGetImage(Control list, int row) {
+  Row* r = GetRow(GetList(list, "ListGetImage"), row, "ListGetImage");
+  return r ? r->image : -1;
+}
+
+void ListSetImage(Control list, int row, int imageIndex) {
+  Row* r = GetRow(GetList(list, "ListSetImage"), row, "ListSetImage");
+  if (r) r->image = imageIndex;
+}
+
+void* ListGetData(Control list, int row) {
+  Row* r = GetRow(GetList(list, "ListGetData"), row, "ListGetData");
+  return r ? r->data : nullptr;
+}
+
+void ListSetData(Control list, int row, void* data) {
+  Row* r = GetRow(GetList(list, "ListSetData"), row, "ListSetData");
+  if (r) r->data = data;
+}
+
+int ListSelectedRow(Control list) {
+  ControlState* l = GetList(list, "ListSelectedRow");
+  return l ? l->selected : -1;
+}
+
+void ListSelectRow(Control list, int row) {
+  ControlState* l = GetList(list, "ListSelectRow");
+  if (!l) return;
+  if (row == -1) {
+    l->selected = -1;
+    return;
+  }
+  if (GetRow(l, row, "ListSelectRow")) l->selected = row;
+}
+
+void ListBeginUpdate(Control list) {
+  ControlState* l = GetList(list, "ListBeginUpdate");
+  if (!l) return;
+  ++l->updateDepth;
+  Log("ListBeginUpdate", list);
+}
+
+void ListEndUpdate(Control list) {
+  ControlState* l = GetList(list, "ListEndUpdate");
+  if (!l) return;
+  if (l->updateDepth == 0) {
+    Violation("ListEndUpdate without ListBeginUpdate on " + l->name);
+    return;
+  }
+  --l->updateDepth;
+  ++l->updatePairs;
+  Log("ListEndUpdate", list);
+}
+
+void StatusSetParts(Control bar, const std::vector<int>& widths) {
+  ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusSetParts");
+  if (!b) return;
+  b->parts = widths;
+  b->partTexts.resize(widths.size());
+}
+
+void StatusSetText(Control bar, int part, const std::wstring& text) {
+  ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusSetText");
+  if (!b) return;
+  if (part < 0 || part >= static_cast<int>(b->partTexts.size())) {
+    Violation("StatusSetText: no part " + std::to_string(part));
+    return;
+  }
+  b->partTexts[part] = text;
+  Log("StatusSetText", bar, std::to_string(part));
+}
+
+std::wstring StatusGetText(Control bar, int part) {
+  ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusGetText");
+  if (!b || part < 0 || part >= static_cast<int>(b->partTexts.size())) return {};
+  return b->partTexts[part];
+}
+
+MenuHandle CreateMenuBar(Control window) {
+  ControlState* w = GetWindow(window, "CreateMenuBar");
+  if (!w) return {};
+  MenuHandle bar{S().nextHandle};
+  S().nextHandle += 4;
+  S().menus[bar.value];
+  w->menuBar = bar.value;
+  return bar;
+}
+
+MenuHandle AddSubMenu(MenuHandle parent, const std::wstring& caption) {
+  auto it = S().menus.find(parent.value);
+  if (it == S().menus.end()) {
+    Violation("AddSubMenu: no such menu");
+    return {};
+  }
+  MenuHandle sub{S().nextHandle};
+  S().nextHandle += 4;
+  S().menus[sub.value];
+  Menu& menu = S().menus[parent.value];
+  menu.items.push_back(fake::MenuItem{caption, 0, {}});
+  menu.submenus.push_back(sub.value);
+  return sub;
+}
+
+void AddMenuItem(MenuHandle parent, const std::wstring& caption, int commandId) {
+  auto it = S().menus.find(parent.value);
+  if (it == S().menus.end()) {
+    Violation("AddMenuItem: no such menu");
+    return;
+  }
+  if (commandId == 0) Violation("AddMenuItem: command id 0");
+  it->second.items.push_back(fake::MenuItem{caption, commandId, {}});
+  it->second.submenus.push_back(0);
+}
+
+namespace {
+bool MenuHasCommand(std::uintptr_t menu, int commandId) {
+  const Menu& m = S().menus[menu];
+  for (std::size_t i = 0; i < m.items.size(); ++i) {
+    if (m.submenus[i] ? MenuHasCommand(m.submenus[i], commandId)
+                      : m.items[i].commandId == commandId) {
+      return true;
+    }
+  }
+  return false;
+}
+}  // namespace
+
+void SetMenuChecked(Control window, int commandId, bool checked) {
+  ControlState* w = GetWindow(window, "SetMenuChecked");
+  if (!w) return;
+  if (!w->menuBar || !MenuHasCommand(w->menuBar, commandId)) {
+    Violation("SetMenuChecked: no item " + std::to_string(commandId));
+    return;
+  }
+  w->checks[commandId] = checked;
+}
+
+bool IsMenuChecked(Control window, int commandId) {
+  ControlState* w = GetWindow(window, "IsMenuChecked");
+  if (!w) return false;
+  auto it = w->checks.find(commandId);
+  return it != w->checks.end() && it->second;
+}
+
+void StartTimer(Control window, std::uint32_t intervalMs) {
+  ControlState* w = GetWindow(window, "StartTimer");
+  if (!w) return;
+  w->timerInterval = intervalMs;
+  w->timerRunning = intervalMs != 0;
+  Log("StartTimer", window, std::to_string(intervalMs));
+}
+
+void StopTimer(Control window) {
+  ControlState* w = GetWindow(window, "StopTimer");
+  if (!w) return;
+  w->timerRunning = false;
+  Log("StopTimer", window);
+}
+
+void SetTopmost(Control window, bool topmost) {
+  ControlState* w = GetWindow(window, "SetTopmost");
+  if (w) w->topmost = topmost;
+}
+
+bool IsTopmost(Control window) {
+  ControlState* w = GetWindow(window, "IsTopmost");
+  return w && w->topmost;
+}
+
+void SetDoubleBuffered(Control window) {
+  ControlState* w = GetWindow(window, "SetDoubleBuffered");
+  if (w) w->doubleBuffered = true;
+}
+
+void RepaintNow(Control control) {
+  ControlState* c = Get(control, "RepaintNow");
+  if (!c) return;
+  ++c->repaints;
+  Log("RepaintNow", control);
+}
+
+void PictureSetImage(Control picture, const RasterView& image) {
+  ControlState* p = GetKind(picture, ControlKind::PictureBox, "PictureSetImage");
+  if (!p) return;
+  fake::Picture copy;
+  copy.width = image.width;
+  copy.height = image.height;
+  copy.stride = image.stride;
+  if (image.bits && image.height > 0 && image.stride > 0) {
+    copy.bits.assign(image.bits,
+                     image.bits + static_cast<std::size_t>(image.stride) * image.height);
+  }
+  p->picture = std::move(copy);
+  ++p->pictureSets;
+  Log("PictureSetImage", picture);
+}
+
+int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& caption,
+                   std::uint32_t flags) {
+  fake::MessageBox box{owner, text, caption, flags};
+  S().boxes.push_back(box);
+  S().log.push_back("ShowMessageBox");
+  ++S().boxesOpen;
+  int answer;
+  if (S().boxHandler) {
+    auto handler = S().boxHandler;
+    answer = handler(box);
+  } else if (!S().answers.empty()) {
+    answer = S().answers.front();
+    S().answers.pop_front();
+  } else {
+    answer = (flags & 0xF) == 4 ? 7 : 1;
+  }
+  --S().boxesOpen;
+  return answer;
+}
+
+ImageListHandle CreateSmallImageList() {
+  ImageListHandle list{S().nextHandle};
+  S().nextHandle += 4;
+  S().imageLists[list.value];
+  return list;
+}
+
+namespace {
+ImageListState* GetImages(ImageListHandle list, const char* op) {
+  auto it = S().imageLists.find(list.value);
+  if (it == S().imageLists.end() || it->second.destroyed) {
+    Violation(std::string(op) + ": no such image list");
+    return nullptr;
+  }
+  return &it->second;
+}
+}  // namespace
+
+void DestroyImageList(ImageListHandle list) {
+  ImageListState* l = GetImages(list, "DestroyImageList");
+  if (l) l->destroyed = true;
+}
+
+void ImageListClear(ImageListHandle list) {
+  ImageListState* l = GetImages(list, "ImageListClear");
+  if (!l) return;
+  l->icons.clear();
+  ++l->clears;
+  S().log.push_back("ImageListClear");
+}
+
+int ImageListCount(ImageListHandle list) {
+  ImageListState* l = GetImages(list, "ImageListCount");
+  return l ? static_cast<int>(l->icons.size()) : 0;
+}
+
+int ImageListAddIcon(ImageListHandle list, IconHandle icon) {
+  ImageListState* l = GetImages(list, "ImageListAddIcon");
+  if (!l || !icon) return -1;
+  l->icons.push_back(icon.value);
+  return static_cast<int>(l->icons.size()) - 1;
+}
+
+}  // namespace plat
+
+namespace fake {
+
+void ResetGui() { S() = State{}; }
+
+const std::vector<std::string>& Violations() { return S().violations; }
+const std::vector<std::string>& GuiLog() { return S().log; }
+void ClearGuiLog() { S().log.clear(); }
+
+plat::Control FindControl(const std::string& name) {
+  for (std::uintptr_t handle : S().order) {
+    if (S().controls[handle].name == name) return plat::Control{handle};
+  }
+  return {};
+}
+
+plat::Control MainWindow() { return S().mainWindow; }
+
+namespace {
+const ControlState* Peek(plat::Control control) {
+  auto it = S().controls.find(control.value);
+  return it == S().controls.end() ? nullptr : &it->second;
+}
+}  // namespace
+
+plat::ControlKind KindOf(plat::Control control) {
+  const ControlState* c = Peek(control);
+  return c ? c->kind : plat::ControlKind::Button;
+}
+
+std::string NameOf(plat::Control control) {
+  const ControlState* c = Peek(control);
+  return c ? c->name : std::string();
+}
+
+plat::Control ParentOf(plat::Control control) {
+  const ControlState* c = Peek(control);
+  return c ? c->parent : plat::Control{};
+}
+
+int CommandIdOf(plat::Control control) {
+  const ControlState* c = Peek(control);
+  return c ? c->commandId : 0;
+}
+
+std::vector<plat::Control> ChildrenOf(plat::Control parent) {
+  std::vector<plat::Control> out;
+  for (std::uintptr_t handle : S().order) {
+    if (S().controls[handle].parent == parent) out.push_back(plat::Control{handle});
+  }
+  return out;
+}
+
+bool IsDestroyed(plat::Control control) {
+  const ControlState* c = Peek(control);
+  return !c || c->destroyed;
+}
+
+bool IsShown(plat::Control window) {
+  const ControlState* c = Peek(window);
+  return c && c->shown;
+}
+
+plat::MainWindowArgs MainWindowArgsOf(plat::Control window) {
+  const ControlState* c = Peek(window);
+  return c ? c->args : plat::MainWindowArgs{};
+}
+
+void ResizeClient(plat::Control window, int clientWidth, int clientHeight) {
+  ControlState* w = GetWindow(window, "ResizeClient");
+  if (!w) return;
+  w->rect.width = clientWidth;
+  w->rect.height = clientHeight;
+  if (w->args.events) w->args.events->OnResize(clientWidth, clientHeight);
+}
+
+void Command(plat::Control window, int commandId) {
+  ControlState* w = GetWindow(window, "Command");
+  if (w && w->args.events) w->args.events->OnCommand(commandId);
+}
+
+bool FireTimer(plat::Control window) {
+  ControlState* w = GetWindow(window, "FireTimer");
+  if (!w || !w->timerRunning || w->timerInterval == 0) return false;
+  if (w->args.events) w->args.events->OnTimer();
+  return true;
+}
+
+void SetMessageLoopBody(std::function<void()> body) { S().loopBody = std::move(body); }
+
+std::vector<Column> Columns(plat::Control list) {
+  const ControlState* c = Peek(list);
+  return c ? c->columns : std::vector<Column>{};
+}
+
+plat::ImageListHandle ListImageList(plat::Control list) {
+  const ControlState* c = Peek(list);
+  return c ? c->images : plat::ImageListHandle{};
+}
+
+int UpdateDepth(plat::Control list) {
+  const ControlState* c = Peek(list);
+  return c ? c->updateDepth : 0;
+}
+
+int UpdatePairs(plat::Control list) {
+  const ControlState* c = Peek(list);
+  return c ? c->updatePairs : 0;
+}
+
+std::vector<std::wstring> RowCaptions(plat::Control list) {
+  std::vector<std::wstring> out;
+  if (const ControlState* c = Peek(list)) {
+    for (const Row& row : c->rows) out.push_back(row.cells.empty() ? L"" : row.cells[0]);
+  }
+  return out;
+}
+
+std::vector<int> StatusParts(plat::Control bar) {
+  const ControlState* c = Peek(bar);
+  return c ? c->parts : std::vector<int>{};
+}
+
+namespace {
+std::vector<MenuItem> Expand(std::uintptr_t menu) {
+  std::vector<MenuItem> out;
+  const Menu& m = S().menus[menu];
+  for (std::size_t i = 0; i < m.items.size(); ++i) {
+    MenuItem item = m.items[i];
+    if (m.submenus[i]) item.items = Expand(m.submenus[i]);
+    out.push_back(std::move(item));
+  }
+  return out;
+}
+}  // namespace
+
+std::vector<MenuItem> MenuBar(plat::Control window) {
+  const ControlState* c = Peek(window);
+  if (!c || !c->menuBar) return {};
+  return Expand(c->menuBar);
+}
+
+bool TimerRunning(plat::Control window) {
+  const ControlState* c = Peek(window);
+  return c && c->timerRunning;
+}
+
+std::uint32_t TimerInterval(plat::Control window) {
+  const ControlState* c = Peek(window);
+  return c ? c->timerInterval : 0;
+}
+
+bool DoubleBuffered(plat::Control window) {
+  const ControlState* c = Peek(window);
+  return c && c->doubleBuffered;
+}
+
+int RepaintCount(plat::Control control) {
+  const ControlState* c = Peek(control);
+  return c ? c->repaints : 0;
+}
+
+Picture PictureOf(plat::Control picture) {
+  const ControlState* c = Peek(picture);
+  return c ? c->picture : Picture{};
+}
+
+int PictureSetCount(plat::Control picture) {
+  const ControlState* c = Peek(picture);
+  return c ? c->pictureSets : 0;
+}
+
+void ScriptMessageBoxAnswers(const std::vector<int>& answers) {
+  S().answers.assign(answers.begin(), answers.end());
+}
+
+void SetMessageBoxHandler(std::function<int(const MessageBox&)> handler) {
+  S().boxHandler = std::move(handler);
+}
+
+const std::vector<MessageBox>& MessageBoxesShown() { return S().boxes; }
+
+bool MessageBoxOpen() { return S().boxesOpen > 0; }
+
+std::vector<std::uintptr_t> ImageListIcons(plat::ImageListHandle list) {
+  auto it = S().imageLists.find(list.value);
+  return it == S().imageLists.end() ? std::vector<std::uintptr_t>{} : it->second.icons;
+}
+
+int LiveImageLists() {
+  int live = 0;
+  for (const auto& [handle, list] : S().imageLists) live += list.destroyed ? 0 : 1;
+  return live;
+}
+
+int ImageListClearCount(plat::ImageListHandle list) {
+  auto it = S().imageLists.find(list.value);
+  return it == S().imageLists.end() ? 0 : it->second.clears;
+}
+
+}  // namespace fake

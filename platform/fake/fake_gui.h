@@ -1,0 +1,122 @@
+#pragma once
+// The simulated GUI behind platform/gui.h and platform/drawing.h: every window, control,
+// menu, timer, message box and image list lives in memory, and tests drive and inspect it
+// through the functions below. It follows the list view, tab control and timer semantics of
+// Win32 (rows shift up on deletion, the selection follows them, an interval of 0 never
+// ticks); a misuse that Win32 would reject (a row out of range, an EndUpdate without a
+// Begin, a call on a control that does not exist) is recorded in Violations().
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/drawing.h"
+#include "platform/gui.h"
+#include "platform/types.h"
+
+namespace fake {
+
+// Frame of the simulated main window: the client area is the outer size less these.
+inline constexpr int kFrameWidth = 8;
+inline constexpr int kFrameHeight = 54;  // caption, menu bar and borders
+// The page area of a tab control of width w and height h is {4, 24, w - 8, h - 28}.
+inline constexpr int kTabInsetLeft = 4;
+inline constexpr int kTabInsetTop = 24;
+inline constexpr int kTabInsetRight = 4;
+inline constexpr int kTabInsetBottom = 4;
+
+// Forgets every window, control, menu, image list, message box and log entry.
+void ResetGui();
+
+// Misuses detected since the last reset, one text each; empty when all calls were sound.
+const std::vector<std::string>& Violations();
+// Every GUI operation that changes something, in order, as "Operation name [argument]",
+// e.g. "ListDeleteRow procListView 2", "StatusSetText StatusBar 0", "ListBeginUpdate
+// TaskListView".
+const std::vector<std::string>& GuiLog();
+void ClearGuiLog();
+
+// Controls and windows.
+plat::Control FindControl(const std::string& name);  // 0 when there is none
+plat::Control MainWindow();                          // the last main window created
+plat::ControlKind KindOf(plat::Control control);
+std::string NameOf(plat::Control control);
+plat::Control ParentOf(plat::Control control);
+int CommandIdOf(plat::Control control);
+std::vector<plat::Control> ChildrenOf(plat::Control parent);  // in creation order
+bool IsDestroyed(plat::Control control);
+bool IsShown(plat::Control window);
+plat::MainWindowArgs MainWindowArgsOf(plat::Control window);
+
+// Raises the main window's events as the system would.
+void ResizeClient(plat::Control window, int clientWidth, int clientHeight);  // OnResize
+void Command(plat::Control window, int commandId);                           // OnCommand
+// One tick of the window's timer: OnTimer when the timer runs (it never runs with an
+// interval of 0). Returns whether it ticked.
+bool FireTimer(plat::Control window);
+
+// The message loop runs `body` (if any) and returns 0 once it is done; by then the body is
+// expected to have closed the main window.
+void SetMessageLoopBody(std::function<void()> body);
+
+// List views.
+struct Column {
+  std::wstring caption;
+  int width = 0;
+  plat::Align align = plat::Align::Left;
+};
+std::vector<Column> Columns(plat::Control list);
+plat::ImageListHandle ListImageList(plat::Control list);
+int UpdateDepth(plat::Control list);  // Begin calls not yet ended
+int UpdatePairs(plat::Control list);  // completed Begin/End pairs
+// The caption of every row, top to bottom.
+std::vector<std::wstring> RowCaptions(plat::Control list);
+
+// Status bars.
+std::vector<int> StatusParts(plat::Control bar);
+
+// Menus.
+struct MenuItem {
+  std::wstring caption;
+  int commandId = 0;  // 0 for a submenu
+  std::vector<MenuItem> items;
+};
+std::vector<MenuItem> MenuBar(plat::Control window);  // top-level items
+
+// Timer and window styles.
+bool TimerRunning(plat::Control window);
+std::uint32_t TimerInterval(plat::Control window);  // the last interval started
+bool DoubleBuffered(plat::Control window);
+int RepaintCount(plat::Control control);
+
+// Pictures: the last raster given, copied, and how many were given.
+struct Picture {
+  std::vector<std::uint8_t> bits;
+  int width = 0;
+  int height = 0;
+  int stride = 0;
+};
+Picture PictureOf(plat::Control picture);
+int PictureSetCount(plat::Control picture);
+
+// Message boxes. A box answers with the next scripted answer; with none scripted, a Yes/No
+// box answers 7 (No) and any other box 1 (OK). A handler, when set, decides instead and may
+// run program code while the box is "open".
+struct MessageBox {
+  plat::Control owner;
+  std::wstring text;
+  std::wstring caption;
+  std::uint32_t flags = 0;
+};
+void ScriptMessageBoxAnswers(const std::vector<int>& answers);
+void SetMessageBoxHandler(std::function<int(const MessageBox&)> handler);
+const std::vector<MessageBox>& MessageBoxesShown();
+bool MessageBoxOpen();
+
+// Image lists: the icon handle values added since the last clear, in order.
+std::vector<std::uintptr_t> ImageListIcons(plat::ImageListHandle list);
+int LiveImageLists();  // created and not yet destroyed
+int ImageListClearCount(plat::ImageListHandle list);
+
+}  // namespace fake
