@@ -1,0 +1,547 @@
+// The controls of the main window: tab control and pages, report lists, buttons, group
+// boxes, bevelled panels, picture boxes and the status bar.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/gui.h"
+#include "platform/win32/gui_internal.h"
+#include "platform/win32/win32_util.h"
+
+namespace win32gui {
+namespace {
+
+constexpr wchar_t kPageClass[] = L"VarnexPage";
+constexpr wchar_t kPanelClass[] = L"VarnexPanel";
+constexpr wchar_t kPictureClass[] = L"VarnexPicture";
+
+std::unordered_map<HWND, ControlInfo>& Registry() {
+  static std::unordered_map<HWND, ControlInfo> controls;
+  return controls;
+}
+
+// Pages and panels hold buttons and lists; their notifications belong to the main window.
+LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY: {
+      HWND root = ::GetAncestor(window, GA_ROOT);
+      if (root && root != window) return ::SendMessageW(root, message, wParam, lParam);
+      return 0;
+    }
+    default:
+      return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+// A picture box's own copy of its raster: rows padded to 4 bytes, as a DIB wants them.
+struct Picture {
+  std::vector<std::uint8_t> bits;
+  int width = 0;
+  int height = 0;
+  int stride = 0;
+};
+
+LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCREATE:
+      ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new Picture));
+      break;
+    case WM_NCDESTROY:
+      delete reinterpret_cast<Picture*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+      ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      break;
+    case WM_ERASEBKGND:
+      return 1;  // WM_PAINT covers every pixel; erasing first would flicker
+    case WM_PAINT: {
+      win32::PaintScope paint(window);
+      HDC dc = paint.Get();
+      RECT client{};
+      ::GetClientRect(window, &client);
+      const auto* picture =
+          reinterpret_cast<const Picture*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+      int drawnWidth = 0;
+      int drawnHeight = 0;
+      if (picture && !picture->bits.empty()) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = picture->width;
+        info.bmiHeader.biHeight = -picture->height;  // top-down: row 0 first
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        info.bmiHeader.biCompression = BI_RGB;
+        ::SetDIBitsToDevice(dc, 0, 0, picture->width, picture->height, 0, 0, 0, picture->height,
+                            picture->bits.data(), &info, DIB_RGB_COLORS);
+        drawnWidth = picture->width;
+        drawnHeight = picture->height;
+      }
+      // Whatever the raster does not cover shows the face colour.
+      HBRUSH face = ::GetSysColorBrush(COLOR_BTNFACE);
+      if (drawnWidth < client.right) {
+        RECT right{drawnWidth, 0, client.right, client.bottom};
+        ::FillRect(dc, &right, face);
+      }
+      if (drawnHeight < client.bottom) {
+        RECT below{0, drawnHeight, std::min<LONG>(drawnWidth, client.right), client.bottom};
+        ::FillRect(dc, &below, face);
+      }
+      return 0;
+    }
+    default:
+      break;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterClassOnce(const wchar_t* name, WNDPROC proc) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  if (::GetClassInfoExW(instance, name, &wc)) return;
+  wc = WNDCLASSEXW{};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = name;
+  ::RegisterClassExW(&wc);
+}
+
+HWND Hwnd(plat::Control control) { return win32::ToHwnd(control); }
+
+RECT WindowRectInParent(HWND window) {
+  RECT rc{};
+  ::GetWindowRect(window, &rc);
+  HWND parent = ::GetParent(window);
+  if (parent && (::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)) {
+    ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rc), 2);
+  }
+  return rc;
+}
+
+void FitPages(HWND tabs) {
+  ControlInfo* info = FindControl(tabs);
+  if (!info) return;
+  RECT rc{};
+  ::GetClientRect(tabs, &rc);
+  ::SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rc));
+  for (HWND page : info->pages) {
+    ::SetWindowPos(page, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+struct ClassAndStyle {
+  const wchar_t* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+ClassAndStyle StyleFor(plat::ControlKind kind) {
+  constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+  switch (kind) {
+    case plat::ControlKind::TabControl:
+      // Pages are its children: the dialog keys reach into them.
+      return {WC_TABCONTROLW, kChild | WS_CLIPCHILDREN | WS_TABSTOP, WS_EX_CONTROLPARENT};
+    case plat::ControlKind::TabPage:
+      return {kPageClass, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT};
+    case plat::ControlKind::ListView:
+      return {WC_LISTVIEWW,
+              kChild | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
+                  LVS_SHAREIMAGELISTS | LVS_NOSORTHEADER,
+              WS_EX_CLIENTEDGE};
+    case plat::ControlKind::Button:
+      return {WC_BUTTONW, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case plat::ControlKind::GroupBox:
+      return {WC_BUTTONW, kChild | WS_CLIPCHILDREN | BS_GROUPBOX, 0};
+    case plat::ControlKind::Panel:
+      // The client edge is the lowered outer and inner bevel, one pixel each.
+      return {kPanelClass, kChild | WS_CLIPCHILDREN, WS_EX_CLIENTEDGE};
+    case plat::ControlKind::PictureBox:
+      return {kPictureClass, kChild, 0};
+    case plat::ControlKind::StatusBar:
+      return {STATUSCLASSNAMEW, kChild | SBARS_SIZEGRIP | CCS_BOTTOM, 0};
+  }
+  return {WC_BUTTONW, kChild, 0};
+}
+
+void SetListDoubleBuffered(HWND list) {
+  ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_DOUBLEBUFFER, LVS_EX_DOUBLEBUFFER);
+}
+
+std::wstring ListText(HWND list, int row, int column) {
+  std::wstring buffer(128, L'\0');
+  for (;;) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer.data();
+    item.cchTextMax = static_cast<int>(buffer.size());
+    const auto copied = static_cast<int>(
+        ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
+    // A text that filled the buffer may have been cut: try again with a larger one.
+    if (copied < static_cast<int>(buffer.size()) - 1 || buffer.size() >= 32768) {
+      buffer.resize(static_cast<size_t>(std::max(copied, 0)));
+      return buffer;
+    }
+    buffer.assign(buffer.size() * 4, L'\0');
+  }
+}
+
+bool GetListItem(HWND list, int row, UINT mask, LVITEMW& item) {
+  item = LVITEMW{};
+  item.mask = mask;
+  item.iItem = row;
+  return ::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
+}
+
+bool ValidRow(HWND list, int row) {
+  return row >= 0 && row < static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+}  // namespace
+
+ControlInfo* FindControl(HWND window) {
+  auto it = Registry().find(window);
+  return it == Registry().end() ? nullptr : &it->second;
+}
+
+ControlInfo& AddControl(HWND window, plat::ControlKind kind, const char* name) {
+  ControlInfo& info = Registry()[window];
+  info = ControlInfo{};
+  info.kind = kind;
+  info.name = name ? name : "";
+  return info;
+}
+
+void PruneControls() {
+  std::erase_if(Registry(), [](const auto& entry) { return !::IsWindow(entry.first); });
+}
+
+void RegisterControlClasses() {
+  RegisterClassOnce(kPageClass, ContainerProc);
+  RegisterClassOnce(kPanelClass, ContainerProc);
+  RegisterClassOnce(kPictureClass, PictureProc);
+}
+
+void ShowSelectedPage(HWND tabs) {
+  ControlInfo* info = FindControl(tabs);
+  if (!info || info->kind != plat::ControlKind::TabControl) return;
+  const int selected = static_cast<int>(::SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
+  // Show the new page before hiding the old one, so nothing behind them shows through.
+  for (int i = 0; i < static_cast<int>(info->pages.size()); ++i) {
+    if (i == selected) ::ShowWindow(info->pages[i], SW_SHOW);
+  }
+  for (int i = 0; i < static_cast<int>(info->pages.size()); ++i) {
+    if (i != selected) ::ShowWindow(info->pages[i], SW_HIDE);
+  }
+}
+
+void ApplyDoubleBuffering(HWND root) {
+  for (auto& [window, info] : Registry()) {
+    if (info.kind == plat::ControlKind::ListView && ::IsChild(root, window)) {
+      SetListDoubleBuffered(window);
+    }
+  }
+}
+
+void DockStatusBars(HWND parent) {
+  for (auto& [window, info] : Registry()) {
+    if (info.kind == plat::ControlKind::StatusBar && ::GetParent(window) == parent) {
+      ::SendMessageW(window, WM_SIZE, 0, 0);
+    }
+  }
+}
+
+}  // namespace win32gui
+
+namespace plat {
+
+using win32gui::ControlInfo;
+using win32gui::FindControl;
+using win32gui::Hwnd;
+
+Control CreateControl(const ControlArgs& args) {
+  HWND parent = Hwnd(args.parent);
+  if (!::IsWindow(parent)) return {};
+  const win32gui::ClassAndStyle cs = win32gui::StyleFor(args.kind);
+
+  ControlInfo* tabsInfo = nullptr;
+  Rect rect = args.rect;
+  int pageIndex = -1;
+  if (args.kind == ControlKind::TabPage) {
+    tabsInfo = FindControl(parent);
+    if (!tabsInfo || tabsInfo->kind != ControlKind::TabControl) return {};
+    TCITEMW tab{};
+    tab.mask = TCIF_TEXT;
+    std::wstring caption = args.caption;
+    tab.pszText = caption.data();
+    pageIndex = static_cast<int>(::SendMessageW(parent, TCM_INSERTITEMW, tabsInfo->pages.size(),
+                                                reinterpret_cast<LPARAM>(&tab)));
+    if (pageIndex < 0) return {};
+    RECT client{};
+    ::GetClientRect(parent, &client);
+    ::SendMessageW(parent, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&client));
+    rect = Rect{client.left, client.top, client.right - client.left, client.bottom - client.top};
+  }
+
+  const int id = args.kind == ControlKind::Button ? args.commandId : 0;
+  HWND window = ::CreateWindowExW(cs.exStyle, cs.className, args.caption.c_str(), cs.style,
+                                  rect.left, rect.top, rect.width, rect.height, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                  ::GetModuleHandleW(nullptr), nullptr);
+  if (!window) {
+    if (pageIndex >= 0) ::SendMessageW(parent, TCM_DELETEITEM, pageIndex, 0);
+    return {};
+  }
+  ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(win32gui::FontFor(parent)), FALSE);
+  win32gui::AddControl(window, args.kind, args.name);
+
+  switch (args.kind) {
+    case ControlKind::TabControl:
+      // Other controls may lie over the tab strip (a button beside the tabs): the tab
+      // control goes below its siblings so they stay visible and clickable.
+      ::SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      break;
+    case ControlKind::TabPage:
+      // tabsInfo may have moved when the registry grew.
+      FindControl(parent)->pages.push_back(window);
+      win32gui::ShowSelectedPage(parent);
+      break;
+    case ControlKind::ListView: {
+      ::SendMessageW(window, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                     LVS_EX_FULLROWSELECT);
+      win32gui::MainWindowState* state = win32gui::MainStateOf(window);
+      if (state && state->doubleBuffered) win32gui::SetListDoubleBuffered(window);
+      break;
+    }
+    case ControlKind::StatusBar:
+      ::SendMessageW(window, WM_SIZE, 0, 0);
+      break;
+    default:
+      break;
+  }
+  return win32::FromHwnd(window);
+}
+
+void MoveControl(Control control, const Rect& rect) {
+  HWND window = Hwnd(control);
+  ::SetWindowPos(window, nullptr, rect.left, rect.top, rect.width, rect.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  const ControlInfo* info = FindControl(window);
+  if (info && info->kind == ControlKind::TabControl) win32gui::FitPages(window);
+}
+
+Rect ControlRect(Control control) {
+  const RECT rc = win32gui::WindowRectInParent(Hwnd(control));
+  return Rect{rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
+}
+
+std::wstring ControlText(Control control) { return win32::WindowText(Hwnd(control)); }
+
+void TabSelect(Control tabs, int index) {
+  HWND window = Hwnd(tabs);
+  const auto count = static_cast<int>(::SendMessageW(window, TCM_GETITEMCOUNT, 0, 0));
+  if (index < 0 || index >= count) return;
+  ::SendMessageW(window, TCM_SETCURSEL, index, 0);
+  win32gui::ShowSelectedPage(window);
+}
+
+int TabSelected(Control tabs) {
+  return static_cast<int>(::SendMessageW(Hwnd(tabs), TCM_GETCURSEL, 0, 0));
+}
+
+Rect TabDisplayRect(Control tabs, int width, int height) {
+  RECT rc{0, 0, width, height};
+  ::SendMessageW(Hwnd(tabs), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rc));
+  return Rect{rc.left, rc.top, std::max<LONG>(rc.right - rc.left, 0),
+              std::max<LONG>(rc.bottom - rc.top, 0)};
+}
+
+void ListAddColumn(Control list, const std::wstring& caption, int width, Align align) {
+  HWND window = Hwnd(list);
+  std::wstring text = caption;
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+  column.fmt = align == Align::Right ? LVCFMT_RIGHT : LVCFMT_LEFT;
+  column.cx = width;
+  column.pszText = text.data();
+  column.iSubItem = ListColumnCount(list);
+  ::SendMessageW(window, LVM_INSERTCOLUMNW, column.iSubItem, reinterpret_cast<LPARAM>(&column));
+}
+
+void ListSetImageList(Control list, ImageListHandle images) {
+  ::SendMessageW(Hwnd(list), LVM_SETIMAGELIST, LVSIL_SMALL,
+                 reinterpret_cast<LPARAM>(win32::ToHimagelist(images)));
+}
+
+int ListRowCount(Control list) {
+  return static_cast<int>(::SendMessageW(Hwnd(list), LVM_GETITEMCOUNT, 0, 0));
+}
+
+int ListColumnCount(Control list) {
+  HWND header = reinterpret_cast<HWND>(::SendMessageW(Hwnd(list), LVM_GETHEADER, 0, 0));
+  return header ? static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+int ListAddRow(Control list, const std::wstring& caption) {
+  std::wstring text = caption;
+  LVITEMW item{};
+  item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+  item.iItem = ListRowCount(list);
+  item.pszText = text.data();
+  item.iImage = -1;  // without this a new row would show image 0
+  item.lParam = 0;
+  return static_cast<int>(
+      ::SendMessageW(Hwnd(list), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void ListDeleteRow(Control list, int row) {
+  if (win32gui::ValidRow(Hwnd(list), row)) ::SendMessageW(Hwnd(list), LVM_DELETEITEM, row, 0);
+}
+
+std::wstring ListGetText(Control list, int row, int column) {
+  if (!win32gui::ValidRow(Hwnd(list), row) || column < 0) return {};
+  return win32gui::ListText(Hwnd(list), row, column);
+}
+
+void ListSetText(Control list, int row, int column, const std::wstring& text) {
+  if (!win32gui::ValidRow(Hwnd(list), row) || column < 0) return;
+  std::wstring copy = text;
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = copy.data();
+  ::SendMessageW(Hwnd(list), LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+}
+
+int ListGetImage(Control list, int row) {
+  LVITEMW item;
+  if (!win32gui::GetListItem(Hwnd(list), row, LVIF_IMAGE, item)) return -1;
+  return item.iImage;
+}
+
+void ListSetImage(Control list, int row, int imageIndex) {
+  if (!win32gui::ValidRow(Hwnd(list), row)) return;
+  LVITEMW item{};
+  item.mask = LVIF_IMAGE;
+  item.iItem = row;
+  item.iImage = imageIndex < 0 ? -1 : imageIndex;
+  ::SendMessageW(Hwnd(list), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+void* ListGetData(Control list, int row) {
+  LVITEMW item;
+  if (!win32gui::GetListItem(Hwnd(list), row, LVIF_PARAM, item)) return nullptr;
+  return reinterpret_cast<void*>(item.lParam);
+}
+
+void ListSetData(Control list, int row, void* data) {
+  if (!win32gui::ValidRow(Hwnd(list), row)) return;
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  item.lParam = reinterpret_cast<LPARAM>(data);
+  ::SendMessageW(Hwnd(list), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+int ListSelectedRow(Control list) {
+  return static_cast<int>(
+      ::SendMessageW(Hwnd(list), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void ListSelectRow(Control list, int row) {
+  HWND window = Hwnd(list);
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = 0;
+  ::SendMessageW(window, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+                 reinterpret_cast<LPARAM>(&item));
+  if (!win32gui::ValidRow(window, row)) return;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  ::SendMessageW(window, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+  ::SendMessageW(window, LVM_ENSUREVISIBLE, row, FALSE);
+}
+
+void ListBeginUpdate(Control list) {
+  HWND window = Hwnd(list);
+  ControlInfo* info = FindControl(window);
+  if (!info) return;
+  if (info->updateDepth++ == 0) ::SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+}
+
+void ListEndUpdate(Control list) {
+  HWND window = Hwnd(list);
+  ControlInfo* info = FindControl(window);
+  if (!info || info->updateDepth == 0) return;  // an End without a Begin changes nothing
+  if (--info->updateDepth == 0) {
+    ::SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+    ::RedrawWindow(window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+}
+
+void StatusSetParts(Control bar, const std::vector<int>& widths) {
+  // The system wants right edges; the last part runs to the bar's right end.
+  std::vector<int> edges;
+  int right = 0;
+  for (size_t i = 0; i < widths.size() && i < 255; ++i) {
+    right += std::max(widths[i], 0);
+    edges.push_back(i + 1 == widths.size() ? -1 : right);
+  }
+  if (edges.empty()) edges.push_back(-1);
+  ::SendMessageW(Hwnd(bar), SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+}
+
+void StatusSetText(Control bar, int part, const std::wstring& text) {
+  if (part < 0 || part > 255) return;
+  ::SendMessageW(Hwnd(bar), SB_SETTEXTW, static_cast<WPARAM>(part),
+                 reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::wstring StatusGetText(Control bar, int part) {
+  HWND window = Hwnd(bar);
+  const auto parts = static_cast<int>(::SendMessageW(window, SB_GETPARTS, 0, 0));
+  if (part < 0 || part >= parts) return {};
+  const auto length = LOWORD(::SendMessageW(window, SB_GETTEXTLENGTHW, part, 0));
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  ::SendMessageW(window, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(text.data()));
+  text.resize(std::wcslen(text.c_str()));
+  return text;
+}
+
+void PictureSetImage(Control picture, const RasterView& image) {
+  HWND window = Hwnd(picture);
+  const ControlInfo* info = FindControl(window);
+  if (!info || info->kind != ControlKind::PictureBox) return;
+  auto* copy = reinterpret_cast<win32gui::Picture*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!copy) return;
+  // A raster whose rows would not hold its width is refused; an empty one clears the box.
+  const bool usable = image.bits && image.width > 0 && image.height > 0 && image.width <= 0x7FFF &&
+                      image.height <= 0x7FFF && image.stride >= image.width * 3;
+  if (!usable) {
+    copy->bits.clear();
+    copy->width = copy->height = copy->stride = 0;
+  } else {
+    const int rowBytes = image.width * 3;
+    const int stride = (rowBytes + 3) & ~3;
+    copy->bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(image.height), 0);
+    for (int y = 0; y < image.height; ++y) {
+      std::memcpy(copy->bits.data() + static_cast<size_t>(y) * stride,
+                  image.bits + static_cast<size_t>(y) * static_cast<size_t>(image.stride),
+                  static_cast<size_t>(rowBytes));
+    }
+    copy->width = image.width;
+    copy->height = image.height;
+    copy->stride = stride;
+  }
+  ::InvalidateRect(window, nullptr, FALSE);
+}
+
+}  // namespace plat

@@ -1,0 +1,50 @@
+#pragma once
+// State shared by the Win32 GUI sources (gui_window.cpp, gui_controls.cpp). GUI thread only.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/gui.h"
+#include "platform/win32/win32_util.h"
+
+namespace win32gui {
+
+// What the program knows about each control it created, keyed by the control's window.
+struct ControlInfo {
+  plat::ControlKind kind = plat::ControlKind::Button;
+  std::string name;
+  int updateDepth = 0;      // nesting of ListBeginUpdate
+  std::vector<HWND> pages;  // a tab control's pages, in tab order
+};
+
+// Null for windows the program did not create through CreateControl.
+ControlInfo* FindControl(HWND window);
+ControlInfo& AddControl(HWND window, plat::ControlKind kind, const char* name);
+// Forgets every control whose window no longer exists.
+void PruneControls();
+
+// The state of a main window, reachable from any of its controls.
+struct MainWindowState {
+  plat::WindowEvents* events = nullptr;
+  win32::OwnedFont font;
+  bool shown = false;
+  bool doubleBuffered = false;
+};
+
+// Null when `window` is not inside a main window created by CreateMainWindow.
+MainWindowState* MainStateOf(HWND window);
+// The font chosen for the main window that contains `window`, or the GUI default font.
+HFONT FontFor(HWND window);
+
+// Registers the child-window classes (page, panel, picture) once.
+void RegisterControlClasses();
+// Shows the selected page of a tab control and hides the others.
+void ShowSelectedPage(HWND tabs);
+// Applies the flicker-free list style to every list view below `root`.
+void ApplyDoubleBuffering(HWND root);
+// Re-docks the status bars that are direct children of `parent` after it was resized.
+void DockStatusBars(HWND parent);
+
+}  // namespace win32gui

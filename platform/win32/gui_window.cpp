@@ -1,0 +1,388 @@
+// The main window: its class and window procedure, font, menus, timer, stay-on-top style,
+// message boxes and the message loop.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <array>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "platform/gui.h"
+#include "platform/win32/gui_internal.h"
+#include "platform/win32/win32_util.h"
+
+namespace win32gui {
+namespace {
+
+constexpr wchar_t kMainClass[] = L"VarnexMainWindow";
+constexpr UINT_PTR kTimerId = 1;
+
+ATOM g_mainAtom = 0;
+HWND g_mainWindow = nullptr;  // the window whose dialog keys the message loop handles
+
+// Characters the program shows; a face that lacks them would draw boxes.
+constexpr wchar_t kChineseSample[] = L"进程性能任务";
+
+bool FontHasGlyphs(HDC dc, HFONT font, const wchar_t* sample) {
+  win32::SelectScope select(dc, font);
+  const int length = static_cast<int>(std::wcslen(sample));
+  std::array<WORD, 16> glyphs{};
+  if (length > static_cast<int>(glyphs.size())) return false;
+  if (::GetGlyphIndicesW(dc, sample, length, glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS) !=
+      static_cast<DWORD>(length)) {
+    return false;
+  }
+  for (int i = 0; i < length; ++i) {
+    if (glyphs[i] == 0xFFFF) return false;
+  }
+  return true;
+}
+
+HFONT CreateFaceFont(const wchar_t* face, int height) {
+  LOGFONTW lf{};
+  lf.lfHeight = height;
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  lf.lfQuality = DEFAULT_QUALITY;
+  lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+  return ::CreateFontIndirectW(&lf);
+}
+
+int CALLBACK CollectChineseFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM param) {
+  auto* faces = reinterpret_cast<std::vector<std::wstring>*>(param);
+  if (lf->lfFaceName[0] != L'@') faces->emplace_back(lf->lfFaceName);  // '@': vertical text
+  return 1;
+}
+
+// The requested face at the requested size. Bitmap faces such as "MS Sans Serif" have no
+// Chinese glyphs; Windows fills them in through font linking where it is configured, Wine
+// often does not. When the face lacks the program's characters, the first face that has
+// them is used instead at the same height: well-known Chinese UI faces first, then any
+// face the system lists for the GB2312 character set.
+win32::OwnedFont CreateUiFont(const std::wstring& face, int points) {
+  win32::WindowDc screen(nullptr);
+  HDC dc = screen.Get();
+  const int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSY) : 96;
+  const int height = -::MulDiv(points > 0 ? points : 8, dpi > 0 ? dpi : 96, 72);
+
+  win32::OwnedFont requested(CreateFaceFont(face.empty() ? L"MS Shell Dlg" : face.c_str(), height));
+  if (!dc || !requested || FontHasGlyphs(dc, requested.Get(), kChineseSample)) return requested;
+
+  std::vector<std::wstring> faces = {L"SimSun",
+                                     L"宋体",
+                                     L"Microsoft YaHei",
+                                     L"NSimSun",
+                                     L"WenQuanYi Zen Hei",
+                                     L"WenQuanYi Micro Hei",
+                                     L"SimHei"};
+  LOGFONTW query{};
+  query.lfCharSet = GB2312_CHARSET;
+  ::EnumFontFamiliesExW(dc, &query, CollectChineseFace, reinterpret_cast<LPARAM>(&faces), 0);
+  for (const std::wstring& candidate : faces) {
+    win32::OwnedFont font(CreateFaceFont(candidate.c_str(), height));
+    if (font && FontHasGlyphs(dc, font.Get(), kChineseSample)) return font;
+  }
+  return requested;
+}
+
+MainWindowState* StateOfMain(HWND window) {
+  if (!window || !g_mainAtom) return nullptr;
+  if (static_cast<ATOM>(::GetClassLongPtrW(window, GCW_ATOM)) != g_mainAtom) return nullptr;
+  return reinterpret_cast<MainWindowState*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// Handlers must not throw; should one do so anyway, the exception stops here rather than
+// unwinding through the system's code.
+template <typename Call>
+void Raise(Call&& call) {
+  try {
+    call();
+  } catch (...) {
+  }
+}
+
+void RaiseResize(HWND window, MainWindowState* state) {
+  RECT rc{};
+  ::GetClientRect(window, &rc);
+  Raise([&] { state->events->OnResize(rc.right - rc.left, rc.bottom - rc.top); });
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+  auto* state = reinterpret_cast<MainWindowState*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!state) return ::DefWindowProcW(window, message, wParam, lParam);
+
+  switch (message) {
+    case WM_SHOWWINDOW:
+      if (wParam && !state->shown) {
+        state->shown = true;
+        if (state->events) {
+          Raise([&] { state->events->OnShow(); });
+          RaiseResize(window, state);
+        }
+      }
+      break;
+    case WM_SIZE:
+      DockStatusBars(window);
+      if (state->shown && state->events && wParam != SIZE_MINIMIZED) {
+        Raise([&] { state->events->OnResize(LOWORD(lParam), HIWORD(lParam)); });
+      }
+      return 0;
+    case WM_TIMER:
+      if (wParam == kTimerId && state->events) Raise([&] { state->events->OnTimer(); });
+      return 0;
+    case WM_COMMAND: {
+      // Buttons report BN_CLICKED with their window in lParam; menu items come with a
+      // zero notification code and no window.
+      const bool fromButton = lParam != 0 && HIWORD(wParam) == BN_CLICKED;
+      const bool fromMenu = lParam == 0 && HIWORD(wParam) == 0;
+      if ((fromButton || fromMenu) && state->events) {
+        const int id = LOWORD(wParam);
+        Raise([&] { state->events->OnCommand(id); });
+      }
+      return 0;
+    }
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header && header->code == static_cast<UINT>(TCN_SELCHANGE)) {
+        ShowSelectedPage(header->hwndFrom);
+      }
+      return 0;
+    }
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(state->font.Get());
+    case WM_CLOSE:
+      if (state->events) Raise([&] { state->events->OnClose(); });
+      ::DestroyWindow(window);
+      return 0;
+    case WM_DESTROY:
+      ::KillTimer(window, kTimerId);
+      if (window == g_mainWindow) g_mainWindow = nullptr;
+      ::PostQuitMessage(0);
+      return 0;
+    case WM_NCDESTROY:
+      ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      delete state;
+      PruneControls();
+      return ::DefWindowProcW(window, message, wParam, lParam);
+    default:
+      break;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+void RegisterMainClass() {
+  if (g_mainAtom) return;
+  INITCOMMONCONTROLSEX icc{
+      sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&icc);
+
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = MainWindowProc;
+  wc.hInstance = instance;
+  // The program's icon is resource 1 when the executable carries one.
+  wc.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(1));
+  if (!wc.hIcon) wc.hIcon = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+  wc.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                               ::GetSystemMetrics(SM_CXSMICON),
+                                               ::GetSystemMetrics(SM_CYSMICON), 0));
+  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kMainClass;
+  g_mainAtom = ::RegisterClassExW(&wc);
+  RegisterControlClasses();
+}
+
+}  // namespace
+
+MainWindowState* MainStateOf(HWND window) {
+  if (!window) return nullptr;
+  return StateOfMain(::GetAncestor(window, GA_ROOT));
+}
+
+HFONT FontFor(HWND window) {
+  MainWindowState* state = MainStateOf(window);
+  if (state && state->font) return state->font.Get();
+  return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+}
+
+}  // namespace win32gui
+
+namespace plat {
+
+using win32::FromHwnd;
+using win32::ToHwnd;
+
+Control CreateMainWindow(const MainWindowArgs& args) {
+  win32gui::RegisterMainClass();
+  auto* state = new win32gui::MainWindowState;
+  state->events = args.events;
+  state->font = win32gui::CreateUiFont(args.fontName, args.fontPoints);
+
+  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int width = args.outerWidth > 0 ? args.outerWidth : CW_USEDEFAULT;
+  const int height = args.outerHeight > 0 ? args.outerHeight : CW_USEDEFAULT;
+  int left = CW_USEDEFAULT;
+  int top = CW_USEDEFAULT;
+  if (args.outerWidth > 0 && args.outerHeight > 0) {
+    left = work.left + ((work.right - work.left) - width) / 2;
+    top = work.top + ((work.bottom - work.top) - height) / 2;
+  }
+
+  HWND window = ::CreateWindowExW(0, win32gui::kMainClass, args.caption.c_str(),
+                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width, height,
+                                  nullptr, nullptr, ::GetModuleHandleW(nullptr), state);
+  if (!window) {
+    delete state;
+    return {};
+  }
+  ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(state->font.Get()), FALSE);
+  win32gui::g_mainWindow = window;
+  return FromHwnd(window);
+}
+
+void ShowMainWindow(Control window) {
+  HWND hwnd = ToHwnd(window);
+  ::ShowWindow(hwnd, SW_SHOWNORMAL);
+  ::UpdateWindow(hwnd);
+}
+
+void CloseMainWindow(Control window) {
+  HWND hwnd = ToHwnd(window);
+  if (::IsWindow(hwnd)) ::SendMessageW(hwnd, WM_CLOSE, 0, 0);
+}
+
+int RunMessageLoop() {
+  MSG msg{};
+  for (;;) {
+    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) break;
+    if (got == -1) return -1;
+    HWND main = win32gui::g_mainWindow;
+    if (main && ::IsWindow(main)) {
+      // Enter and Escape would come back from the dialog manager as commands 1 and 2, which
+      // the program may use for something else: Enter clicks the focused button instead.
+      const bool enterOrEscape =
+          msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE);
+      if (enterOrEscape) {
+        HWND focus = ::GetFocus();
+        if (msg.wParam == VK_RETURN && focus &&
+            (::SendMessageW(focus, WM_GETDLGCODE, 0, 0) &
+             (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
+          ::SendMessageW(focus, BM_CLICK, 0, 0);
+          continue;
+        }
+      } else if (::IsDialogMessageW(main, &msg)) {
+        continue;  // Tab, arrows and Alt+letter for the buttons
+      }
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+Rect ClientRect(Control control) {
+  RECT rc{};
+  ::GetClientRect(ToHwnd(control), &rc);
+  return Rect{0, 0, rc.right - rc.left, rc.bottom - rc.top};
+}
+
+MenuHandle CreateMenuBar(Control window) {
+  HMENU bar = ::CreateMenu();
+  if (bar && !::SetMenu(ToHwnd(window), bar)) {
+    ::DestroyMenu(bar);
+    return {};
+  }
+  return win32::FromHmenu(bar);
+}
+
+namespace {
+// The menu bar changed: the main window draws it again.
+void RedrawMenuBar() {
+  if (win32gui::g_mainWindow) ::DrawMenuBar(win32gui::g_mainWindow);
+}
+}  // namespace
+
+MenuHandle AddSubMenu(MenuHandle parent, const std::wstring& caption) {
+  HMENU popup = ::CreatePopupMenu();
+  if (!popup) return {};
+  if (!::AppendMenuW(win32::ToHmenu(parent), MF_STRING | MF_POPUP,
+                     reinterpret_cast<UINT_PTR>(popup), caption.c_str())) {
+    ::DestroyMenu(popup);
+    return {};
+  }
+  RedrawMenuBar();
+  return win32::FromHmenu(popup);
+}
+
+void AddMenuItem(MenuHandle parent, const std::wstring& caption, int commandId) {
+  ::AppendMenuW(win32::ToHmenu(parent), MF_STRING, static_cast<UINT_PTR>(commandId),
+                caption.c_str());
+  RedrawMenuBar();
+}
+
+void SetMenuChecked(Control window, int commandId, bool checked) {
+  HMENU bar = ::GetMenu(ToHwnd(window));
+  if (bar) {
+    ::CheckMenuItem(bar, static_cast<UINT>(commandId),
+                    MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  }
+}
+
+bool IsMenuChecked(Control window, int commandId) {
+  HMENU bar = ::GetMenu(ToHwnd(window));
+  if (!bar) return false;
+  const UINT state = ::GetMenuState(bar, static_cast<UINT>(commandId), MF_BYCOMMAND);
+  return state != static_cast<UINT>(-1) && (state & MF_CHECKED) != 0;
+}
+
+void StartTimer(Control window, std::uint32_t intervalMs) {
+  HWND hwnd = ToHwnd(window);
+  ::KillTimer(hwnd, win32gui::kTimerId);
+  if (intervalMs > 0) ::SetTimer(hwnd, win32gui::kTimerId, intervalMs, nullptr);
+}
+
+void StopTimer(Control window) { ::KillTimer(ToHwnd(window), win32gui::kTimerId); }
+
+void SetTopmost(Control window, bool topmost) {
+  ::SetWindowPos(ToHwnd(window), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool IsTopmost(Control window) {
+  return (::GetWindowLongPtrW(ToHwnd(window), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+void SetDoubleBuffered(Control window) {
+  win32gui::MainWindowState* state = win32gui::MainStateOf(ToHwnd(window));
+  if (state) state->doubleBuffered = true;
+  win32gui::ApplyDoubleBuffering(ToHwnd(window));
+}
+
+void RepaintNow(Control control) {
+  // UpdateWindow alone paints only the window itself; its children (the picture boxes in
+  // a panel) have update regions of their own.
+  ::RedrawWindow(ToHwnd(control), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& caption,
+                   std::uint32_t flags) {
+  return ::MessageBoxW(ToHwnd(owner), text.c_str(), caption.c_str(), flags);
+}
+
+}  // namespace plat

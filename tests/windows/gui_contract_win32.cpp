@@ -1,0 +1,344 @@
+// The real Win32 GUI adapter: window events, controls and their system classes, list, status
+// bar, menu, timer and stay-on-top operations, checked through the platform seam.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/drawing.h"
+#include "platform/gui.h"
+#include "platform/windows_input.h"
+
+namespace {
+
+using plat::Control;
+using plat::ControlKind;
+using plat::Rect;
+
+constexpr int kGwlStyle = -16;
+constexpr std::int32_t kWsVisible = 0x10000000;
+
+class RecordingEvents final : public plat::WindowEvents {
+ public:
+  void OnShow() override { log.push_back("show"); }
+  void OnTimer() override {
+    ++ticks;
+    if (ticks == closeAfterTicks) plat::CloseMainWindow(window);
+  }
+  void OnCommand(int id) override { log.push_back("command " + std::to_string(id)); }
+  void OnResize(int w, int h) override {
+    log.push_back("resize " + std::to_string(w) + "x" + std::to_string(h));
+  }
+  void OnClose() override { log.push_back("close"); }
+
+  Control window;
+  std::vector<std::string> log;
+  int ticks = 0;
+  int closeAfterTicks = -1;
+};
+
+std::string ClassOf(Control control) {
+  char name[100] = {};
+  plat::GetClassNameA(control, name, sizeof name);
+  return name;
+}
+
+bool Visible(Control control) {
+  return (plat::GetWindowLongA(control, kGwlStyle) & kWsVisible) != 0;
+}
+
+class GuiContract : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::MainWindowArgs args;
+    args.caption = L"Varnex";
+    args.outerWidth = 434;
+    args.outerHeight = 430;
+    args.fontName = L"MS Sans Serif";
+    args.fontPoints = 8;
+    args.events = &events;
+    window = plat::CreateMainWindow(args);
+    events.window = window;
+    ASSERT_TRUE(window);
+  }
+
+  void TearDown() override {
+    plat::CloseMainWindow(window);
+    // Takes what the closed window left in the queue, its quit message last.
+    plat::RunMessageLoop();
+  }
+
+  Control Make(ControlKind kind, Control parent, const wchar_t* caption, Rect rect, int id = 0) {
+    plat::ControlArgs args;
+    args.kind = kind;
+    args.parent = parent;
+    args.name = "test";
+    args.caption = caption;
+    args.rect = rect;
+    args.commandId = id;
+    Control control = plat::CreateControl(args);
+    EXPECT_TRUE(control) << "kind " << static_cast<int>(kind);
+    return control;
+  }
+
+  RecordingEvents events;
+  Control window;
+};
+
+TEST_F(GuiContract, MainWindowIsHiddenUntilShownThenReportsShowBeforeResize) {
+  EXPECT_EQ(plat::ControlText(window), L"Varnex");
+  const Rect outer = plat::ControlRect(window);
+  EXPECT_EQ(outer.width, 434);
+  EXPECT_EQ(outer.height, 430);
+  EXPECT_GE(outer.left, 0);
+  EXPECT_GE(outer.top, 0);
+  EXPECT_FALSE(Visible(window));
+  EXPECT_TRUE(events.log.empty());
+
+  plat::ShowMainWindow(window);
+  EXPECT_TRUE(Visible(window));
+  const Rect client = plat::ClientRect(window);
+  EXPECT_GT(client.width, 0);
+  EXPECT_GT(client.height, 0);
+  ASSERT_GE(events.log.size(), 2u);
+  EXPECT_EQ(events.log[0], "show");
+  EXPECT_EQ(events.log[1],
+            "resize " + std::to_string(client.width) + "x" + std::to_string(client.height));
+
+  // A second show raises no second OnShow.
+  plat::ShowMainWindow(window);
+  EXPECT_EQ(std::count(events.log.begin(), events.log.end(), "show"), 1);
+
+  plat::CloseMainWindow(window);
+  EXPECT_EQ(events.log.back(), "close");
+  EXPECT_EQ(plat::RunMessageLoop(), 0);  // the loop ends at once once the window is gone
+}
+
+TEST_F(GuiContract, ControlsHaveTheirSystemClassesCaptionsAndPlaces) {
+  Control tabs = Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357});
+  Control page1 = Make(ControlKind::TabPage, tabs, L"应用程序", {});
+  Control page2 = Make(ControlKind::TabPage, tabs, L"进程", {});
+  Control page3 = Make(ControlKind::TabPage, tabs, L"性能", {});
+  Control list = Make(ControlKind::ListView, page2, L"", {24, 24, 377, 281});
+  Control button = Make(ControlKind::Button, page1, L"结束任务(&E)", {137, 311, 89, 25}, 101);
+  Control group = Make(ControlKind::GroupBox, page3, L"CPU 使用记录", {120, 8, 283, 121});
+  Control panel = Make(ControlKind::Panel, group, L"", {12, 21, 260, 90});
+  Control picture = Make(ControlKind::PictureBox, panel, L"", {0, 0, 256, 86});
+  Control bar = Make(ControlKind::StatusBar, window, L"", {0, 357, 426, 19});
+  Control top = Make(ControlKind::Button, window, L"进入工具主站", {152, 0, 273, 20}, 104);
+
+  EXPECT_EQ(ClassOf(tabs), "SysTabControl32");
+  EXPECT_EQ(ClassOf(list), "SysListView32");
+  EXPECT_EQ(ClassOf(button), "Button");
+  EXPECT_EQ(ClassOf(group), "Button");
+  EXPECT_EQ(ClassOf(bar), "msctls_statusbar32");
+
+  EXPECT_EQ(plat::ControlText(button), L"结束任务(&E)");
+  EXPECT_EQ(plat::ControlText(group), L"CPU 使用记录");
+  EXPECT_EQ(plat::ControlText(top), L"进入工具主站");
+
+  EXPECT_EQ(plat::ControlRect(tabs), (Rect{0, 0, 426, 357}));
+  EXPECT_EQ(plat::ControlRect(list), (Rect{24, 24, 377, 281}));
+  EXPECT_EQ(plat::ControlRect(button), (Rect{137, 311, 89, 25}));
+  EXPECT_EQ(plat::ControlRect(group), (Rect{120, 8, 283, 121}));
+  EXPECT_EQ(plat::ControlRect(panel), (Rect{12, 21, 260, 90}));
+  EXPECT_EQ(plat::ClientRect(panel), (Rect{0, 0, 256, 86}));  // a two-pixel sunken bevel
+  EXPECT_EQ(plat::ControlRect(picture), (Rect{0, 0, 256, 86}));
+  EXPECT_EQ(plat::ControlRect(top), (Rect{152, 0, 273, 20}));
+
+  // Pages fill the display area of the tab control; the first one added is shown.
+  const Rect display = plat::TabDisplayRect(tabs, 426, 357);
+  EXPECT_GT(display.top, 0);
+  EXPECT_LT(display.width, 426);
+  for (Control page : {page1, page2, page3}) EXPECT_EQ(plat::ControlRect(page), display);
+  EXPECT_EQ(plat::TabSelected(tabs), 0);
+  EXPECT_TRUE(Visible(page1));
+  EXPECT_FALSE(Visible(page3));
+
+  plat::TabSelect(tabs, 2);
+  EXPECT_EQ(plat::TabSelected(tabs), 2);
+  EXPECT_FALSE(Visible(page1));
+  EXPECT_FALSE(Visible(page2));
+  EXPECT_TRUE(Visible(page3));
+  plat::TabSelect(tabs, 7);  // no such tab: nothing changes
+  EXPECT_EQ(plat::TabSelected(tabs), 2);
+
+  // Pages follow the tab control when it is resized.
+  plat::MoveControl(tabs, {0, 0, 500, 400});
+  EXPECT_EQ(plat::ControlRect(page3), plat::TabDisplayRect(tabs, 500, 400));
+  // The status bar docks to the bottom edge of its parent, full width.
+  plat::ShowMainWindow(window);
+  const Rect client = plat::ClientRect(window);
+  const Rect barRect = plat::ControlRect(bar);
+  EXPECT_EQ(barRect.left, 0);
+  EXPECT_EQ(barRect.width, client.width);
+  EXPECT_EQ(barRect.top + barRect.height, client.height);
+  EXPECT_GE(barRect.height, 15);
+}
+
+TEST_F(GuiContract, ListRowsRoundTrip) {
+  Control list = Make(ControlKind::ListView, window, L"", {0, 0, 300, 200});
+  plat::ListAddColumn(list, L"映像名称", 100, plat::Align::Left);
+  plat::ListAddColumn(list, L"PID", 50, plat::Align::Right);
+  plat::ListAddColumn(list, L"CPU", 50, plat::Align::Right);
+  EXPECT_EQ(plat::ListColumnCount(list), 3);
+  EXPECT_EQ(plat::ListRowCount(list), 0);
+  EXPECT_EQ(plat::ListSelectedRow(list), -1);
+
+  EXPECT_EQ(plat::ListAddRow(list, L"a.exe"), 0);
+  EXPECT_EQ(plat::ListAddRow(list, L"b.exe"), 1);
+  EXPECT_EQ(plat::ListAddRow(list, L"c.exe"), 2);
+  EXPECT_EQ(plat::ListRowCount(list), 3);
+  plat::ListSetText(list, 1, 1, L"1234");
+  plat::ListSetText(list, 1, 2, L"00");
+  EXPECT_EQ(plat::ListGetText(list, 1, 0), L"b.exe");
+  EXPECT_EQ(plat::ListGetText(list, 1, 1), L"1234");
+  EXPECT_EQ(plat::ListGetText(list, 1, 2), L"00");
+  EXPECT_EQ(plat::ListGetText(list, 0, 1), L"");
+  plat::ListSetText(list, 2, 0, L"任务管理器");
+  EXPECT_EQ(plat::ListGetText(list, 2, 0), L"任务管理器");
+
+  // Texts longer than any first guess at a buffer come back whole.
+  const std::wstring longText(1000, L'x');
+  plat::ListSetText(list, 0, 2, longText);
+  EXPECT_EQ(plat::ListGetText(list, 0, 2), longText);
+
+  // A new row shows no image; images and attached data are kept per row.
+  EXPECT_EQ(plat::ListGetImage(list, 0), -1);
+  plat::ListSetImage(list, 1, 3);
+  EXPECT_EQ(plat::ListGetImage(list, 1), 3);
+  plat::ListSetImage(list, 1, -1);
+  EXPECT_EQ(plat::ListGetImage(list, 1), -1);
+  int a = 0, b = 0;
+  EXPECT_EQ(plat::ListGetData(list, 0), nullptr);
+  plat::ListSetData(list, 0, &a);
+  plat::ListSetData(list, 2, &b);
+  EXPECT_EQ(plat::ListGetData(list, 0), &a);
+  EXPECT_EQ(plat::ListGetData(list, 2), &b);
+
+  plat::ListSelectRow(list, 2);
+  EXPECT_EQ(plat::ListSelectedRow(list), 2);
+  plat::ListSelectRow(list, 1);  // one selected row at most
+  EXPECT_EQ(plat::ListSelectedRow(list), 1);
+  plat::ListSelectRow(list, -1);
+  EXPECT_EQ(plat::ListSelectedRow(list), -1);
+
+  plat::ListDeleteRow(list, 0);
+  EXPECT_EQ(plat::ListRowCount(list), 2);
+  EXPECT_EQ(plat::ListGetText(list, 0, 0), L"b.exe");
+  EXPECT_EQ(plat::ListGetText(list, 0, 1), L"1234");
+  EXPECT_EQ(plat::ListGetData(list, 1), &b);
+
+  // Rows that do not exist are read as empty and left alone.
+  plat::ListDeleteRow(list, 5);
+  plat::ListSetText(list, 9, 0, L"nothing");
+  plat::ListSetData(list, -1, &a);
+  EXPECT_EQ(plat::ListRowCount(list), 2);
+  EXPECT_EQ(plat::ListGetText(list, 9, 0), L"");
+  EXPECT_EQ(plat::ListGetData(list, 9), nullptr);
+  EXPECT_EQ(plat::ListGetImage(list, 9), -1);
+}
+
+TEST_F(GuiContract, BatchUpdatesNestAndStillApplyChanges) {
+  Control list = Make(ControlKind::ListView, window, L"", {0, 0, 300, 200});
+  plat::ListAddColumn(list, L"任务", 250, plat::Align::Left);
+  plat::ShowMainWindow(window);
+  plat::ListEndUpdate(list);  // an unmatched End is ignored
+  plat::ListBeginUpdate(list);
+  plat::ListBeginUpdate(list);
+  plat::ListAddRow(list, L"one");
+  plat::ListEndUpdate(list);
+  plat::ListAddRow(list, L"two");
+  plat::ListEndUpdate(list);
+  EXPECT_EQ(plat::ListRowCount(list), 2);
+  EXPECT_EQ(plat::ListGetText(list, 1, 0), L"two");
+  EXPECT_TRUE(Visible(list));  // redrawing is on again after the last End
+}
+
+TEST_F(GuiContract, StatusBarPartsKeepTheirTexts) {
+  Control bar = Make(ControlKind::StatusBar, window, L"", {});
+  plat::StatusSetParts(bar, {95, 120, 50});
+  plat::StatusSetText(bar, 0, L"进程数：42");
+  plat::StatusSetText(bar, 1, L"CPU 使用：7%");
+  plat::StatusSetText(bar, 2, L"内存使用：1/2");
+  EXPECT_EQ(plat::StatusGetText(bar, 0), L"进程数：42");
+  EXPECT_EQ(plat::StatusGetText(bar, 1), L"CPU 使用：7%");
+  EXPECT_EQ(plat::StatusGetText(bar, 2), L"内存使用：1/2");
+  plat::StatusSetText(bar, 1, L"");
+  EXPECT_EQ(plat::StatusGetText(bar, 1), L"");
+  EXPECT_EQ(plat::StatusGetText(bar, 3), L"");
+}
+
+TEST_F(GuiContract, MenuCheckMarksAreFoundByCommandInNestedMenus) {
+  plat::MenuHandle bar = plat::CreateMenuBar(window);
+  ASSERT_TRUE(bar);
+  plat::MenuHandle view = plat::AddSubMenu(bar, L"查看(&V)");
+  plat::MenuHandle speed = plat::AddSubMenu(view, L"更新速度(&U)");
+  plat::AddMenuItem(speed, L"高(&H)", 301);
+  plat::AddMenuItem(speed, L"标准(&N)", 302);
+  plat::MenuHandle options = plat::AddSubMenu(bar, L"选项(&Q)");
+  plat::AddMenuItem(options, L"总在最前面(&A)", 201);
+  plat::AddSubMenu(bar, L"帮助(&H)");  // a menu without items
+
+  EXPECT_FALSE(plat::IsMenuChecked(window, 302));
+  plat::SetMenuChecked(window, 302, true);
+  plat::SetMenuChecked(window, 201, true);
+  EXPECT_TRUE(plat::IsMenuChecked(window, 302));
+  EXPECT_TRUE(plat::IsMenuChecked(window, 201));
+  EXPECT_FALSE(plat::IsMenuChecked(window, 301));
+  plat::SetMenuChecked(window, 302, false);
+  EXPECT_FALSE(plat::IsMenuChecked(window, 302));
+  EXPECT_FALSE(plat::IsMenuChecked(window, 999));
+}
+
+TEST_F(GuiContract, TopmostStyleFollowsTheSetting) {
+  plat::ShowMainWindow(window);
+  EXPECT_FALSE(plat::IsTopmost(window));
+  plat::SetTopmost(window, true);
+  EXPECT_TRUE(plat::IsTopmost(window));
+  plat::SetTopmost(window, false);
+  EXPECT_FALSE(plat::IsTopmost(window));
+}
+
+TEST_F(GuiContract, TimerTicksArriveUntilTheWindowCloses) {
+  plat::ShowMainWindow(window);
+  events.closeAfterTicks = 3;
+  plat::StartTimer(window, 500);
+  plat::StartTimer(window, 20);  // replaces the first timer
+  EXPECT_EQ(plat::RunMessageLoop(), 0);
+  EXPECT_EQ(events.ticks, 3);
+  EXPECT_EQ(events.log.back(), "close");
+}
+
+TEST_F(GuiContract, ImageListCopiesIconsAndRefusesNone) {
+  plat::ImageListHandle images = plat::CreateSmallImageList();
+  ASSERT_TRUE(images);
+  EXPECT_EQ(plat::ImageListAddIcon(images, plat::IconHandle{}), -1);
+  EXPECT_EQ(plat::ImageListCount(images), 0);
+  const plat::IconHandle icon = plat::GetClassIcon(window);
+  ASSERT_TRUE(icon);
+  EXPECT_EQ(plat::ImageListAddIcon(images, icon), 0);
+  EXPECT_EQ(plat::ImageListAddIcon(images, icon), 1);
+  EXPECT_EQ(plat::ImageListCount(images), 2);
+  plat::ImageListClear(images);
+  EXPECT_EQ(plat::ImageListCount(images), 0);
+  EXPECT_EQ(plat::ImageListAddIcon(images, icon), 0);  // the icon itself is still usable
+  plat::DestroyImageList(images);
+}
+
+TEST_F(GuiContract, PicturesRefuseRastersWhoseRowsAreTooShort) {
+  Control picture = Make(ControlKind::PictureBox, window, L"", {0, 0, 256, 86});
+  std::vector<std::uint8_t> pixels(256 * 3 * 86, 0x80);
+  plat::ShowMainWindow(window);
+  plat::PictureSetImage(picture, {pixels.data(), 256, 86, 256 * 3});
+  plat::RepaintNow(picture);
+  plat::PictureSetImage(picture, {pixels.data(), 256, 86, 10});  // would read past the end
+  plat::PictureSetImage(picture, {nullptr, 256, 86, 768});
+  plat::RepaintNow(window);
+  EXPECT_EQ(plat::ControlRect(picture), (Rect{0, 0, 256, 86}));
+}
+
+}  // namespace
