@@ -3,16 +3,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/types.h"
+#include "sampling/os_layouts.h"
 #include "sampling/snapshot_list.h"
 
 // One process as seen by one snapshot.
 class TProcInfo {
  public:
-  std::string Name;         // ANSI; "System Idle" for the record without a name
+  std::string Name;  // ANSI; "System Idle" for the record without a name
   std::int32_t PID = 0;
   std::uint32_t MemoryK = 0;  // working set, kilobytes; 16 for the idle record
   double CpuTime = 0;         // whole seconds of user + kernel time / 86400 (days)
@@ -32,7 +34,8 @@ using TWinList = TSnapshotList<TWinInfo>;    // keyed by window handle, unsigned
 
 // Appends one entry per process of the system's table, in table order.
 void GetProcessList(TProcList& list);
-// Working set in bytes (32 bits wide on 32-bit Windows), or 0 when the process cannot be opened or queried.
+// Working set in bytes (32 bits wide on 32-bit Windows), or 0 when the process cannot be opened or
+// queried.
 std::size_t GetProcessWorkingSet(std::uint32_t pid);
 // Terminates the process; PID 0 is ignored. Failures are silent.
 void KillProcess(std::uint32_t pid);
@@ -46,3 +49,58 @@ void GetWindowList(TWinList& list);
 bool EnumWindowsCallback(plat::WindowHandle window, void* list);
 // The icon to show for a window: small icon, else big icon, else class icon; 0 when none.
 plat::IconHandle GetWindowIcon(plat::WindowHandle window);
+
+// ---- The pieces of the snapshots, exposed for tests ----
+
+// One record of the system's process table, as read from its bytes.
+struct RawProcessRecord {
+  std::int32_t pid = 0;  // low 32 bits of UniqueProcessId, signed
+  std::int64_t userTime = 0;
+  std::int64_t kernelTime = 0;
+  bool hasName = false;  // false for a null ImageName.Buffer
+  std::u16string name;
+};
+
+// Why a walk ended.
+enum class WalkEnd {
+  Complete,    // a record with NextEntryOffset 0 was reached
+  BrokenLink,  // a NextEntryOffset led outside the filled bytes or inside the current record
+  TooShort,    // the filled bytes do not hold even one record
+};
+
+struct WalkResult {
+  WalkEnd end = WalkEnd::Complete;
+  std::size_t records = 0;  // records handed to the visitor
+  std::size_t damaged = 0;  // records skipped because their name lies outside the bytes
+};
+
+// Walks a process table of `filled` bytes laid out as `layout` says. `bufferAddress` is the
+// address the system saw for the first byte: name pointers are translated by it, and a name
+// is read only when it lies wholly, NUL included, inside the filled bytes; a record whose name
+// does not is damaged and skipped. A link that leaves the filled bytes ends the walk after the
+// record that holds it. The visitor gets each sound record and whether it is the last one the
+// walk will hand on.
+using ProcessRecordVisitor = std::function<void(const RawProcessRecord& record, bool isLast)>;
+WalkResult WalkProcessTable(const std::uint8_t* bytes, std::size_t filled,
+                            std::uint64_t bufferAddress, const OsLayout& layout,
+                            const ProcessRecordVisitor& visit);
+
+// (user + kernel) div 10000000 whole seconds, in days.
+double CpuTimeDays(std::int64_t userTime, std::int64_t kernelTime);
+// bytes / 1024 rounded to the nearest integer, ties to even; saturates at the 32-bit maximum.
+std::uint32_t WorkingSetKilobytes(std::uint64_t bytes);
+// Appends the entries of one table's records to `list`, with the guard rule: a failure while
+// handling any record but the last drops that record; the last record's failure propagates.
+void AppendProcessRecords(const std::uint8_t* bytes, std::size_t filled,
+                          std::uint64_t bufferAddress, const OsLayout& layout, TProcList& list);
+
+// The process-table query: the first buffer is this many bytes.
+inline constexpr std::uint32_t kProcessTableFirstBuffer = 300000;
+// Queries made at most for one snapshot before it gives up with an empty list.
+inline constexpr int kProcessTableMaxQueries = 5;
+// A larger buffer is never asked for.
+inline constexpr std::uint32_t kProcessTableMaxBuffer = 64u * 1024u * 1024u;
+
+// The wait for each icon message to a window that is slow to answer. A window that does not
+// answer the first message is not sent the second, so a window costs at most this much.
+inline constexpr std::uint32_t kIconQueryTimeoutMs = 100;

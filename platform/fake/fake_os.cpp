@@ -1,0 +1,524 @@
+// The fake's processes, tokens, process table, ANSI text and locale.
+
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <unordered_map>
+
+#include "platform/fake/fake_os.h"
+#include "platform/process.h"
+#include "platform/sysinfo.h"
+
+namespace fake::detail {
+void ResetWindowsState();
+void DestroyWindowsOfProcess(std::uint32_t pid);
+}  // namespace fake::detail
+
+namespace fake {
+namespace {
+
+constexpr std::int32_t kStatusInfoLengthMismatch = static_cast<std::int32_t>(0xC0000004u);
+constexpr std::int32_t kStatusInvalidInfoClass = static_cast<std::int32_t>(0xC0000003u);
+constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorInvalidHandle = 6;
+constexpr std::uint32_t kErrorInvalidParameter = 87;
+constexpr std::uint32_t kErrorInsufficientBuffer = 122;
+constexpr std::uint32_t kErrorNotAllAssigned = 1300;
+constexpr std::uint32_t kErrorNoSuchPrivilege = 1313;
+constexpr std::uintptr_t kCurrentProcessPseudoHandle = ~std::uintptr_t{0};
+constexpr std::uint32_t kThreadRecordSize = 64;
+
+struct OpenHandle {
+  std::uint32_t pid = 0;
+  std::uint32_t access = 0;
+  bool token = false;
+};
+
+struct State {
+  std::vector<Process> processes;
+  std::vector<ScriptedQuery> scriptedQueries;
+  std::vector<std::uint32_t> queryLengths;
+  std::vector<OpenCall> openCalls;
+  std::unordered_map<std::uintptr_t, OpenHandle> handles;
+  std::uintptr_t nextHandle = 0x1000;
+  int closeCount = 0;
+  int apiCalls = 0;
+  std::vector<Termination> terminations;
+  bool memoryInfoFails = false;
+  std::map<std::string, bool> tokenHolds;  // privilege -> enabled
+  bool openTokenFails = false;
+  std::optional<AdjustCall> lastAdjust;
+  std::wstring timeSeparator = L":";
+};
+
+std::recursive_mutex stateMutex;
+State state;
+thread_local std::uint32_t lastError = 0;
+
+struct KnownPrivilege {
+  const char* name;
+  std::uint32_t luid;
+};
+constexpr KnownPrivilege kPrivileges[] = {
+    {"SeShutdownPrivilege", 19},
+    {"SeDebugPrivilege", 20},
+    {"SeIncreaseBasePriorityPrivilege", 14},
+};
+
+struct KnownCharacter {
+  char16_t wide;
+  unsigned char lead, trail;
+};
+constexpr KnownCharacter kCharacters[] = {
+    {u'中', 0xD6, 0xD0}, {u'文', 0xCE, 0xC4}, {u'进', 0xBD, 0xF8},
+    {u'程', 0xB3, 0xCC}, {u'任', 0xC8, 0xCE}, {u'务', 0xCE, 0xF1},
+};
+
+void DefaultState() {
+  state = State{};
+  state.processes = {
+      Process{.pid = 0, .name = std::nullopt},
+      Process{.pid = 4, .name = u"System", .workingSet = 245760},
+      Process{.pid = kOwnPid, .name = u"varnex_tests", .workingSet = 8 * 1024 * 1024},
+  };
+  state.tokenHolds = {{"SeDebugPrivilege", false}, {"SeShutdownPrivilege", false}};
+}
+
+std::size_t AlignUp(std::size_t value, std::size_t alignment) {
+  return (value + alignment - 1) / alignment * alignment;
+}
+
+void WriteAt(std::uint8_t* bytes, std::size_t offset, const void* value, std::size_t size) {
+  std::memcpy(bytes + offset, value, size);
+}
+
+void WritePointer(std::uint8_t* bytes, std::size_t offset, std::uint64_t value,
+                  std::uint32_t size) {
+  if (size == 8) {
+    WriteAt(bytes, offset, &value, 8);
+  } else {
+    const auto narrow = static_cast<std::uint32_t>(value);
+    WriteAt(bytes, offset, &narrow, 4);
+  }
+}
+
+Process* FindLocked(std::uint32_t pid) {
+  for (Process& process : state.processes) {
+    if (process.pid == pid) return &process;
+  }
+  return nullptr;
+}
+
+// The process a handle stands for, if it is open with all of `access`.
+Process* ProcessOf(plat::ProcessHandle handle, std::uint32_t access) {
+  if (handle.value == kCurrentProcessPseudoHandle) return FindLocked(kOwnPid);
+  auto it = state.handles.find(handle.value);
+  if (it == state.handles.end() || it->second.token) {
+    lastError = kErrorInvalidHandle;
+    return nullptr;
+  }
+  if ((it->second.access & access) != access) {
+    lastError = kErrorAccessDenied;
+    return nullptr;
+  }
+  return FindLocked(it->second.pid);
+}
+
+bool CloseAny(std::uintptr_t value, bool token) {
+  std::lock_guard lock(stateMutex);
+  ++state.apiCalls;
+  if (!token && value == kCurrentProcessPseudoHandle) return true;
+  auto it = state.handles.find(value);
+  if (it == state.handles.end() || it->second.token != token) {
+    lastError = kErrorInvalidHandle;
+    return false;
+  }
+  state.handles.erase(it);
+  ++state.closeCount;
+  return true;
+}
+
+struct Init {
+  Init() { DefaultState(); }
+} init;
+
+}  // namespace
+
+void ResetOs() {
+  {
+    std::lock_guard lock(stateMutex);
+    DefaultState();
+  }
+  lastError = 0;
+  detail::ResetWindowsState();
+}
+
+void AddProcess(const Process& process) {
+  std::lock_guard lock(stateMutex);
+  if (Process* existing = FindLocked(process.pid)) {
+    *existing = process;
+  } else {
+    state.processes.push_back(process);
+  }
+}
+
+void RemoveProcess(std::uint32_t pid) {
+  std::lock_guard lock(stateMutex);
+  std::erase_if(state.processes, [pid](const Process& p) { return p.pid == pid; });
+}
+
+void ClearProcesses() {
+  std::lock_guard lock(stateMutex);
+  state.processes.clear();
+}
+
+bool ProcessExists(std::uint32_t pid) {
+  std::lock_guard lock(stateMutex);
+  return FindLocked(pid) != nullptr;
+}
+
+Process* FindProcess(std::uint32_t pid) {
+  std::lock_guard lock(stateMutex);
+  return FindLocked(pid);
+}
+
+std::vector<std::uint8_t> BuildProcessTable(const std::vector<Process>& processes,
+                                            const OsLayout& layout, std::uint64_t bufferAddress) {
+  std::vector<std::size_t> recordStarts;
+  std::size_t size = 0;
+  for (const Process& process : processes) {
+    recordStarts.push_back(size);
+    size += AlignUp(layout.procMinRecordSize, 8) +
+            static_cast<std::size_t>(process.threads > 0 ? process.threads : 0) * kThreadRecordSize;
+  }
+  std::vector<std::size_t> nameStarts;
+  for (const Process& process : processes) {
+    nameStarts.push_back(size);
+    if (process.name) size += AlignUp((process.name->size() + 1) * 2, 8);
+  }
+  std::vector<std::uint8_t> bytes(size, 0);
+  for (std::size_t i = 0; i < processes.size(); ++i) {
+    const Process& process = processes[i];
+    const std::size_t at = recordStarts[i];
+    const std::uint32_t next =
+        i + 1 < processes.size() ? static_cast<std::uint32_t>(recordStarts[i + 1] - at) : 0;
+    WriteAt(bytes.data(), at + layout.procNextEntryOffset, &next, 4);
+    WriteAt(bytes.data(), at + layout.procUserTime, &process.userTime, 8);
+    WriteAt(bytes.data(), at + layout.procKernelTime, &process.kernelTime, 8);
+    WritePointer(bytes.data(), at + layout.procUniqueProcessId, process.pid,
+                 layout.procPointerSize);
+    if (process.name) {
+      WritePointer(bytes.data(), at + layout.procImageNameBuffer, bufferAddress + nameStarts[i],
+                   layout.procPointerSize);
+      std::memcpy(bytes.data() + nameStarts[i], process.name->data(), process.name->size() * 2);
+    }
+  }
+  return bytes;
+}
+
+void ScriptProcessQueries(const std::vector<ScriptedQuery>& answers) {
+  std::lock_guard lock(stateMutex);
+  state.scriptedQueries.insert(state.scriptedQueries.end(), answers.begin(), answers.end());
+}
+
+std::vector<std::uint32_t> ProcessQueryLengths() {
+  std::lock_guard lock(stateMutex);
+  return state.queryLengths;
+}
+
+std::vector<OpenCall> OpenProcessCalls() {
+  std::lock_guard lock(stateMutex);
+  return state.openCalls;
+}
+
+int OpenHandleCount() {
+  std::lock_guard lock(stateMutex);
+  return static_cast<int>(state.handles.size());
+}
+
+int CloseHandleCount() {
+  std::lock_guard lock(stateMutex);
+  return state.closeCount;
+}
+
+std::vector<Termination> Terminations() {
+  std::lock_guard lock(stateMutex);
+  return state.terminations;
+}
+
+int ProcessApiCallCount() {
+  std::lock_guard lock(stateMutex);
+  return state.apiCalls;
+}
+
+void SetMemoryInfoFails(bool fails) {
+  std::lock_guard lock(stateMutex);
+  state.memoryInfoFails = fails;
+}
+
+void SetTokenHolds(const std::string& privilege, bool holds) {
+  std::lock_guard lock(stateMutex);
+  if (holds) {
+    state.tokenHolds.try_emplace(privilege, false);
+  } else {
+    state.tokenHolds.erase(privilege);
+  }
+}
+
+bool PrivilegeEnabled(const std::string& privilege) {
+  std::lock_guard lock(stateMutex);
+  auto it = state.tokenHolds.find(privilege);
+  return it != state.tokenHolds.end() && it->second;
+}
+
+void SetOpenTokenFails(bool fails) {
+  std::lock_guard lock(stateMutex);
+  state.openTokenFails = fails;
+}
+
+std::optional<AdjustCall> LastAdjust() {
+  std::lock_guard lock(stateMutex);
+  return state.lastAdjust;
+}
+
+void SetTimeSeparator(const std::wstring& separator) {
+  std::lock_guard lock(stateMutex);
+  state.timeSeparator = separator;
+}
+
+std::optional<std::string> AnsiCodeOf(char16_t character) {
+  for (const KnownCharacter& known : kCharacters) {
+    if (known.wide == character) {
+      return std::string{static_cast<char>(known.lead), static_cast<char>(known.trail)};
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace fake
+
+namespace plat {
+
+using fake::state;
+using fake::stateMutex;
+
+std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer, std::uint32_t length,
+                                    std::uint32_t* returnedLength) {
+  std::lock_guard lock(stateMutex);
+  if (infoClass != 5) return fake::kStatusInvalidInfoClass;
+  state.queryLengths.push_back(length);
+  if (!state.scriptedQueries.empty()) {
+    const fake::ScriptedQuery answer = state.scriptedQueries.front();
+    state.scriptedQueries.erase(state.scriptedQueries.begin());
+    if (returnedLength) *returnedLength = answer.returnedLength;
+    return answer.status;
+  }
+  const std::vector<std::uint8_t> table = fake::BuildProcessTable(
+      state.processes, kNativeLayout, reinterpret_cast<std::uintptr_t>(buffer));
+  const auto needed = static_cast<std::uint32_t>(table.size());
+  if (returnedLength) *returnedLength = needed;
+  if (length < needed) return fake::kStatusInfoLengthMismatch;
+  std::memcpy(buffer, table.data(), table.size());
+  return 0;
+}
+
+ProcessHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
+                          std::uint32_t processId) {
+  std::lock_guard lock(stateMutex);
+  ++state.apiCalls;
+  state.openCalls.push_back({desiredAccess, inheritHandle, processId});
+  fake::Process* process = fake::FindLocked(processId);
+  if (process == nullptr) {
+    fake::lastError = fake::kErrorInvalidParameter;
+    return {};
+  }
+  if (process->throwOnOpen) throw std::runtime_error("injected failure opening a process");
+  if (!process->canOpen) {
+    fake::lastError = fake::kErrorAccessDenied;
+    return {};
+  }
+  const std::uintptr_t value = state.nextHandle;
+  state.nextHandle += 4;
+  state.handles[value] = {processId, desiredAccess, false};
+  return ProcessHandle{value};
+}
+
+bool CloseHandle(ProcessHandle handle) { return fake::CloseAny(handle.value, false); }
+bool CloseHandle(TokenHandle handle) { return fake::CloseAny(handle.value, true); }
+
+bool TerminateProcess(ProcessHandle handle, std::uint32_t exitCode) {
+  std::lock_guard lock(stateMutex);
+  ++state.apiCalls;
+  fake::Process* process = fake::ProcessOf(handle, 0x1);
+  if (process == nullptr) return false;
+  if (!process->canTerminate) {
+    fake::lastError = fake::kErrorAccessDenied;
+    return false;
+  }
+  const std::uint32_t pid = process->pid;
+  state.terminations.push_back({pid, exitCode});
+  std::erase_if(state.processes, [pid](const fake::Process& p) { return p.pid == pid; });
+  fake::detail::DestroyWindowsOfProcess(pid);
+  return true;
+}
+
+ProcessHandle GetCurrentProcess() { return ProcessHandle{fake::kCurrentProcessPseudoHandle}; }
+
+std::uint32_t GetCurrentProcessId() { return fake::kOwnPid; }
+
+bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t size) {
+  std::lock_guard lock(stateMutex);
+  ++state.apiCalls;
+  if (state.memoryInfoFails) return false;
+  // PROCESS_QUERY_INFORMATION | PROCESS_VM_READ
+  fake::Process* target = fake::ProcessOf(process, 0x410);
+  if (target == nullptr) return false;
+  std::uint32_t cb = 0;
+  if (size >= 4) std::memcpy(&cb, counters, 4);
+  if (size < kNativeLayout.pmcSize || cb < kNativeLayout.pmcSize) {
+    fake::lastError = fake::kErrorInsufficientBuffer;
+    return false;
+  }
+  auto* bytes = static_cast<std::uint8_t*>(counters);
+  std::memset(bytes + 4, 0, kNativeLayout.pmcSize - 4);
+  const auto workingSet = static_cast<std::size_t>(target->workingSet);
+  std::memcpy(bytes + kNativeLayout.pmcWorkingSetSize, &workingSet, sizeof workingSet);
+  return true;
+}
+
+bool OpenProcessToken(ProcessHandle process, std::uint32_t desiredAccess, TokenHandle* token) {
+  std::lock_guard lock(stateMutex);
+  ++state.apiCalls;
+  if (state.openTokenFails || fake::ProcessOf(process, 0x400) == nullptr) {
+    fake::lastError = fake::kErrorAccessDenied;
+    return false;
+  }
+  const std::uintptr_t value = state.nextHandle;
+  state.nextHandle += 4;
+  state.handles[value] = {0, desiredAccess, true};
+  *token = TokenHandle{value};
+  return true;
+}
+
+bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid* luid) {
+  std::lock_guard lock(stateMutex);
+  ++state.apiCalls;
+  if (systemName != nullptr || name == nullptr) {
+    fake::lastError = fake::kErrorInvalidParameter;
+    return false;
+  }
+  for (const fake::KnownPrivilege& known : fake::kPrivileges) {
+    if (std::strcmp(known.name, name) == 0) {
+      luid->lowPart = known.luid;
+      luid->highPart = 0;
+      return true;
+    }
+  }
+  fake::lastError = fake::kErrorNoSuchPrivilege;
+  return false;
+}
+
+bool AdjustTokenPrivileges(TokenHandle token, bool disableAllPrivileges, const void* newState,
+                           std::uint32_t bufferLength, void* previousState,
+                           std::uint32_t* returnLength) {
+  std::lock_guard lock(stateMutex);
+  ++state.apiCalls;
+  fake::AdjustCall call;
+  call.disableAll = disableAllPrivileges;
+  call.bufferLength = bufferLength;
+  call.previousStateGiven = previousState != nullptr;
+  call.returnLengthGiven = returnLength != nullptr;
+  if (newState != nullptr) {
+    const auto* bytes = static_cast<const std::uint8_t*>(newState);
+    call.newState.assign(bytes, bytes + bufferLength);
+  }
+  state.lastAdjust = call;
+  auto it = state.handles.find(token.value);
+  if (it == state.handles.end() || !it->second.token) {
+    fake::lastError = fake::kErrorInvalidHandle;
+    return false;
+  }
+  if ((it->second.access & 0x20) == 0) {
+    fake::lastError = fake::kErrorAccessDenied;
+    return false;
+  }
+  if (newState == nullptr || bufferLength < 4) {
+    fake::lastError = fake::kErrorInvalidParameter;
+    return false;
+  }
+  std::uint32_t count = 0;
+  std::memcpy(&count, newState, 4);
+  if (bufferLength < 4 + std::uint64_t{count} * 12) {
+    fake::lastError = fake::kErrorInvalidParameter;
+    return false;
+  }
+  if (returnLength) *returnLength = 0;
+  bool allAssigned = true;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    std::uint32_t low = 0, attributes = 0;
+    std::int32_t high = 0;
+    const auto* entry = static_cast<const std::uint8_t*>(newState) + 4 + i * 12;
+    std::memcpy(&low, entry, 4);
+    std::memcpy(&high, entry + 4, 4);
+    std::memcpy(&attributes, entry + 8, 4);
+    const char* name = nullptr;
+    for (const fake::KnownPrivilege& known : fake::kPrivileges) {
+      if (known.luid == low && high == 0) name = known.name;
+    }
+    auto held = name ? state.tokenHolds.find(name) : state.tokenHolds.end();
+    if (held == state.tokenHolds.end()) {
+      allAssigned = false;
+      continue;
+    }
+    held->second = (attributes & 2) != 0;
+  }
+  fake::lastError = allAssigned ? 0 : fake::kErrorNotAllAssigned;
+  return true;
+}
+
+std::uint32_t GetLastError() { return fake::lastError; }
+
+std::string WideToAnsi(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char16_t c : text) {
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (auto code = fake::AnsiCodeOf(c)) {
+      out += *code;
+    } else {
+      out.push_back('?');
+    }
+  }
+  return out;
+}
+
+std::wstring AnsiToWide(std::string_view text) {
+  std::wstring out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {
+      out.push_back(static_cast<wchar_t>(lead));
+      continue;
+    }
+    if (lead == 0x80 || i + 1 >= text.size()) {
+      out.push_back(L'?');
+      continue;
+    }
+    const auto trail = static_cast<unsigned char>(text[++i]);
+    wchar_t wide = L'?';
+    for (const fake::KnownCharacter& known : fake::kCharacters) {
+      if (known.lead == lead && known.trail == trail) wide = static_cast<wchar_t>(known.wide);
+    }
+    out.push_back(wide);
+  }
+  return out;
+}
+
+std::wstring LocaleTimeSeparator() {
+  std::lock_guard lock(stateMutex);
+  return state.timeSeparator;
+}
+
+}  // namespace plat

@@ -1,0 +1,254 @@
+// The fake's top-level windows, synthesised input and shell.
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "platform/fake/fake_os.h"
+#include "platform/shell.h"
+#include "platform/windows_input.h"
+
+namespace fake::detail {
+void ResetWindowsState();
+void DestroyWindowsOfProcess(std::uint32_t pid);
+}  // namespace fake::detail
+
+namespace fake {
+namespace {
+
+struct WindowState {
+  std::vector<Window> windows;  // Z order, topmost first
+  std::uintptr_t nextHandle = 0x10010;
+  std::uint64_t iconWaitMs = 0;
+  std::vector<IconQuery> iconQueries;
+  std::vector<std::uintptr_t> foregroundRequests;
+  std::uintptr_t foreground = 0;
+  std::vector<KeyEvent> keyEvents;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> scanCodes{{91, 0x5B}, {82, 0x13}};
+  std::vector<ShellCall> shellCalls;
+  std::intptr_t shellResult = 42;
+};
+
+std::recursive_mutex windowMutex;
+WindowState windowState;
+
+Window* FindLocked(std::uintptr_t handle) {
+  for (Window& window : windowState.windows) {
+    if (window.handle == handle) return &window;
+  }
+  return nullptr;
+}
+
+std::optional<std::string> Copy(const char* text) {
+  if (text == nullptr) return std::nullopt;
+  return std::string(text);
+}
+
+// Copies whole characters of the fake double-byte code page, at most length - 1 bytes.
+int CopyAnsi(const std::string& text, char* buffer, int length) {
+  if (buffer == nullptr || length <= 0) return 0;
+  std::size_t count = 0;
+  const auto limit = static_cast<std::size_t>(length - 1);
+  while (count < text.size()) {
+    const std::size_t width = static_cast<unsigned char>(text[count]) >= 0x81 ? 2 : 1;
+    if (count + width > limit || count + width > text.size()) break;
+    count += width;
+  }
+  std::memcpy(buffer, text.data(), count);
+  buffer[count] = '\0';
+  return static_cast<int>(count);
+}
+
+}  // namespace
+
+namespace detail {
+
+void ResetWindowsState() {
+  std::lock_guard lock(windowMutex);
+  windowState = WindowState{};
+}
+
+void DestroyWindowsOfProcess(std::uint32_t pid) {
+  std::lock_guard lock(windowMutex);
+  std::erase_if(windowState.windows, [pid](const Window& w) { return w.pid == pid; });
+}
+
+}  // namespace detail
+
+std::uintptr_t AddWindow(const Window& window) {
+  std::lock_guard lock(windowMutex);
+  Window added = window;
+  if (added.handle == 0) {
+    added.handle = windowState.nextHandle;
+    windowState.nextHandle += 0x10;
+  }
+  if (added.threadId == 0) added.threadId = added.pid * 4 + 1;
+  windowState.windows.push_back(added);
+  return added.handle;
+}
+
+Window* FindWindow(std::uintptr_t handle) {
+  std::lock_guard lock(windowMutex);
+  return FindLocked(handle);
+}
+
+void DestroyWindow(std::uintptr_t handle) {
+  std::lock_guard lock(windowMutex);
+  std::erase_if(windowState.windows, [handle](const Window& w) { return w.handle == handle; });
+}
+
+std::uint64_t IconWaitMs() {
+  std::lock_guard lock(windowMutex);
+  return windowState.iconWaitMs;
+}
+
+std::vector<IconQuery> IconQueries() {
+  std::lock_guard lock(windowMutex);
+  return windowState.iconQueries;
+}
+
+std::vector<std::uintptr_t> ForegroundRequests() {
+  std::lock_guard lock(windowMutex);
+  return windowState.foregroundRequests;
+}
+
+std::uintptr_t ForegroundWindow() {
+  std::lock_guard lock(windowMutex);
+  return windowState.foreground;
+}
+
+std::vector<KeyEvent> KeyEvents() {
+  std::lock_guard lock(windowMutex);
+  return windowState.keyEvents;
+}
+
+void SetScanCode(std::uint32_t virtualKey, std::uint32_t scanCode) {
+  std::lock_guard lock(windowMutex);
+  for (auto& entry : windowState.scanCodes) {
+    if (entry.first == virtualKey) {
+      entry.second = scanCode;
+      return;
+    }
+  }
+  windowState.scanCodes.emplace_back(virtualKey, scanCode);
+}
+
+std::vector<ShellCall> ShellCalls() {
+  std::lock_guard lock(windowMutex);
+  return windowState.shellCalls;
+}
+
+void SetShellResult(std::intptr_t result) {
+  std::lock_guard lock(windowMutex);
+  windowState.shellResult = result;
+}
+
+}  // namespace fake
+
+namespace plat {
+
+using fake::windowMutex;
+using fake::windowState;
+
+bool EnumWindows(EnumWindowsCallbackFn callback, void* param) {
+  std::vector<std::uintptr_t> handles;
+  {
+    std::lock_guard lock(windowMutex);
+    for (const fake::Window& window : windowState.windows) handles.push_back(window.handle);
+  }
+  // The callback runs without the lock, so it may call back into the fake.
+  for (std::uintptr_t handle : handles) {
+    if (!callback(WindowHandle{handle}, param)) break;
+  }
+  return true;
+}
+
+std::int32_t GetWindowLongA(WindowHandle window, int index) {
+  std::lock_guard lock(windowMutex);
+  const fake::Window* found = fake::FindLocked(window.value);
+  if (found == nullptr || index != -16) return 0;
+  return found->style;
+}
+
+int GetClassNameA(WindowHandle window, char* buffer, int length) {
+  std::lock_guard lock(windowMutex);
+  const fake::Window* found = fake::FindLocked(window.value);
+  if (found == nullptr) return fake::CopyAnsi("", buffer, length);
+  return fake::CopyAnsi(found->className, buffer, length);
+}
+
+int GetWindowTextA(WindowHandle window, char* buffer, int length) {
+  std::lock_guard lock(windowMutex);
+  const fake::Window* found = fake::FindLocked(window.value);
+  if (found == nullptr) return fake::CopyAnsi("", buffer, length);
+  return fake::CopyAnsi(found->title, buffer, length);
+}
+
+IconHandle GetClassIcon(WindowHandle window) {
+  std::lock_guard lock(windowMutex);
+  const fake::Window* found = fake::FindLocked(window.value);
+  return IconHandle{found ? found->classIcon : 0};
+}
+
+IconHandle SendGetIcon(WindowHandle window, int iconType, std::uint32_t timeoutMs, bool* answered) {
+  std::lock_guard lock(windowMutex);
+  windowState.iconQueries.push_back({window.value, iconType, timeoutMs});
+  *answered = false;
+  const fake::Window* found = fake::FindLocked(window.value);
+  if (found == nullptr || found->hung) return {};
+  if (found->answerDelayMs > timeoutMs) {
+    windowState.iconWaitMs += timeoutMs;
+    return {};
+  }
+  windowState.iconWaitMs += found->answerDelayMs;
+  *answered = true;
+  if (iconType == 0) return IconHandle{found->smallIcon};
+  if (iconType == 1) return IconHandle{found->bigIcon};
+  return {};
+}
+
+IconHandle SendGetIcon(WindowHandle window, int iconType, std::uint32_t timeoutMs) {
+  bool answered = false;
+  return SendGetIcon(window, iconType, timeoutMs, &answered);
+}
+
+std::uint32_t GetWindowThreadProcessId(WindowHandle window, std::uint32_t* processId) {
+  std::lock_guard lock(windowMutex);
+  const fake::Window* found = fake::FindLocked(window.value);
+  if (found == nullptr) return 0;
+  if (processId) *processId = found->pid;
+  return found->threadId;
+}
+
+bool SetForegroundWindow(WindowHandle window) {
+  std::lock_guard lock(windowMutex);
+  windowState.foregroundRequests.push_back(window.value);
+  if (fake::FindLocked(window.value) == nullptr) return false;
+  windowState.foreground = window.value;
+  return true;
+}
+
+void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
+                 std::uintptr_t extraInfo) {
+  std::lock_guard lock(windowMutex);
+  windowState.keyEvents.push_back({virtualKey, scanCode, flags, extraInfo});
+}
+
+std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) {
+  std::lock_guard lock(windowMutex);
+  if (mapType != 0) return 0;
+  for (const auto& entry : windowState.scanCodes) {
+    if (entry.first == code) return entry.second;
+  }
+  return 0;
+}
+
+std::intptr_t ShellExecuteA(WindowHandle owner, const char* verb, const char* file,
+                            const char* parameters, const char* directory, int showCommand) {
+  std::lock_guard lock(windowMutex);
+  windowState.shellCalls.push_back({owner.value, fake::Copy(verb), fake::Copy(file),
+                                    fake::Copy(parameters), fake::Copy(directory), showCommand});
+  return windowState.shellResult;
+}
+
+}  // namespace plat

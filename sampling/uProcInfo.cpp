@@ -1,0 +1,277 @@
+#include "sampling/uProcInfo.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "platform/process.h"
+#include "platform/sysinfo.h"
+#include "platform/windows_input.h"
+
+namespace {
+
+constexpr std::int32_t kStatusInfoLengthMismatch = static_cast<std::int32_t>(0xC0000004u);
+constexpr std::uint32_t kProcessAllAccess = 0x1F0FFF;  // as defined before Vista
+constexpr std::uint32_t kProcessTerminateAndQuery = 0x401;
+constexpr std::uint32_t kTokenAdjustPrivileges = 0x20;
+constexpr std::uint32_t kSePrivilegeEnabled = 2;
+constexpr std::int32_t kVisibleStyle = 0x10000000;
+constexpr int kStyleIndex = -16;
+constexpr int kTextBufferLength = 100;
+
+template <typename T>
+T ReadAt(const std::uint8_t* bytes, std::size_t offset) {
+  T value;
+  std::memcpy(&value, bytes + offset, sizeof value);
+  return value;
+}
+
+std::uint64_t ReadPointer(const std::uint8_t* bytes, std::size_t offset, std::uint32_t size) {
+  return size == 8 ? ReadAt<std::uint64_t>(bytes, offset) : ReadAt<std::uint32_t>(bytes, offset);
+}
+
+// Reads the UTF-16 text at `pointer` up to its NUL, if all of it lies inside the bytes.
+bool ReadName(const std::uint8_t* bytes, std::size_t filled, std::uint64_t bufferAddress,
+              std::uint64_t pointer, std::u16string& name) {
+  if (pointer < bufferAddress) return false;
+  const std::uint64_t offset = pointer - bufferAddress;
+  if (offset >= filled) return false;
+  std::size_t end = static_cast<std::size_t>(offset);
+  while (end + 2 <= filled) {
+    if (ReadAt<char16_t>(bytes, end) == u'\0') {
+      const std::size_t chars = (end - static_cast<std::size_t>(offset)) / 2;
+      name.resize(chars);
+      if (chars != 0) std::memcpy(name.data(), bytes + offset, chars * 2);
+      return true;
+    }
+    end += 2;
+  }
+  return false;
+}
+
+std::int64_t WrappingAdd(std::int64_t a, std::int64_t b) {
+  return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
+}
+
+// Steps 3-8 for one record.
+void AppendRecord(const RawProcessRecord& raw, TProcList& list) {
+  auto info = std::make_unique<TProcInfo>();
+  info->PID = raw.pid;
+  if (raw.hasName) info->Name = plat::WideToAnsi(raw.name);
+  info->CpuTime = CpuTimeDays(raw.userTime, raw.kernelTime);
+  info->MemoryK = WorkingSetKilobytes(GetProcessWorkingSet(static_cast<std::uint32_t>(raw.pid)));
+  if (info->Name.empty()) {
+    info->Name = "System Idle";
+    info->MemoryK = 16;
+  }
+  list.Add(std::to_string(raw.pid), std::move(info));
+}
+
+// The buffer size that the last snapshot needed; later snapshots start there.
+std::atomic<std::uint32_t> processTableBufferSize{kProcessTableFirstBuffer};
+
+bool IsTitleBlank(const char* title) {
+  for (const char* p = title; *p != '\0'; ++p) {
+    if (static_cast<unsigned char>(*p) > 32) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+WalkResult WalkProcessTable(const std::uint8_t* bytes, std::size_t filled,
+                            std::uint64_t bufferAddress, const OsLayout& layout,
+                            const ProcessRecordVisitor& visit) {
+  WalkResult result;
+  const std::size_t recordSize = layout.procMinRecordSize;
+  if (bytes == nullptr || filled < recordSize) {
+    result.end = WalkEnd::TooShort;
+    return result;
+  }
+  std::size_t cursor = 0;
+  // A sound record held back until it is known whether another one follows it.
+  RawProcessRecord pending;
+  bool havePending = false;
+  auto handOn = [&](bool isLast) {
+    if (!havePending) return;
+    havePending = false;
+    ++result.records;
+    visit(pending, isLast);
+  };
+  for (;;) {
+    const std::uint8_t* record = bytes + cursor;
+    const std::uint32_t next = ReadAt<std::uint32_t>(record, layout.procNextEntryOffset);
+    // cursor <= filled - recordSize holds here, so this cannot wrap.
+    const bool linkSound = next >= recordSize && next <= filled - recordSize - cursor;
+
+    RawProcessRecord raw;
+    raw.pid = static_cast<std::int32_t>(static_cast<std::uint32_t>(
+        ReadPointer(record, layout.procUniqueProcessId, layout.procPointerSize)));
+    raw.userTime = ReadAt<std::int64_t>(record, layout.procUserTime);
+    raw.kernelTime = ReadAt<std::int64_t>(record, layout.procKernelTime);
+    const std::uint64_t namePointer =
+        ReadPointer(record, layout.procImageNameBuffer, layout.procPointerSize);
+    raw.hasName = namePointer != 0;
+    bool sound = !raw.hasName || ReadName(bytes, filled, bufferAddress, namePointer, raw.name);
+
+    if (sound) {
+      handOn(false);
+      pending = std::move(raw);
+      havePending = true;
+    } else {
+      ++result.damaged;
+    }
+    if (next == 0) break;
+    if (!linkSound) {
+      result.end = WalkEnd::BrokenLink;
+      break;
+    }
+    cursor += next;
+  }
+  handOn(true);
+  return result;
+}
+
+double CpuTimeDays(std::int64_t userTime, std::int64_t kernelTime) {
+  const std::int64_t seconds = WrappingAdd(userTime, kernelTime) / 10000000;
+  return static_cast<double>(static_cast<long double>(seconds) / 86400.0L);
+}
+
+std::uint32_t WorkingSetKilobytes(std::uint64_t bytes) {
+  std::uint64_t quotient = bytes / 1024;
+  const std::uint64_t remainder = bytes % 1024;
+  if (remainder > 512 || (remainder == 512 && (quotient & 1) != 0)) ++quotient;
+  if (quotient > std::numeric_limits<std::uint32_t>::max()) {
+    return std::numeric_limits<std::uint32_t>::max();
+  }
+  return static_cast<std::uint32_t>(quotient);
+}
+
+void AppendProcessRecords(const std::uint8_t* bytes, std::size_t filled,
+                          std::uint64_t bufferAddress, const OsLayout& layout, TProcList& list) {
+  WalkProcessTable(bytes, filled, bufferAddress, layout,
+                   [&list](const RawProcessRecord& raw, bool isLast) {
+                     if (isLast) {
+                       AppendRecord(raw, list);
+                       return;
+                     }
+                     try {
+                       AppendRecord(raw, list);
+                     } catch (...) {
+                       // A process that vanished or misbehaved mid-record is left out.
+                     }
+                   });
+}
+
+void GetProcessList(TProcList& list) {
+  std::uint32_t size = processTableBufferSize.load(std::memory_order_relaxed);
+  for (int attempt = 0; attempt < kProcessTableMaxQueries; ++attempt) {
+    // Uninitialised on purpose: only the bytes the system reports as filled are read.
+    std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[size]);
+    std::uint32_t returned = 0;
+    const std::int32_t status = plat::QuerySystemInformation(5, buffer.get(), size, &returned);
+    if (status >= 0) {
+      // Some systems leave the length at 0 on success; the table then spans the buffer.
+      const std::size_t filled = (returned == 0 || returned > size) ? size : returned;
+      processTableBufferSize.store(size, std::memory_order_relaxed);
+      AppendProcessRecords(buffer.get(), filled, reinterpret_cast<std::uintptr_t>(buffer.get()),
+                           kNativeLayout, list);
+      return;
+    }
+    if (size >= kProcessTableMaxBuffer) break;
+    std::uint64_t wanted = std::uint64_t{size} * 2;
+    if (status == kStatusInfoLengthMismatch && returned > size) {
+      // The table may grow between two queries: leave room for a few more processes.
+      wanted = std::uint64_t{returned} + returned / 8;
+    }
+    size = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(std::max<std::uint64_t>(wanted, size + 1), kProcessTableMaxBuffer));
+  }
+}
+
+std::size_t GetProcessWorkingSet(std::uint32_t pid) {
+  const plat::ProcessHandle process = plat::OpenProcess(kProcessAllAccess, false, pid);
+  if (!process) return 0;
+  struct Closer {
+    plat::ProcessHandle handle;
+    ~Closer() { plat::CloseHandle(handle); }
+  } closer{process};
+  const OsLayout& layout = kNativeLayout;
+  std::uint8_t counters[128] = {};
+  static_assert(sizeof counters >= kLayout64.pmcSize && sizeof counters >= kLayout32.pmcSize);
+  const std::uint32_t cb = layout.pmcSize;
+  std::memcpy(counters, &cb, sizeof cb);
+  if (!plat::GetProcessMemoryInfo(process, counters, layout.pmcSize)) return 0;
+  return ReadAt<std::size_t>(counters, layout.pmcWorkingSetSize);
+}
+
+void KillProcess(std::uint32_t pid) {
+  if (pid == 0) return;
+  const plat::ProcessHandle process = plat::OpenProcess(kProcessTerminateAndQuery, false, pid);
+  if (!process) return;
+  plat::TerminateProcess(process, 0);
+  plat::CloseHandle(process);
+}
+
+bool SetPrivilege(plat::TokenHandle token, const char* privilege, bool enable) {
+  plat::Luid luid;
+  plat::LookupPrivilegeValueA(nullptr, privilege, &luid);
+  std::uint8_t record[16];
+  const std::uint32_t count = 1;
+  const std::uint32_t attributes = enable ? kSePrivilegeEnabled : 0;
+  std::memcpy(record + 0, &count, 4);
+  std::memcpy(record + 4, &luid.lowPart, 4);
+  std::memcpy(record + 8, &luid.highPart, 4);
+  std::memcpy(record + 12, &attributes, 4);
+  std::uint32_t returnLength = 0;
+  plat::AdjustTokenPrivileges(token, false, record, sizeof record, nullptr, &returnLength);
+  return plat::GetLastError() == 0;
+}
+
+bool EnableDebugPrivilege() {
+  plat::TokenHandle token;
+  if (!plat::OpenProcessToken(plat::GetCurrentProcess(), kTokenAdjustPrivileges, &token)) {
+    return false;
+  }
+  const bool enabled = SetPrivilege(token, "SeDebugPrivilege", true);
+  plat::CloseHandle(token);
+  return enabled;
+}
+
+void GetWindowList(TWinList& list) { plat::EnumWindows(EnumWindowsCallback, &list); }
+
+bool EnumWindowsCallback(plat::WindowHandle window, void* list) {
+  if ((plat::GetWindowLongA(window, kStyleIndex) & kVisibleStyle) == 0) return true;
+  char className[kTextBufferLength] = {};
+  char title[kTextBufferLength] = {};
+  plat::GetClassNameA(window, className, kTextBufferLength);
+  plat::GetWindowTextA(window, title, kTextBufferLength);
+  // A misbehaving call must not leave the texts without their NUL.
+  className[kTextBufferLength - 1] = '\0';
+  title[kTextBufferLength - 1] = '\0';
+  if (IsTitleBlank(title)) return true;
+  auto info = std::make_unique<TWinInfo>();
+  info->ClassIcon = plat::GetClassIcon(window);
+  info->Title = title;
+  info->ClassName = className;
+  info->WindowHandle = window;
+  static_cast<TWinList*>(list)->Add(std::to_string(static_cast<std::uint32_t>(window.value)),
+                                    std::move(info));
+  return true;
+}
+
+plat::IconHandle GetWindowIcon(plat::WindowHandle window) {
+  bool answered = false;
+  plat::IconHandle icon = plat::SendGetIcon(window, 0, kIconQueryTimeoutMs, &answered);
+  if (icon) return icon;
+  // A window that let the first message time out would likely let the second one too.
+  if (answered) {
+    icon = plat::SendGetIcon(window, 1, kIconQueryTimeoutMs, &answered);
+    if (icon) return icon;
+  }
+  return plat::GetClassIcon(window);
+}

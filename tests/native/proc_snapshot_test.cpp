@@ -1,0 +1,435 @@
+// The process snapshot: the walk over raw tables of both layouts, its arithmetic, the guard
+// rule, tables that do not fit, and damaged tables.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_os.h"
+#include "platform/process.h"
+#include "sampling/uProcInfo.h"
+
+namespace {
+
+constexpr std::int64_t kSecond = 10000000;  // 100 ns units
+
+struct Entry {
+  std::string key;
+  TProcInfo info;
+};
+
+std::vector<Entry> Entries(TProcList& list) {
+  std::vector<Entry> out;
+  for (auto& [key, record] : list.TakeRemaining()) out.push_back({key, *record});
+  return out;
+}
+
+struct LayoutCase {
+  const char* name;
+  const OsLayout* layout;
+  std::uint64_t address;
+};
+
+class ProcessTableWalk : public testing::TestWithParam<LayoutCase> {
+ protected:
+  void SetUp() override { fake::ResetOs(); }
+
+  // Handles a table built from `processes` in the parameter's layout; working sets come
+  // from the fake OS by PID.
+  std::vector<Entry> Snapshot(const std::vector<fake::Process>& processes) {
+    for (const fake::Process& p : processes) fake::AddProcess(p);
+    const auto bytes = fake::BuildProcessTable(processes, *GetParam().layout, GetParam().address);
+    TProcList list;
+    AppendProcessRecords(bytes.data(), bytes.size(), GetParam().address, *GetParam().layout, list);
+    return Entries(list);
+  }
+};
+
+TEST_P(ProcessTableWalk, SingleRecordIsHandledOnce) {
+  const auto entries = Snapshot({{.pid = 77, .name = u"one.exe", .workingSet = 8192}});
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].key, "77");
+  EXPECT_EQ(entries[0].info.Name, "one.exe");
+  EXPECT_EQ(entries[0].info.PID, 77);
+  EXPECT_EQ(entries[0].info.MemoryK, 8u);
+}
+
+TEST_P(ProcessTableWalk, RecordsComeInTableOrderPastThreadRecords) {
+  const auto entries = Snapshot({{.pid = 900, .name = u"z.exe", .threads = 7},
+                                 {.pid = 12, .name = u"a.exe", .threads = 0},
+                                 {.pid = 4000, .name = u"m.exe", .threads = 31}});
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].key, "900");
+  EXPECT_EQ(entries[1].key, "12");
+  EXPECT_EQ(entries[2].key, "4000");
+  EXPECT_EQ(entries[2].info.Name, "m.exe");
+}
+
+TEST_P(ProcessTableWalk, IdleRecordIsSystemIdleWith16K) {
+  const auto entries = Snapshot({{.pid = 0, .name = std::nullopt, .workingSet = 1 << 20},
+                                 {.pid = 8, .name = u"", .workingSet = 1 << 20}});
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].key, "0");
+  EXPECT_EQ(entries[0].info.Name, "System Idle");
+  EXPECT_EQ(entries[0].info.MemoryK, 16u);
+  // An empty name counts as no name.
+  EXPECT_EQ(entries[1].info.Name, "System Idle");
+  EXPECT_EQ(entries[1].info.MemoryK, 16u);
+}
+
+TEST_P(ProcessTableWalk, CpuTimeIsWholeSecondsInDays) {
+  const auto entries = Snapshot({
+      {.pid = 1, .name = u"a", .userTime = 30 * kSecond, .kernelTime = 30 * kSecond - 1},
+      {.pid = 2, .name = u"b", .userTime = 20 * 3600 * kSecond, .kernelTime = 5 * 3600 * kSecond},
+      {.pid = 3, .name = u"c", .userTime = 3725 * kSecond + kSecond / 2},
+  });
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].info.CpuTime, 59.0 / 86400.0);
+  EXPECT_GE(entries[1].info.CpuTime, 1.0);
+  EXPECT_EQ(entries[1].info.CpuTime, 90000.0 / 86400.0);
+  EXPECT_EQ(entries[2].info.CpuTime, 3725.0 / 86400.0);
+}
+
+TEST_P(ProcessTableWalk, WorkingSetRoundsToNearestKilobyteTiesToEven) {
+  const auto entries = Snapshot({{.pid = 10, .name = u"a", .workingSet = 1536},
+                                 {.pid = 11, .name = u"b", .workingSet = 2560},
+                                 {.pid = 12, .name = u"c", .workingSet = 4096},
+                                 {.pid = 13, .name = u"d", .workingSet = 1535}});
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries[0].info.MemoryK, 2u);
+  EXPECT_EQ(entries[1].info.MemoryK, 2u);
+  EXPECT_EQ(entries[2].info.MemoryK, 4u);
+  EXPECT_EQ(entries[3].info.MemoryK, 1u);
+}
+
+TEST_P(ProcessTableWalk, ProcessThatCannotBeOpenedShowsZero) {
+  const auto entries =
+      Snapshot({{.pid = 10, .name = u"locked", .workingSet = 4096, .canOpen = false}});
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].info.MemoryK, 0u);
+}
+
+TEST_P(ProcessTableWalk, FailingRecordIsLeftOutAndTheWalkGoesOn) {
+  const auto entries = Snapshot({{.pid = 10, .name = u"a"},
+                                 {.pid = 11, .name = u"bad", .throwOnOpen = true},
+                                 {.pid = 12, .name = u"c"}});
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].key, "10");
+  EXPECT_EQ(entries[1].key, "12");
+}
+
+TEST_P(ProcessTableWalk, FailingLastRecordPropagates) {
+  EXPECT_THROW(
+      Snapshot({{.pid = 10, .name = u"a"}, {.pid = 11, .name = u"bad", .throwOnOpen = true}}),
+      std::runtime_error);
+}
+
+TEST_P(ProcessTableWalk, KeyIsThePidAsSigned32Bits) {
+  const auto entries = Snapshot({{.pid = 0xFFFFFFFEu, .name = u"odd"}});
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].key, "-2");
+  EXPECT_EQ(entries[0].info.PID, -2);
+}
+
+TEST_P(ProcessTableWalk, NamesAreConvertedToTheAnsiCodePage) {
+  const auto entries = Snapshot({{.pid = 5, .name = u"中文.exe"}, {.pid = 6, .name = u"é.exe"}});
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].info.Name, "\xD6\xD0\xCE\xC4.exe");
+  EXPECT_EQ(entries[1].info.Name, "?.exe");
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLayouts, ProcessTableWalk,
+                         testing::Values(LayoutCase{"Layout32", &kLayout32, 0x00A30000},
+                                         LayoutCase{"Layout64", &kLayout64, 0x000001F4C2A10000}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Hand-made damaged tables: the walk must stay inside the filled bytes.
+class DamagedTable : public testing::TestWithParam<LayoutCase> {
+ protected:
+  const OsLayout& layout() const { return *GetParam().layout; }
+  std::uint64_t address() const { return GetParam().address; }
+
+  std::vector<std::uint8_t> Table(std::vector<fake::Process> processes) {
+    return fake::BuildProcessTable(processes, layout(), address());
+  }
+  void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
+    std::memcpy(bytes.data() + at, &value, 4);
+  }
+  void PutPointer(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint64_t value) {
+    std::memcpy(bytes.data() + at, &value, layout().procPointerSize);
+  }
+  // Walks a heap copy of exactly `filled` bytes, so a sanitizer sees any overrun.
+  std::vector<std::int32_t> WalkPids(const std::vector<std::uint8_t>& bytes, std::size_t filled,
+                                     WalkResult* result = nullptr) {
+    std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[filled == 0 ? 1 : filled]);
+    std::memcpy(exact.get(), bytes.data(), filled);
+    std::vector<std::int32_t> pids;
+    const WalkResult r =
+        WalkProcessTable(exact.get(), filled, address(), layout(),
+                         [&](const RawProcessRecord& raw, bool) { pids.push_back(raw.pid); });
+    if (result) *result = r;
+    return pids;
+  }
+  std::uint32_t NextOf(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    std::uint32_t next;
+    std::memcpy(&next, bytes.data() + at, 4);
+    return next;
+  }
+};
+
+TEST_P(DamagedTable, LinkPastTheFilledBytesEndsTheWalkAfterThatRecord) {
+  auto bytes =
+      Table({{.pid = 1, .name = u"a"}, {.pid = 2, .name = u"b"}, {.pid = 3, .name = u"c"}});
+  const std::size_t second = NextOf(bytes, 0);
+  Put32(bytes, second, static_cast<std::uint32_t>(bytes.size()));
+  WalkResult result;
+  EXPECT_EQ(WalkPids(bytes, bytes.size(), &result), (std::vector<std::int32_t>{1, 2}));
+  EXPECT_EQ(result.end, WalkEnd::BrokenLink);
+}
+
+TEST_P(DamagedTable, LinkShorterThanARecordNeverLoops) {
+  auto bytes = Table({{.pid = 1, .name = u"a"}, {.pid = 2, .name = u"b"}});
+  Put32(bytes, 0, 4);
+  WalkResult result;
+  EXPECT_EQ(WalkPids(bytes, bytes.size(), &result), (std::vector<std::int32_t>{1}));
+  EXPECT_EQ(result.end, WalkEnd::BrokenLink);
+  Put32(bytes, 0, 0xFFFFFFF0u);
+  EXPECT_EQ(WalkPids(bytes, bytes.size()), (std::vector<std::int32_t>{1}));
+}
+
+TEST_P(DamagedTable, NextRecordCutOffByTheFilledLengthIsNotRead) {
+  const auto bytes = Table({{.pid = 1, .name = std::nullopt}, {.pid = 2, .name = std::nullopt}});
+  const std::size_t second = NextOf(bytes, 0);
+  WalkResult result;
+  EXPECT_EQ(WalkPids(bytes, second + layout().procMinRecordSize - 1, &result),
+            (std::vector<std::int32_t>{1}));
+  EXPECT_EQ(result.end, WalkEnd::BrokenLink);
+}
+
+TEST_P(DamagedTable, BytesShorterThanOneRecordYieldNothing) {
+  const auto bytes = Table({{.pid = 1, .name = std::nullopt}});
+  WalkResult result;
+  EXPECT_TRUE(WalkPids(bytes, layout().procMinRecordSize - 1, &result).empty());
+  EXPECT_EQ(result.end, WalkEnd::TooShort);
+  EXPECT_TRUE(WalkPids(bytes, 0).empty());
+}
+
+TEST_P(DamagedTable, NamePointerOutsideTheBytesSkipsThatRecordOnly) {
+  auto bytes =
+      Table({{.pid = 1, .name = u"a"}, {.pid = 2, .name = u"b"}, {.pid = 3, .name = u"c"}});
+  const std::size_t second = NextOf(bytes, 0);
+  PutPointer(bytes, second + layout().procImageNameBuffer, address() + bytes.size());
+  WalkResult result;
+  EXPECT_EQ(WalkPids(bytes, bytes.size(), &result), (std::vector<std::int32_t>{1, 3}));
+  EXPECT_EQ(result.damaged, 1u);
+  EXPECT_EQ(result.end, WalkEnd::Complete);
+  PutPointer(bytes, second + layout().procImageNameBuffer, address() - 2);
+  EXPECT_EQ(WalkPids(bytes, bytes.size()), (std::vector<std::int32_t>{1, 3}));
+}
+
+TEST_P(DamagedTable, NameWithoutNulInsideTheBytesIsNotRead) {
+  auto bytes = Table({{.pid = 1, .name = std::nullopt}, {.pid = 2, .name = u"tail"}});
+  // The last name ends the table; cut the filled length before its NUL.
+  const std::size_t nameEnd = bytes.size() - 16 + 2 * 4;  // "tail" and NUL padded to 16
+  WalkResult result;
+  EXPECT_EQ(WalkPids(bytes, nameEnd, &result), (std::vector<std::int32_t>{1}));
+  EXPECT_EQ(result.damaged, 1u);
+  // And a name pointer at the very last odd byte.
+  PutPointer(bytes, NextOf(bytes, 0) + layout().procImageNameBuffer, address() + nameEnd - 1);
+  EXPECT_EQ(WalkPids(bytes, nameEnd), (std::vector<std::int32_t>{1}));
+}
+
+TEST_P(DamagedTable, LastSoundRecordIsTheOneWhoseFailurePropagates) {
+  fake::ResetOs();
+  fake::AddProcess({.pid = 1, .name = u"a", .throwOnOpen = true});
+  auto bytes = Table({{.pid = 1, .name = u"a"}, {.pid = 2, .name = u"b"}});
+  PutPointer(bytes, NextOf(bytes, 0) + layout().procImageNameBuffer, address() + bytes.size());
+  TProcList list;
+  EXPECT_THROW(AppendProcessRecords(bytes.data(), bytes.size(), address(), layout(), list),
+               std::runtime_error);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLayouts, DamagedTable,
+                         testing::Values(LayoutCase{"Layout32", &kLayout32, 0x00A30000},
+                                         LayoutCase{"Layout64", &kLayout64, 0x000001F4C2A10000}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WorkingSetKilobytes, RoundsAndSaturates) {
+  EXPECT_EQ(WorkingSetKilobytes(0), 0u);
+  EXPECT_EQ(WorkingSetKilobytes(511), 0u);
+  EXPECT_EQ(WorkingSetKilobytes(512), 0u);
+  EXPECT_EQ(WorkingSetKilobytes(513), 1u);
+  EXPECT_EQ(WorkingSetKilobytes(3584), 4u);
+  EXPECT_EQ(WorkingSetKilobytes(std::uint64_t{0xFFFFFFFF} * 1024), 0xFFFFFFFFu);
+  EXPECT_EQ(WorkingSetKilobytes(~std::uint64_t{0}), 0xFFFFFFFFu);
+}
+
+TEST(CpuTimeDays, TruncatesAndNeverOverflows) {
+  EXPECT_EQ(CpuTimeDays(0, kSecond - 1), 0.0);
+  EXPECT_EQ(CpuTimeDays(86400 * kSecond, 0), 1.0);
+  // A damaged table with huge times wraps instead of trapping.
+  EXPECT_NO_FATAL_FAILURE(CpuTimeDays(INT64_MAX, INT64_MAX));
+}
+
+class ProcessSnapshot : public testing::Test {
+ protected:
+  void SetUp() override { fake::ResetOs(); }
+};
+
+TEST_F(ProcessSnapshot, ReadsTheSystemTableAndClosesEveryHandle) {
+  fake::AddProcess(
+      {.pid = 600, .name = u"editor.exe", .userTime = 61 * kSecond, .workingSet = 2560});
+  TProcList list;
+  GetProcessList(list);
+  const auto entries = Entries(list);
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_EQ(entries[0].info.Name, "System Idle");
+  EXPECT_EQ(entries[1].info.Name, "System");
+  EXPECT_EQ(entries[2].key, std::to_string(fake::kOwnPid));
+  EXPECT_EQ(entries[3].info.Name, "editor.exe");
+  EXPECT_EQ(entries[3].info.MemoryK, 2u);
+  EXPECT_EQ(entries[3].info.CpuTime, 61.0 / 86400.0);
+  EXPECT_EQ(fake::OpenHandleCount(), 0);
+  for (const fake::OpenCall& call : fake::OpenProcessCalls()) {
+    EXPECT_EQ(call.access, 0x1F0FFFu);
+    EXPECT_FALSE(call.inherit);
+  }
+  EXPECT_EQ(fake::OpenProcessCalls().size(), 4u);  // every process opened once
+}
+
+TEST_F(ProcessSnapshot, TableLargerThanTheFirstBufferIsQueriedAgain) {
+  fake::ClearProcesses();
+  for (std::uint32_t pid = 1; pid <= 3000; ++pid) {
+    fake::AddProcess({.pid = pid * 4, .name = u"a-rather-long-image-name.exe", .threads = 2});
+  }
+  TProcList list;
+  GetProcessList(list);
+  EXPECT_EQ(list.Count(), 3000u);
+  const auto lengths = fake::ProcessQueryLengths();
+  ASSERT_GE(lengths.size(), 2u);
+  EXPECT_EQ(lengths[0], kProcessTableFirstBuffer);
+  EXPECT_GT(lengths.back(), kProcessTableFirstBuffer);
+}
+
+TEST_F(ProcessSnapshot, FailedQueriesAreNeverWalked) {
+  // The first answer claims a length the buffer could hold; the table is not trusted anyway.
+  fake::ScriptProcessQueries(
+      {{static_cast<std::int32_t>(0xC0000004u), 100}, {static_cast<std::int32_t>(0xC0000017u), 0}});
+  TProcList list;
+  GetProcessList(list);
+  EXPECT_EQ(list.Count(), 3u);
+  const auto lengths = fake::ProcessQueryLengths();
+  ASSERT_EQ(lengths.size(), 3u);
+  EXPECT_GT(lengths[1], lengths[0]);  // grown, although the reported length was smaller
+  EXPECT_GT(lengths[2], lengths[1]);
+}
+
+TEST_F(ProcessSnapshot, QueriesThatKeepFailingGiveAnEmptySnapshot) {
+  std::vector<fake::ScriptedQuery> failures(20,
+                                            {static_cast<std::int32_t>(0xC0000004u), 0xFFFFFFFFu});
+  fake::ScriptProcessQueries(failures);
+  TProcList list;
+  GetProcessList(list);
+  EXPECT_EQ(list.Count(), 0u);
+  const auto lengths = fake::ProcessQueryLengths();
+  EXPECT_LE(lengths.size(), static_cast<std::size_t>(kProcessTableMaxQueries));
+  for (std::uint32_t length : lengths) EXPECT_LE(length, kProcessTableMaxBuffer);
+}
+
+TEST_F(ProcessSnapshot, WorkingSetQueryFailuresGiveZero) {
+  EXPECT_GT(GetProcessWorkingSet(fake::kOwnPid), 0u);
+  EXPECT_EQ(GetProcessWorkingSet(123456), 0u);
+  fake::SetMemoryInfoFails(true);
+  EXPECT_EQ(GetProcessWorkingSet(fake::kOwnPid), 0u);
+  fake::SetMemoryInfoFails(false);
+  EXPECT_GT(GetProcessWorkingSet(fake::kOwnPid), 0u);
+  EXPECT_EQ(fake::OpenHandleCount(), 0);
+}
+
+class Termination : public testing::Test {
+ protected:
+  void SetUp() override { fake::ResetOs(); }
+};
+
+TEST_F(Termination, PidZeroMakesNoSystemCall) {
+  KillProcess(0);
+  EXPECT_EQ(fake::ProcessApiCallCount(), 0);
+  EXPECT_TRUE(fake::OpenProcessCalls().empty());
+}
+
+TEST_F(Termination, EndsTheProcessWithExitCodeZeroAndClosesTheHandle) {
+  fake::AddProcess({.pid = 808, .name = u"victim.exe"});
+  KillProcess(808);
+  ASSERT_EQ(fake::Terminations().size(), 1u);
+  EXPECT_EQ(fake::Terminations()[0].pid, 808u);
+  EXPECT_EQ(fake::Terminations()[0].exitCode, 0u);
+  EXPECT_FALSE(fake::ProcessExists(808));
+  ASSERT_EQ(fake::OpenProcessCalls().size(), 1u);
+  EXPECT_EQ(fake::OpenProcessCalls()[0].access, 0x401u);
+  EXPECT_EQ(fake::OpenHandleCount(), 0);
+}
+
+TEST_F(Termination, ProcessesThatCannotBeOpenedOrEndedStaySilently) {
+  fake::AddProcess({.pid = 809, .name = u"locked.exe", .canOpen = false});
+  fake::AddProcess({.pid = 810, .name = u"sturdy.exe", .canTerminate = false});
+  KillProcess(809);
+  KillProcess(810);
+  KillProcess(999999);
+  EXPECT_TRUE(fake::Terminations().empty());
+  EXPECT_TRUE(fake::ProcessExists(809));
+  EXPECT_TRUE(fake::ProcessExists(810));
+  EXPECT_EQ(fake::OpenHandleCount(), 0);
+}
+
+class Privileges : public testing::Test {
+ protected:
+  void SetUp() override { fake::ResetOs(); }
+};
+
+TEST_F(Privileges, EnableDebugPrivilegeEnablesItAndClosesTheToken) {
+  EXPECT_TRUE(EnableDebugPrivilege());
+  EXPECT_TRUE(fake::PrivilegeEnabled("SeDebugPrivilege"));
+  EXPECT_EQ(fake::OpenHandleCount(), 0);
+  const auto adjust = fake::LastAdjust();
+  ASSERT_TRUE(adjust.has_value());
+  EXPECT_FALSE(adjust->disableAll);
+  EXPECT_EQ(adjust->bufferLength, 16u);
+  EXPECT_FALSE(adjust->previousStateGiven);
+  EXPECT_TRUE(adjust->returnLengthGiven);
+  const std::vector<std::uint8_t> expected{1, 0, 0, 0, 20, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0};
+  EXPECT_EQ(adjust->newState, expected);
+}
+
+TEST_F(Privileges, SetPrivilegeDisablesWithAttributesZero) {
+  ASSERT_TRUE(EnableDebugPrivilege());
+  plat::TokenHandle token;
+  ASSERT_TRUE(plat::OpenProcessToken(plat::GetCurrentProcess(), 0x20, &token));
+  EXPECT_TRUE(SetPrivilege(token, "SeDebugPrivilege", false));
+  plat::CloseHandle(token);
+  EXPECT_FALSE(fake::PrivilegeEnabled("SeDebugPrivilege"));
+  EXPECT_EQ(fake::LastAdjust()->newState[12], 0);
+}
+
+TEST_F(Privileges, TokenWithoutThePrivilegeReportsFalse) {
+  fake::SetTokenHolds("SeDebugPrivilege", false);
+  EXPECT_FALSE(EnableDebugPrivilege());
+  EXPECT_EQ(fake::OpenHandleCount(), 0);
+}
+
+TEST_F(Privileges, TokenThatCannotBeOpenedReportsFalseWithoutAdjusting) {
+  fake::SetOpenTokenFails(true);
+  EXPECT_FALSE(EnableDebugPrivilege());
+  EXPECT_FALSE(fake::LastAdjust().has_value());
+}
+
+TEST_F(Privileges, UnknownPrivilegeNameReportsFalse) {
+  plat::TokenHandle token;
+  ASSERT_TRUE(plat::OpenProcessToken(plat::GetCurrentProcess(), 0x20, &token));
+  EXPECT_FALSE(SetPrivilege(token, "SeNoSuchPrivilege", true));
+  plat::CloseHandle(token);
+}
+
+}  // namespace
