@@ -1,0 +1,143 @@
+#include "graphs/TSetThread.h"
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+#include "sampling/MemInfo.h"
+#include "sampling/unitUseage.h"
+
+namespace {
+
+std::int32_t Saturate(double value) {
+  if (std::isnan(value)) return 0;
+  if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
+    return std::numeric_limits<std::int32_t>::min();
+  }
+  if (value >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
+    return std::numeric_limits<std::int32_t>::max();
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+std::int32_t Saturate(std::int64_t value) {
+  if (value < std::numeric_limits<std::int32_t>::min()) {
+    return std::numeric_limits<std::int32_t>::min();
+  }
+  if (value > std::numeric_limits<std::int32_t>::max()) {
+    return std::numeric_limits<std::int32_t>::max();
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+std::int32_t RowOf(std::int32_t baseline, std::int32_t value) {
+  return Saturate(static_cast<std::int64_t>(baseline) - value);
+}
+
+void StoreNewest(std::vector<std::int32_t>& history, std::int32_t value) {
+  if (!history.empty()) history.back() = value;
+}
+
+}  // namespace
+
+std::int32_t CpuScale(int height) { return Saturate(std::nearbyint(height / 100.0)); }
+
+std::int32_t CpuSampleHeight(std::int32_t usage, std::int32_t scale) {
+  return Saturate(static_cast<std::int64_t>(usage) * scale);
+}
+
+std::int32_t MemorySampleHeight(const plat::MemoryStatus& status, std::int32_t scale) {
+  if (status.dwTotalPageFile == 0) return 0;
+  const auto used =
+      static_cast<decltype(status.dwTotalPhys)>(status.dwTotalPhys - status.dwAvailPhys);
+  const double share = static_cast<double>(used) / static_cast<double>(status.dwTotalPageFile);
+  return Saturate(std::nearbyint(share * scale));
+}
+
+void DrawHistory(TUseage& image, std::vector<std::int32_t>& history, std::int32_t baseline) {
+  for (std::size_t i = 0; i + 1 < history.size(); ++i) {
+    image.DrawSegment(static_cast<std::int32_t>(i), RowOf(baseline, history[i]),
+                      static_cast<std::int32_t>(i + 1), RowOf(baseline, history[i + 1]));
+    history[i] = history[i + 1];
+  }
+}
+
+TSetThread::TSetThread() { handle_ = plat::CreateSuspendedThread(&TSetThread::Entry, this); }
+
+TSetThread::~TSetThread() { plat::CloseThread(handle_); }
+
+void TSetThread::Resume() { plat::ResumeThread(handle_); }
+
+void TSetThread::Terminate() {
+  terminated_.store(true);
+  wake_.Set();
+}
+
+bool TSetThread::WaitFor(std::uint32_t timeoutMs) {
+  return plat::WaitForThread(handle_, timeoutMs);
+}
+
+TSetThread::Sample TSetThread::ReadSample() {
+  plat::LockGuard guard(lock_);
+  Sample sample;
+  sample.cpuUsage = CpuUsage.load();
+  sample.memStatus = MemStatus;
+  return sample;
+}
+
+void TSetThread::Entry(void* self) {
+  // An error ends the thread quietly: the histories go, the images stay as last drawn.
+  try {
+    static_cast<TSetThread*>(self)->Execute();
+  } catch (...) {
+  }
+}
+
+void TSetThread::Execute() {
+  std::vector<std::int32_t> cpuHistory;
+  std::vector<std::int32_t> memHistory;
+  std::int32_t cpuScale = 0;
+  std::int32_t memScale = 0;
+  std::int32_t cpuBaseline = 0;
+  std::int32_t memBaseline = 0;
+  {
+    plat::LockGuard guard(lock_);
+    if (CpuGraph == nullptr || MemGraph == nullptr) {
+      throw std::invalid_argument("sampler thread started without its images");
+    }
+    cpuHistory.assign(static_cast<std::size_t>(CpuGraph->Width()), 0);
+    memHistory.assign(static_cast<std::size_t>(MemGraph->Width()), 0);
+    cpuScale = CpuScale(CpuGraph->Height());
+    memScale = MemGraph->Height();
+    StoreNewest(cpuHistory, CpuSampleHeight(GetCpuUsage(), cpuScale));
+    ReadMemoryStatus(MemStatus);
+    StoreNewest(memHistory, MemorySampleHeight(MemStatus, memScale));
+    cpuBaseline = CpuGraph->Height() + 1;
+    memBaseline = MemGraph->Height() + 1;
+  }
+
+  while (!terminated_.load()) {
+    {
+      plat::LockGuard guard(lock_);
+      CpuGraph->ClearImage();
+      CpuGraph->DrawGrid();
+      MemGraph->ClearImage();
+      MemGraph->DrawGrid();
+      CpuGraph->SetPenColor(kCpuLineColor);
+      MemGraph->SetPenColor(kMemLineColor);
+      DrawHistory(*CpuGraph, cpuHistory, cpuBaseline);
+      DrawHistory(*MemGraph, memHistory, memBaseline);
+      StoreNewest(cpuHistory, CpuSampleHeight(GetCpuUsage(), cpuScale));
+      ReadMemoryStatus(MemStatus);
+      StoreNewest(memHistory, MemorySampleHeight(MemStatus, memScale));
+    }
+    passes_.fetch_add(1);
+    wake_.Wait(SleepMs);
+  }
+
+  plat::LockGuard guard(lock_);
+  delete CpuGraph;
+  CpuGraph = nullptr;
+  delete MemGraph;
+  MemGraph = nullptr;
+}

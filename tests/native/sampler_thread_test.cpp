@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "graphs/TSetThread.h"
+#include "graphs/TUseage.h"
+#include "platform/fake/fake_counters.h"
+#include "platform/threads.h"
+#include "sampling/MemInfo.h"
+#include "sampling/os_layouts.h"
+#include "sampling/unitUseage.h"
+
+namespace {
+
+plat::MemoryStatus Memory(std::size_t totalPhys, std::size_t availPhys, std::size_t pageFile) {
+  plat::MemoryStatus status;
+  status.dwTotalPhys = totalPhys;
+  status.dwAvailPhys = availPhys;
+  status.dwTotalPageFile = pageFile;
+  return status;
+}
+
+std::vector<std::uint8_t> Bytes(const TUseage& image) {
+  const plat::RasterView view = image.View();
+  return std::vector<std::uint8_t>(view.bits, view.bits + view.stride * view.height);
+}
+
+bool WaitForPasses(const TSetThread& thread, int passes) {
+  const std::uint64_t deadline = plat::MonotonicMilliseconds() + 10000;
+  while (thread.PassCount() < passes) {
+    if (plat::MonotonicMilliseconds() > deadline) return false;
+    plat::Sleep(1);
+  }
+  return true;
+}
+
+// The window's start-up: two images with one grid each, handed to a suspended thread.
+class SamplerThreadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::ResetCounters();
+    ResetCpuUsageState();
+    MemStatus = plat::MemoryStatus{};
+    fake::SetMemoryStatus(Memory(1000, 500, 2000));  // a quarter of 86 rows: 21.5 -> 22
+  }
+  TSetThread* Start(int height, int width) {
+    auto* cpu = new TUseage(height, width);
+    auto* mem = new TUseage(height, width);
+    cpu->DrawGrid();
+    mem->DrawGrid();
+    thread_ = new TSetThread;
+    thread_->CpuGraph = cpu;
+    thread_->MemGraph = mem;
+    MemStatus.dwLength = kNativeLayout.memoryStatusSize;
+    thread_->Resume();
+    return thread_;
+  }
+  void TearDown() override {
+    if (thread_ == nullptr) return;
+    thread_->Terminate();
+    ASSERT_TRUE(thread_->WaitFor(5000));
+    delete thread_;
+  }
+  TSetThread* thread_ = nullptr;
+};
+
+}  // namespace
+
+TEST(SamplerScales, CpuScaleRoundsHalvesToEven) {
+  const struct {
+    int height, scale;
+  } table[] = {{0, 0},   {49, 0},  {50, 0},  {51, 1},  {86, 1},  {100, 1},
+               {149, 1}, {150, 2}, {250, 2}, {251, 3}, {350, 4}, {-150, -2}};
+  for (const auto& row : table) EXPECT_EQ(CpuScale(row.height), row.scale) << row.height;
+}
+
+TEST(SamplerScales, CpuSampleHeightSaturates) {
+  EXPECT_EQ(CpuSampleHeight(42, 1), 42);
+  EXPECT_EQ(CpuSampleHeight(-3, 2), -6);
+  EXPECT_EQ(CpuSampleHeight(INT32_MAX, 3), INT32_MAX);
+  EXPECT_EQ(CpuSampleHeight(INT32_MIN, 2), INT32_MIN);
+}
+
+TEST(SamplerScales, MemoryHeightDividesByTheCommitLimit) {
+  EXPECT_EQ(MemorySampleHeight(Memory(1000, 500, 2000), 86), 22);   // 21.5 to even
+  EXPECT_EQ(MemorySampleHeight(Memory(1000, 625, 2000), 86), 16);   // 16.125
+  EXPECT_EQ(MemorySampleHeight(Memory(1000, 0, 8000), 86), 11);     // 10.75
+  EXPECT_EQ(MemorySampleHeight(Memory(3000, 1000, 2000), 86), 86);  // used = limit: row 1
+  EXPECT_EQ(MemorySampleHeight(Memory(1000, 500, 0), 86), 0);       // guarded
+  EXPECT_EQ(MemorySampleHeight(Memory(0, 0, 0), 86), 0);
+  // More available than installed: the unsigned difference wraps and the height saturates.
+  EXPECT_EQ(MemorySampleHeight(Memory(10, 20, 1), 86), INT32_MAX);
+}
+
+TEST(SamplerHistory, DrawsEachStepAndShiftsLeftKeepingTheNewest) {
+  TUseage image(10, 4);
+  image.SetPenColor(0xFFFFFF);
+  std::vector<std::int32_t> history{1, 2, 3, 9};
+  DrawHistory(image, history, 11);  // rows 10, 9, 8, 2
+  EXPECT_EQ(history, (std::vector<std::int32_t>{2, 3, 9, 9}));
+  EXPECT_EQ(image.Pixel(1, 9), 0xFFFFFFu);  // (1,9) -> (2,8) paints (1,9)
+  EXPECT_EQ(image.Pixel(2, 8), 0xFFFFFFu);  // (2,8) -> (3,2) paints column 2 then 3
+  EXPECT_EQ(image.Pixel(3, 2), 0u);         // the end point stays unpainted
+
+  std::vector<std::int32_t> single{7};
+  TUseage narrow(10, 1);
+  DrawHistory(narrow, single, 11);
+  EXPECT_EQ(single, std::vector<std::int32_t>{7});
+
+  std::vector<std::int32_t> extreme{INT32_MIN, INT32_MAX, 0};
+  DrawHistory(image, extreme, 11);  // rows saturate instead of overflowing
+  EXPECT_EQ(extreme, (std::vector<std::int32_t>{INT32_MAX, 0, 0}));
+}
+
+TEST_F(SamplerThreadTest, FirstPassShowsGridsAndOneMemorySegmentThenStopsDuringSleep) {
+  TSetThread* thread = Start(86, 256);
+  ASSERT_TRUE(WaitForPasses(*thread, 1));
+  std::vector<std::uint8_t> cpuBytes, memBytes;
+  std::uint32_t cpuPen = 0, memPen = 0;
+  ASSERT_TRUE(thread->WithFrames([&](const TUseage& cpu, const TUseage& mem) {
+    cpuBytes = Bytes(cpu);
+    memBytes = Bytes(mem);
+    cpuPen = cpu.PenColor();
+    memPen = mem.PenColor();
+    EXPECT_EQ(cpu.ScrollCount, 2);
+    EXPECT_EQ(mem.ScrollCount, 2);
+  }));
+  EXPECT_EQ(cpuPen, 0x58FF35u);
+  EXPECT_EQ(memPen, 0x58FFFFu);
+
+  TUseage expectedCpu(86, 256);
+  expectedCpu.DrawGrid();
+  expectedCpu.ClearImage();
+  expectedCpu.DrawGrid();
+  EXPECT_EQ(cpuBytes, Bytes(expectedCpu));  // every CPU value is 0: row 87, below the image
+
+  TUseage expectedMem(86, 256);
+  expectedMem.DrawGrid();
+  expectedMem.ClearImage();
+  expectedMem.DrawGrid();
+  expectedMem.SetPenColor(0x58FFFF);
+  expectedMem.DrawSegment(254, 87, 255, 87 - 22);
+  EXPECT_EQ(memBytes, Bytes(expectedMem));
+  int yellowLeftOf254 = 0, yellowIn254 = 0, yellowIn255 = 0;
+  for (int y = 0; y < 86; ++y) {
+    for (int x = 0; x < 256; ++x) {
+      if (expectedMem.Pixel(x, y) != 0x58FFFF) continue;
+      (x < 254 ? yellowLeftOf254 : x == 254 ? yellowIn254 : yellowIn255)++;
+    }
+  }
+  EXPECT_EQ(yellowLeftOf254, 0);
+  EXPECT_GT(yellowIn254, 0);
+  EXPECT_GT(yellowIn255, 0);
+
+  // Start-up sample and first pass: the status reads as the thread left it.
+  const TSetThread::Sample sample = thread->ReadSample();
+  EXPECT_EQ(sample.cpuUsage, 100);  // no time passed between the two CPU samples
+  EXPECT_EQ(sample.memStatus.dwTotalPhys, 1000u);
+  EXPECT_EQ(sample.memStatus.dwTotalPageFile, 2000u);
+  EXPECT_EQ(fake::MemoryStatusReads(), 2);
+
+  // The thread now sleeps 1000 ms; a stop ends it well within that, without another pass.
+  thread->Terminate();
+  EXPECT_TRUE(thread->WaitFor(900));
+  EXPECT_EQ(thread->PassCount(), 1);
+  EXPECT_EQ(fake::MemoryStatusReads(), 2);
+  EXPECT_FALSE(thread->WithFrames([](const TUseage&, const TUseage&) {}));
+  EXPECT_EQ(thread->CpuGraph, nullptr);
+  EXPECT_EQ(thread->MemGraph, nullptr);
+}
+
+TEST_F(SamplerThreadTest, StopBeforeResumeTakesOnlyStartupSamplesAndReleases) {
+  auto* cpu = new TUseage(86, 256);
+  auto* mem = new TUseage(86, 256);
+  thread_ = new TSetThread;
+  thread_->CpuGraph = cpu;
+  thread_->MemGraph = mem;
+  thread_->Terminate();
+  thread_->Resume();
+  ASSERT_TRUE(thread_->WaitFor(5000));
+  EXPECT_EQ(thread_->PassCount(), 0);
+  EXPECT_EQ(fake::MemoryStatusReads(), 1);
+  EXPECT_EQ(MemStatus.dwTotalPageFile, 2000u);
+  EXPECT_EQ(thread_->CpuGraph, nullptr);
+}
+
+TEST_F(SamplerThreadTest, OnePixelWideImagesNeverShiftAndKeepTheNewestSample) {
+  TSetThread* thread = Start(86, 1);
+  ASSERT_TRUE(WaitForPasses(*thread, 1));
+  std::vector<std::uint8_t> memBytes;
+  ASSERT_TRUE(
+      thread->WithFrames([&](const TUseage&, const TUseage& mem) { memBytes = Bytes(mem); }));
+  TUseage expected(86, 1);
+  expected.DrawGrid();
+  expected.ClearImage();
+  expected.DrawGrid();  // s = 1: nothing at all on a 1-pixel-wide image
+  EXPECT_EQ(memBytes, Bytes(expected));
+}
+
+TEST_F(SamplerThreadTest, MissingImageEndsTheThreadQuietly) {
+  auto* cpu = new TUseage(86, 256);
+  thread_ = new TSetThread;
+  thread_->CpuGraph = cpu;
+  thread_->Resume();
+  ASSERT_TRUE(thread_->WaitFor(5000));
+  EXPECT_EQ(thread_->PassCount(), 0);
+  EXPECT_EQ(thread_->CpuGraph, cpu);  // an error leaves the images alone
+  delete cpu;
+}
+
+// Run under ThreadSanitizer (build/graphs-tsan): the GUI side copies frames and reads the
+// status while the sampler draws as fast as it can.
+TEST(ThreadingSampler, GuiSeesWholeFramesAndWholeSamples) {
+  fake::ResetCounters();
+  ResetCpuUsageState();
+  fake::SetAdvancePerQuery(10'000'000, 20'000'000);  // 50 % on 4 processors: row 37
+  const plat::MemoryStatus a = Memory(1000, 500, 2000);
+  const plat::MemoryStatus b = Memory(3000, 1000, 4000);
+  fake::SetMemoryStatus(a);
+
+  auto* thread = new TSetThread;
+  thread->CpuGraph = new TUseage(86, 256);
+  thread->MemGraph = new TUseage(86, 256);
+  thread->CpuGraph->DrawGrid();
+  thread->MemGraph->DrawGrid();
+  MemStatus = a;
+  thread->SleepMs = 0;
+  thread->Resume();
+
+  int copies = 0;
+  int broken = 0;
+  std::vector<std::uint8_t> copy;
+  const std::uint64_t end = plat::MonotonicMilliseconds() + 300;
+  while (plat::MonotonicMilliseconds() < end || thread->PassCount() < 20) {
+    fake::SetMemoryStatus(copies % 2 == 0 ? b : a);
+    thread->WithFrames([&](const TUseage& cpu, const TUseage& mem) {
+      for (const TUseage* image : {&cpu, &mem}) {
+        copy = Bytes(*image);
+        // A finished frame has the top grid row from column 0 to 254; a half-drawn one not.
+        for (int x = 0; x < 255; ++x) {
+          if (std::memcmp(&copy[x * 3], "\x00\x80\x00", 3) != 0) {
+            ++broken;
+            break;
+          }
+        }
+      }
+    });
+    const TSetThread::Sample sample = thread->ReadSample();
+    const bool isA = sample.memStatus.dwTotalPhys == a.dwTotalPhys &&
+                     sample.memStatus.dwAvailPhys == a.dwAvailPhys &&
+                     sample.memStatus.dwTotalPageFile == a.dwTotalPageFile;
+    const bool isB = sample.memStatus.dwTotalPhys == b.dwTotalPhys &&
+                     sample.memStatus.dwAvailPhys == b.dwAvailPhys &&
+                     sample.memStatus.dwTotalPageFile == b.dwTotalPageFile;
+    EXPECT_TRUE(isA || isB) << sample.memStatus.dwTotalPhys << " " << sample.memStatus.dwAvailPhys
+                            << " " << sample.memStatus.dwTotalPageFile;
+    EXPECT_TRUE(sample.cpuUsage == 0 || sample.cpuUsage == 50) << sample.cpuUsage;
+    ++copies;
+  }
+  EXPECT_EQ(broken, 0);
+  thread->Terminate();
+  ASSERT_TRUE(thread->WaitFor(5000));
+  EXPECT_FALSE(thread->WithFrames([](const TUseage&, const TUseage&) {}));
+  delete thread;
+}
