@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -48,6 +49,7 @@ struct ControlState {
   int selected = -1;
   int updateDepth = 0;
   int updatePairs = 0;
+  int failCountdown = 0;
   plat::ImageListHandle images;
   // status bar
   std::vector<int> parts;
@@ -126,6 +128,14 @@ ControlState* GetWindow(plat::Control window, const char* op) {
 
 ControlState* GetList(plat::Control list, const char* op) {
   return GetKind(list, plat::ControlKind::ListView, op);
+}
+
+// Counts down an injected failure of a row change.
+void RowChange(ControlState* list) {
+  if (list && list->failCountdown > 0 && --list->failCountdown == 0) {
+    list->failCountdown = 1;
+    throw std::runtime_error("row change failed in " + list->name);
+  }
 }
 
 Row* GetRow(ControlState* list, int row, const char* op) {
@@ -296,6 +306,7 @@ int ListColumnCount(Control list) {
 int ListAddRow(Control list, const std::wstring& caption) {
   ControlState* l = GetList(list, "ListAddRow");
   if (!l) return -1;
+  RowChange(l);
   Row row;
   row.cells.resize(l->columns.empty() ? 1 : l->columns.size());
   row.cells[0] = caption;
@@ -307,6 +318,7 @@ int ListAddRow(Control list, const std::wstring& caption) {
 void ListDeleteRow(Control list, int row) {
   ControlState* l = GetList(list, "ListDeleteRow");
   if (!GetRow(l, row, "ListDeleteRow")) return;
+  RowChange(l);
   l->rows.erase(l->rows.begin() + row);
   if (l->selected == row) {
     l->selected = -1;
@@ -323,8 +335,10 @@ std::wstring ListGetText(Control list, int row, int column) {
 }
 
 void ListSetText(Control list, int row, int column, const std::wstring& text) {
-  Row* r = GetRow(GetList(list, "ListSetText"), row, "ListSetText");
+  ControlState* l = GetList(list, "ListSetText");
+  Row* r = GetRow(l, row, "ListSetText");
   if (!r) return;
+  RowChange(l);
   if (column < 0 || column >= static_cast<int>(r->cells.size())) {
     Violation("ListSetText: no column " + std::to_string(column));
     return;
@@ -702,6 +716,11 @@ int UpdateDepth(plat::Control list) {
 int UpdatePairs(plat::Control list) {
   const ControlState* c = Peek(list);
   return c ? c->updatePairs : 0;
+}
+
+void FailRowChangesFrom(plat::Control list, int count) {
+  ControlState* l = GetList(list, "FailRowChangesFrom");
+  if (l) l->failCountdown = count;
 }
 
 std::vector<std::wstring> RowCaptions(plat::Control list) {

@@ -70,6 +70,10 @@ std::vector<Column> Columns(plat::Control list);
 plat::ImageListHandle ListImageList(plat::Control list);
 int UpdateDepth(plat::Control list);  // Begin calls not yet ended
 int UpdatePairs(plat::Control list);  // completed Begin/End pairs
+// Makes the list's row changes (add, delete, set text) throw std::runtime_error from the
+// `count`-th one on (1: the next one), to test what a failure in the middle of a refresh
+// leaves behind; 0 switches it off.
+void FailRowChangesFrom(plat::Control list, int count);
 // The caption of every row, top to bottom.
 std::vector<std::wstring> RowCaptions(plat::Control list);
 

@@ -1,0 +1,59 @@
+#pragma once
+// A main window over the fake GUI and the fake operating system, for the app tests.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CpuUseage.h"
+#include "platform/fake/fake_gui.h"
+#include "platform/fake/fake_os.h"
+
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::ResetGui();
+    fake::ResetOs();
+    form = std::make_unique<TMainForm>();
+  }
+  void TearDown() override {
+    form.reset();
+    EXPECT_THAT(fake::Violations(), ::testing::IsEmpty());
+    EXPECT_EQ(fake::LiveImageLists(), 0);
+  }
+
+  // The texts of one column, top to bottom.
+  static std::vector<std::wstring> ColumnTexts(plat::Control list, int column) {
+    std::vector<std::wstring> out;
+    for (int row = 0; row < plat::ListRowCount(list); ++row) {
+      out.push_back(plat::ListGetText(list, row, column));
+    }
+    return out;
+  }
+  static std::vector<std::wstring> RowTexts(plat::Control list, int row) {
+    std::vector<std::wstring> out;
+    for (int column = 0; column < plat::ListColumnCount(list); ++column) {
+      out.push_back(plat::ListGetText(list, row, column));
+    }
+    return out;
+  }
+
+  // 100-nanosecond units.
+  static constexpr std::int64_t Seconds(std::int64_t s) { return s * 10'000'000; }
+
+  static void AddProcess(std::uint32_t pid, const char16_t* name, std::int64_t cpuSeconds = 0,
+                         std::uint64_t workingSet = 0) {
+    fake::Process p;
+    p.pid = pid;
+    if (name) p.name = name;
+    p.userTime = Seconds(cpuSeconds);
+    p.workingSet = workingSet;
+    fake::AddProcess(p);
+  }
+
+  std::unique_ptr<TMainForm> form;
+};

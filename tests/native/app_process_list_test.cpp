@@ -1,0 +1,167 @@
+// The process list refresh: rows kept in step with the process table.
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "tests/native/app_fixture.h"
+
+using ::testing::ElementsAre;
+
+namespace {
+
+class ProcessListTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    fake::ClearProcesses();
+  }
+  plat::Control List() const { return form->procListView; }
+  std::vector<std::wstring> Names() const { return ColumnTexts(List(), 0); }
+  std::vector<std::wstring> Pids() const { return ColumnTexts(List(), 1); }
+  void SetWorkingSetK(std::uint32_t pid, std::uint64_t k) {
+    fake::FindProcess(pid)->workingSet = k * 1024;
+  }
+};
+
+TEST_F(ProcessListTest, FirstRefreshShowsEveryProcessInTableOrder) {
+  AddProcess(0, nullptr, 0, 999 * 1024);
+  AddProcess(700, u"b.exe", 3725, 2048 * 1024);
+  AddProcess(12, u"a.exe", 59, 16 * 1024);
+  form->RefreshProcessList();
+
+  ASSERT_EQ(plat::ListRowCount(List()), 3);
+  EXPECT_THAT(RowTexts(List(), 0), ElementsAre(L"System Idle", L"0", L"", L"00:00:00", L"16 K"));
+  EXPECT_THAT(RowTexts(List(), 1), ElementsAre(L"b.exe", L"700", L"", L"01:02:05", L"2048 K"));
+  EXPECT_THAT(RowTexts(List(), 2), ElementsAre(L"a.exe", L"12", L"", L"00:00:59", L"16 K"));
+  EXPECT_EQ(plat::StatusGetText(form->StatusBar, 0), L"进程数：3");
+}
+
+TEST_F(ProcessListTest, CpuTimeShowsTimeOfDayWithTheLocaleSeparator) {
+  AddProcess(1, u"day.exe", 90000);
+  AddProcess(2, u"under.exe", 0);
+  fake::FindProcess(2)->userTime = Seconds(60) - 1;  // just under a minute: 59 whole seconds
+  form->RefreshProcessList();
+  EXPECT_THAT(ColumnTexts(List(), 3), ElementsAre(L"01:00:00", L"00:00:59"));
+
+  fake::SetTimeSeparator(L".");
+  fake::FindProcess(1)->userTime = Seconds(3725);
+  form->RefreshProcessList();
+  EXPECT_THAT(ColumnTexts(List(), 3), ElementsAre(L"01.02.05", L"00.00.59"));
+}
+
+TEST_F(ProcessListTest, FormatsRecoverWholeSecondsAndKilobytes) {
+  for (int s : {0, 1, 59, 60, 3599, 3725, 86399, 86400, 90000, 7 * 86400 + 3661}) {
+    std::wstring expected;
+    int h = s / 3600 % 24, m = s / 60 % 60, sec = s % 60;
+    wchar_t buffer[16];
+    swprintf(buffer, 16, L"%02d:%02d:%02d", h, m, sec);
+    EXPECT_EQ(FormatCpuTime(static_cast<double>(s) / 86400.0, L":"), buffer) << s;
+  }
+  EXPECT_EQ(FormatMemoryK(0), L"0 K");
+  EXPECT_EQ(FormatMemoryK(4294967295u), L"4294967295 K");
+}
+
+TEST_F(ProcessListTest, EndedProcessesLoseTheirRowsAndTheRestAreUpdated) {
+  for (std::uint32_t pid : {10, 20, 30, 40, 50, 60}) AddProcess(pid, u"p.exe", 0, 4 * 1024);
+  form->RefreshProcessList();
+
+  fake::RemoveProcess(20);  // in the middle
+  fake::RemoveProcess(40);  // adjacent pair
+  fake::RemoveProcess(50);
+  for (std::uint32_t pid : {10, 30, 60}) SetWorkingSetK(pid, pid);
+  form->RefreshProcessList();
+  EXPECT_THAT(Pids(), ElementsAre(L"10", L"30", L"60"));
+  EXPECT_THAT(ColumnTexts(List(), 4), ElementsAre(L"10 K", L"30 K", L"60 K"));
+
+  fake::RemoveProcess(60);  // the last row
+  form->RefreshProcessList();
+  EXPECT_THAT(Pids(), ElementsAre(L"10", L"30"));
+}
+
+TEST_F(ProcessListTest, NewProcessIsAppendedEvenWithASmallerPid) {
+  AddProcess(500, u"a.exe");
+  AddProcess(600, u"b.exe");
+  form->RefreshProcessList();
+  AddProcess(50, u"new.exe");
+  form->RefreshProcessList();
+  EXPECT_THAT(Pids(), ElementsAre(L"500", L"600", L"50"));
+}
+
+TEST_F(ProcessListTest, ReusedPidKeepsItsRowUnderTheNewName) {
+  AddProcess(500, u"old.exe");
+  AddProcess(600, u"b.exe");
+  form->RefreshProcessList();
+  fake::RemoveProcess(500);
+  AddProcess(500, u"new.exe");  // now below 600 in the table
+  form->RefreshProcessList();
+  EXPECT_THAT(Names(), ElementsAre(L"new.exe", L"b.exe"));
+  EXPECT_THAT(Pids(), ElementsAre(L"500", L"600"));
+}
+
+TEST_F(ProcessListTest, SelectedRowStaysSelectedWhileRowsAboveGo) {
+  for (std::uint32_t pid : {1, 2, 3}) AddProcess(pid, u"p.exe");
+  form->RefreshProcessList();
+  plat::ListSelectRow(List(), 2);
+  fake::RemoveProcess(1);
+  form->RefreshProcessList();
+  ASSERT_EQ(plat::ListSelectedRow(List()), 1);
+  EXPECT_EQ(plat::ListGetText(List(), 1, 1), L"3");
+}
+
+TEST_F(ProcessListTest, CountIncludesTheIdleEntryAndIsWrittenBeforeRowsChange) {
+  AddProcess(0, nullptr);
+  for (std::uint32_t pid = 1; pid < 30; ++pid) AddProcess(pid * 4, u"p.exe");
+  form->RefreshProcessList();
+  EXPECT_EQ(plat::StatusGetText(form->StatusBar, 0), L"进程数：30");
+
+  fake::RemoveProcess(8);
+  fake::ClearGuiLog();
+  form->RefreshProcessList();
+  const auto& log = fake::GuiLog();
+  auto status = std::find(log.begin(), log.end(), "StatusSetText StatusBar 0");
+  auto begin = std::find(log.begin(), log.end(), "ListBeginUpdate procListView");
+  auto del = std::find(log.begin(), log.end(), "ListDeleteRow procListView 2");
+  ASSERT_NE(status, log.end());
+  ASSERT_NE(del, log.end());
+  EXPECT_LT(status, begin);
+  EXPECT_LT(begin, del);
+  EXPECT_EQ(plat::StatusGetText(form->StatusBar, 0), L"进程数：29");
+}
+
+TEST_F(ProcessListTest, BatchUpdateIsEndedExactlyOnce) {
+  AddProcess(1, u"p.exe");
+  form->RefreshProcessList();
+  form->RefreshProcessList();
+  EXPECT_EQ(fake::UpdatePairs(List()), 2);
+  EXPECT_EQ(fake::UpdateDepth(List()), 0);
+}
+
+TEST_F(ProcessListTest, FailedSnapshotLeavesRowsAndBatchUntouched) {
+  AddProcess(1, u"p.exe");
+  form->RefreshProcessList();
+  fake::Process broken;
+  broken.pid = 2;
+  broken.name = u"broken.exe";
+  broken.throwOnOpen = true;  // the last record: its failure reaches the caller
+  fake::AddProcess(broken);
+  EXPECT_ANY_THROW(form->RefreshProcessList());
+  EXPECT_EQ(fake::UpdateDepth(List()), 0);
+  EXPECT_EQ(fake::UpdatePairs(List()), 1);
+  EXPECT_THAT(Pids(), ElementsAre(L"1"));
+}
+
+TEST_F(ProcessListTest, FailedRowChangeStillEndsTheBatch) {
+  for (std::uint32_t pid : {1, 2, 3}) AddProcess(pid, u"p.exe");
+  form->RefreshProcessList();
+  fake::RemoveProcess(2);
+  fake::FailRowChangesFrom(List(), 3);
+  EXPECT_THROW(form->RefreshProcessList(), std::runtime_error);
+  EXPECT_EQ(fake::UpdateDepth(List()), 0);
+  EXPECT_EQ(fake::UpdatePairs(List()), 2);
+
+  fake::FailRowChangesFrom(List(), 0);
+  form->RefreshProcessList();
+  EXPECT_THAT(Pids(), ElementsAre(L"1", L"3"));
+}
+
+}  // namespace
