@@ -1,0 +1,61 @@
+// CPU counters through NtQuerySystemInformation looked up at run time, and GlobalMemoryStatus.
+
+#include <windows.h>
+
+#include <cstddef>
+
+#include "platform/sysinfo.h"
+#include "sampling/os_layouts.h"
+
+// plat::MemoryStatus is filled by GlobalMemoryStatus directly: it must be MEMORYSTATUS.
+static_assert(sizeof(plat::MemoryStatus) == sizeof(MEMORYSTATUS));
+static_assert(sizeof(MEMORYSTATUS) == kNativeLayout.memoryStatusSize);
+static_assert(offsetof(plat::MemoryStatus, dwLength) == offsetof(MEMORYSTATUS, dwLength));
+static_assert(offsetof(plat::MemoryStatus, dwMemoryLoad) == offsetof(MEMORYSTATUS, dwMemoryLoad));
+static_assert(offsetof(plat::MemoryStatus, dwTotalPhys) == offsetof(MEMORYSTATUS, dwTotalPhys));
+static_assert(offsetof(plat::MemoryStatus, dwAvailPhys) == offsetof(MEMORYSTATUS, dwAvailPhys));
+static_assert(offsetof(plat::MemoryStatus, dwTotalPageFile) ==
+              offsetof(MEMORYSTATUS, dwTotalPageFile));
+static_assert(offsetof(plat::MemoryStatus, dwAvailPageFile) ==
+              offsetof(MEMORYSTATUS, dwAvailPageFile));
+static_assert(offsetof(plat::MemoryStatus, dwTotalVirtual) ==
+              offsetof(MEMORYSTATUS, dwTotalVirtual));
+static_assert(offsetof(plat::MemoryStatus, dwAvailVirtual) ==
+              offsetof(MEMORYSTATUS, dwAvailVirtual));
+static_assert(sizeof(plat::MemoryStatus::dwTotalPhys) == sizeof(MEMORYSTATUS::dwTotalPhys));
+
+namespace {
+
+using QueryRoutine = LONG(WINAPI*)(ULONG infoClass, PVOID buffer, ULONG length,
+                                   PULONG returnedLength);
+
+}  // namespace
+
+// The looked-up routine; a QueryEntry is never created, only pointed at.
+struct plat::QueryEntry {
+  QueryRoutine routine;
+};
+
+namespace plat {
+
+const QueryEntry* LookupQueryEntry() {
+  static QueryEntry entry{nullptr};
+  if (entry.routine == nullptr) {
+    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    if (ntdll == nullptr) return nullptr;
+    entry.routine =
+        reinterpret_cast<QueryRoutine>(::GetProcAddress(ntdll, "NtQuerySystemInformation"));
+  }
+  return entry.routine != nullptr ? &entry : nullptr;
+}
+
+std::int32_t CallQueryEntry(const QueryEntry* entry, std::uint32_t infoClass, void* buffer,
+                            std::uint32_t length) {
+  return entry->routine(infoClass, buffer, length, nullptr);
+}
+
+void GlobalMemoryStatus(MemoryStatus& status) {
+  ::GlobalMemoryStatus(reinterpret_cast<MEMORYSTATUS*>(&status));
+}
+
+}  // namespace plat

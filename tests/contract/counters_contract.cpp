@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "platform/sysinfo.h"
+#include "platform/threads.h"
+#include "sampling/MemInfo.h"
+#include "sampling/os_layouts.h"
+#include "sampling/unitUseage.h"
+#include "tests/contract/counters_env.h"
+
+TEST(CountersContract, EntryResolvesOnceAndAcceptsTheLayoutSizes) {
+  PrepareCountersContract();
+  const plat::QueryEntry* entry = plat::LookupQueryEntry();
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(plat::LookupQueryEntry(), entry);
+
+  alignas(16) unsigned char buffer[1024];
+  std::memset(buffer, 0, sizeof buffer);
+  ASSERT_EQ(plat::CallQueryEntry(entry, 0, buffer, kNativeLayout.basicInfoSize), 0);
+  EXPECT_GT(buffer[kNativeLayout.basicNumberOfProcessors], 0);
+
+  std::memset(buffer, 0, sizeof buffer);
+  ASSERT_EQ(plat::CallQueryEntry(entry, 3, buffer, kNativeLayout.timeOfDaySize), 0);
+  std::int64_t now = 0;
+  std::memcpy(&now, buffer + kNativeLayout.timeOfDayCurrentTime, 8);
+  EXPECT_GT(now, 125'000'000'000'000'000);  // after the year 1997, in 100 ns since 1601
+
+  std::memset(buffer, 0, sizeof buffer);
+  ASSERT_EQ(plat::CallQueryEntry(entry, 2, buffer, kNativeLayout.perfInfoSize), 0);
+  std::int64_t idle = -1;
+  std::memcpy(&idle, buffer + kNativeLayout.perfIdleProcessTime, 8);
+  EXPECT_GE(idle, 0);
+
+  // A basic record of the wrong size is refused.
+  EXPECT_NE(plat::CallQueryEntry(entry, 0, buffer, kNativeLayout.basicInfoSize - 4), 0);
+}
+
+TEST(CountersContract, FirstSampleIsZeroThenALoad) {
+  PrepareCountersContract();
+  ResetCpuUsageState();
+  EXPECT_EQ(GetCpuUsage(), 0);
+  EXPECT_EQ(CpuUsage.load(), 0);
+  plat::Sleep(300);
+  const std::int32_t load = GetCpuUsage();
+  EXPECT_EQ(CpuUsage.load(), load);
+  EXPECT_GE(load, -50);
+  EXPECT_LE(load, 150);
+  ResetCpuUsageState();
+}
+
+TEST(CountersContract, MemoryStatusIsFilled) {
+  PrepareCountersContract();
+  plat::MemoryStatus status;
+  ReadMemoryStatus(status);
+  EXPECT_EQ(status.dwLength, kNativeLayout.memoryStatusSize);
+  EXPECT_GT(status.dwTotalPhys, 0u);
+  EXPECT_LE(status.dwAvailPhys, status.dwTotalPhys);
+  EXPECT_GE(status.dwTotalPageFile, status.dwTotalPhys);
+  EXPECT_GT(status.dwTotalVirtual, 0u);
+}

@@ -1,0 +1,7 @@
+#include "platform/fake/fake_counters.h"
+#include "tests/contract/counters_env.h"
+
+void PrepareCountersContract() {
+  fake::ResetCounters();
+  fake::SetAdvancePerQuery(1'000'000, 2'000'000);  // 50 % busy on 4 processors
+}

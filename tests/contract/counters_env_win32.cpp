@@ -1,0 +1,3 @@
+#include "tests/contract/counters_env.h"
+
+void PrepareCountersContract() {}
