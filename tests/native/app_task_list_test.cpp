@@ -1,0 +1,204 @@
+// The task list refresh: one row per application window, each owning its window record.
+
+#include <set>
+#include <stdexcept>
+
+#include "sampling/uProcInfo.h"
+#include "tests/native/app_fixture.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+class TaskListTest : public AppTest {
+ protected:
+  plat::Control List() const { return form->TaskListView; }
+  std::vector<std::wstring> Titles() const { return ColumnTexts(List(), 0); }
+
+  static std::uintptr_t Window(const std::string& title, std::uint32_t pid,
+                               const std::string& className = "Notepad",
+                               std::uintptr_t smallIcon = 0) {
+    fake::Window w;
+    w.title = title;
+    w.pid = pid;
+    w.className = className;
+    w.smallIcon = smallIcon;
+    return fake::AddWindow(w);
+  }
+  // Moves a window to the bottom of the Z order, keeping its handle.
+  static void SendToBack(std::uintptr_t handle) {
+    fake::Window copy = *fake::FindWindow(handle);
+    fake::DestroyWindow(handle);
+    fake::AddWindow(copy);
+  }
+  std::uintptr_t WindowOfRow(int row) const {
+    auto* info = static_cast<TWinInfo*>(plat::ListGetData(List(), row));
+    return info ? info->WindowHandle.value : 0;
+  }
+  // Every row carries its own record, and the record is of the row's window.
+  void ExpectOwnRecords() const {
+    std::set<void*> seen;
+    for (int row = 0; row < plat::ListRowCount(List()); ++row) {
+      void* data = plat::ListGetData(List(), row);
+      ASSERT_NE(data, nullptr) << row;
+      EXPECT_TRUE(seen.insert(data).second) << "record shared by two rows";
+    }
+  }
+};
+
+TEST_F(TaskListTest, RowsShowTitleStatusAndIconInSnapshotOrder) {
+  Window("Editor", 10, "Notepad", 0x501);
+  Window("  Calc ", 11, "CalcFrame", 0);
+  form->RefreshTaskList();
+  ASSERT_EQ(plat::ListRowCount(List()), 2);
+  EXPECT_THAT(RowTexts(List(), 0), ElementsAre(L"Editor", L"正在运行"));
+  EXPECT_THAT(RowTexts(List(), 1), ElementsAre(L"  Calc ", L"正在运行"));
+  EXPECT_EQ(plat::ListGetImage(List(), 0), 0);
+  EXPECT_EQ(plat::ListGetImage(List(), 1), -1);  // no icon at all
+  EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0x501u));
+  ExpectOwnRecords();
+}
+
+TEST_F(TaskListTest, DesktopNeverGetsARow) {
+  Window("Program Manager", 10, "Progman");
+  Window("Editor", 10, "Notepad");
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"Editor"));
+}
+
+TEST_F(TaskListTest, BrowserAndExplorerWindowsEachGetARowAndBlockNothing) {
+  Window("Page 1", 20, "IEFrame");
+  Window("Page 2", 20, "IEFrame");
+  Window("C:\\", 20, "CabinetWClass");
+  Window("Other", 20, "Dialog");
+  Window("Second other", 20, "Dialog");
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"Page 1", L"Page 2", L"C:\\", L"Other"));
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"Page 1", L"Page 2", L"C:\\", L"Other"));
+}
+
+TEST_F(TaskListTest, OneRowPerProcessStaysWithItsWindowWhateverTheOrder) {
+  std::uintptr_t first = Window("First", 30);
+  Window("Second", 30);
+  Window("Elsewhere", 31);
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"First", L"Elsewhere"));
+
+  SendToBack(first);  // now Second, Elsewhere, First
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"First", L"Elsewhere"));
+  EXPECT_EQ(WindowOfRow(0), first);
+}
+
+TEST_F(TaskListTest, HiddenRowWindowIsReplacedByItsSiblingOnlyOneRefreshLater) {
+  std::uintptr_t main = Window("Main", 40);
+  Window("Tool", 40);
+  Window("Other", 41);
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"Main", L"Other"));
+
+  fake::FindWindow(main)->style = 0;  // hidden
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"Other"));
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"Other", L"Tool"));
+}
+
+TEST_F(TaskListTest, RetitledWindowKeepsItsRow) {
+  std::uintptr_t a = Window("Before", 50);
+  Window("Below", 51);
+  form->RefreshTaskList();
+  fake::FindWindow(a)->title = "After";
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"After", L"Below"));
+  EXPECT_EQ(WindowOfRow(0), a);
+}
+
+TEST_F(TaskListTest, WindowHiddenAndShownAgainMovesToTheBottom) {
+  std::uintptr_t a = Window("A", 60);
+  Window("B", 61);
+  form->RefreshTaskList();
+  fake::FindWindow(a)->style = 0;
+  form->RefreshTaskList();
+  fake::FindWindow(a)->style = 0x10000000;
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"B", L"A"));
+}
+
+TEST_F(TaskListTest, AdjacentVanishedWindowsAllGoInOneRefresh) {
+  Window("A", 70);
+  std::uintptr_t b = Window("B", 71);
+  std::uintptr_t c = Window("C", 72);
+  std::uintptr_t d = Window("D", 73);
+  Window("E", 74);
+  form->RefreshTaskList();
+  fake::DestroyWindow(b);
+  fake::DestroyWindow(c);
+  fake::FindWindow(d)->style = 0;
+  Window("Also A", 70);  // A's row claims the process first
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"A", L"E"));
+  ExpectOwnRecords();
+}
+
+TEST_F(TaskListTest, DestroyedWindowsRowIsDeletedAlthoughItHasNoOwner) {
+  Window("Keep", 80);
+  std::uintptr_t gone = Window("Gone", 81);
+  form->RefreshTaskList();
+  fake::DestroyWindow(gone);
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"Keep"));
+}
+
+TEST_F(TaskListTest, ImageListIsRebuiltEachRefreshInHandlingOrder) {
+  std::uintptr_t a = Window("A", 90, "Notepad", 0xA1);
+  Window("B", 91, "Notepad", 0);
+  form->RefreshTaskList();
+  fake::FindWindow(a)->smallIcon = 0;
+  fake::FindWindow(a)->bigIcon = 0xA2;
+  Window("C", 92, "Notepad", 0xC1);
+  form->RefreshTaskList();
+  EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0xA2u, 0xC1u));
+  EXPECT_EQ(plat::ListGetImage(List(), 0), 0);
+  EXPECT_EQ(plat::ListGetImage(List(), 1), -1);
+  EXPECT_EQ(plat::ListGetImage(List(), 2), 1);
+  EXPECT_EQ(fake::ImageListClearCount(form->ImageList), 2);
+}
+
+TEST_F(TaskListTest, SameWindowNeverGetsTwoRows) {
+  Window("IE", 100, "IEFrame");
+  form->RefreshTaskList();
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"IE"));
+}
+
+TEST_F(TaskListTest, BatchUpdateEndsOnceAlsoWhenARowChangeFails) {
+  Window("A", 110);
+  Window("B", 111);
+  form->RefreshTaskList();
+  EXPECT_EQ(fake::UpdatePairs(List()), 1);
+  Window("C", 112);
+  fake::FailRowChangesFrom(List(), 5);  // after both matches, at the new row
+  EXPECT_THROW(form->RefreshTaskList(), std::runtime_error);
+  EXPECT_EQ(fake::UpdatePairs(List()), 2);
+  EXPECT_EQ(fake::UpdateDepth(List()), 0);
+  fake::FailRowChangesFrom(List(), 0);
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"A", L"B", L"C"));
+  ExpectOwnRecords();
+}
+
+TEST_F(TaskListTest, RecordsAreFreedWithTheFormAndOnClose) {
+  // Leaks and double frees are caught by the address sanitizer of the test build.
+  for (int i = 0; i < 5; ++i) Window("W" + std::to_string(i), 120 + i);
+  form->RefreshTaskList();
+  form->RefreshTaskList();
+  fake::DestroyWindow(WindowOfRow(2));
+  form->RefreshTaskList();
+  form->OnClose();
+  EXPECT_EQ(plat::ListGetData(List(), 0), nullptr);
+}
+
+}  // namespace
