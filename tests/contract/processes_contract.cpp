@@ -1,0 +1,79 @@
+// The process snapshot, working sets, termination and the debug privilege against the
+// platform: the fake natively, the real system under Wine or Windows.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+#include "platform/process.h"
+#include "sampling/uProcInfo.h"
+#include "tests/contract/processes_contract_env.h"
+
+namespace {
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+class ProcessesContract : public testing::Test {
+ protected:
+  void SetUp() override { contract::ResetProcessEnvironment(); }
+  void TearDown() override {
+    if (child_ != 0) contract::CleanUpChild(child_);
+  }
+  std::uint32_t child_ = 0;
+};
+
+TEST_F(ProcessesContract, TableHoldsTheOwnProcessWithItsImageName) {
+  TProcList list;
+  GetProcessList(list);
+  EXPECT_GT(list.Count(), 1u);
+  const TProcInfo* own = list.Find(std::to_string(plat::GetCurrentProcessId()));
+  ASSERT_NE(own, nullptr);
+  EXPECT_EQ(Lower(own->Name), Lower(contract::OwnImageName()));
+  EXPECT_EQ(own->PID, static_cast<std::int32_t>(plat::GetCurrentProcessId()));
+  EXPECT_GT(own->MemoryK, 0u);
+  EXPECT_GE(own->CpuTime, 0.0);
+  EXPECT_LT(own->CpuTime, 1.0);
+  list.TakeRemaining();
+}
+
+TEST_F(ProcessesContract, EveryKeyIsItsRecordsPid) {
+  TProcList list;
+  GetProcessList(list);
+  list.ForEach([](const std::string& key, const TProcInfo& info) {
+    EXPECT_EQ(key, std::to_string(info.PID));
+    EXPECT_FALSE(info.Name.empty());
+  });
+  list.TakeRemaining();
+}
+
+TEST_F(ProcessesContract, WorkingSetOfTheOwnProcessAndOfNoProcess) {
+  EXPECT_GT(GetProcessWorkingSet(plat::GetCurrentProcessId()), 0u);
+  EXPECT_EQ(GetProcessWorkingSet(contract::UnusedPid()), 0u);
+}
+
+TEST_F(ProcessesContract, KillProcessEndsAChild) {
+  child_ = contract::StartChildProcess();
+  ASSERT_NE(child_, 0u);
+  EXPECT_FALSE(contract::WaitChildEnded(child_, 0));
+  KillProcess(child_);
+  EXPECT_TRUE(contract::WaitChildEnded(child_, 10000));
+}
+
+TEST_F(ProcessesContract, KillProcessOfNothingIsHarmless) {
+  KillProcess(0);
+  KillProcess(contract::UnusedPid());
+  EXPECT_GT(GetProcessWorkingSet(plat::GetCurrentProcessId()), 0u);
+}
+
+TEST_F(ProcessesContract, EnableDebugPrivilegeReturns) {
+  const bool first = EnableDebugPrivilege();
+  EXPECT_EQ(EnableDebugPrivilege(), first);
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// The window snapshot, window icons and window owners against the platform: the fake
+// natively, the real system under Wine or Windows.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "platform/process.h"
+#include "platform/windows_input.h"
+#include "sampling/uProcInfo.h"
+#include "tests/contract/windows_contract_env.h"
+
+namespace {
+
+class WindowsContract : public testing::Test {
+ protected:
+  void SetUp() override { contract::ResetWindowEnvironment(); }
+  void TearDown() override {
+    for (plat::WindowHandle window : created_) contract::DestroyTestWindow(window);
+  }
+  plat::WindowHandle Create(const char* className, const char* title, bool visible) {
+    const plat::WindowHandle window = contract::CreateTestWindow(className, title, visible);
+    created_.push_back(window);
+    return window;
+  }
+  static std::string Key(plat::WindowHandle window) {
+    return std::to_string(static_cast<std::uint32_t>(window.value));
+  }
+  std::vector<plat::WindowHandle> created_;
+};
+
+TEST_F(WindowsContract, ListsVisibleTitledWindowsOnly) {
+  const auto shown = Create("VarnexShown", "Varnex contract shown", true);
+  const auto hidden = Create("VarnexHidden", "Varnex contract hidden", false);
+  const auto blank = Create("VarnexBlank", "   ", true);
+  const auto padded = Create("VarnexPadded", " word ", true);
+  ASSERT_TRUE(shown && hidden && blank && padded);
+  TWinList list;
+  GetWindowList(list);
+  const TWinInfo* info = list.Find(Key(shown));
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->Title, "Varnex contract shown");
+  EXPECT_EQ(info->ClassName, "VarnexShown");
+  EXPECT_EQ(info->WindowHandle, shown);
+  EXPECT_EQ(info->ClassIcon, plat::GetClassIcon(shown));
+  EXPECT_NE(info->ClassIcon.value, 0u);
+  EXPECT_EQ(list.Find(Key(hidden)), nullptr);
+  EXPECT_EQ(list.Find(Key(blank)), nullptr);
+  ASSERT_NE(list.Find(Key(padded)), nullptr);
+  EXPECT_EQ(list.Find(Key(padded))->Title, " word ");
+  list.TakeRemaining();
+}
+
+TEST_F(WindowsContract, LongTitleIsCutTo99Characters) {
+  const std::string title(150, 'T');
+  const auto window = Create("VarnexLong", title.c_str(), true);
+  TWinList list;
+  GetWindowList(list);
+  ASSERT_NE(list.Find(Key(window)), nullptr);
+  EXPECT_EQ(list.Find(Key(window))->Title, title.substr(0, 99));
+  list.TakeRemaining();
+}
+
+TEST_F(WindowsContract, IconIsTheSmallOneElseTheClassOne) {
+  const auto plain = Create("VarnexIcons", "plain", true);
+  const auto withSmall = Create("VarnexIcons", "with small icon", true);
+  const std::uintptr_t small = contract::SetTestWindowSmallIcon(withSmall);
+  EXPECT_EQ(GetWindowIcon(withSmall).value, small);
+  EXPECT_EQ(GetWindowIcon(plain), plat::GetClassIcon(plain));
+  EXPECT_NE(GetWindowIcon(plain).value, 0u);
+}
+
+TEST_F(WindowsContract, OwnerOfAWindowAndOfAGoneWindow) {
+  const auto window = Create("VarnexOwner", "owner", true);
+  std::uint32_t pid = 0;
+  EXPECT_NE(plat::GetWindowThreadProcessId(window, &pid), 0u);
+  EXPECT_EQ(pid, plat::GetCurrentProcessId());
+  contract::DestroyTestWindow(window);
+  created_.clear();
+  pid = 12345;
+  EXPECT_EQ(plat::GetWindowThreadProcessId(window, &pid), 0u);
+  EXPECT_EQ(pid, 12345u);
+}
+
+TEST_F(WindowsContract, IconOfAWindowThatStopsAnsweringReturnsWithinTheBound) {
+  contract::UnresponsiveWindow stuck;
+  ASSERT_TRUE(stuck.Handle());
+  const auto start = std::chrono::steady_clock::now();
+  const plat::IconHandle icon = GetWindowIcon(stuck.Handle());
+  const auto elapsed = std::chrono::steady_clock::now() - start;
+  // One bounded wait; the slack covers a slow machine.
+  EXPECT_LT(elapsed, std::chrono::milliseconds(kIconQueryTimeoutMs + 900));
+  EXPECT_EQ(icon, plat::GetClassIcon(stuck.Handle()));
+}
+
+}  // namespace

@@ -1,0 +1,33 @@
+#pragma once
+// What the window contract tests need from the platform they run on.
+
+#include <cstdint>
+
+#include "platform/types.h"
+
+namespace contract {
+
+void ResetWindowEnvironment();
+
+// A top-level window of this process with a class icon, on the calling thread.
+plat::WindowHandle CreateTestWindow(const char* className, const char* title, bool visible);
+void DestroyTestWindow(plat::WindowHandle window);
+// Gives the window a small icon of its own and returns the icon's handle value.
+std::uintptr_t SetTestWindowSmallIcon(plat::WindowHandle window);
+
+// A visible titled window whose thread stops answering messages until this is destroyed.
+class UnresponsiveWindow {
+ public:
+  UnresponsiveWindow();
+  ~UnresponsiveWindow();
+  UnresponsiveWindow(const UnresponsiveWindow&) = delete;
+  UnresponsiveWindow& operator=(const UnresponsiveWindow&) = delete;
+  plat::WindowHandle Handle() const { return window_; }
+
+ private:
+  plat::WindowHandle window_;
+  std::uintptr_t thread_ = 0;
+  std::uintptr_t release_ = 0;
+};
+
+}  // namespace contract
