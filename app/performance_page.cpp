@@ -1,13 +1,64 @@
 // The performance page: the two history graphs and the sampler thread that draws them.
 
+#include <cmath>
+#include <cstdint>
+#include <string>
+
 #include "app/CpuUseage.h"
+#include "graphs/TSetThread.h"
+#include "graphs/TUseage.h"
+#include "platform/gui.h"
+#include "sampling/MemInfo.h"
+#include "sampling/os_layouts.h"
 
 TUseage* CpuGraph = nullptr;
 TUseage* MemGraph = nullptr;
 TSetThread* SetThread = nullptr;
 
-void TMainForm::StartGraphs() {}
+namespace {
 
-void TMainForm::UpdateGraphs() {}
+// value / 1024 in floating point, rounded to the nearest integer with ties to even.
+long long Kilobytes(double bytes) { return std::llrint(std::nearbyint(bytes / 1024.0)); }
 
-void TMainForm::StopGraphs() {}
+}  // namespace
+
+void TMainForm::StartGraphs() {
+  const plat::Rect cpuRect = plat::ControlRect(CpuImg);
+  const plat::Rect memRect = plat::ControlRect(memImg);
+  CpuGraph = new TUseage(cpuRect.height, cpuRect.width);
+  MemGraph = new TUseage(memRect.height, memRect.width);
+  CpuGraph->DrawGrid();
+  MemGraph->DrawGrid();
+  plat::PictureSetImage(CpuImg, CpuGraph->View());
+  plat::PictureSetImage(memImg, MemGraph->View());
+  SetThread = new TSetThread;
+  SetThread->CpuGraph = CpuGraph;
+  SetThread->MemGraph = MemGraph;
+  MemStatus.dwLength = kNativeLayout.memoryStatusSize;
+  SetThread->Resume();
+}
+
+void TMainForm::UpdateGraphs() {
+  if (CpuGraph == nullptr || SetThread == nullptr) return;
+  // The copies are taken between two passes; once the thread has released its images the
+  // pictures keep the last frame.
+  SetThread->WithFrames([this](const TUseage& cpu, const TUseage& mem) {
+    plat::PictureSetImage(CpuImg, cpu.View());
+    plat::PictureSetImage(memImg, mem.View());
+  });
+  plat::RepaintNow(memPanel);
+  plat::RepaintNow(CpuPanel);
+
+  const TSetThread::Sample sample = SetThread->ReadSample();
+  plat::StatusSetText(StatusBar, 1, L"CPU 使用：" + std::to_wstring(sample.cpuUsage) + L"%");
+  const plat::MemoryStatus& memory = sample.memStatus;
+  const auto used =
+      static_cast<decltype(memory.dwTotalPhys)>(memory.dwTotalPhys - memory.dwAvailPhys);
+  plat::StatusSetText(StatusBar, 2,
+                      L"内存使用：" + std::to_wstring(Kilobytes(static_cast<double>(used))) + L"/" +
+                          std::to_wstring(Kilobytes(static_cast<double>(memory.dwTotalPageFile))));
+}
+
+void TMainForm::StopGraphs() {
+  if (SetThread != nullptr) SetThread->Terminate();
+}
