@@ -41,6 +41,21 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   }
 }
 
+// A panel draws its lowered outer and inner bevel inside its own client area, one pixel
+// each, as the picture boxes placed at (2, 2) expect.
+LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    win32::PaintScope paint(window);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    ::FillRect(paint.Get(), &client, ::GetSysColorBrush(COLOR_BTNFACE));
+    ::DrawEdge(paint.Get(), &client, EDGE_SUNKEN, BF_RECT);
+    return 0;
+  }
+  if (message == WM_ERASEBKGND) return 1;  // WM_PAINT fills everything
+  return ContainerProc(window, message, wParam, lParam);
+}
+
 // A picture box's own copy of its raster: rows padded to 4 bytes, as a DIB wants them.
 struct Picture {
   std::vector<std::uint8_t> bits;
@@ -163,8 +178,7 @@ ClassAndStyle StyleFor(plat::ControlKind kind) {
     case plat::ControlKind::GroupBox:
       return {WC_BUTTONW, kChild | WS_CLIPCHILDREN | BS_GROUPBOX, 0};
     case plat::ControlKind::Panel:
-      // The client edge is the lowered outer and inner bevel, one pixel each.
-      return {kPanelClass, kChild | WS_CLIPCHILDREN, WS_EX_CLIENTEDGE};
+      return {kPanelClass, kChild | WS_CLIPCHILDREN, 0};
     case plat::ControlKind::PictureBox:
       return {kPictureClass, kChild, 0};
     case plat::ControlKind::StatusBar:
@@ -227,7 +241,7 @@ void PruneControls() {
 
 void RegisterControlClasses() {
   RegisterClassOnce(kPageClass, ContainerProc);
-  RegisterClassOnce(kPanelClass, ContainerProc);
+  RegisterClassOnce(kPanelClass, PanelProc);
   RegisterClassOnce(kPictureClass, PictureProc);
 }
 
