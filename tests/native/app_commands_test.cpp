@@ -1,0 +1,311 @@
+// The user's commands: end task, switch to, Run dialog, end process, on top, speed and
+// pause, exit and home page; and failures that escape a tick or a command.
+
+#include "tests/native/app_fixture.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+class CommandsTest : public AppTest {
+ protected:
+  plat::Control Window() const { return form->Handle; }
+  void Click(int commandId) { fake::Command(Window(), commandId); }
+  // Which of H2, N5, N6, N8 are checked.
+  std::vector<bool> SpeedChecks() const {
+    std::vector<bool> out;
+    for (int id : {kCmdH2, kCmdN5, kCmdN6, kCmdN8})
+      out.push_back(plat::IsMenuChecked(Window(), id));
+    return out;
+  }
+  void ExpectTimer(bool running, std::uint32_t interval) const {
+    EXPECT_EQ(form->Timer.Enabled(), running);
+    EXPECT_EQ(fake::TimerRunning(Window()), running);
+    EXPECT_EQ(form->Timer.Interval(), interval);
+    if (running) {
+      EXPECT_EQ(fake::TimerInterval(Window()), interval);
+    }
+  }
+  static std::uintptr_t AddTaskWindow(std::uint32_t pid) {
+    fake::Window w;
+    w.title = "Task";
+    w.className = "Notepad";
+    w.pid = pid;
+    return fake::AddWindow(w);
+  }
+  std::vector<std::uint32_t> Terminated() const {
+    std::vector<std::uint32_t> out;
+    for (const fake::Termination& t : fake::Terminations()) out.push_back(t.pid);
+    return out;
+  }
+  void SelectProcess(const std::wstring& pid) {
+    form->RefreshProcessList();
+    for (int row = 0; row < plat::ListRowCount(form->procListView); ++row) {
+      if (plat::ListGetText(form->procListView, row, 1) == pid) {
+        plat::ListSelectRow(form->procListView, row);
+      }
+    }
+    ASSERT_GE(plat::ListSelectedRow(form->procListView), 0);
+  }
+};
+
+TEST_F(CommandsTest, SpeedAndPauseFollowTheClicks) {
+  EXPECT_EQ(SpeedChecks(), (std::vector<bool>{false, true, false, false}));
+  ExpectTimer(true, 1000);
+
+  Click(kCmdH2);
+  EXPECT_EQ(SpeedChecks(), (std::vector<bool>{true, false, false, false}));
+  ExpectTimer(true, 500);
+
+  Click(kCmdN8);  // pause: only N8 checked
+  EXPECT_EQ(SpeedChecks(), (std::vector<bool>{false, false, false, true}));
+  ExpectTimer(false, 500);
+  EXPECT_FALSE(fake::FireTimer(Window()));
+
+  Click(kCmdN8);  // resume: nothing checked, the last interval
+  EXPECT_EQ(SpeedChecks(), (std::vector<bool>{false, false, false, false}));
+  ExpectTimer(true, 500);
+
+  Click(kCmdN8);
+  Click(kCmdN6);  // a speed while paused resumes at that speed
+  EXPECT_EQ(SpeedChecks(), (std::vector<bool>{false, false, true, false}));
+  ExpectTimer(true, 2000);
+
+  Click(kCmdN5);
+  EXPECT_EQ(SpeedChecks(), (std::vector<bool>{false, true, false, false}));
+  ExpectTimer(true, 1000);
+}
+
+TEST_F(CommandsTest, NewTaskMenuItemOpensRunDialogAndLeavesTheTimerAlone) {
+  Click(kCmdH2);
+  Click(kCmdN1);
+  EXPECT_EQ(SpeedChecks(), (std::vector<bool>{true, false, false, false}));
+  EXPECT_FALSE(plat::IsMenuChecked(Window(), kCmdN1));
+  ExpectTimer(true, 500);
+  EXPECT_EQ(fake::KeyEvents().size(), 4u);
+}
+
+TEST_F(CommandsTest, RunDialogChordIsWindowsRDownThenUp) {
+  fake::SetScanCode(91, 0x5B);
+  fake::SetScanCode(82, 0x13);
+  Click(kCmdButton3);
+  const auto events = fake::KeyEvents();
+  ASSERT_EQ(events.size(), 4u);
+  const std::uint8_t keys[] = {91, 82, 82, 91};
+  const std::uint8_t scans[] = {0x5B, 0x13, 0x13, 0x5B};
+  const std::uint32_t flags[] = {0, 0, 2, 2};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(events[i].virtualKey, keys[i]) << i;
+    EXPECT_EQ(events[i].scanCode, scans[i]) << i;
+    EXPECT_EQ(events[i].flags, flags[i]) << i;
+    EXPECT_EQ(events[i].extraInfo, 0u) << i;
+  }
+}
+
+TEST_F(CommandsTest, EndTaskEndsTheWindowsProcess) {
+  AddProcess(300, u"victim.exe");
+  AddTaskWindow(300);
+  form->RefreshTaskList();
+  plat::ListSelectRow(form->TaskListView, 0);
+  Click(kCmdButton1);
+  EXPECT_THAT(Terminated(), ElementsAre(300u));
+  ExpectTimer(true, 1000);
+  EXPECT_THAT(fake::MessageBoxesShown(), IsEmpty());
+}
+
+TEST_F(CommandsTest, EndTaskOnAVanishedWindowEndsNothing) {
+  AddProcess(300, u"victim.exe");
+  std::uintptr_t window = AddTaskWindow(300);
+  form->RefreshTaskList();
+  plat::ListSelectRow(form->TaskListView, 0);
+  fake::DestroyWindow(window);
+  Click(kCmdButton1);
+  EXPECT_THAT(Terminated(), IsEmpty());
+  ExpectTimer(true, 1000);
+}
+
+TEST_F(CommandsTest, EndTaskWhilePausedTurnsTheTimerBackOn) {
+  AddProcess(300, u"victim.exe");
+  AddTaskWindow(300);
+  form->RefreshTaskList();
+  plat::ListSelectRow(form->TaskListView, 0);
+  Click(kCmdN8);
+  Click(kCmdButton1);
+  ExpectTimer(true, 1000);
+  EXPECT_TRUE(plat::IsMenuChecked(Window(), kCmdN8));
+}
+
+TEST_F(CommandsTest, EndTaskReEnablesTheTimerWhenTerminationFails) {
+  fake::Process p;
+  p.pid = 300;
+  p.name = u"bad.exe";
+  p.throwOnOpen = true;
+  fake::AddProcess(p);
+  AddTaskWindow(300);
+  form->RefreshTaskList();
+  plat::ListSelectRow(form->TaskListView, 0);
+  EXPECT_ANY_THROW(form->Button1Click());
+  ExpectTimer(true, 1000);
+
+  Click(kCmdButton1);  // through the window: reported, not thrown
+  ASSERT_EQ(fake::MessageBoxesShown().size(), 1u);
+  EXPECT_EQ(fake::MessageBoxesShown()[0].flags, 16u);
+  ExpectTimer(true, 1000);
+}
+
+TEST_F(CommandsTest, SwitchToBringsTheRowsWindowToTheFront) {
+  AddTaskWindow(fake::kOwnPid);
+  form->RefreshTaskList();
+  plat::ListSelectRow(form->TaskListView, 0);
+  Click(kCmdButton2);
+  ASSERT_EQ(fake::ForegroundRequests().size(), 1u);
+}
+
+TEST_F(CommandsTest, EndProcessAsksThenEndsOnYesOnly) {
+  AddProcess(777, u"target.exe");
+  SelectProcess(L"777");
+  fake::ScriptMessageBoxAnswers({7, 6});
+  Click(kCmdEndProcBtn);
+  EXPECT_THAT(Terminated(), IsEmpty());
+  Click(kCmdEndProcBtn);
+  EXPECT_THAT(Terminated(), ElementsAre(777u));
+
+  ASSERT_EQ(fake::MessageBoxesShown().size(), 2u);
+  const fake::MessageBox& box = fake::MessageBoxesShown()[0];
+  EXPECT_EQ(box.owner, Window());
+  EXPECT_EQ(box.caption, L"任务管理器警告");
+  EXPECT_EQ(box.flags, 52u);
+  EXPECT_EQ(box.text,
+            L"警告: 终止进程会导致不希望发生的结果，\n\r包括数据丢失和系统不稳定。在被终止前，\n\r"
+            L"进程将没有机会保存其状态和数据。确实\n\r想终止该进程吗?");
+  ExpectTimer(true, 1000);
+}
+
+TEST_F(CommandsTest, EndProcessOnTheIdleEntryAsksAndEndsNothing) {
+  SelectProcess(L"0");
+  fake::ScriptMessageBoxAnswers({6});
+  Click(kCmdEndProcBtn);
+  EXPECT_EQ(fake::MessageBoxesShown().size(), 1u);
+  EXPECT_THAT(Terminated(), IsEmpty());
+}
+
+TEST_F(CommandsTest, EndProcessUsesThePidReadBeforeTheBox) {
+  AddProcess(777, u"target.exe");
+  AddProcess(888, u"other.exe");
+  SelectProcess(L"777");
+  fake::SetMessageBoxHandler([this](const fake::MessageBox&) {
+    // Ticks go on while the box is open; this one removes the selected row.
+    fake::RemoveProcess(777);
+    EXPECT_TRUE(fake::FireTimer(Window()));
+    return 6;
+  });
+  Click(kCmdEndProcBtn);
+  EXPECT_THAT(ColumnTexts(form->procListView, 1), ::testing::Not(::testing::Contains(L"777")));
+  // The process has gone by now, so the attempt is all there is to see.
+  std::vector<std::uint32_t> terminateOpens;
+  for (const fake::OpenCall& call : fake::OpenProcessCalls()) {
+    if (call.access == 0x401) terminateOpens.push_back(call.pid);
+  }
+  EXPECT_THAT(terminateOpens, ElementsAre(777u));
+}
+
+TEST_F(CommandsTest, ListCommandsWithoutASelectionDoNothing) {
+  AddProcess(777, u"target.exe");
+  AddTaskWindow(777);
+  form->RefreshProcessList();
+  form->RefreshTaskList();
+  fake::ScriptMessageBoxAnswers({6});
+  fake::ClearGuiLog();
+  for (int id : {kCmdButton1, kCmdButton2, kCmdEndProcBtn}) Click(id);
+  EXPECT_THAT(fake::MessageBoxesShown(), IsEmpty());
+  EXPECT_THAT(Terminated(), IsEmpty());
+  EXPECT_THAT(fake::ForegroundRequests(), IsEmpty());
+  EXPECT_THAT(fake::GuiLog(), IsEmpty());  // the timer was not even restarted
+}
+
+TEST_F(CommandsTest, AlwaysOnTopToggles) {
+  Click(kCmdA1);
+  EXPECT_TRUE(plat::IsMenuChecked(Window(), kCmdA1));
+  EXPECT_TRUE(plat::IsTopmost(Window()));
+  Click(kCmdA1);
+  EXPECT_FALSE(plat::IsMenuChecked(Window(), kCmdA1));
+  EXPECT_FALSE(plat::IsTopmost(Window()));
+}
+
+TEST_F(CommandsTest, HomePageTriesInternetExplorerThenTheDefaultBrowser) {
+  Click(kCmdButton4);
+  ASSERT_EQ(fake::ShellCalls().size(), 1u);
+  const fake::ShellCall call = fake::ShellCalls()[0];
+  EXPECT_EQ(call.owner, Window().value);
+  EXPECT_EQ(call.verb, "open");
+  EXPECT_EQ(call.file, "IExplore.EXE");
+  EXPECT_EQ(call.parameters, kHomePageUrl);
+  EXPECT_EQ(call.directory, std::nullopt);
+  EXPECT_EQ(call.showCommand, 1);
+
+  fake::SetShellResult(2);  // file not found
+  Click(kCmdButton4);
+  ASSERT_EQ(fake::ShellCalls().size(), 3u);
+  const fake::ShellCall fallback = fake::ShellCalls()[2];
+  EXPECT_EQ(fallback.file, kHomePageUrl);
+  EXPECT_EQ(fallback.parameters, std::nullopt);
+  EXPECT_EQ(fallback.verb, "open");
+  EXPECT_EQ(fallback.showCommand, 1);
+  EXPECT_THAT(fake::MessageBoxesShown(), IsEmpty());
+}
+
+TEST_F(CommandsTest, HelpMenuDoesNothing) {
+  fake::ClearGuiLog();
+  Click(kCmdH1);
+  EXPECT_THAT(fake::GuiLog(), IsEmpty());
+  ExpectTimer(true, 1000);
+}
+
+TEST_F(CommandsTest, ExitClosesTheWindow) {
+  Click(kCmdX1);
+  EXPECT_TRUE(fake::IsDestroyed(Window()));
+}
+
+TEST_F(CommandsTest, FailedTickIsReportedAndTheNextTickRunsAsUsual) {
+  AddTaskWindow(4);
+  fake::Process p;
+  p.pid = 999;
+  p.name = u"bad.exe";
+  p.throwOnOpen = true;
+  fake::AddProcess(p);
+  ASSERT_TRUE(fake::FireTimer(Window()));
+  ASSERT_EQ(fake::MessageBoxesShown().size(), 1u);
+  EXPECT_EQ(fake::MessageBoxesShown()[0].caption, L"Varnex");
+  EXPECT_EQ(fake::MessageBoxesShown()[0].flags, 16u);
+  EXPECT_FALSE(fake::MessageBoxesShown()[0].text.empty());
+  EXPECT_EQ(plat::ListRowCount(form->TaskListView), 0);  // the tick ended at the failure
+
+  fake::FindProcess(999)->throwOnOpen = false;
+  ASSERT_TRUE(fake::FireTimer(Window()));
+  EXPECT_EQ(fake::MessageBoxesShown().size(), 1u);
+  EXPECT_GT(plat::ListRowCount(form->procListView), 0);
+  EXPECT_EQ(plat::ListRowCount(form->TaskListView), 1);
+}
+
+TEST_F(CommandsTest, TicksWhileAFailureIsShownAreSkipped) {
+  fake::Process p;
+  p.pid = 999;
+  p.name = u"bad.exe";
+  p.throwOnOpen = true;
+  fake::AddProcess(p);
+  int nested = 0;
+  fake::SetMessageBoxHandler([&](const fake::MessageBox&) {
+    ++nested;
+    fake::FireTimer(Window());
+    fake::FireTimer(Window());
+    return 1;
+  });
+  fake::FireTimer(Window());
+  EXPECT_EQ(nested, 1);
+  EXPECT_EQ(fake::MessageBoxesShown().size(), 1u);
+  fake::FireTimer(Window());  // the next tick reports again
+  EXPECT_EQ(fake::MessageBoxesShown().size(), 2u);
+}
+
+}  // namespace
