@@ -30,6 +30,14 @@ std::unordered_map<HWND, ControlInfo>& Registry() {
 // Pages and panels hold buttons and lists; their notifications belong to the main window.
 LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      // Labels and group-box captions on the face colour of the page.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+      ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+      return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+    }
     case WM_COMMAND:
     case WM_NOTIFY: {
       HWND root = ::GetAncestor(window, GA_ROOT);
@@ -54,6 +62,31 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   }
   if (message == WM_ERASEBKGND) return 1;  // WM_PAINT fills everything
   return ContainerProc(window, message, wParam, lParam);
+}
+
+// A group box paints only its frame and caption and leaves its inside to the parent, which
+// clips its children away: the group box fills its inside itself.
+WNDPROC g_buttonProc = nullptr;
+
+LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ERASEBKGND) {
+    RECT client{};
+    ::GetClientRect(window, &client);
+    ::FillRect(reinterpret_cast<HDC>(wParam), &client, ::GetSysColorBrush(COLOR_BTNFACE));
+    return 1;
+  }
+  return ::CallWindowProcW(g_buttonProc, window, message, wParam, lParam);
+}
+
+// Keeps every tab control of `parent` below its siblings: controls placed over the tab strip
+// (a button beside the tabs) stay visible and clickable. Newly created windows go to the
+// bottom of their siblings, so this is redone after each creation.
+void KeepTabsAtBottom(HWND parent) {
+  for (auto& [window, info] : Registry()) {
+    if (info.kind == plat::ControlKind::TabControl && ::GetParent(window) == parent) {
+      ::SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
 }
 
 // A picture box's own copy of its raster: rows padded to 4 bytes, as a DIB wants them.
@@ -318,12 +351,14 @@ Control CreateControl(const ControlArgs& args) {
   ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(win32gui::FontFor(parent)), FALSE);
   win32gui::AddControl(window, args.kind, args.name);
 
+  win32gui::KeepTabsAtBottom(parent);
   switch (args.kind) {
-    case ControlKind::TabControl:
-      // Other controls may lie over the tab strip (a button beside the tabs): the tab
-      // control goes below its siblings so they stay visible and clickable.
-      ::SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    case ControlKind::GroupBox: {
+      auto previous = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+          window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(win32gui::GroupBoxProc)));
+      if (!win32gui::g_buttonProc) win32gui::g_buttonProc = previous;
       break;
+    }
     case ControlKind::TabPage:
       // tabsInfo may have moved when the registry grew.
       FindControl(parent)->pages.push_back(window);
