@@ -1,0 +1,261 @@
+// The main window as created: controls, captions, columns, menus, status bar and timer;
+// first show, resizing, close and the program entry.
+
+#include "graphs/TSetThread.h"
+#include "graphs/TUseage.h"
+#include "tests/native/app_fixture.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+class FormTest : public AppTest {
+ protected:
+  static std::string Parent(const std::string& name) {
+    return fake::NameOf(fake::ParentOf(fake::FindControl(name)));
+  }
+  static std::vector<std::string> Children(const std::string& parent) {
+    std::vector<std::string> names;
+    for (plat::Control c : fake::ChildrenOf(fake::FindControl(parent))) {
+      names.push_back(fake::NameOf(c));
+    }
+    return names;
+  }
+  // Ends the sampler thread that a first show started.
+  static void StopSampler() {
+    if (SetThread) {
+      SetThread->Terminate();
+      EXPECT_TRUE(SetThread->WaitFor(10000));
+      delete SetThread;
+    }
+    SetThread = nullptr;
+    CpuGraph = nullptr;
+    MemGraph = nullptr;
+  }
+};
+
+TEST_F(FormTest, WindowHasItsCaptionSizeAndFont) {
+  plat::MainWindowArgs args = fake::MainWindowArgsOf(form->Handle);
+  EXPECT_EQ(args.caption, L"Varnex");
+  EXPECT_EQ(args.outerWidth, 434);
+  EXPECT_EQ(args.outerHeight, 430);
+  EXPECT_EQ(args.fontName, L"MS Sans Serif");
+  EXPECT_EQ(args.fontPoints, 8);
+  EXPECT_EQ(args.events, form.get());
+}
+
+TEST_F(FormTest, ControlsFollowTheTableInTabOrder) {
+  EXPECT_THAT(Children("MainForm"), ElementsAre("PageControl1", "StatusBar", "Button4"));
+  EXPECT_THAT(Children("PageControl1"), ElementsAre("TabSheet1", "TabSheet2", "TabSheet3"));
+  EXPECT_THAT(Children("TabSheet1"), ElementsAre("TaskListView", "Button1", "Button2", "Button3"));
+  EXPECT_THAT(Children("TabSheet2"), ElementsAre("procListView", "endProcBtn"));
+  EXPECT_THAT(Children("TabSheet3"), ElementsAre("GroupBox1", "GroupBox2"));
+  EXPECT_THAT(Children("GroupBox1"), ElementsAre("CpuPanel"));
+  EXPECT_THAT(Children("CpuPanel"), ElementsAre("CpuImg"));
+  EXPECT_THAT(Children("GroupBox2"), ElementsAre("memPanel"));
+  EXPECT_THAT(Children("memPanel"), ElementsAre("memImg"));
+
+  struct Expected {
+    plat::Control TMainForm::*member;
+    const char* name;
+    plat::ControlKind kind;
+    plat::Rect rect;
+    const wchar_t* caption;
+    int commandId;
+  };
+  using K = plat::ControlKind;
+  const Expected table[] = {
+      {&TMainForm::PageControl1, "PageControl1", K::TabControl, {0, 0, 426, 357}, L"", 0},
+      {&TMainForm::TaskListView, "TaskListView", K::ListView, {22, 24, 377, 281}, L"", 0},
+      {&TMainForm::Button1, "Button1", K::Button, {137, 311, 89, 25}, L"结束任务(&E)", kCmdButton1},
+      {&TMainForm::Button2, "Button2", K::Button, {234, 311, 75, 25}, L"切换至(&S)", kCmdButton2},
+      {&TMainForm::Button3,
+       "Button3",
+       K::Button,
+       {315, 311, 87, 25},
+       L"新任务(&N)...",
+       kCmdButton3},
+      {&TMainForm::procListView, "procListView", K::ListView, {24, 24, 377, 281}, L"", 0},
+      {&TMainForm::endProcBtn,
+       "endProcBtn",
+       K::Button,
+       {298, 310, 101, 25},
+       L"结束进程(&E)",
+       kCmdEndProcBtn},
+      {&TMainForm::GroupBox1, "GroupBox1", K::GroupBox, {120, 8, 283, 121}, L"CPU 使用记录", 0},
+      {&TMainForm::CpuPanel, "CpuPanel", K::Panel, {12, 21, 260, 90}, L"", 0},
+      {&TMainForm::CpuImg, "CpuImg", K::PictureBox, {2, 2, 256, 86}, L"", 0},
+      {&TMainForm::GroupBox2, "GroupBox2", K::GroupBox, {120, 131, 284, 121}, L"内存使用记录", 0},
+      {&TMainForm::memPanel, "memPanel", K::Panel, {12, 21, 260, 90}, L"", 0},
+      {&TMainForm::memImg, "memImg", K::PictureBox, {2, 2, 256, 86}, L"", 0},
+      {&TMainForm::StatusBar, "StatusBar", K::StatusBar, {0, 357, 426, 19}, L"", 0},
+      {&TMainForm::Button4, "Button4", K::Button, {152, 0, 273, 20}, L"进入工具主站", kCmdButton4},
+  };
+  for (const Expected& e : table) {
+    plat::Control c = form.get()->*e.member;
+    EXPECT_EQ(c, fake::FindControl(e.name)) << e.name;
+    EXPECT_EQ(fake::KindOf(c), e.kind) << e.name;
+    EXPECT_EQ(plat::ControlRect(c), e.rect) << e.name;
+    EXPECT_EQ(plat::ControlText(c), e.caption) << e.name;
+    EXPECT_EQ(fake::CommandIdOf(c), e.commandId) << e.name;
+  }
+  EXPECT_EQ(plat::ControlText(form->TabSheet1), L"应用程序");
+  EXPECT_EQ(plat::ControlText(form->TabSheet2), L"进程");
+  EXPECT_EQ(plat::ControlText(form->TabSheet3), L"性能");
+  EXPECT_EQ(plat::TabSelected(form->PageControl1), 2);
+}
+
+TEST_F(FormTest, ListColumnsAndStatusParts) {
+  auto columns = [](plat::Control list) {
+    std::vector<std::tuple<std::wstring, int, plat::Align>> out;
+    for (const fake::Column& c : fake::Columns(list)) out.emplace_back(c.caption, c.width, c.align);
+    return out;
+  };
+  using A = plat::Align;
+  using C = std::tuple<std::wstring, int, plat::Align>;
+  EXPECT_THAT(columns(form->TaskListView),
+              ElementsAre(C{L"任务", 250, A::Left}, C{L"状态", 100, A::Left}));
+  EXPECT_THAT(
+      columns(form->procListView),
+      ElementsAre(C{L"映像名称", 100, A::Left}, C{L"PID", 50, A::Right}, C{L"CPU", 50, A::Right},
+                  C{L"CPU时间", 70, A::Right}, C{L"内存使用", 100, A::Right}));
+  EXPECT_EQ(fake::ListImageList(form->TaskListView), form->ImageList);
+  EXPECT_TRUE(form->ImageList);
+  EXPECT_EQ(fake::ListImageList(form->procListView), plat::ImageListHandle{});
+  EXPECT_THAT(fake::StatusParts(form->StatusBar), ElementsAre(95, 120, 50));
+}
+
+TEST_F(FormTest, MenuBarWithTagsAndTheNormalSpeedChecked) {
+  const auto bar = fake::MenuBar(form->Handle);
+  ASSERT_EQ(bar.size(), 4u);
+  EXPECT_EQ(bar[0].caption, L"文件(&F)");
+  ASSERT_EQ(bar[0].items.size(), 2u);
+  EXPECT_EQ(bar[0].items[0].caption, L"新任务(运行...)(&N)");
+  EXPECT_EQ(bar[0].items[0].commandId, kCmdN1);
+  EXPECT_EQ(bar[0].items[1].caption, L"退出任务管理器(&X)");
+  EXPECT_EQ(bar[0].items[1].commandId, kCmdX1);
+  EXPECT_EQ(bar[1].caption, L"选项(&Q)");
+  ASSERT_EQ(bar[1].items.size(), 1u);
+  EXPECT_EQ(bar[1].items[0].caption, L"总在最前面(&A)");
+  EXPECT_EQ(bar[1].items[0].commandId, kCmdA1);
+  EXPECT_EQ(bar[2].caption, L"查看(&V)");
+  ASSERT_EQ(bar[2].items.size(), 1u);
+  EXPECT_EQ(bar[2].items[0].caption, L"更新速度(&U)");
+  const auto& speed = bar[2].items[0].items;
+  ASSERT_EQ(speed.size(), 4u);
+  const wchar_t* captions[] = {L"高(&H)", L"标准(&N)", L"低(&L)", L"暂停(&P)"};
+  const int ids[] = {kCmdH2, kCmdN5, kCmdN6, kCmdN8};
+  const int tags[] = {500, 1000, 2000, 0};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(speed[i].caption, captions[i]);
+    EXPECT_EQ(speed[i].commandId, ids[i]);
+    EXPECT_EQ(MenuTag(ids[i]), tags[i]);
+    EXPECT_EQ(plat::IsMenuChecked(form->Handle, ids[i]), ids[i] == kCmdN5);
+  }
+  EXPECT_EQ(bar[3].caption, L"帮助(&H)");
+  EXPECT_THAT(bar[3].items, IsEmpty());
+  for (int id : {kCmdN1, kCmdX1, kCmdA1}) {
+    EXPECT_FALSE(plat::IsMenuChecked(form->Handle, id));
+    EXPECT_EQ(MenuTag(id), 0);
+  }
+}
+
+TEST_F(FormTest, TimerRunsAtOneSecondFromCreation) {
+  EXPECT_TRUE(form->Timer.Enabled());
+  EXPECT_EQ(form->Timer.Interval(), 1000u);
+  EXPECT_TRUE(fake::TimerRunning(form->Handle));
+  EXPECT_EQ(fake::TimerInterval(form->Handle), 1000u);
+}
+
+TEST_F(FormTest, TimerWithIntervalZeroNeverTicks) {
+  form->Timer.SetInterval(0);
+  EXPECT_FALSE(fake::TimerRunning(form->Handle));
+  EXPECT_FALSE(fake::FireTimer(form->Handle));
+  form->Timer.SetInterval(500);
+  EXPECT_TRUE(fake::TimerRunning(form->Handle));
+  EXPECT_EQ(fake::TimerInterval(form->Handle), 500u);
+}
+
+TEST_F(FormTest, TickBeforeFirstShowRefreshesListsOnly) {
+  fake::Window w;
+  w.title = "Editor";
+  w.className = "Notepad";
+  fake::AddWindow(w);
+  ASSERT_TRUE(fake::FireTimer(form->Handle));
+  EXPECT_EQ(plat::ListRowCount(form->procListView), 3);
+  EXPECT_EQ(plat::ListRowCount(form->TaskListView), 1);
+  EXPECT_EQ(plat::StatusGetText(form->StatusBar, 0), L"进程数：3");
+  EXPECT_EQ(plat::StatusGetText(form->StatusBar, 1), L"");
+  EXPECT_EQ(plat::StatusGetText(form->StatusBar, 2), L"");
+  EXPECT_EQ(fake::PictureSetCount(form->CpuImg), 0);
+}
+
+TEST_F(FormTest, FirstShowStartsTheGraphsAndCloseStopsThem) {
+  form->Show();
+  EXPECT_TRUE(fake::DoubleBuffered(form->Handle));
+  EXPECT_TRUE(fake::PrivilegeEnabled("SeDebugPrivilege"));
+  ASSERT_NE(CpuGraph, nullptr);
+  ASSERT_NE(SetThread, nullptr);
+  EXPECT_EQ(fake::PictureSetCount(form->CpuImg), 1);
+  EXPECT_EQ(fake::PictureOf(form->memImg).width, 256);
+  EXPECT_EQ(fake::PictureOf(form->memImg).height, 86);
+  // At the design size every control stays where the table puts it.
+  EXPECT_EQ(plat::ControlRect(form->Button1), (plat::Rect{137, 311, 89, 25}));
+  EXPECT_EQ(plat::ControlRect(form->StatusBar), (plat::Rect{0, 357, 426, 19}));
+
+  ASSERT_TRUE(fake::FireTimer(form->Handle));
+  EXPECT_EQ(plat::StatusGetText(form->StatusBar, 1).rfind(L"CPU 使用：", 0), 0u);
+  EXPECT_EQ(plat::StatusGetText(form->StatusBar, 2).rfind(L"内存使用：", 0), 0u);
+
+  fake::Command(form->Handle, kCmdX1);
+  EXPECT_TRUE(fake::IsDestroyed(form->Handle));
+  EXPECT_TRUE(SetThread->Terminated());
+  StopSampler();
+}
+
+TEST_F(FormTest, ResizingKeepsAnchoredDistances) {
+  fake::ResizeClient(form->Handle, 526, 426);  // 100 wider, 50 taller than designed
+  EXPECT_EQ(plat::ControlRect(form->PageControl1), (plat::Rect{0, 0, 526, 407}));
+  EXPECT_EQ(plat::ControlRect(form->StatusBar), (plat::Rect{0, 407, 526, 19}));
+  EXPECT_EQ(plat::ControlRect(form->TabSheet1), plat::TabDisplayRect(form->PageControl1, 526, 407));
+  EXPECT_EQ(plat::ControlRect(form->TaskListView), (plat::Rect{22, 24, 477, 331}));
+  EXPECT_EQ(plat::ControlRect(form->procListView), (plat::Rect{24, 24, 477, 331}));
+  EXPECT_EQ(plat::ControlRect(form->Button1), (plat::Rect{237, 361, 89, 25}));
+  EXPECT_EQ(plat::ControlRect(form->Button3), (plat::Rect{415, 361, 87, 25}));
+  EXPECT_EQ(plat::ControlRect(form->endProcBtn), (plat::Rect{398, 360, 101, 25}));
+  EXPECT_EQ(plat::ControlRect(form->GroupBox1), (plat::Rect{120, 8, 283, 121}));
+  EXPECT_EQ(plat::ControlRect(form->CpuImg), (plat::Rect{2, 2, 256, 86}));
+  EXPECT_EQ(plat::ControlRect(form->Button4), (plat::Rect{152, 0, 273, 20}));
+}
+
+TEST_F(FormTest, ProgramEntryRunsTheWindowUntilItCloses) {
+  form.reset();
+  fake::ResetGui();
+  bool shown = false;
+  fake::SetMessageLoopBody([&] {
+    shown = fake::IsShown(fake::MainWindow());
+    ASSERT_NE(MainForm, nullptr);
+    plat::CloseMainWindow(fake::MainWindow());
+  });
+  EXPECT_EQ(VarnexMain(), 0);
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(MainForm, nullptr);
+  StopSampler();
+}
+
+TEST_F(FormTest, ClosingFreesTheTaskRecordsAndTheImageList) {
+  for (std::uint32_t pid : {7u, 8u, 9u}) {
+    fake::Window w;
+    w.title = "W";
+    w.className = "Notepad";
+    w.pid = pid;
+    fake::AddWindow(w);
+  }
+  form->RefreshTaskList();
+  EXPECT_EQ(fake::LiveImageLists(), 1);
+  form.reset();  // the sanitizer build reports any record left behind
+  EXPECT_EQ(fake::LiveImageLists(), 0);
+}
+
+}  // namespace
