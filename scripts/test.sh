@@ -1,0 +1,368 @@
+#!/usr/bin/env bash
+# Builds Varnex and runs every test, on a fresh Debian/Ubuntu machine as well:
+#   scripts/test.sh [--native-only] [--no-sanitizers] [--no-bench] [--no-fuzz]
+#                   [--no-win64] [--no-win32] [--no-screenshot] [--no-install] [--clean]
+# Stages: native build + ctest; the native tests under ASan+UBSan and the Threading tests
+# under TSan; short passes of the benchmarks and the fuzzers; the win64 build with its Windows tests under wine64; the win32 build with its
+# Windows tests under 32-bit Wine (one run: each start under qemu costs about a minute);
+# the import tables and resources of both Varnex.exe; a screenshot of the real window.
+# Prints a summary with timings and a closing line "N passed, N failed"; exits non-zero
+# when any stage failed. Logs and artefacts land in build/test-logs and build/screenshots.
+set -uo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$ROOT"
+BUILD=$ROOT/build
+LOGS=$BUILD/test-logs
+JOBS=${JOBS:-2}
+
+do_install=1 do_native=1 do_sanitizers=1 do_bench=1 do_fuzz=1 do_win64=1 do_win32=1 do_screenshot=1 clean=""
+for arg in "$@"; do
+  case $arg in
+    --native-only) do_win64="" do_win32="" do_screenshot="" ;;
+    --no-sanitizers) do_sanitizers="" ;;
+    --no-native) do_native="" do_sanitizers="" do_bench="" do_fuzz="" ;;
+    --no-bench) do_bench="" ;;
+    --no-fuzz) do_fuzz="" ;;
+    --no-win64) do_win64="" ;;
+    --no-win32) do_win32="" ;;
+    --no-screenshot) do_screenshot="" ;;
+    --no-install) do_install="" ;;
+    --clean) clean=1 ;;
+    -h | --help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "test.sh: unknown option $arg (see --help)" >&2; exit 2 ;;
+  esac
+done
+windows=""
+[ -n "$do_win64$do_win32$do_screenshot" ] && windows=1
+
+mkdir -p "$LOGS"
+[ -n "$clean" ] && rm -rf "$BUILD"/{native,native-asan,native-tsan,win64,win32}
+
+total_passed=0 total_failed=0 any_failed=""
+summary=()
+run_start=$SECONDS
+
+# Records one stage's outcome: name, passed, failed, seconds, note.
+record() {
+  local name=$1 passed=$2 failed=$3 secs=$4 note=${5:-}
+  total_passed=$((total_passed + passed))
+  total_failed=$((total_failed + failed))
+  local state=ok
+  [ "$failed" -gt 0 ] && { state=FAILED; any_failed=1; }
+  summary+=("$(printf '%-22s %-6s %5d passed %4d failed %5ds  %s' "$name" "$state" "$passed" "$failed" "$secs" "$note")")
+  printf '==> %s: %s (%d passed, %d failed, %d s) %s\n' "$name" "$state" "$passed" "$failed" "$secs" "$note"
+}
+
+banner() { printf '\n==== %s ====\n' "$1"; }
+
+# Counts a GoogleTest run from its log and exit status into G_PASSED / G_FAILED.
+# A run that ends without its summary (crash, timeout) or exits non-zero with no failed
+# test (a sanitizer report at exit, for one) counts one extra failure.
+gtest_counts() {
+  local log=$1 rc=$2 line
+  G_PASSED=0 G_FAILED=0 G_EXIT_ONLY=""
+  line=$(grep -a '^\[  PASSED  \] [0-9]* test' "$log" | tail -1)
+  [ -n "$line" ] && G_PASSED=$(sed 's/^\[  PASSED  \] \([0-9]*\).*/\1/' <<<"$line")
+  line=$(grep -a '^\[  FAILED  \] [0-9]* test' "$log" | tail -1)
+  [ -n "$line" ] && G_FAILED=$(sed 's/^\[  FAILED  \] \([0-9]*\).*/\1/' <<<"$line")
+  if ! grep -aq '^\[==========\] [0-9]* tests\{0,1\} from .* ran\.' "$log"; then
+    G_PASSED=$(grep -ac '^\[       OK \]' "$log")
+    G_FAILED=$(($(grep -ac '^\[  FAILED  \] [A-Za-z_]' "$log") + 1))
+  elif [ "$rc" != 0 ] && [ "$G_FAILED" = 0 ]; then
+    G_FAILED=1 G_EXIT_ONLY=1
+  fi
+}
+
+# A sanitizer report inside a test that GoogleTest saw pass fails that test.
+sanitizer_counts() {
+  local moved
+  moved=$(awk '
+    /^\[ RUN      \] / { cur = $4 }
+    /runtime error:|^==[0-9]+==ERROR|^WARNING: ThreadSanitizer/ { if (cur != "") bad[cur] = 1 }
+    /^\[       OK \] / { if ($4 in bad) n++ }
+    END { print n + 0 }' "$1")
+  if [ "$moved" -gt 0 ]; then
+    G_PASSED=$((G_PASSED - moved))
+    G_FAILED=$((G_FAILED + moved))
+    [ -n "$G_EXIT_ONLY" ] && G_FAILED=$((G_FAILED - 1))
+  fi
+}
+
+# Configures and builds one tree; the log goes to $LOGS/<name>-build.log.
+build_tree() {
+  local -x LC_MESSAGES=C
+  local name=$1
+  shift
+  local dir=$BUILD/$name log=$LOGS/$name-build.log
+  {
+    cmake -S "$ROOT" -B "$dir" "$@" && cmake --build "$dir" -j "$JOBS"
+  } >"$log" 2>&1
+  local rc=$?
+  if [ $rc != 0 ]; then
+    echo "build of $name failed ($log):"
+    grep -a -E 'error:|undefined reference|Error [0-9]|CMake Error' "$log" | head -20
+  fi
+  return $rc
+}
+
+# ---------------------------------------------------------------------------- install
+if [ -n "$do_install" ]; then
+  banner "install"
+  t=$SECONDS
+  level=native
+  [ -n "$windows" ] && level=wine64
+  [ -n "$do_win32" ] && level=wine32
+  if bash "$ROOT/scripts/install-deps.sh" "$level"; then
+    echo "dependencies ready ($level, $((SECONDS - t)) s)"
+  else
+    record install 0 1 $((SECONDS - t)) "scripts/install-deps.sh $level failed"
+  fi
+fi
+
+# The Wine prefix takes minutes to create the first time: make it while the native builds run.
+# (A subshell: the native stages keep the caller's locale.)
+prefix_pid=""
+if [ -n "$windows" ]; then
+  (. "$ROOT/scripts/wine-env.sh" && varnex_wine_prefix) >"$LOGS/wine-prefix.log" 2>&1 &
+  prefix_pid=$!
+fi
+wait_for_prefix() {
+  if [ -n "$prefix_pid" ]; then
+    wait "$prefix_pid"
+    prefix_pid=""
+    cat "$LOGS/wine-prefix.log"
+  fi
+}
+
+# ---------------------------------------------------------------------------- native
+if [ -n "$do_native" ]; then
+  banner "native build and ctest (build/native)"
+  t=$SECONDS
+  if build_tree native -DCMAKE_BUILD_TYPE=Debug; then
+    log=$LOGS/native-ctest.log
+    (cd "$BUILD/native" && ctest --output-on-failure --timeout 300 -j "$JOBS") >"$log" 2>&1
+    rc=$?
+    grep -a -E '^[0-9]+% tests passed|\*\*\*|^\s+[0-9]+ - .*\)$|No tests were found' "$log" | tail -30
+    line=$(grep -a -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+    if [ -n "$line" ]; then
+      failed=$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$line")
+      all=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+      [ "$rc" != 0 ] && [ "$failed" = 0 ] && failed=1
+      record native $((all - failed)) "$failed" $((SECONDS - t))
+    elif grep -aq 'No tests were found' "$log" && [ "$rc" = 0 ]; then
+      record native 0 0 $((SECONDS - t)) "no tests yet"
+    else
+      tail -20 "$log"
+      record native 0 1 $((SECONDS - t)) "ctest did not finish: $log"
+    fi
+  else
+    record native 0 1 $((SECONDS - t)) "build failed: $LOGS/native-build.log"
+  fi
+fi
+
+# ---------------------------------------------------------------------------- sanitizers
+# g++ for both, like the plain build (clang would add warnings of its own under -Werror).
+run_gtest_stage() {  # name exe [args...]: runs a GoogleTest program and records it
+  local name=$1 t0=$2
+  shift 2
+  local log=$LOGS/$name.log
+  "$@" --gtest_color=no >"$log" 2>&1
+  local rc=$?
+  grep -a -E '^\[  (PASSED|FAILED) |^(SUMMARY|==[0-9]+==ERROR|WARNING: ThreadSanitizer)|runtime error' "$log" | head -40
+  gtest_counts "$log" "$rc"
+  sanitizer_counts "$log"
+  record "$name" "$G_PASSED" "$G_FAILED" $((SECONDS - t0)) "$( [ "$G_FAILED" -gt 0 ] && echo "log: $log")"
+}
+
+if [ -n "$do_sanitizers" ]; then
+  banner "native tests under AddressSanitizer + UndefinedBehaviorSanitizer (build/native-asan)"
+  t=$SECONDS
+  # UBSan reports and goes on, so that one run shows every test with undefined behaviour.
+  san="-fsanitize=address,undefined -fsanitize-recover=undefined -fno-omit-frame-pointer"
+  if build_tree native-asan -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS=$san" \
+      "-DCMAKE_EXE_LINKER_FLAGS=$san"; then
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
+      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=0 \
+      run_gtest_stage asan+ubsan "$t" "$BUILD/native-asan/varnex_tests"
+  else
+    record asan+ubsan 0 1 $((SECONDS - t)) "build failed: $LOGS/native-asan-build.log"
+  fi
+
+  banner "Threading tests under ThreadSanitizer (build/native-tsan)"
+  t=$SECONDS
+  san="-fsanitize=thread -fno-omit-frame-pointer"
+  if build_tree native-tsan -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS=$san" \
+      "-DCMAKE_EXE_LINKER_FLAGS=$san"; then
+    # TSan cannot map its shadow memory with full address-space randomisation on recent
+    # kernels; setarch -R runs the tests without it.
+    norand=""
+    setarch "$(uname -m)" -R true 2>/dev/null && norand="setarch $(uname -m) -R"
+    TSAN_OPTIONS=halt_on_error=0:second_deadlock_stack=1 \
+      run_gtest_stage tsan "$t" $norand "$BUILD/native-tsan/varnex_tests" '--gtest_filter=Threading*'
+  else
+    record tsan 0 1 $((SECONDS - t)) "build failed: $LOGS/native-tsan-build.log"
+  fi
+fi
+
+# Runs a script that checks something and records it: its own "N passed, N failed" line
+# when it prints one, else one case from its exit status.
+run_script_stage() {  # name timeout script [args...]
+  local name=$1 limit=$2 t0=$SECONDS log=$LOGS/$1.log
+  shift 2
+  timeout -k 10 "$limit" bash "$@" >"$log" 2>&1
+  local rc=$? line passed failed
+  line=$(grep -a -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
+  if [ -n "$line" ]; then
+    passed=${line%% passed*}
+    failed=$(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")
+    [ "$rc" != 0 ] && [ "$failed" = 0 ] && failed=1
+  elif [ "$rc" = 0 ]; then
+    passed=1 failed=0
+  else
+    passed=0 failed=1
+  fi
+  [ "$failed" -gt 0 ] && { grep -a -E 'FAIL|rror' "$log" | head -15; [ "$rc" = 124 ] && echo "timed out after $limit s"; }
+  record "$name" "$passed" "$failed" $((SECONDS - t0)) "$( [ "$failed" -gt 0 ] && echo "log: $log")"
+}
+
+# ---------------------------------------------------------------------------- bench, fuzz
+# Short passes that prove the benchmarks run and the fuzz targets survive their seeds.
+if [ -n "$do_bench" ] && [ -f "$ROOT/scripts/bench.sh" ]; then
+  banner "benchmarks, short pass (scripts/bench.sh --smoke)"
+  run_script_stage bench-smoke 900 "$ROOT/scripts/bench.sh" --smoke
+fi
+if [ -n "$do_fuzz" ] && [ -f "$ROOT/scripts/fuzz.sh" ]; then
+  banner "fuzzers, short pass (scripts/fuzz.sh --smoke)"
+  run_script_stage fuzz-smoke 900 "$ROOT/scripts/fuzz.sh" --smoke
+fi
+
+# ---------------------------------------------------------------------------- Windows
+if [ -n "$windows" ]; then
+  . "$ROOT/scripts/wine-env.sh"
+  unset DISPLAY
+  varnex_xvfb_start
+  trap 'varnex_wine_cleanup' EXIT
+  echo "Xvfb on $DISPLAY"
+fi
+
+# Imports a Varnex.exe may have: system DLLs only; PSAPI.dll is loaded at run time.
+allowed_dlls='^(kernel32|user32|gdi32|comctl32|shell32|advapi32|ntdll|msvcrt|ole32|oleaut32|comdlg32|uxtheme|shlwapi|version|winmm)\.dll$'
+check_imports() {  # name exe objdump
+  local name=$1 exe=$2 objdump=$3 t0=$SECONDS bad=""
+  if [ ! -f "$exe" ]; then
+    record "$name" 0 1 0 "$exe missing"
+    return
+  fi
+  local dlls
+  dlls=$("$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+  echo "$name: $(echo $dlls)"
+  for d in $dlls; do
+    grep -Eq "$allowed_dlls" <<<"$d" || bad="$bad $d"
+  done
+  if [ -n "$bad" ]; then
+    record "$name" 0 1 $((SECONDS - t0)) "not system DLLs:$bad"
+  else
+    record "$name" 1 0 $((SECONDS - t0))
+  fi
+}
+
+# Runs a Windows test program under Wine and records it.
+run_wintests() {  # name exe timeout t0
+  local name=$1 exe=$2 limit=$3 t0=$4 log=$LOGS/$1.log
+  KEEP_WINESERVER=1 bash "$ROOT/scripts/wine-run.sh" --timeout "$limit" "$exe" --gtest_color=no \
+    >"$log" 2>&1
+  local rc=$?
+  grep -a -E '^\[  (PASSED|FAILED) |timed out' "$log" | head -40
+  gtest_counts "$log" "$rc"
+  record "$name" "$G_PASSED" "$G_FAILED" $((SECONDS - t0)) \
+    "$( [ "$G_FAILED" -gt 0 ] && echo "log: $log")"
+}
+
+win_toolchain() { echo "-DCMAKE_TOOLCHAIN_FILE=$ROOT/cmake/toolchain-$1-w64-mingw32.cmake"; }
+
+if [ -n "$do_win64$do_screenshot" ]; then
+  banner "win64 build (build/win64) and its tests under wine64"
+  t=$SECONDS
+  if build_tree win64 "$(win_toolchain x86_64)" -DCMAKE_BUILD_TYPE=Release; then
+    record win64-build 1 0 $((SECONDS - t))
+    check_imports win64-imports "$BUILD/win64/Varnex.exe" x86_64-w64-mingw32-objdump
+    [ -f "$ROOT/scripts/check-exe.sh" ] &&
+      run_script_stage win64-exe-checks 120 "$ROOT/scripts/check-exe.sh" "$BUILD/win64/Varnex.exe"
+    if [ -n "$do_win64" ]; then
+      t=$SECONDS
+      wait_for_prefix
+      if [ -f "$BUILD/win64/varnex_wintests.exe" ]; then
+        run_wintests win64-tests "$BUILD/win64/varnex_wintests.exe" 900 "$t"
+      else
+        record win64-tests 0 0 0 "no Windows tests yet"
+      fi
+    fi
+  else
+    record win64-build 0 1 $((SECONDS - t)) "build failed: $LOGS/win64-build.log"
+  fi
+fi
+
+if [ -n "$do_win32" ]; then
+  banner "win32 build (build/win32) and its tests under 32-bit Wine (qemu-user; slow)"
+  t=$SECONDS
+  if build_tree win32 "$(win_toolchain i686)" -DCMAKE_BUILD_TYPE=Release; then
+    record win32-build 1 0 $((SECONDS - t))
+    check_imports win32-imports "$BUILD/win32/Varnex.exe" i686-w64-mingw32-objdump
+    [ -f "$ROOT/scripts/check-exe.sh" ] &&
+      run_script_stage win32-exe-checks 120 "$ROOT/scripts/check-exe.sh" "$BUILD/win32/Varnex.exe"
+    t=$SECONDS
+    wait_for_prefix
+    if [ -f "$BUILD/win32/varnex_wintests.exe" ]; then
+      run_wintests win32-tests "$BUILD/win32/varnex_wintests.exe" 1500 "$t"
+    else
+      record win32-tests 0 0 0 "no Windows tests yet"
+    fi
+  else
+    record win32-build 0 1 $((SECONDS - t)) "build failed: $LOGS/win32-build.log"
+  fi
+fi
+
+# ---------------------------------------------------------------------------- screenshot
+if [ -n "$do_screenshot" ]; then
+  banner "screenshot of the real window (build/screenshots)"
+  t=$SECONDS
+  wait_for_prefix
+  mkdir -p "$BUILD/screenshots"
+  shot=$BUILD/screenshots/varnex-win64.png
+  rm -f "$shot"
+  log=$LOGS/screenshot.log
+  if [ -f "$ROOT/scripts/run.sh" ] && grep -q -- '--screenshot' "$ROOT/scripts/run.sh"; then
+    VARNEX_SKIP_BUILD=1 timeout 300 bash "$ROOT/scripts/run.sh" --screenshot "$shot" >"$log" 2>&1
+  elif [ -f "$BUILD/win64/Varnex.exe" ]; then
+    # Until run.sh takes screenshots: start the program, wait for its window, take the
+    # screen, end the program by its process id.
+    "$VARNEX_WINE64" "$BUILD/win64/Varnex.exe" >"$log" 2>&1 &
+    app=$!
+    for _ in $(seq 1 60); do
+      xdotool search --name '^Varnex$' >/dev/null 2>&1 && break
+      sleep 0.5
+    done
+    sleep 3
+    import -window root "$shot" >>"$log" 2>&1
+    kill "$app" 2>/dev/null
+    wait "$app" 2>/dev/null
+    varnex_wine_stop
+  fi
+  colours=0
+  [ -f "$shot" ] && colours=$(identify -format '%k' "$shot" 2>/dev/null || echo 0)
+  if [ "${colours:-0}" -gt 8 ]; then
+    record screenshot 1 0 $((SECONDS - t)) "$shot ($colours colours)"
+  else
+    record screenshot 0 1 $((SECONDS - t)) "no picture of the window: $log"
+  fi
+fi
+
+[ -n "$windows" ] && { wait_for_prefix >/dev/null; varnex_wine_cleanup; trap - EXIT; }
+
+# ---------------------------------------------------------------------------- summary
+banner "summary ($((SECONDS - run_start)) s)"
+printf '%s\n' "${summary[@]}"
+echo "logs: $LOGS"
+echo "$total_passed passed, $total_failed failed"
+[ -z "$any_failed" ]
