@@ -121,6 +121,8 @@ std::uintptr_t AddWindow(const Window& window);
 Window* FindWindow(std::uintptr_t handle);  // null once destroyed
 // The window is gone: not enumerated, no owner, no icon.
 void DestroyWindow(std::uintptr_t handle);
+// Brings the window to the top of the Z order (first in the enumeration).
+void MoveWindowToTop(std::uintptr_t handle);
 
 // The time the icon messages would have waited so far, in milliseconds.
 std::uint64_t IconWaitMs();

@@ -32,9 +32,17 @@ struct WindowState {
 std::recursive_mutex windowMutex;
 WindowState windowState;
 
+// Lookups mostly come in Z order (the enumeration's callbacks), so the search starts at the
+// last hit; handles are unique.
 Window* FindLocked(std::uintptr_t handle) {
-  for (Window& window : windowState.windows) {
-    if (window.handle == handle) return &window;
+  static std::size_t hint = 0;
+  const std::size_t n = windowState.windows.size();
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::size_t i = (hint + k) % n;
+    if (windowState.windows[i].handle == handle) {
+      hint = i;
+      return &windowState.windows[i];
+    }
   }
   return nullptr;
 }
@@ -95,6 +103,14 @@ Window* FindWindow(std::uintptr_t handle) {
 void DestroyWindow(std::uintptr_t handle) {
   std::lock_guard lock(windowMutex);
   std::erase_if(windowState.windows, [handle](const Window& w) { return w.handle == handle; });
+}
+
+void MoveWindowToTop(std::uintptr_t handle) {
+  std::lock_guard lock(windowMutex);
+  auto& windows = windowState.windows;
+  auto it = std::find_if(windows.begin(), windows.end(),
+                         [handle](const Window& w) { return w.handle == handle; });
+  if (it != windows.end()) std::rotate(windows.begin(), it, it + 1);
 }
 
 std::uint64_t IconWaitMs() {

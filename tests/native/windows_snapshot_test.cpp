@@ -45,6 +45,16 @@ TEST_F(WindowSnapshot, VisibleTitledWindowsInZOrderWithTheirFields) {
   EXPECT_EQ(entries[1].info.ClassName, "Progman");
 }
 
+TEST_F(WindowSnapshot, FollowsTheZOrderOfTheMoment) {
+  const auto a = fake::AddWindow({.className = "A", .title = "a"});
+  const auto b = fake::AddWindow({.className = "B", .title = "b"});
+  fake::MoveWindowToTop(b);
+  const auto entries = Snapshot();
+  ASSERT_EQ(entries.size(), 2u);
+  EXPECT_EQ(entries[0].info.WindowHandle.value, b);
+  EXPECT_EQ(entries[1].info.WindowHandle.value, a);
+}
+
 TEST_F(WindowSnapshot, BlankTitlesAreLeftOutAndPaddedTitlesKeptWhole) {
   fake::AddWindow({.className = "A", .title = "   "});
   fake::AddWindow({.className = "B", .title = ""});
