@@ -43,8 +43,9 @@ const QueryEntry* LookupQueryEntry() {
   if (entry.routine == nullptr) {
     HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
     if (ntdll == nullptr) return nullptr;
-    entry.routine =
-        reinterpret_cast<QueryRoutine>(::GetProcAddress(ntdll, "NtQuerySystemInformation"));
+    // Through a generic function pointer: FARPROC carries no signature of its own.
+    entry.routine = reinterpret_cast<QueryRoutine>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(ntdll, "NtQuerySystemInformation")));
   }
   return entry.routine != nullptr ? &entry : nullptr;
 }
