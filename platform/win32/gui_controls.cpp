@@ -215,7 +215,8 @@ ClassAndStyle StyleFor(plat::ControlKind kind) {
     case plat::ControlKind::PictureBox:
       return {kPictureClass, kChild, 0};
     case plat::ControlKind::StatusBar:
-      return {STATUSCLASSNAMEW, kChild | SBARS_SIZEGRIP | CCS_BOTTOM, 0};
+      // Placed by the program, not by the control: it keeps the height it is given.
+      return {STATUSCLASSNAMEW, kChild | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, 0};
   }
   return {WC_BUTTONW, kChild, 0};
 }
@@ -300,11 +301,22 @@ void ApplyDoubleBuffering(HWND root) {
 }
 
 void DockStatusBars(HWND parent) {
+  RECT client{};
+  ::GetClientRect(parent, &client);
   for (auto& [window, info] : Registry()) {
     if (info.kind == plat::ControlKind::StatusBar && ::GetParent(window) == parent) {
-      ::SendMessageW(window, WM_SIZE, 0, 0);
+      ::SetWindowPos(window, nullptr, 0, client.bottom - info.barHeight, client.right,
+                     info.barHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
+}
+
+static int NaturalStatusHeight(HWND bar) {
+  win32::WindowDc dc(bar);
+  win32::SelectScope font(dc.Get(), FontFor(bar));
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc.Get(), &metrics);
+  return metrics.tmHeight + 8;  // text, the parts' sunken edges and a margin
 }
 
 }  // namespace win32gui
@@ -371,9 +383,12 @@ Control CreateControl(const ControlArgs& args) {
       if (state && state->doubleBuffered) win32gui::SetListDoubleBuffered(window);
       break;
     }
-    case ControlKind::StatusBar:
-      ::SendMessageW(window, WM_SIZE, 0, 0);
+    case ControlKind::StatusBar: {
+      ControlInfo* bar = FindControl(window);
+      bar->barHeight = rect.height > 0 ? rect.height : win32gui::NaturalStatusHeight(window);
+      win32gui::DockStatusBars(parent);
       break;
+    }
     default:
       break;
   }
@@ -384,8 +399,11 @@ void MoveControl(Control control, const Rect& rect) {
   HWND window = Hwnd(control);
   ::SetWindowPos(window, nullptr, rect.left, rect.top, rect.width, rect.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-  const ControlInfo* info = FindControl(window);
+  ControlInfo* info = FindControl(window);
   if (info && info->kind == ControlKind::TabControl) win32gui::FitPages(window);
+  if (info && info->kind == ControlKind::StatusBar && rect.height > 0) {
+    info->barHeight = rect.height;  // docking keeps the latest height
+  }
 }
 
 Rect ControlRect(Control control) {

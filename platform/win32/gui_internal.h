@@ -17,6 +17,7 @@ struct ControlInfo {
   std::string name;
   int updateDepth = 0;      // nesting of ListBeginUpdate
   std::vector<HWND> pages;  // a tab control's pages, in tab order
+  int barHeight = 0;        // a status bar's height: it is docked to the bottom edge
 };
 
 // Null for windows the program did not create through CreateControl.
@@ -44,7 +45,8 @@ void RegisterControlClasses();
 void ShowSelectedPage(HWND tabs);
 // Applies the flicker-free list style to every list view below `root`.
 void ApplyDoubleBuffering(HWND root);
-// Re-docks the status bars that are direct children of `parent` after it was resized.
+// Re-docks the status bars that are direct children of `parent` after it was resized:
+// full width at the bottom edge, each with the height it was last given.
 void DockStatusBars(HWND parent);
 
 }  // namespace win32gui

@@ -1,0 +1,165 @@
+// The real main window over the real Win32 GUI: its controls against the control table,
+// menus, layout after the first show, and the refresh cycle against fresh snapshots.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/CpuUseage.h"
+#include "platform/gui.h"
+#include "platform/sysinfo.h"
+#include "platform/windows_input.h"
+#include "sampling/uProcInfo.h"
+
+namespace {
+
+using plat::Control;
+using plat::Rect;
+
+std::string ClassOf(Control control) {
+  char name[100] = {};
+  plat::GetClassNameA(control, name, sizeof name);
+  return name;
+}
+
+struct Expected {
+  Control TMainForm::*member;
+  const char* name;
+  const char* className;
+  Rect rect;  // {} for pages and the status bar, checked separately
+  const wchar_t* caption;
+};
+
+// The control table, written out again here: the window must match it, not the program's
+// own copy of it.
+const Expected kTable[] = {
+    {&TMainForm::PageControl1, "PageControl1", "SysTabControl32", {0, 0, 426, 357}, L""},
+    {&TMainForm::TabSheet1, "TabSheet1", "VarnexPage", {}, L"应用程序"},
+    {&TMainForm::TaskListView, "TaskListView", "SysListView32", {22, 24, 377, 281}, L""},
+    {&TMainForm::Button1, "Button1", "Button", {137, 311, 89, 25}, L"结束任务(&E)"},
+    {&TMainForm::Button2, "Button2", "Button", {234, 311, 75, 25}, L"切换至(&S)"},
+    {&TMainForm::Button3, "Button3", "Button", {315, 311, 87, 25}, L"新任务(&N)..."},
+    {&TMainForm::TabSheet2, "TabSheet2", "VarnexPage", {}, L"进程"},
+    {&TMainForm::procListView, "procListView", "SysListView32", {24, 24, 377, 281}, L""},
+    {&TMainForm::endProcBtn, "endProcBtn", "Button", {298, 310, 101, 25}, L"结束进程(&E)"},
+    {&TMainForm::TabSheet3, "TabSheet3", "VarnexPage", {}, L"性能"},
+    {&TMainForm::GroupBox1, "GroupBox1", "Button", {120, 8, 283, 121}, L"CPU 使用记录"},
+    {&TMainForm::CpuPanel, "CpuPanel", "VarnexPanel", {12, 21, 260, 90}, L""},
+    {&TMainForm::CpuImg, "CpuImg", "VarnexPicture", {2, 2, 256, 86}, L""},
+    {&TMainForm::GroupBox2, "GroupBox2", "Button", {120, 131, 284, 121}, L"内存使用记录"},
+    {&TMainForm::memPanel, "memPanel", "VarnexPanel", {12, 21, 260, 90}, L""},
+    {&TMainForm::memImg, "memImg", "VarnexPicture", {2, 2, 256, 86}, L""},
+    {&TMainForm::StatusBar, "StatusBar", "msctls_statusbar32", {}, L""},
+    {&TMainForm::Button4, "Button4", "Button", {152, 0, 273, 20}, L"进入工具主站"},
+};
+
+// Refreshes until the process list and panel 0 agree with a snapshot taken right after the
+// refresh; processes may start or end in between, so a few attempts are allowed.
+bool RefreshMatchesSnapshot(TMainForm& form, std::string* why) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    form.TimerTimer();
+    TProcList snapshot;
+    GetProcessList(snapshot);
+    std::multiset<std::wstring> expected;
+    snapshot.ForEach([&](const std::string&, const TProcInfo& p) {
+      expected.insert(plat::AnsiToWide(p.Name) + L"|" + std::to_wstring(p.PID));
+    });
+    const std::size_t count = snapshot.Count();
+
+    std::multiset<std::wstring> shown;
+    for (int row = 0; row < plat::ListRowCount(form.procListView); ++row) {
+      shown.insert(plat::ListGetText(form.procListView, row, 0) + L"|" +
+                   plat::ListGetText(form.procListView, row, 1));
+    }
+    const bool panelOk =
+        plat::StatusGetText(form.StatusBar, 0) == L"进程数：" + std::to_wstring(count);
+    if (shown == expected && panelOk) return true;
+    *why = "rows " + std::to_string(shown.size()) + ", snapshot " + std::to_string(count) +
+           (panelOk ? "" : ", panel 0 differs");
+  }
+  return false;
+}
+
+TEST(GuiMainForm, ControlsMenusAndRefreshMatchTheSystem) {
+  TMainForm form;
+  ASSERT_TRUE(form.Handle);
+  EXPECT_EQ(plat::ControlText(form.Handle), L"Varnex");
+  const Rect outer = plat::ControlRect(form.Handle);
+  EXPECT_EQ(outer.width, 434);
+  EXPECT_EQ(outer.height, 430);
+
+  // Before the first show every control sits where the table puts it.
+  const Rect page = plat::TabDisplayRect(form.PageControl1, 426, 357);
+  for (const Expected& e : kTable) {
+    SCOPED_TRACE(e.name);
+    const Control control = form.*e.member;
+    ASSERT_TRUE(control);
+    EXPECT_EQ(ClassOf(control), e.className);
+    const bool isPage = std::string(e.className) == "VarnexPage";
+    if (isPage) {
+      EXPECT_EQ(plat::ControlRect(control), page);
+    } else {
+      EXPECT_EQ(plat::ControlText(control), e.caption);
+      if (e.rect.width > 0) {
+        EXPECT_EQ(plat::ControlRect(control), e.rect);
+      }
+    }
+  }
+  EXPECT_EQ(plat::TabSelected(form.PageControl1), 2);
+  EXPECT_EQ(plat::ListColumnCount(form.TaskListView), 2);
+  EXPECT_EQ(plat::ListColumnCount(form.procListView), 5);
+
+  EXPECT_TRUE(plat::IsMenuChecked(form.Handle, kCmdN5));
+  for (int id : {kCmdH2, kCmdN6, kCmdN8, kCmdA1, kCmdN1}) {
+    EXPECT_FALSE(plat::IsMenuChecked(form.Handle, id)) << id;
+  }
+  EXPECT_FALSE(plat::IsTopmost(form.Handle));
+
+  // Ticks before the first show fill the lists and panel 0 only.
+  std::string why;
+  EXPECT_TRUE(RefreshMatchesSnapshot(form, &why)) << why;
+  EXPECT_EQ(plat::StatusGetText(form.StatusBar, 1), L"");
+  EXPECT_EQ(plat::StatusGetText(form.StatusBar, 2), L"");
+
+  // Shown: the layout follows the real client area, and the graphs report in panels 1, 2.
+  form.Show();
+  const Rect client = plat::ClientRect(form.Handle);
+  const Rect tabs = plat::ControlRect(form.PageControl1);
+  const Rect bar = plat::ControlRect(form.StatusBar);
+  EXPECT_EQ(bar.top + bar.height, client.height);
+  EXPECT_EQ(bar.width, client.width);
+  EXPECT_EQ(tabs.left, 0);
+  EXPECT_EQ(tabs.width, client.width);
+  EXPECT_EQ(tabs.top + tabs.height, bar.top);
+  const Rect shownPage = plat::ControlRect(form.TabSheet2);
+  EXPECT_EQ(shownPage, plat::TabDisplayRect(form.PageControl1, tabs.width, tabs.height));
+  // Anchored right and bottom: the same distance to the page's edges as designed.
+  const Rect end = plat::ControlRect(form.endProcBtn);
+  EXPECT_EQ(shownPage.width - (end.left + end.width), page.width - (298 + 101));
+  EXPECT_EQ(shownPage.height - (end.top + end.height), page.height - (310 + 25));
+  EXPECT_EQ(plat::ControlRect(form.CpuImg), (Rect{2, 2, 256, 86}));
+
+  EXPECT_TRUE(RefreshMatchesSnapshot(form, &why)) << why;
+  EXPECT_THAT(plat::StatusGetText(form.StatusBar, 1), ::testing::StartsWith(L"CPU 使用："));
+  EXPECT_THAT(plat::StatusGetText(form.StatusBar, 1), ::testing::EndsWith(L"%"));
+  EXPECT_THAT(plat::StatusGetText(form.StatusBar, 2), ::testing::StartsWith(L"内存使用："));
+
+  // The program's own window is a visible, titled top-level window: it is a task.
+  bool ownTask = false;
+  for (int row = 0; row < plat::ListRowCount(form.TaskListView); ++row) {
+    if (plat::ListGetText(form.TaskListView, row, 0) == L"Varnex") {
+      ownTask = true;
+      EXPECT_EQ(plat::ListGetText(form.TaskListView, row, 1), L"正在运行");
+    }
+  }
+  EXPECT_TRUE(ownTask);
+
+  plat::CloseMainWindow(form.Handle);
+  EXPECT_EQ(plat::RunMessageLoop(), 0);
+}
+
+}  // namespace
