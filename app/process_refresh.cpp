@@ -27,8 +27,8 @@ std::string KeyText(const std::wstring& text) {
   return key;
 }
 
-void SetSubItems(plat::Control list, int row, const TProcInfo& info) {
-  std::wstring separator = plat::LocaleTimeSeparator();
+void SetSubItems(plat::Control list, int row, const TProcInfo& info,
+                 const std::wstring& separator) {
   plat::ListSetText(list, row, 1, std::to_wstring(info.PID));
   plat::ListSetText(list, row, 2, L"");
   plat::ListSetText(list, row, 3, FormatCpuTime(info.CpuTime, separator));
@@ -54,6 +54,8 @@ void TMainForm::RefreshProcessList() {
   plat::StatusSetText(StatusBar, 0,
                       L"进程数：" + std::to_wstring(static_cast<int>(snapshot.Count())));
 
+  // Asked once per refresh: on Windows every ask is a locale lookup.
+  const std::wstring separator = plat::LocaleTimeSeparator();
   TListBatch batch(procListView);
   const bool hasSubItems = plat::ListColumnCount(procListView) - 1 >= kSubItemCount;
   const int rows = plat::ListRowCount(procListView);
@@ -66,12 +68,12 @@ void TMainForm::RefreshProcessList() {
       continue;
     }
     plat::ListSetText(procListView, position, 0, plat::AnsiToWide(info->Name));
-    if (hasSubItems) SetSubItems(procListView, position, *info);
+    if (hasSubItems) SetSubItems(procListView, position, *info, separator);
     ++position;
   }
 
   for (auto& [key, info] : snapshot.TakeRemaining()) {
     int row = plat::ListAddRow(procListView, plat::AnsiToWide(info->Name));
-    SetSubItems(procListView, row, *info);
+    SetSubItems(procListView, row, *info, separator);
   }
 }
