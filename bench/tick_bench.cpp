@@ -1,0 +1,95 @@
+// One refresh tick of the main window (process list, then task list) over the fake OS and
+// the fake GUI, for desktops of 100, 1000 and 5000 processes with 20, 200 and 1000 windows,
+// in three regimes: nothing changed, 10% of processes and windows replaced, table order
+// shuffled. Also the two snapshots alone, to tell the lists' share from the snapshots'.
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "app/CpuUseage.h"
+#include "bench/os_population.h"
+#include "platform/fake/fake_gui.h"
+#include "sampling/uProcInfo.h"
+
+namespace {
+
+enum class Regime { Steady, Replace10, Shuffled };
+
+struct Desktop {
+  Desktop(int processes, int windows) : population(processes, windows) {
+    fake::ResetGui();
+    form = std::make_unique<TMainForm>();
+    form->TimerTimer();  // the first tick fills both lists
+    fake::ClearGuiLog();
+  }
+  TOsPopulation population;
+  std::unique_ptr<TMainForm> form;
+};
+
+void Tick(benchmark::State& state, Regime regime) {
+  const int processes = static_cast<int>(state.range(0));
+  const int windows = static_cast<int>(state.range(1));
+  Desktop desktop(processes, windows);
+  for (auto _ : state) {
+    state.PauseTiming();
+    // The fake GUI logs every operation; a long log's growth would be counted as the tick's.
+    fake::ClearGuiLog();
+    if (regime == Regime::Replace10) desktop.population.Replace(0.10);
+    if (regime == Regime::Shuffled) desktop.population.Shuffle();
+    state.ResumeTiming();
+    desktop.form->TimerTimer();
+  }
+  state.counters["rows"] = static_cast<double>(plat::ListRowCount(desktop.form->procListView) +
+                                               plat::ListRowCount(desktop.form->TaskListView));
+  state.SetItemsProcessed(state.iterations() * processes);
+}
+
+void BM_TickSteady(benchmark::State& state) { Tick(state, Regime::Steady); }
+void BM_TickReplace10(benchmark::State& state) { Tick(state, Regime::Replace10); }
+void BM_TickShuffled(benchmark::State& state) { Tick(state, Regime::Shuffled); }
+
+// Each list's refresh alone, nothing changed: where a steady tick's time goes.
+template <void (TMainForm::*Refresh)()>
+void RefreshOnly(benchmark::State& state) {
+  Desktop desktop(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  for (auto _ : state) {
+    state.PauseTiming();
+    fake::ClearGuiLog();
+    state.ResumeTiming();
+    (desktop.form.get()->*Refresh)();
+  }
+}
+void BM_ProcessRefreshSteady(benchmark::State& state) {
+  RefreshOnly<&TMainForm::RefreshProcessList>(state);
+}
+void BM_TaskRefreshSteady(benchmark::State& state) {
+  RefreshOnly<&TMainForm::RefreshTaskList>(state);
+}
+
+// Both snapshots and the freeing of their records, without any list work.
+void BM_SnapshotsOnly(benchmark::State& state) {
+  TOsPopulation population(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  for (auto _ : state) {
+    TProcList processes;
+    GetProcessList(processes);
+    TWinList windows;
+    GetWindowList(windows);
+    benchmark::DoNotOptimize(processes.Count() + windows.Count());
+  }
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+  b->Args({100, 20})->Args({1000, 200})->Args({5000, 1000});
+  b->ArgNames({"procs", "wins"});
+  b->Unit(benchmark::kMicrosecond);
+}
+
+}  // namespace
+
+BENCHMARK(BM_TickSteady)->Apply(Sizes);
+BENCHMARK(BM_TickReplace10)->Apply(Sizes);
+BENCHMARK(BM_TickShuffled)->Apply(Sizes);
+BENCHMARK(BM_ProcessRefreshSteady)->Apply(Sizes);
+BENCHMARK(BM_TaskRefreshSteady)->Apply(Sizes);
+BENCHMARK(BM_SnapshotsOnly)->Apply(Sizes);
