@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The benchmarks on their own: one refresh tick (process list + task list) for 100/20,
+# 1000/200 and 5000/1000 processes/windows in three regimes, each list's refresh and the
+# snapshots alone, and one sampler pass, over the fake platform (Google Benchmark, native).
+#   scripts/bench.sh [--write]   full run (about a minute); --write puts the table into
+#                                docs/performance.md
+#   scripts/bench.sh --smoke     a quick pass over every benchmark (the test command's)
+# Builds into build/bench-native (Release). The table reports CPU time per iteration: on a
+# shared machine the wall time also counts other programs' turns.
+set -uo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${BENCH_BUILD:-$ROOT/build/bench-native}
+LOGS=$ROOT/build/bench-logs
+mkdir -p "$LOGS"
+mode=full write=""
+for arg in "$@"; do
+  case $arg in
+    --smoke) mode=smoke ;;
+    --write) write=1 ;;
+    -h | --help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    *) echo "bench.sh: unknown option $arg" >&2; exit 2 ;;
+  esac
+done
+
+{
+  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DVARNEX_BENCH=ON -DVARNEX_TESTS=OFF &&
+    cmake --build "$BUILD" -j "${JOBS:-2}" --target varnex_bench
+} >"$LOGS/bench-build.log" 2>&1 || {
+  echo "bench.sh: build failed; see $LOGS/bench-build.log" >&2
+  grep -E 'error' "$LOGS/bench-build.log" | head -20 >&2
+  exit 1
+}
+
+json=$LOGS/bench-$mode.json
+if [ $mode = smoke ]; then
+  args=(--benchmark_min_time=0.01)
+else
+  args=(--benchmark_min_time=${BENCH_MIN_TIME:-0.5} --benchmark_repetitions=${BENCH_REPETITIONS:-3}
+        --benchmark_report_aggregates_only=true)
+fi
+"$BUILD/bench/varnex_bench" "${args[@]}" --benchmark_out="$json" --benchmark_out_format=json \
+  >"$LOGS/bench-$mode.txt" 2>&1
+rc=$?
+cat "$LOGS/bench-$mode.txt" | grep -v '^\*\*\*WARNING'
+if [ $rc != 0 ]; then
+  echo "bench: 0 passed, 1 failed"
+  exit 1
+fi
+
+table=$LOGS/bench-$mode.md
+python3 - "$json" "$table" <<'PY'
+import json, sys, re, os
+data = json.load(open(sys.argv[1]))
+ctx = data["context"]
+rows = {}
+for b in data["benchmarks"]:
+    if b.get("run_type") == "aggregate" and b.get("aggregate_name") != "median":
+        continue
+    name = b.get("run_name", b["name"])
+    scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3}[b["time_unit"]]
+    rows[name] = (b["cpu_time"] * scale, b["real_time"] * scale)
+def sizes(name):
+    m = re.search(r"procs:(\d+)/wins:(\d+)", name)
+    return (int(m.group(1)), int(m.group(2))) if m else None
+out = []
+cpu = open("/proc/cpuinfo").read()
+model = re.search(r"model name\s*:\s*(.*)", cpu)
+load = open("/proc/loadavg").read().split()[:3]
+out.append("Machine: %d cores, %s, %s MHz; load average %s during the run. Native Release build "
+           "(g++), fake platform. Times are CPU time per iteration (median of the repetitions)."
+           % (ctx.get("num_cpus", os.cpu_count()), model.group(1) if model else "?",
+              ctx.get("mhz_per_cpu", "?"), " ".join(load)))
+out.append("")
+out.append("| benchmark | 100 procs / 20 wins | 1000 / 200 | 5000 / 1000 | ratio 5000 : 1000 |")
+out.append("|---|---|---|---|---|")
+families = []
+for name in rows:
+    fam = name.split("/")[0]
+    if sizes(name) and fam not in families:
+        families.append(fam)
+for fam in families:
+    vals = {}
+    for name, (c, r) in rows.items():
+        if name.split("/")[0] == fam and sizes(name):
+            vals[sizes(name)[0]] = c
+    cells = ["%.0f us" % vals[k] if k in vals else "-" for k in (100, 1000, 5000)]
+    ratio = "%.1f" % (vals[5000] / vals[1000]) if 1000 in vals and 5000 in vals else "-"
+    out.append("| %s | %s | %s |" % (fam, " | ".join(cells), ratio))
+out.append("")
+out.append("| benchmark | CPU time per pass |")
+out.append("|---|---|")
+for name, (c, r) in rows.items():
+    if not sizes(name):
+        out.append("| %s | %.1f us |" % (name, c))
+open(sys.argv[2], "w").write("\n".join(out) + "\n")
+PY
+cat "$table"
+
+if [ -n "$write" ] && [ $mode = full ]; then
+  python3 - "$ROOT/docs/performance.md" "$table" <<'PY'
+import sys, re
+doc, part = sys.argv[1], open(sys.argv[2]).read().rstrip() + "\n"
+text = open(doc).read()
+begin, end = "<!-- bench:begin -->", "<!-- bench:end -->"
+if begin in text:
+    text = re.sub(re.escape(begin) + ".*?" + re.escape(end), lambda m: begin + "\n" + part + end, text, flags=re.S)
+else:
+    text += "\n" + begin + "\n" + part + end + "\n"
+open(doc, "w").write(text)
+PY
+  echo "bench.sh: table written to docs/performance.md"
+fi
+echo "bench: 1 passed, 0 failed"
