@@ -9,6 +9,25 @@ namespace {
 
 HWND ToHwnd(plat::WindowHandle window) { return reinterpret_cast<HWND>(window.value); }
 
+// Lets the windows of this thread take their pending messages; Wine's display driver
+// otherwise waits for window-manager replies when a window is shown or destroyed.
+void PumpMessages();
+
+// Wine without a window manager waits two seconds for every visible window to be withdrawn;
+// clearing the visible bit first lets the window go at once.
+void DestroyQuickly(HWND window) {
+  ::SetWindowLongA(window, GWL_STYLE, ::GetWindowLongA(window, GWL_STYLE) & ~WS_VISIBLE);
+  ::DestroyWindow(window);
+}
+
+void PumpMessages() {
+  MSG message;
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+}
+
 void RegisterTestClass(const char* className) {
   static std::set<std::string> registered;
   if (!registered.insert(className).second) return;
@@ -31,12 +50,12 @@ DWORD WINAPI StuckThread(void* param) {
   auto* args = static_cast<StuckThreadArgs*>(param);
   RegisterTestClass("VarnexStuck");
   args->window =
-      ::CreateWindowExA(0, "VarnexStuck", "stuck", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200,
+      ::CreateWindowExA(0, "VarnexStuck", "stuck", WS_POPUP | WS_BORDER | WS_VISIBLE, 10, 10, 200,
                         100, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
   ::SetEvent(args->ready);
   // Stops answering: no message is taken until the test lets go.
   ::WaitForSingleObject(args->release, INFINITE);
-  ::DestroyWindow(args->window);
+  DestroyQuickly(args->window);
   return 0;
 }
 
@@ -49,12 +68,17 @@ void ResetWindowEnvironment() {}
 plat::WindowHandle CreateTestWindow(const char* className, const char* title, bool visible) {
   RegisterTestClass(className);
   HWND window =
-      ::CreateWindowExA(0, className, title, WS_OVERLAPPEDWINDOW | (visible ? WS_VISIBLE : 0), 20,
+      ::CreateWindowExA(0, className, title, WS_POPUP | WS_BORDER | (visible ? WS_VISIBLE : 0), 20,
                         20, 240, 120, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  PumpMessages();
   return plat::WindowHandle{reinterpret_cast<std::uintptr_t>(window)};
 }
 
-void DestroyTestWindow(plat::WindowHandle window) { ::DestroyWindow(ToHwnd(window)); }
+void DestroyTestWindow(plat::WindowHandle window) {
+  PumpMessages();
+  DestroyQuickly(ToHwnd(window));
+  PumpMessages();
+}
 
 std::uintptr_t SetTestWindowSmallIcon(plat::WindowHandle window) {
   HICON icon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_WARNING));
