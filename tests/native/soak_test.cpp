@@ -232,6 +232,7 @@ TEST(Soak, TenThousandTicksWithChurnStayInStepWithAPlainReconcile) {
   fake::SetAdvancePerQuery(10'000'000, 15'000'000);
   ResetCpuUsageState();
   TOsPopulation desktop(24, 10, 20240601);
+  desktop.StartProcess(0xFFFFFFF0u);  // read as a signed PID: shown as -16
   auto form = std::make_unique<TMainForm>();
   ReferenceProcessList processes;
   ReferenceTaskList tasks;
