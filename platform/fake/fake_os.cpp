@@ -103,9 +103,17 @@ void WritePointer(std::uint8_t* bytes, std::size_t offset, std::uint64_t value,
   }
 }
 
+// Lookups mostly come in table order (a snapshot opens every process in turn), so the
+// search starts at the last hit; PIDs are unique in the table.
 Process* FindLocked(std::uint32_t pid) {
-  for (Process& process : state.processes) {
-    if (process.pid == pid) return &process;
+  static std::size_t hint = 0;
+  const std::size_t n = state.processes.size();
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::size_t i = (hint + k) % n;
+    if (state.processes[i].pid == pid) {
+      hint = i;
+      return &state.processes[i];
+    }
   }
   return nullptr;
 }
