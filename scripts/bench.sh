@@ -25,7 +25,7 @@ done
 
 {
   cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DVARNEX_BENCH=ON -DVARNEX_TESTS=OFF &&
-    cmake --build "$BUILD" -j "${JOBS:-2}" --target varnex_bench
+    cmake --build "$BUILD" -j "${JOBS:-2}" --target varnex_bench varnex_tick_driver
 } >"$LOGS/bench-build.log" 2>&1 || {
   echo "bench.sh: build failed; see $LOGS/bench-build.log" >&2
   grep -E 'error' "$LOGS/bench-build.log" | head -20 >&2
@@ -44,7 +44,7 @@ fi
 rc=$?
 cat "$LOGS/bench-$mode.txt" | grep -v '^\*\*\*WARNING'
 if [ $rc != 0 ]; then
-  echo "bench: 0 passed, 1 failed"
+  echo "0 passed, 1 failed"
   exit 1
 fi
 
@@ -97,6 +97,34 @@ open(sys.argv[2], "w").write("\n".join(out) + "\n")
 PY
 cat "$table"
 
+# Instructions per steady tick (callgrind): the difference between 3 and 1 steady ticks,
+# halved, so that setting up the desktop and the first fill do not count.
+if [ $mode = full ] && command -v valgrind >/dev/null; then
+  {
+    echo
+    echo "Instructions per steady tick (callgrind, independent of the machine's load):"
+    echo
+    echo "| procs / wins | instructions per tick | per process | ratio to the previous size |"
+    echo "|---|---|---|---|"
+    prev=""
+    for size in "100 20" "1000 200" "5000 1000"; do
+      counts=()
+      for ticks in 1 3; do
+        n=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null "$BUILD/bench/varnex_tick_driver" \
+          $size $ticks 2>&1 | sed -n 's/.*Collected : \([0-9]*\).*/\1/p')
+        counts+=("$n")
+      done
+      per=$(( (counts[1] - counts[0]) / 2 ))
+      procs=${size%% *}
+      ratio="-"
+      [ -n "$prev" ] && ratio=$(awk -v a="$per" -v b="$prev" 'BEGIN {printf "%.1f", a / b}')
+      echo "| ${size/ / \/ } | $per | $((per / procs)) | $ratio |"
+      prev=$per
+    done
+  } >>"$table"
+  tail -7 "$table"
+fi
+
 if [ -n "$write" ] && [ $mode = full ]; then
   python3 - "$ROOT/docs/performance.md" "$table" <<'PY'
 import sys, re
@@ -111,4 +139,4 @@ open(doc, "w").write(text)
 PY
   echo "bench.sh: table written to docs/performance.md"
 fi
-echo "bench: 1 passed, 0 failed"
+echo "1 passed, 0 failed"

@@ -89,5 +89,5 @@ for t in "${targets[@]}"; do
     tail -30 "$log"
   fi
 done
-echo "fuzz: $passed passed, $failed failed"
+echo "$passed passed, $failed failed"
 [ $failed = 0 ]

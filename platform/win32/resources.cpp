@@ -2,8 +2,9 @@
 
 #include "platform/resources.h"
 
-#include <psapi.h>
 #include <windows.h>
+// After <windows.h>, whose types it uses.
+#include <psapi.h>
 
 namespace plat {
 
