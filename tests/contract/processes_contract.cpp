@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/process.h"
+#include "platform/sysinfo.h"
 #include "sampling/uProcInfo.h"
 #include "tests/contract/processes_contract_env.h"
 
@@ -74,6 +75,24 @@ TEST_F(ProcessesContract, KillProcessOfNothingIsHarmless) {
 TEST_F(ProcessesContract, EnableDebugPrivilegeReturns) {
   const bool first = EnableDebugPrivilege();
   EXPECT_EQ(EnableDebugPrivilege(), first);
+}
+
+// Image names arrive in UTF-16 and are kept in the ANSI code page.
+TEST(TextContract, AnsiConversionsRoundTrip) {
+  EXPECT_EQ(plat::WideToAnsi(u"varnex_wintests.exe"), "varnex_wintests.exe");
+  EXPECT_EQ(plat::AnsiToWide("System Idle"), L"System Idle");
+  EXPECT_EQ(plat::WideToAnsi(u""), "");
+  EXPECT_EQ(plat::AnsiToWide(""), L"");
+  // Code page 936 keeps both characters (two bytes each); another code page shows '?'.
+  const std::string ansi = plat::WideToAnsi(u"中文");
+  const std::wstring back = plat::AnsiToWide(ansi);
+  EXPECT_TRUE((ansi.size() == 4 && back == L"中文") || back == L"??") << ansi.size();
+}
+
+TEST(TextContract, TimeSeparatorIsOneShortText) {
+  const std::wstring separator = plat::LocaleTimeSeparator();
+  EXPECT_FALSE(separator.empty());
+  EXPECT_LE(separator.size(), 3u);
 }
 
 }  // namespace
