@@ -279,6 +279,13 @@ void RegisterControlClasses() {
   RegisterClassOnce(kPictureClass, PictureProc);
 }
 
+void SuspendRedrawInBatch(HWND list) {
+  ControlInfo* info = FindControl(list);
+  if (!info || info->updateDepth == 0 || info->redrawSuspended) return;
+  info->redrawSuspended = true;
+  ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+}
+
 void ShowSelectedPage(HWND tabs) {
   ControlInfo* info = FindControl(tabs);
   if (!info || info->kind != plat::ControlKind::TabControl) return;
@@ -459,6 +466,7 @@ int ListColumnCount(Control list) {
 }
 
 int ListAddRow(Control list, const std::wstring& caption) {
+  win32gui::SuspendRedrawInBatch(Hwnd(list));
   std::wstring text = caption;
   LVITEMW item{};
   item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
@@ -471,7 +479,9 @@ int ListAddRow(Control list, const std::wstring& caption) {
 }
 
 void ListDeleteRow(Control list, int row) {
-  if (win32gui::ValidRow(Hwnd(list), row)) ::SendMessageW(Hwnd(list), LVM_DELETEITEM, row, 0);
+  if (!win32gui::ValidRow(Hwnd(list), row)) return;
+  win32gui::SuspendRedrawInBatch(Hwnd(list));
+  ::SendMessageW(Hwnd(list), LVM_DELETEITEM, row, 0);
 }
 
 std::wstring ListGetText(Control list, int row, int column) {
@@ -481,6 +491,8 @@ std::wstring ListGetText(Control list, int row, int column) {
 
 void ListSetText(Control list, int row, int column, const std::wstring& text) {
   if (!win32gui::ValidRow(Hwnd(list), row) || column < 0) return;
+  // An unchanged cell is left alone: the list then repaints only the cells that changed.
+  if (win32gui::ListText(Hwnd(list), row, column) == text) return;
   std::wstring copy = text;
   LVITEMW item{};
   item.iSubItem = column;
@@ -496,6 +508,7 @@ int ListGetImage(Control list, int row) {
 
 void ListSetImage(Control list, int row, int imageIndex) {
   if (!win32gui::ValidRow(Hwnd(list), row)) return;
+  if (ListGetImage(list, row) == (imageIndex < 0 ? -1 : imageIndex)) return;
   LVITEMW item{};
   item.mask = LVIF_IMAGE;
   item.iItem = row;
@@ -539,15 +552,15 @@ void ListSelectRow(Control list, int row) {
 void ListBeginUpdate(Control list) {
   HWND window = Hwnd(list);
   ControlInfo* info = FindControl(window);
-  if (!info) return;
-  if (info->updateDepth++ == 0) ::SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+  if (info) ++info->updateDepth;
 }
 
 void ListEndUpdate(Control list) {
   HWND window = Hwnd(list);
   ControlInfo* info = FindControl(window);
   if (!info || info->updateDepth == 0) return;  // an End without a Begin changes nothing
-  if (--info->updateDepth == 0) {
+  if (--info->updateDepth == 0 && info->redrawSuspended) {
+    info->redrawSuspended = false;
     ::SendMessageW(window, WM_SETREDRAW, TRUE, 0);
     ::RedrawWindow(window, nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);

@@ -15,9 +15,10 @@ namespace win32gui {
 struct ControlInfo {
   plat::ControlKind kind = plat::ControlKind::Button;
   std::string name;
-  int updateDepth = 0;      // nesting of ListBeginUpdate
-  std::vector<HWND> pages;  // a tab control's pages, in tab order
-  int barHeight = 0;        // a status bar's height: it is docked to the bottom edge
+  int updateDepth = 0;           // nesting of ListBeginUpdate
+  bool redrawSuspended = false;  // rows were added or deleted in the current batch
+  std::vector<HWND> pages;       // a tab control's pages, in tab order
+  int barHeight = 0;             // a status bar's height: it is docked to the bottom edge
 };
 
 // Null for windows the program did not create through CreateControl.
@@ -41,6 +42,10 @@ HFONT FontFor(HWND window);
 
 // Registers the child-window classes (page, panel, picture) once.
 void RegisterControlClasses();
+// A batch update of a list costs nothing until rows are added or deleted: only then is its
+// redrawing switched off (WM_SETREDRAW), and the whole list repainted after the last End.
+// Changed cells alone are repainted cell by cell, once the program returns to the loop.
+void SuspendRedrawInBatch(HWND list);
 // Shows the selected page of a tab control and hides the others.
 void ShowSelectedPage(HWND tabs);
 // Applies the flicker-free list style to every list view below `root`.
