@@ -71,7 +71,7 @@ TEST_F(GraphPageTest, ShowCreatesGriddedGraphsAndStartsTheSampler) {
   EXPECT_EQ(MemGraph->Height(), 86);
   EXPECT_EQ(SetThread->CpuGraph, CpuGraph);
   EXPECT_EQ(SetThread->MemGraph, MemGraph);
-  EXPECT_EQ(MemStatus.dwLength, kNativeLayout.memoryStatusSize);
+  EXPECT_EQ(SetThread->ReadSample().memStatus.dwLength, kNativeLayout.memoryStatusSize);
 
   // The pictures got the images with their first grid, before the thread drew anything.
   TUseage firstGrid(86, 256);
