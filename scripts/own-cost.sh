@@ -36,12 +36,18 @@ varnex_xvfb_start || exit 1
 cleanup() { [ -n "${pids:-}" ] && kill $pids 2>/dev/null; varnex_wine_cleanup; }
 trap cleanup EXIT
 # The Wine server and the prefix's own processes start before the clock does.
-"$VARNEX_WINESERVER" -p 2>/dev/null
+"$VARNEX_WINESERVER" -p60 2>/dev/null
 "$VARNEX_WINE64" cmd /c exit >/dev/null 2>&1
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 hwm_kb() { awk '/^VmHWM/ {print $2}' "/proc/$1/status" 2>/dev/null || echo 0; }
-server_pid=$(pgrep -n -x wineserver -U "$(id -u)" 2>/dev/null | head -1)
+# The Wine server of this prefix (others may run servers of their own prefixes).
+server_pid=""
+for p in $(pgrep '^wineserver' 2>/dev/null); do
+  if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+    server_pid=$p
+  fi
+done
 
 "$VARNEX_WINE64" "$BUILD/Varnex.exe" >"$LOGS/own-cost-varnex.log" 2>&1 &
 varnex=$!
