@@ -24,7 +24,7 @@ VARNEX_DISPLAY=${VARNEX_DISPLAY:-97}
 
 echo "own-cost: building Varnex.exe (build/bench-win64)"
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake" \
-  -DCMAKE_BUILD_TYPE=Release >"$LOGS/own-cost-build.log" 2>&1 &&
+  -DCMAKE_BUILD_TYPE=Release -DVARNEX_TESTS=ON >"$LOGS/own-cost-build.log" 2>&1 &&
   cmake --build "$BUILD" -j 2 --target Varnex >>"$LOGS/own-cost-build.log" 2>&1 ||
   { echo "own-cost: build failed: $LOGS/own-cost-build.log" >&2; exit 1; }
 x86_64-w64-mingw32-g++ -std=c++20 -O2 -municode -mwindows -static -s \
