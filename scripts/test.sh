@@ -74,7 +74,8 @@ gtest_counts() {
   fi
 }
 
-# A sanitizer report inside a test that GoogleTest saw pass fails that test.
+# A sanitizer report inside a test that GoogleTest saw pass fails that test; a leak report
+# at exit counts as one more failure.
 sanitizer_counts() {
   local moved
   moved=$(awk '
@@ -85,7 +86,10 @@ sanitizer_counts() {
   if [ "$moved" -gt 0 ]; then
     G_PASSED=$((G_PASSED - moved))
     G_FAILED=$((G_FAILED + moved))
-    [ -n "$G_EXIT_ONLY" ] && G_FAILED=$((G_FAILED - 1))
+    [ -n "$G_EXIT_ONLY" ] && G_FAILED=$((G_FAILED - 1)) && G_EXIT_ONLY=""
+  fi
+  if grep -aq 'ERROR: LeakSanitizer' "$1" && [ -z "$G_EXIT_ONLY" ]; then
+    G_FAILED=$((G_FAILED + 1))
   fi
 }
 
@@ -182,7 +186,10 @@ if [ -n "$do_sanitizers" ]; then
   san="-fsanitize=address,undefined -fsanitize-recover=undefined -fno-omit-frame-pointer"
   if build_tree native-asan -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS=$san" \
       "-DCMAKE_EXE_LINKER_FLAGS=$san"; then
-    ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
+    # Deliberate leaks, if any, are listed in tests/lsan.supp.
+    lsan=""
+    [ -f "$ROOT/tests/lsan.supp" ] && lsan="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"
+    LSAN_OPTIONS=$lsan ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=0 \
       run_gtest_stage asan+ubsan "$t" "$BUILD/native-asan/varnex_tests"
   else
