@@ -53,9 +53,9 @@ enum class ControlKind {
                // without focus, unsorted, header clicks do nothing
   Button,      // push button; a click raises OnCommand(commandId)
   GroupBox,
-  Panel,       // inner and outer bevel lowered
+  Panel,       // inner and outer bevel lowered, one pixel each, drawn inside its client area
   PictureBox,  // shows the copy of a raster given with PictureSetImage
-  StatusBar,   // docked to the bottom edge of its parent
+  StatusBar,   // docked to the bottom edge of its parent, as high as last given
 };
 
 struct ControlArgs {
