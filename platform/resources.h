@@ -6,9 +6,14 @@
 namespace plat {
 
 struct OwnResources {
-  std::uint32_t gdiObjects = 0;    // GetGuiResources(GR_GDIOBJECTS) of the own process
-  std::uint32_t userObjects = 0;   // GetGuiResources(GR_USEROBJECTS)
-  std::uint64_t privateBytes = 0;  // PROCESS_MEMORY_COUNTERS_EX.PrivateUsage; 0 when unknown
+  // GetGuiResources(GR_GDIOBJECTS / GR_USEROBJECTS) of the own process. Wine's
+  // GetGuiResources is a stub: both read 0 there.
+  std::uint32_t gdiObjects = 0;
+  std::uint32_t userObjects = 0;
+  // PROCESS_MEMORY_COUNTERS_EX.PrivateUsage, else PagefileUsage (the same figure); 0 when
+  // the system reports neither.
+  std::uint64_t privateBytes = 0;
+  std::uint32_t kernelHandles = 0;  // GetProcessHandleCount; 0 when unknown (Wine 8)
 };
 
 OwnResources QueryOwnResources();

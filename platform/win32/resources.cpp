@@ -15,11 +15,19 @@ OwnResources QueryOwnResources() {
   out.userObjects = ::GetGuiResources(self, GR_USEROBJECTS);
   PROCESS_MEMORY_COUNTERS_EX counters = {};
   counters.cb = sizeof counters;
-  // K32GetProcessMemoryInfo lives in kernel32 itself: no PSAPI.dll import.
-  if (::K32GetProcessMemoryInfo(self, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                                sizeof counters)) {
-    out.privateBytes = counters.PrivateUsage;
+  // K32GetProcessMemoryInfo lives in kernel32 itself: no PSAPI.dll import. A system that
+  // knows only the short record fails the long one: ask again with that.
+  auto* plain = reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters);
+  if (::K32GetProcessMemoryInfo(self, plain, sizeof counters)) {
+    out.privateBytes = counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
+  } else {
+    plain->cb = sizeof *plain;
+    if (::K32GetProcessMemoryInfo(self, plain, sizeof *plain)) {
+      out.privateBytes = plain->PagefileUsage;
+    }
   }
+  DWORD handles = 0;
+  if (::GetProcessHandleCount(self, &handles)) out.kernelHandles = handles;
   return out;
 }
 
