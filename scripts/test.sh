@@ -226,7 +226,8 @@ fi
 run_script_stage() {  # name timeout script [args...]
   local name=$1 limit=$2 t0=$SECONDS log=$LOGS/$1.log
   shift 2
-  timeout -k 10 "$limit" bash "$@" >"$log" 2>&1
+  # Untranslated tool messages: the checks parse objdump's and the compilers' output.
+  LC_ALL=C.UTF-8 timeout -k 10 "$limit" bash "$@" >"$log" 2>&1
   local rc=$? line passed failed
   line=$(grep -a -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
   if [ -n "$line" ]; then
@@ -271,7 +272,7 @@ check_imports() {  # name exe objdump
     return
   fi
   local dlls
-  dlls=$("$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+  dlls=$(LC_ALL=C "$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
   echo "$name: $(echo $dlls)"
   for d in $dlls; do
     grep -Eq "$allowed_dlls" <<<"$d" || bad="$bad $d"
