@@ -14,9 +14,9 @@ namespace {
 constexpr int kPidColumn = 1;
 constexpr int kSubItemCount = 4;  // PID, CPU, CPU time, memory
 
-std::wstring TwoDigits(std::int64_t value) {
-  return std::wstring(1, static_cast<wchar_t>(L'0' + value / 10 % 10)) +
-         static_cast<wchar_t>(L'0' + value % 10);
+void AppendTwoDigits(std::wstring& text, std::int64_t value) {
+  text.push_back(static_cast<wchar_t>(L'0' + value / 10 % 10));
+  text.push_back(static_cast<wchar_t>(L'0' + value % 10));
 }
 
 // Decimal digits, with a '-' for a negative number. std::to_wstring formats through
@@ -58,11 +58,22 @@ std::wstring FormatCpuTime(double cpuTimeDays, const std::wstring& separator) {
   // truncation would turn 59 / 86400 into 58 seconds.
   std::int64_t seconds = std::llround(cpuTimeDays * 86400.0);
   if (seconds < 0) seconds = 0;
-  return TwoDigits(seconds / 3600 % 24) + separator + TwoDigits(seconds / 60 % 60) + separator +
-         TwoDigits(seconds % 60);
+  // Built in place: one allocation for the whole text.
+  std::wstring text;
+  text.reserve(6 + 2 * separator.size());
+  AppendTwoDigits(text, seconds / 3600 % 24);
+  text += separator;
+  AppendTwoDigits(text, seconds / 60 % 60);
+  text += separator;
+  AppendTwoDigits(text, seconds % 60);
+  return text;
 }
 
-std::wstring FormatMemoryK(std::uint32_t kilobytes) { return DecimalText(kilobytes) + L" K"; }
+std::wstring FormatMemoryK(std::uint32_t kilobytes) {
+  std::wstring text = DecimalText(kilobytes);
+  text += L" K";
+  return text;
+}
 
 void TMainForm::RefreshProcessList() {
   TProcList snapshot;
