@@ -22,10 +22,21 @@ if [ "$level" = wine32 ]; then
   want wine wine32:i386 qemu-user-static
 fi
 
-if [ ${#need[@]} -gt 0 ]; then
+updated_lists=""
+install_needed() {
+  [ ${#need[@]} -gt 0 ] || return 0
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
+  [ -n "$updated_lists" ] || { $SUDO apt-get update -qq; updated_lists=1; }
   $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  need=()
+}
+install_needed
+
+# clang's libFuzzer and sanitizer runtimes are only recommended by clang on Debian 12.
+clang_major=$(clang --version 2>/dev/null | sed -n 's/.*clang version \([0-9]*\).*/\1/p' | head -1)
+if [ -n "$clang_major" ] && apt-cache show "libclang-rt-$clang_major-dev" >/dev/null 2>&1; then
+  want "libclang-rt-$clang_major-dev"
+  install_needed
 fi
 
 if [ "$level" != native ]; then
