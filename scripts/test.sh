@@ -3,8 +3,9 @@
 #   scripts/test.sh [--native-only] [--no-sanitizers] [--no-bench] [--no-fuzz]
 #                   [--no-win64] [--no-win32] [--no-screenshot] [--no-install] [--clean]
 # Stages: native build + ctest; the native tests under ASan+UBSan and the Threading tests
-# under TSan; short passes of the benchmarks and the fuzzers; the win64 build with its Windows tests under wine64; the win32 build with its
-# Windows tests under 32-bit Wine (one run: each start under qemu costs about a minute);
+# under TSan; short passes of the benchmarks and the fuzzers; the win64 build with its
+# Windows tests under wine64; the win32 build with its Windows tests under 32-bit Wine
+# (one run: each start under qemu costs about a minute);
 # the import tables and resources of both Varnex.exe; a screenshot of the real window.
 # Prints a summary with timings and a closing line "N passed, N failed"; exits non-zero
 # when any stage failed. Logs and artefacts land in build/test-logs and build/screenshots.
