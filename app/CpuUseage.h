@@ -133,3 +133,8 @@ std::wstring FormatMemoryK(std::uint32_t kilobytes);
 extern TUseage* CpuGraph;
 extern TUseage* MemGraph;
 extern TSetThread* SetThread;
+
+// Asks the sampler thread to stop and waits up to `timeoutMs` for it; once it has ended,
+// the thread object is released and the three globals are emptied (the thread released its
+// images itself). False when the thread is still running.
+bool EndSampler(std::uint32_t timeoutMs);

@@ -59,6 +59,17 @@ void TMainForm::UpdateGraphs() {
                           std::to_wstring(Kilobytes(static_cast<double>(memory.dwTotalPageFile))));
 }
 
+bool EndSampler(std::uint32_t timeoutMs) {
+  if (SetThread == nullptr) return true;
+  SetThread->Terminate();
+  if (!SetThread->WaitFor(timeoutMs)) return false;
+  delete SetThread;
+  SetThread = nullptr;
+  CpuGraph = nullptr;
+  MemGraph = nullptr;
+  return true;
+}
+
 void TMainForm::StopGraphs() {
   if (SetThread != nullptr) SetThread->Terminate();
 }

@@ -21,6 +21,7 @@ class AppTest : public ::testing::Test {
     form = std::make_unique<TMainForm>();
   }
   void TearDown() override {
+    EXPECT_TRUE(EndSampler(5000));
     form.reset();
     EXPECT_THAT(fake::Violations(), ::testing::IsEmpty());
     EXPECT_EQ(fake::LiveImageLists(), 0);

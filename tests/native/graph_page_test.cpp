@@ -34,10 +34,7 @@ class GraphPageTest : public AppTest {
     AppTest::SetUp();
   }
   void TearDown() override {
-    if (SetThread != nullptr) {
-      SetThread->Terminate();
-      EXPECT_TRUE(SetThread->WaitFor(5000));
-    }
+    EXPECT_TRUE(EndSampler(5000));
     AppTest::TearDown();
   }
   void WaitForPasses(int passes) {

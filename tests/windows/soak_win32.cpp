@@ -49,6 +49,7 @@ TEST(SoakWin32, ThousandTicksKeepObjectsAndPrivateBytesFlat) {
 
   plat::CloseMainWindow(form->Handle);
   plat::RunMessageLoop();  // takes the quit message the close posted
+  EXPECT_TRUE(EndSampler(5000));
   MainForm = nullptr;
   delete form;
 }
