@@ -113,6 +113,7 @@ struct Window {
   std::uintptr_t classIcon = 0;
   bool hung = false;                // the system knows it as hung: no wait at all
   std::uint32_t answerDelayMs = 0;  // how long its thread takes to answer a message
+  bool closesOnMessage = false;     // destroyed as the first message reaches it
 };
 
 // Adds the window below all others (windows are enumerated in the order added); returns

@@ -212,6 +212,10 @@ IconHandle SendGetIcon(WindowHandle window, int iconType, std::uint32_t timeoutM
   *answered = false;
   const fake::Window* found = fake::FindLocked(window.value);
   if (found == nullptr || found->hung) return {};
+  if (found->closesOnMessage) {
+    fake::DestroyWindow(window.value);
+    return {};
+  }
   if (found->answerDelayMs > timeoutMs) {
     windowState.iconWaitMs += timeoutMs;
     return {};

@@ -152,6 +152,24 @@ TEST_F(TaskListTest, DestroyedWindowsRowIsDeletedAlthoughItHasNoOwner) {
   EXPECT_THAT(Titles(), ElementsAre(L"Keep"));
 }
 
+TEST_F(TaskListTest, WindowDestroyedBeforeItsIconQueryShowsNoIconThenGoes) {
+  Window("Keep", 82, "Notepad", 0x801);
+  fake::Window closing;
+  closing.title = "Closing";
+  closing.pid = 83;
+  closing.smallIcon = 0x802;
+  closing.classIcon = 0x803;
+  closing.closesOnMessage = true;
+  fake::AddWindow(closing);
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"Keep", L"Closing"));
+  EXPECT_EQ(plat::ListGetImage(List(), 1), -1);
+  EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0x801u));
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"Keep"));
+  ExpectOwnRecords();
+}
+
 TEST_F(TaskListTest, ImageListIsRebuiltEachRefreshInHandlingOrder) {
   std::uintptr_t a = Window("A", 90, "Notepad", 0xA1);
   Window("B", 91, "Notepad", 0);
