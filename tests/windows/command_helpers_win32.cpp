@@ -1,0 +1,206 @@
+#include "tests/windows/command_helpers_win32.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <map>
+#include <utility>
+
+namespace cmdtest {
+namespace {
+
+constexpr wchar_t kIdleChildFlag[] = L"--varnex-idle-child";
+constexpr wchar_t kWindowChildFlag[] = L"--varnex-window-child";
+constexpr UINT kChildLifetimeMs = 60000;
+
+LRESULT CALLBACK ChildWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DESTROY) {
+    ::PostQuitMessage(0);
+    return 0;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The window child shows its window before any test runs and ends when the window is
+// closed or its minute is over.
+void RunWindowChild() {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = ChildWindowProc;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"VarnexTestWindowChild";
+  windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  ::RegisterClassW(&windowClass);
+  const std::wstring title = WindowChildTitle(::GetCurrentProcessId());
+  HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, title.c_str(),
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 200, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+  if (!window) ::ExitProcess(2);
+  ::SetTimer(window, 1, kChildLifetimeMs, nullptr);
+  MSG msg{};
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER && msg.hwnd == window) ::DestroyWindow(window);
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  ::ExitProcess(0);
+}
+
+struct WindowChildEntry {
+  WindowChildEntry() {
+    const std::wstring commandLine = ::GetCommandLineW();
+    if (commandLine.find(kWindowChildFlag) != std::wstring::npos) RunWindowChild();
+  }
+} windowChildEntry;
+
+}  // namespace
+
+std::wstring WindowChildTitle(std::uint32_t pid) {
+  return L"Varnex test window " + std::to_wstring(pid);
+}
+
+ChildProcess::ChildProcess(Kind kind) {
+  wchar_t path[MAX_PATH] = {};
+  if (::GetModuleFileNameW(nullptr, path, MAX_PATH) == 0) return;
+  std::wstring commandLine = L"\"" + std::wstring(path) + L"\" " +
+                             (kind == Kind::Idle ? kIdleChildFlag : kWindowChildFlag);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  const DWORD flags = kind == Kind::Idle ? CREATE_NO_WINDOW : 0;
+  if (!::CreateProcessW(path, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
+                        &startup, &info)) {
+    return;
+  }
+  ::CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  pid_ = info.dwProcessId;
+}
+
+ChildProcess::~ChildProcess() {
+  if (!process_) return;
+  if (::WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {
+    ::TerminateProcess(process_, 1);
+    ::WaitForSingleObject(process_, 5000);
+  }
+  ::CloseHandle(process_);
+}
+
+bool ChildProcess::WaitEnded(std::uint32_t timeoutMs) {
+  return process_ && ::WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+struct BoxAnswerer::State {
+  std::wstring caption;
+  int button = 0;
+  std::uint32_t timeoutMs = 0;
+  std::atomic<bool> answered{false};
+};
+
+namespace {
+
+DWORD WINAPI AnswerBox(void* arg) {
+  auto* state = static_cast<BoxAnswerer::State*>(arg);
+  const ULONGLONG deadline = ::GetTickCount64() + state->timeoutMs;
+  while (::GetTickCount64() < deadline) {
+    // Message boxes are dialogs of the standard dialog class.
+    HWND box = ::FindWindowW(L"#32770", state->caption.c_str());
+    if (box) {
+      ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(state->button), 0);
+      state->answered = true;
+      return 0;
+    }
+    ::Sleep(50);
+  }
+  return 0;
+}
+
+}  // namespace
+
+BoxAnswerer::BoxAnswerer(const std::wstring& caption, int button, std::uint32_t timeoutMs)
+    : state_(new State) {
+  state_->caption = caption;
+  state_->button = button;
+  state_->timeoutMs = timeoutMs;
+  thread_ = ::CreateThread(nullptr, 0, AnswerBox, state_, 0, nullptr);
+}
+
+BoxAnswerer::~BoxAnswerer() {
+  if (thread_) {
+    ::WaitForSingleObject(thread_, INFINITE);
+    ::CloseHandle(thread_);
+  }
+  delete state_;
+}
+
+bool BoxAnswerer::Answered() {
+  if (!thread_) return false;
+  ::WaitForSingleObject(thread_, INFINITE);
+  return state_->answered;
+}
+
+namespace {
+
+// One counter at a time, on the thread that installed it.
+HWND g_countedWindow = nullptr;
+std::atomic<int> g_ticks{0};
+
+LRESULT CALLBACK CountTicks(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION && wParam == PM_REMOVE) {
+    const MSG* msg = reinterpret_cast<const MSG*>(lParam);
+    if (msg->message == WM_TIMER && msg->hwnd == g_countedWindow) ++g_ticks;
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+TickCounter::TickCounter(plat::Control window) {
+  g_countedWindow = reinterpret_cast<HWND>(window.value);
+  g_ticks = 0;
+  hook_ = ::SetWindowsHookExW(WH_GETMESSAGE, CountTicks, nullptr, ::GetCurrentThreadId());
+}
+
+TickCounter::~TickCounter() {
+  if (hook_) ::UnhookWindowsHookEx(static_cast<HHOOK>(hook_));
+  g_countedWindow = nullptr;
+}
+
+int TickCounter::Count() const { return g_ticks; }
+
+void TickCounter::Reset() { g_ticks = 0; }
+
+namespace {
+
+std::map<UINT_PTR, std::function<void()>>& PendingCalls() {
+  static std::map<UINT_PTR, std::function<void()>> calls;
+  return calls;
+}
+
+void CALLBACK RunCall(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  auto it = PendingCalls().find(id);
+  if (it == PendingCalls().end()) return;
+  std::function<void()> action = std::move(it->second);
+  PendingCalls().erase(it);
+  action();
+}
+
+}  // namespace
+
+void CallAfter(std::uint32_t delayMs, std::function<void()> action) {
+  const UINT_PTR id = ::SetTimer(nullptr, 0, delayMs, RunCall);
+  if (id != 0) PendingCalls()[id] = std::move(action);
+}
+
+void CancelCalls() {
+  for (const auto& [id, action] : PendingCalls()) ::KillTimer(nullptr, id);
+  PendingCalls().clear();
+}
+
+void QuitLoop() { ::PostQuitMessage(0); }
+
+bool WindowExists(plat::Control window) {
+  return ::IsWindow(reinterpret_cast<HWND>(window.value)) != FALSE;
+}
+
+}  // namespace cmdtest

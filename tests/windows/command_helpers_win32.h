@@ -1,0 +1,82 @@
+#pragma once
+// Test helpers for driving the real main window's commands under Windows (or Wine): child
+// processes of this test program, answering a message box from another thread, counting
+// the window's timer ticks, and actions timed from inside the message loop.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/types.h"
+
+namespace cmdtest {
+
+// The caption of the window that a window child shows: it names the child's PID.
+std::wstring WindowChildTitle(std::uint32_t pid);
+
+// This test program started again as an idle child (no window) or as a window child (one
+// visible titled top-level window); either ends by itself after a minute. The destructor
+// ends a child that still runs.
+class ChildProcess {
+ public:
+  enum class Kind { Idle, Window };
+  explicit ChildProcess(Kind kind);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  std::uint32_t Pid() const { return pid_; }  // 0 when the start failed
+  // True once the child has ended, waiting at most `timeoutMs`.
+  bool WaitEnded(std::uint32_t timeoutMs);
+
+ private:
+  std::uint32_t pid_ = 0;
+  void* process_ = nullptr;
+};
+
+// Watches, on its own thread, for a message box with `caption` and presses `button` in it
+// (6 Yes, 7 No), polling for at most `timeoutMs`. The destructor waits for the thread.
+class BoxAnswerer {
+ public:
+  BoxAnswerer(const std::wstring& caption, int button, std::uint32_t timeoutMs);
+  ~BoxAnswerer();
+  BoxAnswerer(const BoxAnswerer&) = delete;
+  BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+
+  // Waits for the thread; true when a box was found and answered.
+  bool Answered();
+
+  struct State;  // shared with the watching thread
+
+ private:
+  State* state_;
+  void* thread_ = nullptr;
+};
+
+// Counts the timer messages that the calling thread's message loops take for `window`.
+class TickCounter {
+ public:
+  explicit TickCounter(plat::Control window);
+  ~TickCounter();
+  TickCounter(const TickCounter&) = delete;
+  TickCounter& operator=(const TickCounter&) = delete;
+
+  bool Installed() const { return hook_ != nullptr; }
+  int Count() const;
+  void Reset();
+
+ private:
+  void* hook_ = nullptr;
+};
+
+// Runs `action` once, `delayMs` from now, from the calling thread's message loop.
+void CallAfter(std::uint32_t delayMs, std::function<void()> action);
+// Drops the actions that have not run yet.
+void CancelCalls();
+// Ends the calling thread's current message loop (RunMessageLoop returns) without
+// destroying any window.
+void QuitLoop();
+
+bool WindowExists(plat::Control window);
+
+}  // namespace cmdtest

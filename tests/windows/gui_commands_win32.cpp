@@ -1,0 +1,178 @@
+// The user's commands on the real main window under Windows (or Wine): end process with the
+// warning answered, end task on another program's window, always on top, the refresh
+// speeds and pause, and exit.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "app/CpuUseage.h"
+#include "platform/gui.h"
+#include "platform/threads.h"
+#include "platform/windows_input.h"
+#include "tests/windows/command_helpers_win32.h"
+
+namespace {
+
+using cmdtest::ChildProcess;
+
+constexpr int kYes = 6;
+// A child started under emulation may take long before its window shows.
+constexpr std::uint32_t kChildAppearsMs = 180000;
+
+// The row whose `column` reads `text`, -1 when none.
+int FindRow(plat::Control list, int column, const std::wstring& text) {
+  for (int row = 0; row < plat::ListRowCount(list); ++row) {
+    if (plat::ListGetText(list, row, column) == text) return row;
+  }
+  return -1;
+}
+
+class GuiCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // A window shown by an earlier test leaves its sampler and graphs behind until ended.
+    ASSERT_TRUE(EndSampler(5000));
+    form = new TMainForm;
+    MainForm = form;
+    form->Show();
+  }
+
+  void TearDown() override {
+    cmdtest::CancelCalls();
+    if (!form) return;
+    if (cmdtest::WindowExists(form->Handle)) {
+      plat::CloseMainWindow(form->Handle);
+      plat::RunMessageLoop();  // takes the quit message the close posted
+    }
+    EXPECT_TRUE(EndSampler(5000));
+    MainForm = nullptr;
+    delete form;
+  }
+
+  // Ticks every 200 ms until `shown()` holds; false when `timeoutMs` passed first.
+  template <typename Pred>
+  bool TickUntil(Pred shown, std::uint32_t timeoutMs) {
+    const std::uint64_t deadline = plat::MonotonicMilliseconds() + timeoutMs;
+    for (;;) {
+      form->OnTimer();
+      if (shown()) return true;
+      if (plat::MonotonicMilliseconds() > deadline) return false;
+      plat::Sleep(200);
+    }
+  }
+
+  // Runs the real message loop for `spanMs` and returns the timer ticks it delivered.
+  int TicksDuring(std::uint32_t spanMs) {
+    cmdtest::TickCounter counter(form->Handle);
+    EXPECT_TRUE(counter.Installed());
+    cmdtest::CallAfter(spanMs, [] { cmdtest::QuitLoop(); });
+    plat::RunMessageLoop();
+    return counter.Count();
+  }
+
+  TMainForm* form = nullptr;
+};
+
+TEST_F(GuiCommands, EndProcessAnsweredYesEndsTheSelectedProcessAndItsRow) {
+  ChildProcess child(ChildProcess::Kind::Idle);
+  ASSERT_NE(child.Pid(), 0u);
+  const std::wstring pid = std::to_wstring(child.Pid());
+  ASSERT_TRUE(TickUntil([&] { return FindRow(form->procListView, 1, pid) >= 0; }, kChildAppearsMs));
+
+  plat::ListSelectRow(form->procListView, FindRow(form->procListView, 1, pid));
+  {
+    cmdtest::BoxAnswerer answerer(L"任务管理器警告", kYes, 20000);
+    form->endProcBtnClick();
+    EXPECT_TRUE(answerer.Answered());
+  }
+  EXPECT_TRUE(child.WaitEnded(30000));
+  form->OnTimer();
+  EXPECT_EQ(FindRow(form->procListView, 1, pid), -1);
+}
+
+TEST_F(GuiCommands, EndTaskEndsTheProcessThatOwnsTheSelectedWindow) {
+  ChildProcess child(ChildProcess::Kind::Window);
+  ASSERT_NE(child.Pid(), 0u);
+  const std::wstring title = cmdtest::WindowChildTitle(child.Pid());
+  ASSERT_TRUE(
+      TickUntil([&] { return FindRow(form->TaskListView, 0, title) >= 0; }, kChildAppearsMs));
+
+  plat::ListSelectRow(form->TaskListView, FindRow(form->TaskListView, 0, title));
+  form->Button1Click();
+  EXPECT_TRUE(child.WaitEnded(30000));
+  EXPECT_TRUE(form->Timer.Enabled());
+  EXPECT_EQ(form->Timer.Interval(), 1000u);
+  ASSERT_TRUE(TickUntil([&] { return FindRow(form->TaskListView, 0, title) < 0; }, 10000));
+  // The other tasks are untouched: the program's own window is still listed.
+  EXPECT_GE(FindRow(form->TaskListView, 0, L"Varnex"), 0);
+}
+
+TEST_F(GuiCommands, EndTaskAndEndProcessWithoutSelectionDoNothing) {
+  form->OnTimer();
+  plat::ListSelectRow(form->TaskListView, -1);
+  plat::ListSelectRow(form->procListView, -1);
+  // No box may open here: nothing would answer it.
+  form->OnCommand(kCmdButton1);
+  form->OnCommand(kCmdEndProcBtn);
+  EXPECT_TRUE(form->Timer.Enabled());
+  EXPECT_TRUE(cmdtest::WindowExists(form->Handle));
+}
+
+TEST_F(GuiCommands, AlwaysOnTopTogglesTheStyleAndTheCheckMark) {
+  EXPECT_FALSE(plat::IsTopmost(form->Handle));
+  EXPECT_FALSE(plat::IsMenuChecked(form->Handle, kCmdA1));
+  form->A1Click();
+  EXPECT_TRUE(plat::IsTopmost(form->Handle));
+  EXPECT_TRUE(plat::IsMenuChecked(form->Handle, kCmdA1));
+  form->OnCommand(kCmdA1);
+  EXPECT_FALSE(plat::IsTopmost(form->Handle));
+  EXPECT_FALSE(plat::IsMenuChecked(form->Handle, kCmdA1));
+}
+
+TEST_F(GuiCommands, RefreshSpeedsSetTheTickRateAndPauseStopsIt) {
+  constexpr std::uint32_t kSpanMs = 5000;
+
+  form->OnCommand(kCmdH2);
+  EXPECT_TRUE(plat::IsMenuChecked(form->Handle, kCmdH2));
+  EXPECT_FALSE(plat::IsMenuChecked(form->Handle, kCmdN5));
+  const int high = TicksDuring(kSpanMs);
+
+  form->OnCommand(kCmdN6);
+  EXPECT_TRUE(plat::IsMenuChecked(form->Handle, kCmdN6));
+  EXPECT_FALSE(plat::IsMenuChecked(form->Handle, kCmdH2));
+  const int low = TicksDuring(kSpanMs);
+
+  form->OnCommand(kCmdN8);
+  EXPECT_TRUE(plat::IsMenuChecked(form->Handle, kCmdN8));
+  EXPECT_FALSE(plat::IsMenuChecked(form->Handle, kCmdN6));
+  EXPECT_FALSE(form->Timer.Enabled());
+  const int paused = TicksDuring(kSpanMs);
+
+  std::printf("ticks in %u ms: high %d, low %d, paused %d\n", kSpanMs, high, low, paused);
+  // 10 and 2 ticks at full speed; emulation slows the ticks, never the clock.
+  EXPECT_GE(low, 1);
+  EXPECT_LE(low, 3);
+  EXPECT_GE(high, low + 3);
+  EXPECT_EQ(paused, 0);
+
+  // Pause again resumes at the interval last chosen.
+  form->OnCommand(kCmdN8);
+  EXPECT_FALSE(plat::IsMenuChecked(form->Handle, kCmdN8));
+  EXPECT_TRUE(form->Timer.Enabled());
+  EXPECT_EQ(form->Timer.Interval(), 2000u);
+}
+
+TEST_F(GuiCommands, ExitEndsTheMessageLoopAndDestroysTheWindow) {
+  const plat::Control window = form->Handle;
+  cmdtest::CallAfter(300, [this] { form->OnCommand(kCmdX1); });
+  // Should the command fail, this ends the loop instead, leaving the window alive.
+  cmdtest::CallAfter(20000, [] { cmdtest::QuitLoop(); });
+  EXPECT_EQ(plat::RunMessageLoop(), 0);
+  EXPECT_FALSE(cmdtest::WindowExists(window));
+  EXPECT_FALSE(form->Timer.Enabled());
+}
+
+}  // namespace
