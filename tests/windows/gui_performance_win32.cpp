@@ -1,0 +1,193 @@
+// The performance page of the real main window: what the sampler thread's graphs show a few
+// seconds apart, and the CPU and memory texts of the status bar.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/CpuUseage.h"
+#include "graphs/TSetThread.h"
+#include "graphs/TUseage.h"
+#include "platform/gui.h"
+#include "platform/threads.h"
+
+namespace {
+
+constexpr std::uint32_t kBlack = 0x000000;
+constexpr std::uint32_t kDarkGreen = 0x008000;  // red 0, green 128, blue 0
+
+// A copy of one graph image, taken between two passes of the sampler.
+struct Frame {
+  int width = 0;
+  int height = 0;
+  std::int32_t scrollCount = 0;
+  std::vector<std::uint32_t> pixels;  // 0xBBGGRR, row by row
+
+  std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+Frame Copy(const TUseage& image) {
+  Frame frame;
+  frame.width = image.Width();
+  frame.height = image.Height();
+  frame.scrollCount = image.ScrollCount;
+  for (int y = 0; y < frame.height; ++y) {
+    const std::uint8_t* row = image.ScanLine(y);
+    for (int x = 0; x < frame.width; ++x) {
+      const std::uint8_t* p = row + 3 * x;
+      frame.pixels.push_back(std::uint32_t{p[0]} << 16 | std::uint32_t{p[1]} << 8 | p[2]);
+    }
+  }
+  return frame;
+}
+
+bool CopyBoth(Frame* cpu, Frame* mem) {
+  return SetThread != nullptr && SetThread->WithFrames([&](const TUseage& c, const TUseage& m) {
+    *cpu = Copy(c);
+    *mem = Copy(m);
+  });
+}
+
+// Columns drawn as vertical grid lines. A grid column has no black pixel from row 1 down to
+// the last gridded row (a history line may paint over some of its green); every other column
+// keeps black pixels there, since one line segment crosses at most half the image's height
+// within a column.
+std::vector<int> GridColumns(const Frame& frame) {
+  std::vector<int> columns;
+  for (int x = 0; x < frame.width; ++x) {
+    bool black = false;
+    bool green = false;
+    for (int y = 1; y < frame.height - 1; ++y) {
+      if (y % 12 == 0) continue;
+      black = black || frame.At(x, y) == kBlack;
+      green = green || frame.At(x, y) == kDarkGreen;
+    }
+    if (!black && green) columns.push_back(x);
+  }
+  return columns;
+}
+
+// The grid's leftward shift read from the picture: its vertical lines lie at 12k - shift.
+// -1 when the columns do not form such a grid.
+int ShiftOf(const Frame& frame) {
+  const std::vector<int> columns = GridColumns(frame);
+  if (columns.empty()) return -1;
+  const int shift = (12 - columns.front() % 12) % 12;
+  std::vector<int> expected;
+  for (int x0 = 0; x0 < frame.width; x0 += 12) {
+    if (x0 - shift >= 0) expected.push_back(x0 - shift);
+  }
+  return columns == expected ? shift : -1;
+}
+
+void ExpectGraphPicture(const Frame& frame, const char* name) {
+  SCOPED_TRACE(name);
+  ASSERT_EQ(frame.width, 256);
+  ASSERT_EQ(frame.height, 86);
+  int black = 0;
+  int green = 0;
+  for (std::uint32_t pixel : frame.pixels) {
+    if (pixel == kBlack) ++black;
+    if (pixel == kDarkGreen) ++green;
+  }
+  std::printf("%s: %d black, %d grid pixels, scroll count %d\n", name, black, green,
+              static_cast<int>(frame.scrollCount));
+  std::fflush(stdout);
+  EXPECT_GT(black, static_cast<int>(frame.pixels.size()) * 7 / 10);
+  EXPECT_GT(green, 2000);
+  // Horizontal lines every 12 rows up to one pixel short of the right edge; a flat history
+  // line may lie over one of them, so only black is ruled out there.
+  for (int y = 0; y < frame.height; y += 12) {
+    int blackOnRow = 0;
+    for (int x = 0; x < frame.width - 1; ++x) blackOnRow += frame.At(x, y) == kBlack;
+    EXPECT_EQ(blackOnRow, 0) << "row " << y;
+  }
+  // Line-to leaves its end point: no grid in the last column or the last row.
+  for (int y = 0; y < frame.height; ++y) EXPECT_NE(frame.At(255, y), kDarkGreen) << "row " << y;
+  for (int x = 0; x < frame.width; ++x) EXPECT_NE(frame.At(x, 85), kDarkGreen) << "column " << x;
+  // The picture's grid is the one drawn last: ScrollCount has already moved past it.
+  EXPECT_EQ(ShiftOf(frame), (frame.scrollCount + 11) % 12);
+}
+
+// "<prefix><digits><rest>": the number, or -1.
+long long NumberAfter(const std::wstring& text, const std::wstring& prefix, std::wstring* rest) {
+  if (text.compare(0, prefix.size(), prefix) != 0) return -1;
+  std::size_t i = prefix.size();
+  long long value = 0;
+  const std::size_t digitsStart = i;
+  while (i < text.size() && text[i] >= L'0' && text[i] <= L'9' && i - digitsStart < 18) {
+    value = value * 10 + (text[i] - L'0');
+    ++i;
+  }
+  if (i == digitsStart) return -1;
+  *rest = text.substr(i);
+  return value;
+}
+
+TEST(GuiPerformance, GraphsScrollTheirGridAndPanelsShowCpuAndMemory) {
+  // A window shown by an earlier test leaves its sampler and graphs behind until ended.
+  ASSERT_TRUE(EndSampler(5000));
+  auto* form = new TMainForm;
+  MainForm = form;
+  form->Show();
+  plat::TabSelect(form->PageControl1, 2);
+  ASSERT_NE(SetThread, nullptr);
+  // The first pass runs at once; wait for it and one more.
+  for (int i = 0; i < 100 && SetThread->PassCount() < 2; ++i) plat::Sleep(100);
+  ASSERT_GE(SetThread->PassCount(), 2);
+  form->OnTimer();
+
+  Frame cpu1, mem1, cpu2, mem2;
+  ASSERT_TRUE(CopyBoth(&cpu1, &mem1));
+  plat::Sleep(2500);
+  form->OnTimer();
+  ASSERT_TRUE(CopyBoth(&cpu2, &mem2));
+
+  ExpectGraphPicture(cpu1, "CPU graph, first copy");
+  ExpectGraphPicture(mem1, "memory graph, first copy");
+  ExpectGraphPicture(cpu2, "CPU graph, second copy");
+  ExpectGraphPicture(mem2, "memory graph, second copy");
+
+  // One grid step per pass in between: the vertical lines moved left by that many pixels.
+  const int passes = cpu2.scrollCount - cpu1.scrollCount;
+  EXPECT_GE(passes, 1);
+  EXPECT_LE(passes, 4);
+  EXPECT_EQ(mem2.scrollCount - mem1.scrollCount, passes);
+  const int cpuShift1 = ShiftOf(cpu1);
+  const int cpuShift2 = ShiftOf(cpu2);
+  const int memShift1 = ShiftOf(mem1);
+  const int memShift2 = ShiftOf(mem2);
+  ASSERT_GE(cpuShift1, 0);
+  ASSERT_GE(cpuShift2, 0);
+  ASSERT_GE(memShift1, 0);
+  ASSERT_GE(memShift2, 0);
+  EXPECT_EQ((cpuShift2 - cpuShift1 + 12) % 12, passes % 12);
+  EXPECT_EQ((memShift2 - memShift1 + 12) % 12, passes % 12);
+
+  const std::wstring cpuText = plat::StatusGetText(form->StatusBar, 1);
+  const std::wstring memText = plat::StatusGetText(form->StatusBar, 2);
+  std::wstring rest;
+  const long long percent = NumberAfter(cpuText, L"CPU 使用：", &rest);
+  EXPECT_GE(percent, 0) << "panel 1";
+  EXPECT_LE(percent, 100) << "panel 1";
+  EXPECT_EQ(rest, L"%") << "panel 1";
+  const long long used = NumberAfter(memText, L"内存使用：", &rest);
+  EXPECT_GE(used, 0) << "panel 2";
+  ASSERT_FALSE(rest.empty()) << "panel 2";
+  EXPECT_EQ(rest[0], L'/') << "panel 2";
+  std::wstring tail;
+  const long long limit = NumberAfter(rest, L"/", &tail);
+  EXPECT_GT(limit, 0) << "panel 2";
+  EXPECT_EQ(tail, L"") << "panel 2";
+
+  plat::CloseMainWindow(form->Handle);
+  plat::RunMessageLoop();  // takes the quit message the close posted
+  EXPECT_TRUE(EndSampler(5000));
+  MainForm = nullptr;
+  delete form;
+}
+
+}  // namespace
