@@ -9,17 +9,6 @@
 
 namespace {
 
-std::int32_t Saturate(double value) {
-  if (std::isnan(value)) return 0;
-  if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
-    return std::numeric_limits<std::int32_t>::min();
-  }
-  if (value >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
-    return std::numeric_limits<std::int32_t>::max();
-  }
-  return static_cast<std::int32_t>(value);
-}
-
 std::int32_t Saturate(std::int64_t value) {
   if (value < std::numeric_limits<std::int32_t>::min()) {
     return std::numeric_limits<std::int32_t>::min();
@@ -40,7 +29,7 @@ void StoreNewest(std::vector<std::int32_t>& history, std::int32_t value) {
 
 }  // namespace
 
-std::int32_t CpuScale(int height) { return Saturate(std::nearbyint(height / 100.0)); }
+std::int32_t CpuScale(int height) { return SaturateToInt32(std::nearbyint(height / 100.0)); }
 
 std::int32_t CpuSampleHeight(std::int32_t usage, std::int32_t scale) {
   return Saturate(static_cast<std::int64_t>(usage) * scale);
@@ -51,7 +40,7 @@ std::int32_t MemorySampleHeight(const plat::MemoryStatus& status, std::int32_t s
   const auto used =
       static_cast<decltype(status.dwTotalPhys)>(status.dwTotalPhys - status.dwAvailPhys);
   const double share = static_cast<double>(used) / static_cast<double>(status.dwTotalPageFile);
-  return Saturate(std::nearbyint(share * scale));
+  return SaturateToInt32(std::nearbyint(share * scale));
 }
 
 void DrawHistory(TUseage& image, std::vector<std::int32_t>& history, std::int32_t baseline) {

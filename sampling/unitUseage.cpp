@@ -50,15 +50,18 @@ std::int32_t CpuPercentage(std::int64_t newIdle, std::int64_t previousIdle, std:
   const double elapsed = CountToDouble(newTime) - CountToDouble(previousTime);
   const double ratio = elapsed != 0.0 ? idleDifference / elapsed : idleDifference;
   const double percentage = 100.0 - ratio * 100.0 / static_cast<double>(processors);
-  const double floored = std::floor(percentage);
-  if (std::isnan(floored)) return 0;
-  if (floored <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
+  return SaturateToInt32(std::floor(percentage));
+}
+
+std::int32_t SaturateToInt32(double value) {
+  if (std::isnan(value)) return 0;
+  if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
     return std::numeric_limits<std::int32_t>::min();
   }
-  if (floored >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
+  if (value >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
     return std::numeric_limits<std::int32_t>::max();
   }
-  return static_cast<std::int32_t>(floored);
+  return static_cast<std::int32_t>(value);
 }
 
 std::int32_t GetCpuUsage() {

@@ -25,6 +25,9 @@ std::int32_t CpuPercentage(std::int64_t newIdle, std::int64_t previousIdle, std:
 // Exact double value of a 64-bit count, composed from its two 32-bit halves.
 double CountToDouble(std::int64_t count);
 
+// A value truncated towards zero into the 32-bit range, saturating at its ends; NaN gives 0.
+std::int32_t SaturateToInt32(double value);
+
 // Back to the state at process start: no entry point, no previous sample, CpuUsage 0.
 // For tests.
 void ResetCpuUsageState();

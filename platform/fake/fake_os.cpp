@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "platform/fake/fake_lookup.h"
 #include "platform/fake/fake_os.h"
 #include "platform/process.h"
 #include "platform/sysinfo.h"
@@ -103,19 +104,9 @@ void WritePointer(std::uint8_t* bytes, std::size_t offset, std::uint64_t value,
   }
 }
 
-// Lookups mostly come in table order (a snapshot opens every process in turn), so the
-// search starts at the last hit; PIDs are unique in the table.
 Process* FindLocked(std::uint32_t pid) {
   static std::size_t hint = 0;
-  const std::size_t n = state.processes.size();
-  for (std::size_t k = 0; k < n; ++k) {
-    const std::size_t i = (hint + k) % n;
-    if (state.processes[i].pid == pid) {
-      hint = i;
-      return &state.processes[i];
-    }
-  }
-  return nullptr;
+  return FindFromHint(state.processes, hint, [pid](const Process& p) { return p.pid == pid; });
 }
 
 // The process a handle stands for, if it is open with all of `access`.

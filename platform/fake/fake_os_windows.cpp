@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/fake/fake_lookup.h"
 #include "platform/fake/fake_os.h"
 #include "platform/shell.h"
 #include "platform/windows_input.h"
@@ -32,19 +33,10 @@ struct WindowState {
 std::recursive_mutex windowMutex;
 WindowState windowState;
 
-// Lookups mostly come in Z order (the enumeration's callbacks), so the search starts at the
-// last hit; handles are unique.
 Window* FindLocked(std::uintptr_t handle) {
   static std::size_t hint = 0;
-  const std::size_t n = windowState.windows.size();
-  for (std::size_t k = 0; k < n; ++k) {
-    const std::size_t i = (hint + k) % n;
-    if (windowState.windows[i].handle == handle) {
-      hint = i;
-      return &windowState.windows[i];
-    }
-  }
-  return nullptr;
+  return FindFromHint(windowState.windows, hint,
+                      [handle](const Window& w) { return w.handle == handle; });
 }
 
 std::optional<std::string> Copy(const char* text) {
