@@ -11,6 +11,7 @@ namespace {
 
 constexpr wchar_t kIdleChildFlag[] = L"--varnex-idle-child";
 constexpr wchar_t kWindowChildFlag[] = L"--varnex-window-child";
+constexpr wchar_t kHungWindowChildFlag[] = L"--varnex-hung-window-child";
 constexpr UINT kChildLifetimeMs = 60000;
 
 LRESULT CALLBACK ChildWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -23,7 +24,7 @@ LRESULT CALLBACK ChildWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 // The window child shows its window before any test runs and ends when the window is
 // closed or its minute is over.
-void RunWindowChild() {
+void RunWindowChild(bool hang) {
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = ChildWindowProc;
   windowClass.hInstance = ::GetModuleHandleW(nullptr);
@@ -35,6 +36,13 @@ void RunWindowChild() {
                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 200, nullptr,
                                   nullptr, windowClass.hInstance, nullptr);
   if (!window) ::ExitProcess(2);
+  if (hang) {
+    // Answers what creating and showing the window asks, then takes no message again.
+    MSG pending{};
+    while (::PeekMessageW(&pending, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&pending);
+    ::Sleep(kChildLifetimeMs);
+    ::ExitProcess(0);
+  }
   ::SetTimer(window, 1, kChildLifetimeMs, nullptr);
   MSG msg{};
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -48,7 +56,8 @@ void RunWindowChild() {
 struct WindowChildEntry {
   WindowChildEntry() {
     const std::wstring commandLine = ::GetCommandLineW();
-    if (commandLine.find(kWindowChildFlag) != std::wstring::npos) RunWindowChild();
+    if (commandLine.find(kHungWindowChildFlag) != std::wstring::npos) RunWindowChild(true);
+    if (commandLine.find(kWindowChildFlag) != std::wstring::npos) RunWindowChild(false);
   }
 } windowChildEntry;
 
@@ -62,7 +71,9 @@ ChildProcess::ChildProcess(Kind kind) {
   wchar_t path[MAX_PATH] = {};
   if (::GetModuleFileNameW(nullptr, path, MAX_PATH) == 0) return;
   std::wstring commandLine = L"\"" + std::wstring(path) + L"\" " +
-                             (kind == Kind::Idle ? kIdleChildFlag : kWindowChildFlag);
+                             (kind == Kind::Idle         ? kIdleChildFlag
+                              : kind == Kind::HungWindow ? kHungWindowChildFlag
+                                                         : kWindowChildFlag);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};

@@ -19,7 +19,8 @@ std::wstring WindowChildTitle(std::uint32_t pid);
 // ends a child that still runs.
 class ChildProcess {
  public:
-  enum class Kind { Idle, Window };
+  // HungWindow: a window child whose thread stops taking messages once its window is up.
+  enum class Kind { Idle, Window, HungWindow };
   explicit ChildProcess(Kind kind);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
