@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/process.h"
 #include "platform/sysinfo.h"
@@ -168,18 +169,21 @@ void AppendProcessRecords(const std::uint8_t* bytes, std::size_t filled,
 }
 
 void GetProcessList(TProcList& list) {
+  // Kept from one snapshot to the next (snapshots are taken on the GUI thread only), so a
+  // tick does not allocate and fault in a few hundred kilobytes afresh; it only grows.
+  static std::vector<std::uint8_t> storage;
   std::uint32_t size = processTableBufferSize.load(std::memory_order_relaxed);
   for (int attempt = 0; attempt < kProcessTableMaxQueries; ++attempt) {
-    // Uninitialised on purpose: only the bytes the system reports as filled are read.
-    std::unique_ptr<std::uint8_t[]> buffer(new std::uint8_t[size]);
+    if (storage.size() < size) storage.resize(size);
+    std::uint8_t* const buffer = storage.data();
     std::uint32_t returned = 0;
-    const std::int32_t status = plat::QuerySystemInformation(5, buffer.get(), size, &returned);
+    const std::int32_t status = plat::QuerySystemInformation(5, buffer, size, &returned);
     if (status >= 0) {
       // Some systems leave the length at 0 on success; the table then spans the buffer.
       const std::size_t filled = (returned == 0 || returned > size) ? size : returned;
       processTableBufferSize.store(size, std::memory_order_relaxed);
-      AppendProcessRecords(buffer.get(), filled, reinterpret_cast<std::uintptr_t>(buffer.get()),
-                           kNativeLayout, list);
+      AppendProcessRecords(buffer, filled, reinterpret_cast<std::uintptr_t>(buffer), kNativeLayout,
+                           list);
       return;
     }
     if (size >= kProcessTableMaxBuffer) break;
