@@ -12,13 +12,13 @@ SUDO=""
 need=()
 want() { for p in "$@"; do dpkg -s "$p" >/dev/null 2>&1 || need+=("$p"); done; }
 
-want cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-dev
+want cmake g++ make python3 libgtest-dev libgmock-dev googletest libbenchmark-dev clang libclang-rt-dev
 if [ "$level" != native ]; then
   want g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 xvfb imagemagick x11-utils xdotool \
        fonts-wqy-zenhei fonts-wine locales
 fi
 if [ "$level" = wine32 ]; then
-  dpkg --print-foreign-architectures | grep -qx i386 || { $SUDO dpkg --add-architecture i386; updated=""; }
+  dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
   want wine wine32:i386 qemu-user-static
 fi
 

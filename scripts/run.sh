@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds Varnex.exe and starts it.
-#   scripts/run.sh [--win32] [--seconds N] [--shot FILE]
+#   scripts/run.sh [--win32] [--seconds N] [--shot FILE] [--exe FILE]
 #
 # Debian/Ubuntu: installs what is missing (scripts/install-deps.sh), cross-builds the 64-bit
 # program (the 32-bit one with --win32, run through qemu-user: slow) and runs it under Wine
 # with the zh_CN.UTF-8 locale in the project's own Wine prefix under build/. With a DISPLAY
 # the program runs until its window is closed. Without one, a private Xvfb is started, the
 # program runs N seconds (default 8), a screenshot is saved (default
-# build/screenshots/varnex.png) and everything the script started is stopped.
+# build/screenshots/varnex.png) and everything the script started is stopped. --exe runs an
+# already built Varnex.exe (of either architecture) and skips the install and the build.
 #
 # Windows (Git Bash / MSYS2 with a MinGW g++ and CMake on the PATH): builds natively and
 # starts the program directly.
@@ -15,6 +16,7 @@ set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 arch=win64
+exe=""
 seconds=8
 shot=$ROOT/build/screenshots/varnex.png
 
@@ -23,7 +25,8 @@ while [ $# -gt 0 ]; do
     --win32) arch=win32 ;;
     --seconds) seconds=${2:?--seconds needs a number}; shift ;;
     --shot) shot=${2:?--shot needs a file name}; shift ;;
-    -h | --help) sed -n '2,13p' "$0"; exit 0 ;;
+    --exe) exe=${2:?--exe needs a file name}; shift ;;
+    -h | --help) sed -n '2,14p' "$0"; exit 0 ;;
     *) echo "run.sh: unknown argument $1" >&2; exit 2 ;;
   esac
   shift
@@ -38,24 +41,30 @@ case $(uname -s) in
     ;;
 esac
 
-if [ "$arch" = win32 ]; then
-  bash "$ROOT/scripts/install-deps.sh" wine32
-  toolchain=$ROOT/cmake/toolchain-i686-w64-mingw32.cmake
+if [ -n "$exe" ]; then
+  [ -f "$exe" ] || { echo "run.sh: $exe does not exist" >&2; exit 2; }
+  . "$ROOT/scripts/wine-env.sh"
+  [ "$(varnex_pe_machine "$exe")" = i386 ] && arch=win32
 else
-  bash "$ROOT/scripts/install-deps.sh" wine64
-  toolchain=$ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake
-fi
+  if [ "$arch" = win32 ]; then
+    bash "$ROOT/scripts/install-deps.sh" wine32
+    toolchain=$ROOT/cmake/toolchain-i686-w64-mingw32.cmake
+  else
+    bash "$ROOT/scripts/install-deps.sh" wine64
+    toolchain=$ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake
+  fi
 
-build=$ROOT/build/run-$arch
-cmake -S "$ROOT" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
-  -DVARNEX_TESTS=OFF >/dev/null
-cmake --build "$build" --target Varnex -j 2
-exe=$build/Varnex.exe
+  build=$ROOT/build/run-$arch
+  cmake -S "$ROOT" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DVARNEX_TESTS=OFF >/dev/null
+  cmake --build "$build" --target Varnex -j 2
+  exe=$build/Varnex.exe
+fi
 
 # WINEPREFIX (build/wine-prefix unless set), WINEDEBUG=-all, WINEDLLOVERRIDES, LANG=zh_CN.UTF-8,
 # and the Xvfb helpers.
 . "$ROOT/scripts/wine-env.sh"
-varnex_wine_prefix
+if [ "$arch" = win32 ]; then varnex_wine_prefix 32; else varnex_wine_prefix 64; fi
 
 run_wine() {
   if [ "$arch" = win32 ]; then varnex_wine32 "$@"; else varnex_wine64 "$@"; fi

@@ -15,24 +15,11 @@ fi
 exe=${1:?usage: wine-run.sh [--timeout SECONDS] PROGRAM.exe [ARGS...]}
 shift
 
-# Prints "i386", "x86_64" or "unknown" from the PE header's machine field.
-pe_machine() {
-  local lfanew machine
-  lfanew=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
-  [ -n "$lfanew" ] || { echo unknown; return; }
-  machine=$(od -An -tx2 -j$((lfanew + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')
-  case $machine in
-    014c) echo i386 ;;
-    8664) echo x86_64 ;;
-    *) echo unknown ;;
-  esac
-}
-
-case $(pe_machine "$exe") in
-  x86_64) loader=$VARNEX_WINE64 ;;
+case $(varnex_pe_machine "$exe") in
+  x86_64) loader=$VARNEX_WINE64 bits=64 ;;
   i386)
     varnex_binfmt_ensure || exit 1
-    loader=$VARNEX_WINE32
+    loader=$VARNEX_WINE32 bits=32
     ;;
   *) echo "wine-run: $exe is not a PE program for i386 or x86-64" >&2; exit 2 ;;
 esac
@@ -49,7 +36,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-varnex_wine_prefix || exit 1
+varnex_wine_prefix "$bits" || exit 1
 if [ "$limit" -gt 0 ]; then
   timeout -k 15 "$limit" "$loader" "$exe" "$@"
   rc=$?
