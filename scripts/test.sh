@@ -129,7 +129,9 @@ fi
 # (A subshell: the native stages keep the caller's locale.)
 prefix_pid=""
 if [ -n "$windows" ]; then
-  (. "$ROOT/scripts/wine-env.sh" && varnex_wine_prefix) >"$LOGS/wine-prefix.log" 2>&1 &
+  bits=64
+  [ -n "$do_win32" ] && bits=32
+  (. "$ROOT/scripts/wine-env.sh" && varnex_wine_prefix "$bits") >"$LOGS/wine-prefix.log" 2>&1 &
   prefix_pid=$!
 fi
 wait_for_prefix() {
@@ -244,6 +246,13 @@ run_script_stage() {  # name timeout script [args...]
   record "$name" "$passed" "$failed" $((SECONDS - t0)) "$( [ "$failed" -gt 0 ] && echo "log: $log")"
 }
 
+# ---------------------------------------------------------------------------- scripts
+# The scripts' own logic (the Wine prefix check and its atomic creation), without Wine.
+banner "scripts (tests/scripts)"
+for t in "$ROOT"/tests/scripts/*_test.sh; do
+  [ -f "$t" ] && run_script_stage "scripts-$(basename "$t" _test.sh)" 60 "$t"
+done
+
 # ---------------------------------------------------------------------------- bench, fuzz
 # Short passes that prove the benchmarks run and the fuzz targets survive their seeds.
 if [ -n "$do_bench" ] && [ -f "$ROOT/scripts/bench.sh" ]; then
@@ -299,46 +308,35 @@ run_wintests() {  # name exe timeout t0
 
 win_toolchain() { echo "-DCMAKE_TOOLCHAIN_FILE=$ROOT/cmake/toolchain-$1-w64-mingw32.cmake"; }
 
+# One Windows architecture: the Release build, its import table and executable checks, then
+# (unless the tests are skipped) its Windows tests under Wine.
+windows_stages() {  # name triple test-timeout run-tests
+  local name=$1 triple=$2 limit=$3 run_tests=$4 t0=$SECONDS
+  if ! build_tree "$name" "$(win_toolchain "${triple%%-*}")" -DCMAKE_BUILD_TYPE=Release; then
+    record "$name-build" 0 1 $((SECONDS - t0)) "build failed: $LOGS/$name-build.log"
+    return
+  fi
+  record "$name-build" 1 0 $((SECONDS - t0))
+  check_imports "$name-imports" "$BUILD/$name/Varnex.exe" "$triple-objdump"
+  [ -f "$ROOT/scripts/check-exe.sh" ] &&
+    run_script_stage "$name-exe-checks" 120 "$ROOT/scripts/check-exe.sh" "$BUILD/$name/Varnex.exe"
+  [ -n "$run_tests" ] || return
+  t0=$SECONDS
+  wait_for_prefix
+  if [ -f "$BUILD/$name/varnex_wintests.exe" ]; then
+    run_wintests "$name-tests" "$BUILD/$name/varnex_wintests.exe" "$limit" "$t0"
+  else
+    record "$name-tests" 0 0 0 "no Windows tests yet"
+  fi
+}
+
 if [ -n "$do_win64$do_screenshot" ]; then
   banner "win64 build (build/win64) and its tests under wine64"
-  t=$SECONDS
-  if build_tree win64 "$(win_toolchain x86_64)" -DCMAKE_BUILD_TYPE=Release; then
-    record win64-build 1 0 $((SECONDS - t))
-    check_imports win64-imports "$BUILD/win64/Varnex.exe" x86_64-w64-mingw32-objdump
-    [ -f "$ROOT/scripts/check-exe.sh" ] &&
-      run_script_stage win64-exe-checks 120 "$ROOT/scripts/check-exe.sh" "$BUILD/win64/Varnex.exe"
-    if [ -n "$do_win64" ]; then
-      t=$SECONDS
-      wait_for_prefix
-      if [ -f "$BUILD/win64/varnex_wintests.exe" ]; then
-        run_wintests win64-tests "$BUILD/win64/varnex_wintests.exe" 900 "$t"
-      else
-        record win64-tests 0 0 0 "no Windows tests yet"
-      fi
-    fi
-  else
-    record win64-build 0 1 $((SECONDS - t)) "build failed: $LOGS/win64-build.log"
-  fi
+  windows_stages win64 x86_64-w64-mingw32 900 "$do_win64"
 fi
-
 if [ -n "$do_win32" ]; then
   banner "win32 build (build/win32) and its tests under 32-bit Wine (qemu-user; slow)"
-  t=$SECONDS
-  if build_tree win32 "$(win_toolchain i686)" -DCMAKE_BUILD_TYPE=Release; then
-    record win32-build 1 0 $((SECONDS - t))
-    check_imports win32-imports "$BUILD/win32/Varnex.exe" i686-w64-mingw32-objdump
-    [ -f "$ROOT/scripts/check-exe.sh" ] &&
-      run_script_stage win32-exe-checks 120 "$ROOT/scripts/check-exe.sh" "$BUILD/win32/Varnex.exe"
-    t=$SECONDS
-    wait_for_prefix
-    if [ -f "$BUILD/win32/varnex_wintests.exe" ]; then
-      run_wintests win32-tests "$BUILD/win32/varnex_wintests.exe" 1500 "$t"
-    else
-      record win32-tests 0 0 0 "no Windows tests yet"
-    fi
-  else
-    record win32-build 0 1 $((SECONDS - t)) "build failed: $LOGS/win32-build.log"
-  fi
+  windows_stages win32 i686-w64-mingw32 1500 1
 fi
 
 # ---------------------------------------------------------------------------- screenshot
@@ -350,24 +348,12 @@ if [ -n "$do_screenshot" ]; then
   shot=$BUILD/screenshots/varnex-win64.png
   rm -f "$shot"
   log=$LOGS/screenshot.log
-  if [ -f "$ROOT/scripts/run.sh" ] && grep -q -- '--shot' "$ROOT/scripts/run.sh"; then
-    # run.sh takes its screenshot on a private display of its own when DISPLAY is unset.
-    env -u DISPLAY timeout -k 10 900 bash "$ROOT/scripts/run.sh" --shot "$shot" >"$log" 2>&1
-  elif [ -f "$BUILD/win64/Varnex.exe" ]; then
-    # Until run.sh takes screenshots: start the program, wait for its window, take the
-    # screen, end the program by its process id.
-    "$VARNEX_WINE64" "$BUILD/win64/Varnex.exe" >"$log" 2>&1 &
-    app=$!
-    for _ in $(seq 1 60); do
-      xdotool search --name '^Varnex$' >/dev/null 2>&1 && break
-      sleep 0.5
-    done
-    sleep 3
-    import -window root "$shot" >>"$log" 2>&1
-    kill "$app" 2>/dev/null
-    wait "$app" 2>/dev/null
-    varnex_wine_stop
-  fi
+  # run.sh takes its screenshot on a private display of its own when DISPLAY is unset.
+  # The win64 build's program when it was built, else run.sh builds one of its own.
+  exe_arg=()
+  [ -f "$BUILD/win64/Varnex.exe" ] && exe_arg=(--exe "$BUILD/win64/Varnex.exe")
+  env -u DISPLAY timeout -k 10 900 bash "$ROOT/scripts/run.sh" --shot "$shot" "${exe_arg[@]}" \
+    >"$log" 2>&1
   colours=0
   [ -f "$shot" ] && colours=$(identify -format '%k' "$shot" 2>/dev/null || echo 0)
   if [ "${colours:-0}" -gt 8 ]; then
