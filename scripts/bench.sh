@@ -126,17 +126,7 @@ if [ $mode = full ] && command -v valgrind >/dev/null; then
 fi
 
 if [ -n "$write" ] && [ $mode = full ]; then
-  python3 - "$ROOT/docs/performance.md" "$table" <<'PY'
-import sys, re
-doc, part = sys.argv[1], open(sys.argv[2]).read().rstrip() + "\n"
-text = open(doc).read()
-begin, end = "<!-- bench:begin -->", "<!-- bench:end -->"
-if begin in text:
-    text = re.sub(re.escape(begin) + ".*?" + re.escape(end), lambda m: begin + "\n" + part + end, text, flags=re.S)
-else:
-    text += "\n" + begin + "\n" + part + end + "\n"
-open(doc, "w").write(text)
-PY
+  python3 "$ROOT/scripts/doc-section.py" "$ROOT/docs/performance.md" bench "$table"
   echo "bench.sh: table written to docs/performance.md"
 fi
 echo "1 passed, 0 failed"

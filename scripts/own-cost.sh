@@ -92,16 +92,6 @@ machine="$(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpui
 
 if [ -n "$write" ]; then
   doc=$ROOT/docs/performance.md
-  python3 - "$doc" "$LOGS/own-cost.md" <<'PY'
-import sys, re
-doc, part = sys.argv[1], open(sys.argv[2]).read().rstrip() + "\n"
-text = open(doc).read()
-begin, end = "<!-- own-cost:begin -->", "<!-- own-cost:end -->"
-if begin in text:
-    text = re.sub(re.escape(begin) + ".*?" + re.escape(end), lambda m: begin + "\n" + part + end, text, flags=re.S)
-else:
-    text += "\n" + begin + "\n" + part + end + "\n"
-open(doc, "w").write(text)
-PY
+  python3 "$ROOT/scripts/doc-section.py" "$doc" own-cost "$LOGS/own-cost.md"
   echo "own-cost: table written to docs/performance.md"
 fi
