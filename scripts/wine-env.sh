@@ -138,8 +138,8 @@ varnex_wine_prefix() {  # [64|32]
     [ -n "$VARNEX_WINE32" ] && { varnex_binfmt_ensure || true; }
     echo "wine-env: creating the Wine prefix $final (once; a few minutes)" >&2
     t0=$SECONDS
-    WINEPREFIX=$tmp "$VARNEX_WINE64" wineboot -i >/dev/null 2>&1
-    WINEPREFIX=$tmp "$VARNEX_WINESERVER" -w
+    WINEPREFIX=$tmp "$VARNEX_WINE64" wineboot -i >/dev/null 2>&1 || true
+    WINEPREFIX=$tmp "$VARNEX_WINESERVER" -w || true
     why=$(varnex_wine_prefix_lacks "$tmp" "$need")
     if [ -n "$why" ]; then
       echo "wine-env: wineboot failed: the new prefix $why" >&2
@@ -148,7 +148,7 @@ varnex_wine_prefix() {  # [64|32]
     fi
     touch "$tmp/.varnex-ready"
     if [ -e "$final" ]; then
-      WINEPREFIX=$final "$VARNEX_WINESERVER" -k 2>/dev/null
+      WINEPREFIX=$final "$VARNEX_WINESERVER" -k 2>/dev/null || true
       mv "$final" "$final.old-$$" && rm -rf "$final.old-$$"
     fi
     mv "$tmp" "$final" || exit 1
@@ -172,10 +172,10 @@ varnex_xvfb_start() {
         return 0
       fi
       kill -0 "$VARNEX_XVFB_PID" 2>/dev/null || break
-      sleep 0.1
+      sleep 0.1 || true
     done
-    kill "$VARNEX_XVFB_PID" 2>/dev/null
-    wait "$VARNEX_XVFB_PID" 2>/dev/null
+    kill "$VARNEX_XVFB_PID" 2>/dev/null || true
+    wait "$VARNEX_XVFB_PID" 2>/dev/null || true
     n=$((n + 1))
   done
   unset VARNEX_XVFB_PID
@@ -186,8 +186,8 @@ varnex_xvfb_start() {
 # Stops the Xvfb that varnex_xvfb_start started (and only that one).
 varnex_xvfb_stop() {
   if [ -n "${VARNEX_XVFB_PID:-}" ]; then
-    kill "$VARNEX_XVFB_PID" 2>/dev/null
-    wait "$VARNEX_XVFB_PID" 2>/dev/null
+    kill "$VARNEX_XVFB_PID" 2>/dev/null || true
+    wait "$VARNEX_XVFB_PID" 2>/dev/null || true
     unset VARNEX_XVFB_PID DISPLAY
   fi
   return 0
@@ -209,8 +209,7 @@ varnex_wine32() {
 
 # Ends this prefix's Wine processes only.
 varnex_wine_stop() {
-  [ -d "$WINEPREFIX" ] && [ -n "${VARNEX_WINESERVER:-}" ] && "$VARNEX_WINESERVER" -k 2>/dev/null
-  return 0
+  [ -d "$WINEPREFIX" ] && [ -n "${VARNEX_WINESERVER:-}" ] && "$VARNEX_WINESERVER" -k 2>/dev/null || true
 }
 
 varnex_wine_cleanup() {

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Wine prefix logic of scripts/wine-env.sh without Wine: a stand-in wineboot
-# writes (or fails to write) the files a real one leaves. Prints "N passed, N failed".
+# writes (or fails to write) the files a real one leaves, and a stand-in server fails as a
+# real one does with no server running. The functions run under "set -e", as run.sh calls
+# them. Prints "N passed, N failed".
 set -u
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 work=$(mktemp -d)
@@ -17,13 +19,15 @@ w=$WINEPREFIX/drive_c/windows
 mkdir -p "$w/system32" "$w/syswow64" && touch "$WINEPREFIX/system.reg" "$w/system32/kernel32.dll"
 [ "$HALF" = 64 ] || touch "$w/syswow64/kernel32.dll"
 SH
-printf '#!/bin/sh\nexit 0\n' >"$work/bin/wineserver"
+printf '#!/bin/sh\nexit 1\n' >"$work/bin/wineserver"
 chmod +x "$work/bin/"*
 export VARNEX_WINE64=$work/bin/wine64 VARNEX_WINE32=$work/bin/wine64 VARNEX_WINESERVER=$work/bin/wineserver
 . "$ROOT/scripts/wine-env.sh"
 varnex_binfmt_ensure() { :; }
 
 passed=0 failed=0
+# Runs a wine-env function as a "set -e" script would.
+strict() { (set -e; "$@"); }
 check() {  # description command...
   local what=$1
   shift
@@ -41,21 +45,21 @@ check "a 64-bit prefix is refused for 32-bit programs" lacks "$p" 32
 touch "$p/drive_c/windows/syswow64/kernel32.dll"
 check "a WoW64 prefix serves 32-bit programs" serves "$p" 32
 
-HALF=64 varnex_wine_prefix 64 2>/dev/null
+HALF=64 strict varnex_wine_prefix 64 2>/dev/null
 check "a missing prefix is made" serves "$WINEPREFIX" 64
 echo keep >"$WINEPREFIX/marker"
-msg=$(HALF=none varnex_wine_prefix 32 2>&1)
+msg=$(HALF=none strict varnex_wine_prefix 32 2>&1)
 check "a failed remake leaves the old prefix in place" test -f "$WINEPREFIX/marker"
 check "a failed remake says so" grep -q 'wineboot failed' <<<"$msg"
 check "a failed remake leaves no temporary folder" test -z "$(ls -d "$WINEPREFIX".new-* 2>/dev/null)"
-msg=$(HALF=both varnex_wine_prefix 32 2>&1)
+msg=$(HALF=both strict varnex_wine_prefix 32 2>&1)
 check "a prefix without its 32-bit half is made again" serves "$WINEPREFIX" 32
 check "... in one line that says why" test "$(grep -c 'lacks its 32-bit half' <<<"$msg")" = 1
 check "... replacing the old one" test ! -f "$WINEPREFIX/marker"
 
 own=$work/own-prefix
 mkdir -p "$own"
-msg=$(WINEPREFIX=$own varnex_wine_prefix 64 2>&1)
+msg=$(WINEPREFIX=$own strict varnex_wine_prefix 64 2>&1)
 check "a caller's own lacking prefix is refused" test $? -ne 0 -a -n "$msg"
 check "... and kept" test -d "$own" -a ! -e "$own/system.reg"
 
