@@ -1,6 +1,7 @@
 #pragma once
 // Threads, locks and timing.
 
+#include <atomic>
 #include <cstdint>
 
 #include "platform/types.h"
@@ -16,7 +17,29 @@ bool WaitForThread(ThreadHandle thread, std::uint32_t timeoutMs);
 void CloseThread(ThreadHandle thread);
 
 void Sleep(std::uint32_t milliseconds);
+// Milliseconds since an arbitrary start; never goes back. Any thread.
 std::uint64_t MonotonicMilliseconds();
+
+// A 64-bit millisecond count made from a 32-bit tick count that wraps to 0 every 2^32 ms
+// (about 49.7 days), such as GetTickCount. Safe to read from any thread.
+class TickExtender {
+ public:
+  // Calls tick() and returns the count: the first reading as it is, each later one the count
+  // before plus the tick's unsigned 32-bit advance, so a wrap between two readings still counts
+  // forward. Readings must come less than one wrap apart.
+  template <typename Tick>
+  std::uint64_t Now(Tick tick) {
+    std::uint64_t last = last_.load();
+    for (;;) {
+      // The tick is read after `last` on every try: an older reading would look like a wrap.
+      const std::uint32_t advance = tick() - static_cast<std::uint32_t>(last);
+      if (last_.compare_exchange_weak(last, last + advance)) return last + advance;
+    }
+  }
+
+ private:
+  std::atomic<std::uint64_t> last_{0};
+};
 
 // A non-recursive lock (a critical section on Windows).
 class Mutex {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks that a built Varnex.exe is a proper Windows executable: GUI subsystem, only system
 # DLLs imported, the embedded manifest, the version block with the project version, the
-# application icon, and (32-bit build) the large-address-aware flag.
+# application icon, and (32-bit build) the large-address-aware flag and what Windows XP SP3
+# needs to start it: a subsystem version up to 5.1 and only imports that XP SP3 has.
 #
 #   scripts/check-exe.sh [--max-kb N] EXE [VERSION]
 #
@@ -65,6 +66,67 @@ else
 fi
 if [ "$bits" = 32 ]; then
   check "large address aware" has "$headers" '^[[:space:]]+large address aware'
+fi
+
+# What the 32-bit Varnex.exe may import, by DLL: functions that the system DLLs of Windows XP
+# SP3 export, kept to the ones the program imports today. Add a function only once it is known
+# to exist on XP SP3; a newer one is looked up at run time instead (GetProcAddress), with a
+# fallback. Without these, XP refuses to start the program ("entry point not found").
+xp_imports='
+advapi32.dll AdjustTokenPrivileges LookupPrivilegeValueA OpenProcessToken
+comctl32.dll ImageList_Create ImageList_Destroy ImageList_GetImageCount ImageList_Remove
+comctl32.dll ImageList_ReplaceIcon InitCommonControlsEx
+gdi32.dll CreateFontIndirectW DeleteObject EnumFontFamiliesExW GetDeviceCaps GetGlyphIndicesW
+gdi32.dll GetStockObject GetTextMetricsW SelectObject SetBkColor SetDIBitsToDevice SetTextColor
+kernel32.dll CloseHandle CreateEventW CreateSemaphoreW CreateThread DeleteCriticalSection
+kernel32.dll EnterCriticalSection FreeLibrary GetCurrentProcess GetCurrentProcessId
+kernel32.dll GetCurrentThreadId GetLastError GetLocaleInfoW GetModuleHandleA GetModuleHandleW
+kernel32.dll GetProcAddress GetStartupInfoA GetTickCount GlobalMemoryStatus GlobalMemoryStatusEx
+kernel32.dll InitializeCriticalSection IsDBCSLeadByteEx LeaveCriticalSection LoadLibraryA
+kernel32.dll LoadLibraryW MulDiv MultiByteToWideChar OpenProcess ReleaseSemaphore ResumeThread
+kernel32.dll SetEvent SetLastError SetUnhandledExceptionFilter Sleep TerminateProcess TlsAlloc
+kernel32.dll TlsFree TlsGetValue TlsSetValue VirtualProtect VirtualQuery WaitForSingleObject
+kernel32.dll WideCharToMultiByte
+msvcrt.dll __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode
+msvcrt.dll __set_app_type __setusermatherr _amsg_exit _cexit _close _errno _initterm _iob
+msvcrt.dll _onexit _read abort atoi calloc exit fprintf fputwc free fwprintf fwrite localeconv
+msvcrt.dll malloc memchr memcmp memcpy memmove memset realloc setlocale signal strchr strcmp
+msvcrt.dll strerror strlen strncmp vfprintf wcslen wcsncpy
+ntdll.dll NtQuerySystemInformation
+shell32.dll ShellExecuteA
+user32.dll AppendMenuW BeginPaint CallWindowProcW CheckMenuItem CreateMenu CreatePopupMenu
+user32.dll CreateWindowExW DefWindowProcW DestroyMenu DestroyWindow DispatchMessageW DrawEdge
+user32.dll DrawMenuBar EndPaint EnumWindows FillRect GetAncestor GetClassInfoExW GetClassLongA
+user32.dll GetClassLongW GetClassNameA GetClientRect GetDC GetFocus GetMenu GetMenuState
+user32.dll GetMessageW GetParent GetSysColor GetSysColorBrush GetSystemMetrics GetWindowLongA
+user32.dll GetWindowLongW GetWindowRect GetWindowTextA GetWindowTextLengthW GetWindowTextW
+user32.dll GetWindowThreadProcessId InvalidateRect IsChild IsDialogMessageW IsWindow KillTimer
+user32.dll LoadCursorW LoadIconW LoadImageW MapVirtualKeyA MapWindowPoints MessageBoxW
+user32.dll PostQuitMessage RedrawWindow RegisterClassExW ReleaseDC SendMessageTimeoutW
+user32.dll SendMessageW SetForegroundWindow SetMenu SetTimer SetWindowLongW SetWindowPos
+user32.dll ShowWindow SystemParametersInfoW TranslateMessage UpdateWindow keybd_event
+'
+if [ "$bits" = 32 ]; then
+  read -r major minor < <(awk '/^MajorSubsystemVersion/{a=$2} /^MinorSubsystemVersion/{b=$2}
+    END{print a + 0, b + 0}' <<<"$headers")
+  if [ "$major" -lt 5 ] || { [ "$major" = 5 ] && [ "$minor" -le 1 ]; }; then
+    pass "subsystem version $major.$minor (Windows XP: 5.1 at most)"
+  else
+    fail "subsystem version $major.$minor (Windows XP: 5.1 at most)"
+  fi
+  # dll!function of every import; an import by ordinal reads dll!#N.
+  used=$(awk '/^The Import Tables/{on=1; next} on && /^[^ \t]/{on=0}
+    on && /DLL Name:/{dll=tolower($3); next}
+    on && dll && /^\t[0-9a-f]+\t/{print dll "!" ($NF == "<none>" ? "#" $(NF-1) : $NF)}' \
+    <<<"$headers" | sort -u)
+  allowed=$(awk 'NF{for (i = 2; i <= NF; i++) print $1 "!" $i}' <<<"$xp_imports" | sort -u)
+  outside=$(comm -23 <(echo "$used") <(echo "$allowed") | tr '\n' ' ')
+  count=$(grep -c . <<<"$used")
+  if [ -z "$outside" ] && [ "$count" -gt 0 ]; then
+    pass "imports exist on Windows XP SP3 ($count functions)"
+  else
+    fail "imports exist on Windows XP SP3 ($count functions; not allowed: ${outside:-none read})"
+  fi
 fi
 
 # Manifest: resource type 24, id 1 (the one the loader reads for an executable).

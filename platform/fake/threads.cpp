@@ -1,14 +1,18 @@
 // Threads on the build host: std::thread, std::mutex and std::condition_variable. Threads are
-// detached so that a process may end while one still runs, as on Windows.
+// detached so that a process may end while one still runs, as on Windows. The millisecond
+// clock extends a 32-bit tick across its wraps, as on Windows (fake_clock.h).
 
 #include "platform/threads.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <new>
 #include <thread>
+
+#include "platform/fake/fake_clock.h"
 
 namespace {
 
@@ -32,7 +36,15 @@ struct EventState {
   bool set = false;
 };
 
+// The 32-bit tick the clock reads: the host's steady clock in milliseconds, or a pinned value.
+constexpr std::uint64_t kTickFollowsHost = ~std::uint64_t{0};
+std::atomic<std::uint64_t> pinnedTick{kTickFollowsHost};
+
 }  // namespace
+
+void fake::PinTick32(std::optional<std::uint32_t> tick) {
+  pinnedTick = tick ? *tick : kTickFollowsHost;
+}
 
 namespace plat {
 
@@ -74,9 +86,14 @@ void Sleep(std::uint32_t milliseconds) {
 }
 
 std::uint64_t MonotonicMilliseconds() {
-  return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                        std::chrono::steady_clock::now().time_since_epoch())
-                                        .count());
+  static TickExtender clock;
+  return clock.Now([] {
+    const std::uint64_t pinned = pinnedTick.load();
+    if (pinned != kTickFollowsHost) return static_cast<std::uint32_t>(pinned);
+    return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+  });
 }
 
 static_assert(sizeof(std::mutex) <= 64 && alignof(std::mutex) <= 8);

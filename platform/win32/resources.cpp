@@ -6,6 +6,8 @@
 // After <windows.h>, whose types it uses.
 #include <psapi.h>
 
+#include "platform/process.h"
+
 namespace plat {
 
 OwnResources QueryOwnResources() {
@@ -15,14 +17,15 @@ OwnResources QueryOwnResources() {
   out.userObjects = ::GetGuiResources(self, GR_USEROBJECTS);
   PROCESS_MEMORY_COUNTERS_EX counters = {};
   counters.cb = sizeof counters;
-  // K32GetProcessMemoryInfo lives in kernel32 itself: no PSAPI.dll import. A system that
+  // PSAPI's GetProcessMemoryInfo (loaded at run time, as for the process list). A system that
   // knows only the short record fails the long one: ask again with that.
+  const plat::ProcessHandle own = plat::GetCurrentProcess();
   auto* plain = reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters);
-  if (::K32GetProcessMemoryInfo(self, plain, sizeof counters)) {
+  if (plat::GetProcessMemoryInfo(own, plain, sizeof counters)) {
     out.privateBytes = counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
   } else {
     plain->cb = sizeof *plain;
-    if (::K32GetProcessMemoryInfo(self, plain, sizeof *plain)) {
+    if (plat::GetProcessMemoryInfo(own, plain, sizeof *plain)) {
       out.privateBytes = plain->PagefileUsage;
     }
   }

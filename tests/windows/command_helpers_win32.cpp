@@ -3,8 +3,11 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <map>
 #include <utility>
+
+#include "platform/threads.h"
 
 namespace cmdtest {
 namespace {
@@ -111,8 +114,8 @@ namespace {
 
 DWORD WINAPI AnswerBox(void* arg) {
   auto* state = static_cast<BoxAnswerer::State*>(arg);
-  const ULONGLONG deadline = ::GetTickCount64() + state->timeoutMs;
-  while (::GetTickCount64() < deadline) {
+  const std::uint64_t deadline = plat::MonotonicMilliseconds() + state->timeoutMs;
+  while (plat::MonotonicMilliseconds() < deadline) {
     // Message boxes are dialogs of the standard dialog class.
     HWND box = ::FindWindowW(L"#32770", state->caption.c_str());
     if (box) {
