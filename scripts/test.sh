@@ -2,11 +2,12 @@
 # Builds Varnex and runs every test, on a fresh Debian/Ubuntu machine as well:
 #   scripts/test.sh [--native-only] [--no-sanitizers] [--no-bench] [--no-fuzz]
 #                   [--no-win64] [--no-win32] [--no-screenshot] [--no-install] [--clean]
-# Stages: native build + ctest; the native tests under ASan+UBSan and the Threading tests
-# under TSan; short passes of the benchmarks and the fuzzers; the win64 build with its
-# Windows tests under wine64; the win32 build with its Windows tests under 32-bit Wine
-# (one run: each start under qemu costs about a minute);
-# the import tables and resources of both Varnex.exe; a screenshot of the real window.
+# Stages: the win32 build, whose Windows tests run under 32-bit Wine in the background (one
+# run through qemu, minutes on about one core) while the native stages run; native build +
+# ctest; the native tests under ASan+UBSan and the Threading tests under TSan; the scripts'
+# own tests; short passes of the benchmarks and the fuzzers; the win64 build with its Windows
+# tests under wine64; the import tables and resources of both Varnex.exe; a screenshot of
+# the real window.
 # Prints a summary with timings and a closing line "N passed, N failed"; exits non-zero
 # when any stage failed. Logs and artefacts land in build/test-logs and build/screenshots.
 set -uo pipefail
@@ -30,7 +31,7 @@ for arg in "$@"; do
     --no-screenshot) do_screenshot="" ;;
     --no-install) do_install="" ;;
     --clean) clean=1 ;;
-    -h | --help) sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "test.sh: unknown option $arg (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -111,6 +112,88 @@ build_tree() {
   return $rc
 }
 
+# Runs a script that checks something and records it: its own "N passed, N failed" line
+# when it prints one, else one case from its exit status.
+run_script_stage() {  # name timeout script [args...]
+  local name=$1 limit=$2 t0=$SECONDS log=$LOGS/$1.log
+  shift 2
+  # Untranslated tool messages: the checks parse objdump's and the compilers' output.
+  LC_ALL=C.UTF-8 timeout -k 10 "$limit" bash "$@" >"$log" 2>&1
+  local rc=$? line passed failed
+  line=$(grep -a -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
+  if [ -n "$line" ]; then
+    passed=${line%% passed*}
+    failed=$(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")
+    [ "$rc" != 0 ] && [ "$failed" = 0 ] && failed=1
+  elif [ "$rc" = 0 ]; then
+    passed=1 failed=0
+  else
+    passed=0 failed=1
+  fi
+  [ "$failed" -gt 0 ] && { grep -a -E 'FAIL|rror' "$log" | head -15; [ "$rc" = 124 ] && echo "timed out after $limit s"; }
+  record "$name" "$passed" "$failed" $((SECONDS - t0)) "$( [ "$failed" -gt 0 ] && echo "log: $log")"
+}
+
+# Imports a Varnex.exe may have: system DLLs only; PSAPI.dll is loaded at run time.
+allowed_dlls='^(kernel32|user32|gdi32|comctl32|shell32|advapi32|ntdll|msvcrt|ole32|oleaut32|comdlg32|uxtheme|shlwapi|version|winmm)\.dll$'
+check_imports() {  # name exe objdump
+  local name=$1 exe=$2 objdump=$3 t0=$SECONDS bad=""
+  if [ ! -f "$exe" ]; then
+    record "$name" 0 1 0 "$exe missing"
+    return
+  fi
+  local dlls
+  dlls=$(LC_ALL=C "$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+  echo "$name: $(echo $dlls)"
+  for d in $dlls; do
+    grep -Eq "$allowed_dlls" <<<"$d" || bad="$bad $d"
+  done
+  if [ -n "$bad" ]; then
+    record "$name" 0 1 $((SECONDS - t0)) "not system DLLs:$bad"
+  else
+    record "$name" 1 0 $((SECONDS - t0))
+  fi
+}
+
+# Runs a Windows test program under Wine (on the display it is given, else on a private
+# Xvfb of wine-run.sh's) into $LOGS/<name>.log; its exit status and time go to <name>.rc.
+# The prefix's server is kept running afterwards unless KEEP_WINESERVER is set empty.
+run_wintests() {  # name exe timeout
+  local name=$1 exe=$2 limit=$3 t0=$SECONDS log=$LOGS/$1.log rc
+  rm -f "$LOGS/$name.rc"
+  KEEP_WINESERVER=${KEEP_WINESERVER-1} bash "$ROOT/scripts/wine-run.sh" --timeout "$limit" "$exe" \
+    --gtest_color=no \
+    >"$log" 2>&1
+  rc=$?
+  echo "$rc $((SECONDS - t0))" >"$LOGS/$name.rc"
+}
+
+# Records a run of run_wintests.
+record_wintests() {  # name
+  local name=$1 log=$LOGS/$1.log rc=1 secs=0
+  [ -f "$LOGS/$name.rc" ] && read -r rc secs <"$LOGS/$name.rc"
+  grep -a -E '^\[  (PASSED|FAILED) |timed out' "$log" | head -40
+  gtest_counts "$log" "$rc"
+  record "$name" "$G_PASSED" "$G_FAILED" "$secs" "$( [ "$G_FAILED" -gt 0 ] && echo "log: $log")"
+}
+
+win_toolchain() { echo "-DCMAKE_TOOLCHAIN_FILE=$ROOT/cmake/toolchain-$1-w64-mingw32.cmake"; }
+
+# One Windows architecture: the Release build, its import table and executable checks.
+windows_build() {  # name triple
+  local name=$1 triple=$2 t0=$SECONDS
+  if ! build_tree "$name" "$(win_toolchain "${triple%%-*}")" -DCMAKE_BUILD_TYPE=Release; then
+    record "$name-build" 0 1 $((SECONDS - t0)) "build failed: $LOGS/$name-build.log"
+    return 1
+  fi
+  record "$name-build" 1 0 $((SECONDS - t0))
+  check_imports "$name-imports" "$BUILD/$name/Varnex.exe" "$triple-objdump"
+  [ -f "$ROOT/scripts/check-exe.sh" ] &&
+    run_script_stage "$name-exe-checks" 120 "$ROOT/scripts/check-exe.sh" "$BUILD/$name/Varnex.exe"
+  [ -f "$BUILD/$name/varnex_wintests.exe" ] ||
+    { record "$name-tests" 0 1 0 "$BUILD/$name/varnex_wintests.exe missing"; return 1; }
+}
+
 # ---------------------------------------------------------------------------- install
 if [ -n "$do_install" ]; then
   banner "install"
@@ -141,6 +224,22 @@ wait_for_prefix() {
     cat "$LOGS/wine-prefix.log"
   fi
 }
+
+# ---------------------------------------------------------------------------- win32
+# The 32-bit tests run through qemu for minutes on about one core: they start now, in the
+# background on a display of their own, while the native stages use the other core; they are
+# counted after the native stages, before the 64-bit tests use the prefix.
+win32_pid=""
+if [ -n "$do_win32" ]; then
+  banner "win32 build (build/win32); its tests under 32-bit Wine start in the background"
+  if windows_build win32 i686-w64-mingw32; then
+    # Its display ends with it, so the server it used ends too.
+    (unset DISPLAY; KEEP_WINESERVER="" run_wintests win32-tests "$BUILD/win32/varnex_wintests.exe" 1500) &
+    win32_pid=$!
+    # An interrupted test command takes the background run with it (wine-run.sh cleans up).
+    trap '[ -n "$win32_pid" ] && pkill -TERM -P "$win32_pid" 2>/dev/null' EXIT
+  fi
+fi
 
 # ---------------------------------------------------------------------------- native
 if [ -n "$do_native" ]; then
@@ -224,28 +323,6 @@ if [ -n "$do_sanitizers" ]; then
   fi
 fi
 
-# Runs a script that checks something and records it: its own "N passed, N failed" line
-# when it prints one, else one case from its exit status.
-run_script_stage() {  # name timeout script [args...]
-  local name=$1 limit=$2 t0=$SECONDS log=$LOGS/$1.log
-  shift 2
-  # Untranslated tool messages: the checks parse objdump's and the compilers' output.
-  LC_ALL=C.UTF-8 timeout -k 10 "$limit" bash "$@" >"$log" 2>&1
-  local rc=$? line passed failed
-  line=$(grep -a -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -1)
-  if [ -n "$line" ]; then
-    passed=${line%% passed*}
-    failed=$(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$line")
-    [ "$rc" != 0 ] && [ "$failed" = 0 ] && failed=1
-  elif [ "$rc" = 0 ]; then
-    passed=1 failed=0
-  else
-    passed=0 failed=1
-  fi
-  [ "$failed" -gt 0 ] && { grep -a -E 'FAIL|rror' "$log" | head -15; [ "$rc" = 124 ] && echo "timed out after $limit s"; }
-  record "$name" "$passed" "$failed" $((SECONDS - t0)) "$( [ "$failed" -gt 0 ] && echo "log: $log")"
-}
-
 # ---------------------------------------------------------------------------- scripts
 # The scripts' own logic (the Wine prefix check and its atomic creation), without Wine.
 banner "scripts (tests/scripts)"
@@ -273,70 +350,19 @@ if [ -n "$windows" ]; then
   echo "Xvfb on $DISPLAY"
 fi
 
-# Imports a Varnex.exe may have: system DLLs only; PSAPI.dll is loaded at run time.
-allowed_dlls='^(kernel32|user32|gdi32|comctl32|shell32|advapi32|ntdll|msvcrt|ole32|oleaut32|comdlg32|uxtheme|shlwapi|version|winmm)\.dll$'
-check_imports() {  # name exe objdump
-  local name=$1 exe=$2 objdump=$3 t0=$SECONDS bad=""
-  if [ ! -f "$exe" ]; then
-    record "$name" 0 1 0 "$exe missing"
-    return
-  fi
-  local dlls
-  dlls=$(LC_ALL=C "$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
-  echo "$name: $(echo $dlls)"
-  for d in $dlls; do
-    grep -Eq "$allowed_dlls" <<<"$d" || bad="$bad $d"
-  done
-  if [ -n "$bad" ]; then
-    record "$name" 0 1 $((SECONDS - t0)) "not system DLLs:$bad"
-  else
-    record "$name" 1 0 $((SECONDS - t0))
-  fi
-}
-
-# Runs a Windows test program under Wine and records it.
-run_wintests() {  # name exe timeout t0
-  local name=$1 exe=$2 limit=$3 t0=$4 log=$LOGS/$1.log
-  KEEP_WINESERVER=1 bash "$ROOT/scripts/wine-run.sh" --timeout "$limit" "$exe" --gtest_color=no \
-    >"$log" 2>&1
-  local rc=$?
-  grep -a -E '^\[  (PASSED|FAILED) |timed out' "$log" | head -40
-  gtest_counts "$log" "$rc"
-  record "$name" "$G_PASSED" "$G_FAILED" $((SECONDS - t0)) \
-    "$( [ "$G_FAILED" -gt 0 ] && echo "log: $log")"
-}
-
-win_toolchain() { echo "-DCMAKE_TOOLCHAIN_FILE=$ROOT/cmake/toolchain-$1-w64-mingw32.cmake"; }
-
-# One Windows architecture: the Release build, its import table and executable checks, then
-# (unless the tests are skipped) its Windows tests under Wine.
-windows_stages() {  # name triple test-timeout run-tests
-  local name=$1 triple=$2 limit=$3 run_tests=$4 t0=$SECONDS
-  if ! build_tree "$name" "$(win_toolchain "${triple%%-*}")" -DCMAKE_BUILD_TYPE=Release; then
-    record "$name-build" 0 1 $((SECONDS - t0)) "build failed: $LOGS/$name-build.log"
-    return
-  fi
-  record "$name-build" 1 0 $((SECONDS - t0))
-  check_imports "$name-imports" "$BUILD/$name/Varnex.exe" "$triple-objdump"
-  [ -f "$ROOT/scripts/check-exe.sh" ] &&
-    run_script_stage "$name-exe-checks" 120 "$ROOT/scripts/check-exe.sh" "$BUILD/$name/Varnex.exe"
-  [ -n "$run_tests" ] || return
-  t0=$SECONDS
-  wait_for_prefix
-  if [ -f "$BUILD/$name/varnex_wintests.exe" ]; then
-    run_wintests "$name-tests" "$BUILD/$name/varnex_wintests.exe" "$limit" "$t0"
-  else
-    record "$name-tests" 0 0 0 "no Windows tests yet"
-  fi
-}
-
+if [ -n "$win32_pid" ]; then
+  banner "win32 tests under 32-bit Wine (qemu-user; slow)"
+  wait "$win32_pid"
+  win32_pid=""
+  record_wintests win32-tests
+fi
 if [ -n "$do_win64$do_screenshot" ]; then
   banner "win64 build (build/win64) and its tests under wine64"
-  windows_stages win64 x86_64-w64-mingw32 900 "$do_win64"
-fi
-if [ -n "$do_win32" ]; then
-  banner "win32 build (build/win32) and its tests under 32-bit Wine (qemu-user; slow)"
-  windows_stages win32 i686-w64-mingw32 1500 1
+  if windows_build win64 x86_64-w64-mingw32 && [ -n "$do_win64" ]; then
+    wait_for_prefix
+    run_wintests win64-tests "$BUILD/win64/varnex_wintests.exe" 900
+    record_wintests win64-tests
+  fi
 fi
 
 # ---------------------------------------------------------------------------- screenshot

@@ -107,8 +107,39 @@ varnex_wine_prefix_lacks() {  # dir [64|32]
   fi
 }
 
+# This machine's pristine prefix for the installed Wine: a new prefix is copied from it in
+# seconds instead of being booted for minutes (clean clones, a deleted build folder).
+varnex_wine_template() {
+  local version
+  version=$("$VARNEX_WINE64" --version 2>/dev/null | tr -c 'A-Za-z0-9.\n-' _)
+  echo "${VARNEX_WINE_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/varnex}/wine-prefix-${version:-unknown}"
+}
+
+# Copies a prefix: the system folders are hard links (Wine never writes to its installed
+# programs and libraries), everything else (registry, profile, settings) real copies.
+varnex_copy_prefix() {  # from to
+  local sys
+  mkdir -p "$2" && cp -a "$1/." "$2/" || return 1
+  for sys in system32 syswow64; do
+    [ -d "$1/drive_c/windows/$sys" ] || continue
+    rm -rf "$2/drive_c/windows/$sys" && cp -al "$1/drive_c/windows/$sys" "$2/drive_c/windows/" || return 1
+  done
+}
+
+# Keeps a copy of a freshly booted prefix as this machine's template (best effort).
+varnex_save_template() {  # prefix template
+  mkdir -p "$(dirname "$2")" || return 0
+  (
+    flock 8
+    rm -rf "$2.new"
+    varnex_copy_prefix "$1" "$2.new" && rm -rf "$2" && mv -T "$2.new" "$2" || rm -rf "$2.new"
+  ) 8>"$2.lock"
+  return 0
+}
+
 # Makes sure WINEPREFIX can run the caller's programs: 64-bit always, 32-bit too with "32".
-# A missing or lacking prefix is made anew in DIR.new-PID and renamed into place only when
+# A missing or lacking prefix is made anew in DIR.new-PID (from this machine's template when
+# it serves, else by wineboot, which then leaves a template) and renamed into place only when
 # complete, so an interrupted creation leaves nothing that a later command would trust. A
 # caller's own prefix is never removed: when it lacks something, the caller is told so.
 varnex_wine_prefix() {  # [64|32]
@@ -133,13 +164,20 @@ varnex_wine_prefix() {  # [64|32]
     rm -rf "$final".new-*
     tmp=$final.new-$$
     mkdir -p "$tmp"
-    # With the 32-bit loader installed, wineboot also makes the 32-bit half (through qemu-i386
-    # here), so binfmt must be ready first.
-    [ -n "$VARNEX_WINE32" ] && { varnex_binfmt_ensure || true; }
-    echo "wine-env: creating the Wine prefix $final (once; a few minutes)" >&2
     t0=$SECONDS
-    WINEPREFIX=$tmp "$VARNEX_WINE64" wineboot -i >/dev/null 2>&1 || true
-    WINEPREFIX=$tmp "$VARNEX_WINESERVER" -w || true
+    tpl=$(varnex_wine_template)
+    if [ -z "$(varnex_wine_prefix_lacks "$tpl" "$need")" ]; then
+      echo "wine-env: creating the Wine prefix $final from $tpl" >&2
+      varnex_copy_prefix "$tpl" "$tmp" || true
+    else
+      # With the 32-bit loader installed, wineboot also makes the 32-bit half (through
+      # qemu-i386 here), so binfmt must be ready first.
+      [ -n "$VARNEX_WINE32" ] && { varnex_binfmt_ensure || true; }
+      echo "wine-env: creating the Wine prefix $final (once; a few minutes)" >&2
+      WINEPREFIX=$tmp "$VARNEX_WINE64" wineboot -i >/dev/null 2>&1 || true
+      WINEPREFIX=$tmp "$VARNEX_WINESERVER" -w || true
+      [ -z "$(varnex_wine_prefix_lacks "$tmp" "$need")" ] && varnex_save_template "$tmp" "$tpl"
+    fi
     why=$(varnex_wine_prefix_lacks "$tmp" "$need")
     if [ -n "$why" ]; then
       echo "wine-env: wineboot failed: the new prefix $why" >&2
@@ -151,7 +189,7 @@ varnex_wine_prefix() {  # [64|32]
       WINEPREFIX=$final "$VARNEX_WINESERVER" -k 2>/dev/null || true
       mv "$final" "$final.old-$$" && rm -rf "$final.old-$$"
     fi
-    mv "$tmp" "$final" || exit 1
+    mv -T "$tmp" "$final" || exit 1
     echo "wine-env: prefix ready in $((SECONDS - t0)) s" >&2
   ) 9>"$WINEPREFIX.lock"
 }

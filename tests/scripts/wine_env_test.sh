@@ -9,6 +9,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 export VARNEX_ROOT=$work/project WINEPREFIX=$work/project/build/wine-prefix
+export VARNEX_WINE_CACHE=$work/cache
 # Stand-ins: the loader's "wineboot -i" makes a prefix with both halves, or only the 64-bit
 # one when HALF=64, or nothing when HALF=none; the server does nothing.
 mkdir -p "$work/bin"
@@ -56,6 +57,14 @@ msg=$(HALF=both strict varnex_wine_prefix 32 2>&1)
 check "a prefix without its 32-bit half is made again" serves "$WINEPREFIX" 32
 check "... in one line that says why" test "$(grep -c 'lacks its 32-bit half' <<<"$msg")" = 1
 check "... replacing the old one" test ! -f "$WINEPREFIX/marker"
+
+rm -rf "$WINEPREFIX"
+msg=$(HALF=none strict varnex_wine_prefix 32 2>&1)
+check "a new prefix is copied from the machine's template" serves "$WINEPREFIX" 32
+check "... without booting Wine" grep -q "from $work/cache" <<<"$msg"
+echo changed >>"$WINEPREFIX/system.reg"
+check "... and writing to the registry leaves the template alone" \
+  test ! -s "$(varnex_wine_template)/system.reg"
 
 own=$work/own-prefix
 mkdir -p "$own"
