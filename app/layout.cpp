@@ -2,6 +2,8 @@
 
 #include "app/layout.h"
 
+#include <algorithm>
+
 namespace {
 
 // One axis: position and extent for a parent that grew by `delta`. Anchored on the near
@@ -36,6 +38,19 @@ plat::Rect Place(const TLayoutItem& item, TSize parentDesign, TSize parentNow,
   return r;
 }
 
+// The design height of page `page`: its lowest bottom-anchored child's bottom edge plus the
+// margin, or `areaHeight` (the designed tab control's page area) when no child follows the
+// bottom edge (nothing then depends on the page's height).
+int PageDesignHeight(const std::vector<TLayoutItem>& items, int page, int areaHeight) {
+  int lowest = -1;
+  for (const TLayoutItem& item : items) {
+    if (item.parent == page && item.rule == TLayoutRule::Anchored && item.anchors.bottom) {
+      lowest = std::max(lowest, item.design.top + item.design.height);
+    }
+  }
+  return lowest < 0 ? areaHeight : lowest + kPageBottomMargin;
+}
+
 }  // namespace
 
 std::vector<plat::Rect> ComputeLayout(const std::vector<TLayoutItem>& items, TSize design,
@@ -56,6 +71,9 @@ std::vector<plat::Rect> ComputeLayout(const std::vector<TLayoutItem>& items, TSi
       parentNow = TSize{n.width, n.height};
     }
     atDesign[i] = Place(item, parentDesign, parentDesign, tabDisplay);
+    if (item.rule == TLayoutRule::TabPage) {
+      atDesign[i].height = PageDesignHeight(items, static_cast<int>(i), atDesign[i].height);
+    }
     now[i] = Place(item, parentDesign, parentNow, tabDisplay);
   }
   return now;

@@ -23,6 +23,9 @@ enum class TLayoutRule {
 };
 
 inline constexpr int kStatusBarHeight = 19;
+// The space kept between a page's lowest bottom-anchored control and the page's bottom edge,
+// as the table keeps between a list and the buttons under it.
+inline constexpr int kPageBottomMargin = 6;
 
 struct TLayoutItem {
   int parent = -1;    // index of the parent in the same table, -1 for the window itself
@@ -42,6 +45,10 @@ using TTabDisplayFn = std::function<plat::Rect(int width, int height)>;
 // The rectangles of every item for a window client area of `current`, the table having been
 // designed for `design`. Parents must come before their children in the table. A control's
 // client area is taken to be its whole rectangle (borders and captions are part of the
-// design offsets of its children).
+// design offsets of its children). A page's design height is not the page area of the
+// designed tab control but what its controls need: its lowest bottom-anchored control ends
+// kPageBottomMargin above the page's bottom edge; positions stay relative to the page's
+// top-left corner, so a page smaller than that takes the difference from its stretching
+// controls.
 std::vector<plat::Rect> ComputeLayout(const std::vector<TLayoutItem>& items, TSize design,
                                       TSize current, const TTabDisplayFn& tabDisplay);

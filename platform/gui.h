@@ -37,11 +37,17 @@ struct MainWindowArgs {
 
 // Creates the main window, hidden. OnResize is not raised before ShowMainWindow.
 Control CreateMainWindow(const MainWindowArgs& args);
-// Shows the window; the first show raises OnShow, then OnResize with the client size.
+// Shows the window; the first show raises OnShow, then OnResize with the client size. The
+// keyboard focus goes to the first control in tab order whenever the window itself would get
+// it, unless it comes back to the control that had it when the window was deactivated.
 void ShowMainWindow(Control window);
 // Asks the window to close: OnClose, then the window is destroyed and the loop ends.
 void CloseMainWindow(Control window);
-// Runs the message loop until the main window is destroyed; returns the exit code.
+// Runs the message loop until the main window is destroyed; returns the exit code. It
+// handles the main window's keyboard: Tab and Shift+Tab in tab order, Ctrl+Tab and
+// Ctrl+Shift+Tab to the next and previous page, the arrows, Enter on a focused button and
+// Alt+letter for the buttons' underlined letters. A focus found on a hidden control moves
+// to a shown one first.
 int RunMessageLoop();
 
 Rect ClientRect(Control control);  // left and top are 0
@@ -67,13 +73,17 @@ struct ControlArgs {
   int commandId = 0;
 };
 
+// Controls are created in tab order: within each parent Tab visits them in the order they
+// were created, the shown page's controls right after their tab control. A control created
+// over a tab control is drawn above it and takes the clicks there.
 Control CreateControl(const ControlArgs& args);
 void MoveControl(Control control, const Rect& rect);
 Rect ControlRect(Control control);  // relative to the parent's client area
 std::wstring ControlText(Control control);
 
 // Tab control.
-void TabSelect(Control tabs, int index);  // shows that page, hides the others
+// Shows that page and hides the others; a focus inside a hidden page moves to the tabs.
+void TabSelect(Control tabs, int index);
 int TabSelected(Control tabs);
 // The page area of a tab control of the given size, relative to the tab control.
 Rect TabDisplayRect(Control tabs, int width, int height);

@@ -78,17 +78,6 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
   return ::CallWindowProcW(g_buttonProc, window, message, wParam, lParam);
 }
 
-// Keeps every tab control of `parent` below its siblings: controls placed over the tab strip
-// (a button beside the tabs) stay visible and clickable. Newly created windows go to the
-// bottom of their siblings, so this is redone after each creation.
-void KeepTabsAtBottom(HWND parent) {
-  for (auto& [window, info] : Registry()) {
-    if (info.kind == plat::ControlKind::TabControl && ::GetParent(window) == parent) {
-      ::SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
-  }
-}
-
 // A picture box's own copy of its raster: rows padded to 4 bytes, as a DIB wants them.
 struct Picture {
   std::vector<std::uint8_t> bits;
@@ -294,8 +283,39 @@ void ShowSelectedPage(HWND tabs) {
   for (int i = 0; i < static_cast<int>(info->pages.size()); ++i) {
     if (i == selected) ::ShowWindow(info->pages[i], SW_SHOW);
   }
+  HWND focus = ::GetFocus();
   for (int i = 0; i < static_cast<int>(info->pages.size()); ++i) {
-    if (i != selected) ::ShowWindow(info->pages[i], SW_HIDE);
+    if (i == selected) continue;
+    HWND page = info->pages[i];
+    if (focus && (focus == page || ::IsChild(page, focus))) ::SetFocus(tabs);
+    ::ShowWindow(page, SW_HIDE);
+  }
+}
+
+void ClipTabControls(HWND parent) {
+  for (HWND tabs = ::GetWindow(parent, GW_CHILD); tabs; tabs = ::GetWindow(tabs, GW_HWNDNEXT)) {
+    const ControlInfo* info = FindControl(tabs);
+    if (!info || info->kind != plat::ControlKind::TabControl) continue;
+    const RECT own = WindowRectInParent(tabs);
+    win32::OwnedRegion shape(::CreateRectRgn(0, 0, own.right - own.left, own.bottom - own.top));
+    bool cut = false;
+    for (HWND later = ::GetWindow(tabs, GW_HWNDNEXT); later;
+         later = ::GetWindow(later, GW_HWNDNEXT)) {
+      if (!(::GetWindowLongPtrW(later, GWL_STYLE) & WS_VISIBLE)) continue;
+      const RECT other = WindowRectInParent(later);
+      RECT overlap{};
+      if (!::IntersectRect(&overlap, &own, &other)) continue;
+      ::OffsetRect(&overlap, -own.left, -own.top);
+      win32::OwnedRegion hole(::CreateRectRgnIndirect(&overlap));
+      ::CombineRgn(shape.Get(), shape.Get(), hole.Get(), RGN_DIFF);
+      cut = true;
+    }
+    // Setting a region redraws the control: only a changed one is set.
+    win32::OwnedRegion current(::CreateRectRgn(0, 0, 0, 0));
+    const bool hasRegion = ::GetWindowRgn(tabs, current.Get()) != ERROR;
+    if (cut ? hasRegion && ::EqualRgn(current.Get(), shape.Get()) : !hasRegion) continue;
+    // The system owns a region once it is set.
+    ::SetWindowRgn(tabs, cut ? shape.Release() : nullptr, TRUE);
   }
 }
 
@@ -316,6 +336,7 @@ void DockStatusBars(HWND parent) {
                      info.barHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
+  ClipTabControls(parent);
 }
 
 static int NaturalStatusHeight(HWND bar) {
@@ -370,7 +391,6 @@ Control CreateControl(const ControlArgs& args) {
   ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(win32gui::FontFor(parent)), FALSE);
   win32gui::AddControl(window, args.kind, args.name);
 
-  win32gui::KeepTabsAtBottom(parent);
   switch (args.kind) {
     case ControlKind::GroupBox: {
       auto previous = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
@@ -399,6 +419,7 @@ Control CreateControl(const ControlArgs& args) {
     default:
       break;
   }
+  win32gui::ClipTabControls(parent);
   return win32::FromHwnd(window);
 }
 
@@ -410,6 +431,9 @@ void MoveControl(Control control, const Rect& rect) {
   if (info && info->kind == ControlKind::TabControl) win32gui::FitPages(window);
   if (info && info->kind == ControlKind::StatusBar && rect.height > 0) {
     info->barHeight = rect.height;  // docking keeps the latest height
+  }
+  if (::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) {
+    win32gui::ClipTabControls(::GetParent(window));
   }
 }
 

@@ -33,6 +33,7 @@ struct MainWindowState {
   win32::OwnedFont font;
   bool shown = false;
   bool doubleBuffered = false;
+  HWND lastFocus = nullptr;  // the control that had the focus when the window was deactivated
 };
 
 // Null when `window` is not inside a main window created by CreateMainWindow.
@@ -46,12 +47,29 @@ void RegisterControlClasses();
 // redrawing switched off (WM_SETREDRAW), and the whole list repainted after the last End.
 // Changed cells alone are repainted cell by cell, once the program returns to the loop.
 void SuspendRedrawInBatch(HWND list);
-// Shows the selected page of a tab control and hides the others.
+// Shows the selected page of a tab control and hides the others; a focus inside a page that
+// goes out of sight moves to the tab control.
 void ShowSelectedPage(HWND tabs);
+// Cuts out of every tab control among the children of `parent` the places where siblings
+// created after it lie over it (a button beside the tabs). Siblings are stacked in creation
+// order, which is also the tab order, so the tab control lies above them; without the cut
+// it would draw over them and take their clicks. Redone whenever a child of `parent` moves.
+void ClipTabControls(HWND parent);
 // Applies the flicker-free list style to every list view below `root`.
 void ApplyDoubleBuffering(HWND root);
 // Re-docks the status bars that are direct children of `parent` after it was resized:
 // full width at the bottom edge, each with the height it was last given.
 void DockStatusBars(HWND parent);
+
+// Keyboard (gui_keyboard.cpp). The first control that Tab visits in `root`, or null.
+HWND FirstTabStop(HWND root);
+// Moves a focus that lies inside a hidden window of `root` (a control of a hidden page) to a
+// shown control; returns the focus. The dialog manager's Alt+letter walk starts at the focus
+// and never ends when the focus cannot be reached again from the shown controls.
+HWND KeepFocusVisible(HWND root);
+// Tab, Shift+Tab (the next or previous control in tab order), Ctrl+Tab and Ctrl+Shift+Tab
+// (the next or previous page) for a key message meant for `root` or one of its controls.
+// True when the message was taken.
+bool HandleNavigationKey(HWND root, const MSG& msg);
 
 }  // namespace win32gui

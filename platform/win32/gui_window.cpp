@@ -159,6 +159,23 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       }
       return 0;
     }
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(window, focus)) state->lastFocus = focus;
+      }
+      break;  // activation gives the window itself the focus: WM_SETFOCUS passes it on
+    case WM_SETFOCUS: {
+      // To the control that had it before the window was deactivated (a message box came
+      // up), else to the first control in tab order: the keyboard is at work at once.
+      HWND target = state->lastFocus;
+      if (!target || !::IsChild(window, target) || !::IsWindowVisible(target) ||
+          !::IsWindowEnabled(target)) {
+        target = FirstTabStop(window);
+      }
+      if (target) ::SetFocus(target);
+      return 0;
+    }
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(state->font.Get());
     case WM_CLOSE:
@@ -232,15 +249,14 @@ Control CreateMainWindow(const MainWindowArgs& args) {
   state->events = args.events;
   state->font = win32gui::CreateUiFont(args.fontName, args.fontPoints);
 
-  RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  // At the centre of the whole desktop, not of the work area beside the taskbar.
   const int width = args.outerWidth > 0 ? args.outerWidth : CW_USEDEFAULT;
   const int height = args.outerHeight > 0 ? args.outerHeight : CW_USEDEFAULT;
   int left = CW_USEDEFAULT;
   int top = CW_USEDEFAULT;
   if (args.outerWidth > 0 && args.outerHeight > 0) {
-    left = work.left + ((work.right - work.left) - width) / 2;
-    top = work.top + ((work.bottom - work.top) - height) / 2;
+    left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
   }
 
   HWND window = ::CreateWindowExW(0, win32gui::kMainClass, args.caption.c_str(),
@@ -273,21 +289,27 @@ int RunMessageLoop() {
     if (got == 0) break;
     if (got == -1) return -1;
     HWND main = win32gui::g_mainWindow;
-    if (main && ::IsWindow(main)) {
+    if (main && ::IsWindow(main) && msg.hwnd && (msg.hwnd == main || ::IsChild(main, msg.hwnd))) {
+      // Something may have put the focus on a control of a hidden page (another program
+      // clicking a button there): it leaves before any key is handled.
+      HWND focus = win32gui::KeepFocusVisible(main);
+      if (win32gui::HandleNavigationKey(main, msg)) continue;
       // Enter and Escape would come back from the dialog manager as commands 1 and 2, which
       // the program may use for something else: Enter clicks the focused button instead.
       const bool enterOrEscape =
           msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE);
+      // The dialog manager's Alt+letter walk starts at the message's window and never ends
+      // when that, or the focus, lies out of sight: such a message is only dispatched.
+      const bool inSight = ::IsWindowVisible(msg.hwnd) && (!focus || ::IsWindowVisible(focus));
       if (enterOrEscape) {
-        HWND focus = ::GetFocus();
         if (msg.wParam == VK_RETURN && focus &&
             (::SendMessageW(focus, WM_GETDLGCODE, 0, 0) &
              (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))) {
           ::SendMessageW(focus, BM_CLICK, 0, 0);
           continue;
         }
-      } else if (::IsDialogMessageW(main, &msg)) {
-        continue;  // Tab, arrows and Alt+letter for the buttons
+      } else if (inSight && ::IsDialogMessageW(main, &msg)) {
+        continue;  // arrows and Alt+letter for the buttons
       }
     }
     ::TranslateMessage(&msg);

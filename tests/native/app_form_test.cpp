@@ -200,8 +200,9 @@ TEST_F(FormTest, FirstShowStartsTheGraphsAndCloseStopsThem) {
   EXPECT_EQ(fake::PictureSetCount(form->CpuImg), 1);
   EXPECT_EQ(fake::PictureOf(form->memImg).width, 256);
   EXPECT_EQ(fake::PictureOf(form->memImg).height, 86);
-  // At the design size every control stays where the table puts it.
-  EXPECT_EQ(plat::ControlRect(form->Button1), (plat::Rect{137, 311, 89, 25}));
+  // The fake's pages are 329 high: the buttons, bottom-anchored, end 6 px above the edge.
+  EXPECT_EQ(plat::ControlRect(form->Button1), (plat::Rect{137, 298, 89, 25}));
+  EXPECT_EQ(plat::ControlRect(form->TaskListView), (plat::Rect{22, 24, 377, 268}));
   EXPECT_EQ(plat::ControlRect(form->StatusBar), (plat::Rect{0, 357, 426, 19}));
 
   ASSERT_TRUE(fake::FireTimer(form->Handle));
@@ -219,11 +220,12 @@ TEST_F(FormTest, ResizingKeepsAnchoredDistances) {
   EXPECT_EQ(plat::ControlRect(form->PageControl1), (plat::Rect{0, 0, 526, 407}));
   EXPECT_EQ(plat::ControlRect(form->StatusBar), (plat::Rect{0, 407, 526, 19}));
   EXPECT_EQ(plat::ControlRect(form->TabSheet1), plat::TabDisplayRect(form->PageControl1, 526, 407));
-  EXPECT_EQ(plat::ControlRect(form->TaskListView), (plat::Rect{22, 24, 477, 331}));
-  EXPECT_EQ(plat::ControlRect(form->procListView), (plat::Rect{24, 24, 477, 331}));
-  EXPECT_EQ(plat::ControlRect(form->Button1), (plat::Rect{237, 361, 89, 25}));
-  EXPECT_EQ(plat::ControlRect(form->Button3), (plat::Rect{415, 361, 87, 25}));
-  EXPECT_EQ(plat::ControlRect(form->endProcBtn), (plat::Rect{398, 360, 101, 25}));
+  // Pages of 518 x 379: the buttons end 6 px above their bottom edge.
+  EXPECT_EQ(plat::ControlRect(form->TaskListView), (plat::Rect{22, 24, 477, 318}));
+  EXPECT_EQ(plat::ControlRect(form->procListView), (plat::Rect{24, 24, 477, 319}));
+  EXPECT_EQ(plat::ControlRect(form->Button1), (plat::Rect{237, 348, 89, 25}));
+  EXPECT_EQ(plat::ControlRect(form->Button3), (plat::Rect{415, 348, 87, 25}));
+  EXPECT_EQ(plat::ControlRect(form->endProcBtn), (plat::Rect{398, 348, 101, 25}));
   EXPECT_EQ(plat::ControlRect(form->GroupBox1), (plat::Rect{120, 8, 283, 121}));
   EXPECT_EQ(plat::ControlRect(form->CpuImg), (plat::Rect{2, 2, 256, 86}));
   EXPECT_EQ(plat::ControlRect(form->Button4), (plat::Rect{152, 0, 273, 20}));

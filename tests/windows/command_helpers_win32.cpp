@@ -2,11 +2,16 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <utility>
 
+#include "platform/gui.h"
 #include "platform/threads.h"
 
 namespace cmdtest {
@@ -215,6 +220,147 @@ void QuitLoop() { ::PostQuitMessage(0); }
 
 bool WindowExists(plat::Control window) {
   return ::IsWindow(reinterpret_cast<HWND>(window.value)) != FALSE;
+}
+
+namespace {
+
+HWND ToHwnd(plat::Control control) { return reinterpret_cast<HWND>(control.value); }
+plat::Control FromHwnd(HWND window) {
+  return plat::Control{reinterpret_cast<std::uintptr_t>(window)};
+}
+
+void CheckInputTaken(ULONGLONG deadline) {
+  if (HIWORD(::GetQueueStatus(QS_INPUT)) == 0 || ::GetTickCount64() > deadline) {
+    QuitLoop();
+  } else {
+    CallAfter(20, [deadline] { CheckInputTaken(deadline); });
+  }
+}
+
+}  // namespace
+
+void PressKeys(plat::Control window, const std::vector<std::uint16_t>& keys) {
+  ::SetForegroundWindow(ToHwnd(window));
+  std::vector<INPUT> events;
+  for (std::uint16_t key : keys) {
+    INPUT down{};
+    down.type = INPUT_KEYBOARD;
+    down.ki.wVk = key;
+    events.push_back(down);
+  }
+  for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
+    INPUT up{};
+    up.type = INPUT_KEYBOARD;
+    up.ki.wVk = *it;
+    up.ki.dwFlags = KEYEVENTF_KEYUP;
+    events.push_back(up);
+  }
+  ::SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT));
+  const ULONGLONG deadline = ::GetTickCount64() + 3000;
+  CallAfter(20, [deadline] { CheckInputTaken(deadline); });
+  plat::RunMessageLoop();
+}
+
+plat::Control ClickTarget(plat::Control control) {
+  RECT rc{};
+  ::GetWindowRect(ToHwnd(control), &rc);
+  ::SetForegroundWindow(::GetAncestor(ToHwnd(control), GA_ROOT));
+  ::SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+  INPUT events[2] = {};
+  events[0].type = events[1].type = INPUT_MOUSE;
+  events[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  events[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(2, events, sizeof(INPUT));
+  HWND target = nullptr;
+  const ULONGLONG deadline = ::GetTickCount64() + 3000;
+  while (::GetTickCount64() < deadline) {
+    MSG msg{};
+    if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::Sleep(10);
+    } else if (msg.message == WM_LBUTTONDOWN) {
+      target = msg.hwnd;
+    } else if (msg.message == WM_LBUTTONUP) {
+      break;
+    } else {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+  return FromHwnd(target);
+}
+
+plat::Control FocusedControl() { return FromHwnd(::GetFocus()); }
+
+void Focus(plat::Control control) { ::SetFocus(ToHwnd(control)); }
+
+void PostCharacters(plat::Control control, wchar_t ch) {
+  ::PostMessageW(ToHwnd(control), WM_CHAR, ch, 1);
+  ::PostMessageW(ToHwnd(control), WM_SYSCHAR, ch, 1);
+}
+
+bool FullyVisible(plat::Control control) {
+  HWND window = ToHwnd(control);
+  RECT rc{};
+  ::GetWindowRect(window, &rc);
+  HDC dc = ::GetDCEx(window, nullptr, DCX_WINDOW | DCX_CACHE | DCX_CLIPSIBLINGS);
+  HRGN visible = ::CreateRectRgn(0, 0, 0, 0);
+  HRGN whole = ::CreateRectRgnIndirect(&rc);
+  // The system region of a window's DC is in screen coordinates.
+  const bool same = ::GetRandomRgn(dc, visible, SYSRGN) == 1 && ::EqualRgn(visible, whole);
+  ::DeleteObject(whole);
+  ::DeleteObject(visible);
+  ::ReleaseDC(window, dc);
+  return same;
+}
+
+std::vector<int> StatusPartEdges(plat::Control bar) {
+  int edges[256] = {};
+  const auto count = static_cast<int>(
+      ::SendMessageW(ToHwnd(bar), SB_GETPARTS, 256, reinterpret_cast<LPARAM>(edges)));
+  return std::vector<int>(edges, edges + std::max(count, 0));
+}
+
+plat::Rect ScreenRect() {
+  return plat::Rect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+}
+
+struct Watchdog::State {
+  std::string what;
+  std::uint32_t timeoutMs = 0;
+  HANDLE disarmed = nullptr;
+};
+
+namespace {
+
+DWORD WINAPI Watch(void* arg) {
+  auto* state = static_cast<Watchdog::State*>(arg);
+  if (::WaitForSingleObject(state->disarmed, state->timeoutMs) == WAIT_TIMEOUT) {
+    std::fprintf(stderr, "watchdog: %s did not return within %u ms\n", state->what.c_str(),
+                 static_cast<unsigned>(state->timeoutMs));
+    std::fflush(stderr);
+    // The watched thread may hold the system's locks: no orderly exit.
+    ::TerminateProcess(::GetCurrentProcess(), 3);
+  }
+  return 0;
+}
+
+}  // namespace
+
+Watchdog::Watchdog(std::uint32_t timeoutMs, std::string what) : state_(new State) {
+  state_->what = std::move(what);
+  state_->timeoutMs = timeoutMs;
+  state_->disarmed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = ::CreateThread(nullptr, 0, Watch, state_, 0, nullptr);
+}
+
+Watchdog::~Watchdog() {
+  ::SetEvent(state_->disarmed);
+  if (thread_) {
+    ::WaitForSingleObject(thread_, INFINITE);
+    ::CloseHandle(thread_);
+  }
+  ::CloseHandle(state_->disarmed);
+  delete state_;
 }
 
 }  // namespace cmdtest

@@ -1,11 +1,13 @@
 #pragma once
 // Test helpers for driving the real main window's commands under Windows (or Wine): child
 // processes of this test program, answering a message box from another thread, counting
-// the window's timer ticks, and actions timed from inside the message loop.
+// the window's timer ticks, actions timed from inside the message loop, and keyboard and
+// mouse input as a person at the machine gives it.
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/types.h"
 
@@ -79,5 +81,49 @@ void CancelCalls();
 void QuitLoop();
 
 bool WindowExists(plat::Control window);
+
+// Virtual-key codes for PressKeys.
+inline constexpr std::uint16_t kVkTab = 0x09;
+inline constexpr std::uint16_t kVkShift = 0x10;
+inline constexpr std::uint16_t kVkControl = 0x11;
+inline constexpr std::uint16_t kVkLeft = 0x25;
+
+// Brings `window` to the foreground, presses `keys` in order and releases them in reverse
+// (a chord such as Ctrl+Tab) as real input, then runs the message loop (plat::RunMessageLoop)
+// until the input is taken.
+void PressKeys(plat::Control window, const std::vector<std::uint16_t>& keys);
+// Clicks with the left button at the centre of `control` as real input and returns the
+// window that the button-down went to. Both button messages are taken from the queue
+// without being dispatched, so the click runs no command.
+plat::Control ClickTarget(plat::Control control);
+
+plat::Control FocusedControl();
+void Focus(plat::Control control);
+// Posts a character (WM_CHAR) and a system character (WM_SYSCHAR) to `control`, as the
+// keyboard sends them to the focus.
+void PostCharacters(plat::Control control, wchar_t ch);
+// Nothing covers any part of `control`: its visible region is its whole rectangle.
+bool FullyVisible(plat::Control control);
+// A status bar's parts as the control reports them (SB_GETPARTS): each part's right edge,
+// -1 for a part that runs to the bar's end.
+std::vector<int> StatusPartEdges(plat::Control bar);
+// The primary screen's size, as {0, 0, width, height}.
+plat::Rect ScreenRect();
+
+// Ends this test program with exit code 3 and a message naming `what` unless destroyed
+// within `timeoutMs`: a hang fails the run instead of stopping it.
+class Watchdog {
+ public:
+  Watchdog(std::uint32_t timeoutMs, std::string what);
+  ~Watchdog();
+  Watchdog(const Watchdog&) = delete;
+  Watchdog& operator=(const Watchdog&) = delete;
+
+  struct State;  // shared with the watching thread
+
+ private:
+  State* state_;
+  void* thread_ = nullptr;
+};
 
 }  // namespace cmdtest

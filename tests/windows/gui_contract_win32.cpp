@@ -11,6 +11,7 @@
 #include "platform/drawing.h"
 #include "platform/gui.h"
 #include "platform/windows_input.h"
+#include "tests/windows/command_helpers_win32.h"
 
 namespace {
 
@@ -341,6 +342,32 @@ TEST_F(GuiContract, PicturesRefuseRastersWhoseRowsAreTooShort) {
   plat::PictureSetImage(picture, {nullptr, 256, 86, 768});
   plat::RepaintNow(window);
   EXPECT_EQ(plat::ControlRect(picture), (Rect{0, 0, 256, 86}));
+}
+
+// The dialog manager's Alt+letter walk starts at the focus and never ends when the focus lies
+// on a control of a hidden page; the focus leaves such a page for the tab control, however
+// it came there, and the keys that follow do not stop the loop.
+TEST_F(GuiContract, FocusOnAHiddenPageMovesToTheTabsAndKeysDoNotHang) {
+  Control tabs = Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357});
+  Make(ControlKind::TabPage, tabs, L"应用程序", {});
+  Control page2 = Make(ControlKind::TabPage, tabs, L"进程", {});
+  Control button = Make(ControlKind::Button, page2, L"结束进程(&E)", {298, 310, 101, 25}, 101);
+  plat::ShowMainWindow(window);
+  // Its page is switched away while it has the focus, or something focuses it while hidden.
+  for (bool switchedAway : {true, false}) {
+    SCOPED_TRACE(switchedAway ? "page switched away" : "focused while hidden");
+    plat::TabSelect(tabs, switchedAway ? 1 : 0);
+    cmdtest::Focus(button);
+    if (switchedAway) plat::TabSelect(tabs, 0);
+    EXPECT_EQ(cmdtest::FocusedControl(), switchedAway ? tabs : button);
+    cmdtest::PostCharacters(button, L'z');
+    cmdtest::CallAfter(300, cmdtest::QuitLoop);
+    {
+      cmdtest::Watchdog watchdog(30000, "the message loop with the focus on a hidden page");
+      plat::RunMessageLoop();
+    }
+    EXPECT_EQ(cmdtest::FocusedControl(), tabs);
+  }
 }
 
 }  // namespace

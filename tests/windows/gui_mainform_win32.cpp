@@ -14,6 +14,7 @@
 #include "platform/sysinfo.h"
 #include "platform/windows_input.h"
 #include "sampling/uProcInfo.h"
+#include "tests/windows/command_helpers_win32.h"
 
 namespace {
 
@@ -139,10 +140,11 @@ TEST(GuiMainForm, ControlsMenusAndRefreshMatchTheSystem) {
   EXPECT_EQ(tabs.top + tabs.height, bar.top);
   const Rect shownPage = plat::ControlRect(form.TabSheet2);
   EXPECT_EQ(shownPage, plat::TabDisplayRect(form.PageControl1, tabs.width, tabs.height));
-  // Anchored right and bottom: the same distance to the page's edges as designed.
+  // Anchored right and bottom: the same distance to the page's right edge as designed, and
+  // 6 px to its bottom edge.
   const Rect end = plat::ControlRect(form.endProcBtn);
   EXPECT_EQ(shownPage.width - (end.left + end.width), page.width - (298 + 101));
-  EXPECT_EQ(shownPage.height - (end.top + end.height), page.height - (310 + 25));
+  EXPECT_EQ(shownPage.height - (end.top + end.height), 6);
   EXPECT_EQ(plat::ControlRect(form.CpuImg), (Rect{2, 2, 256, 86}));
 
   EXPECT_TRUE(RefreshMatchesSnapshot(form, &why)) << why;
@@ -159,6 +161,100 @@ TEST(GuiMainForm, ControlsMenusAndRefreshMatchTheSystem) {
     }
   }
   EXPECT_TRUE(ownTask);
+
+  plat::CloseMainWindow(form.Handle);
+  EXPECT_EQ(plat::RunMessageLoop(), 0);
+  EXPECT_TRUE(EndSampler(5000));
+}
+
+// What each page holds, the list (if any) first: all of it must lie inside the page with
+// 6 px to spare, the lowest control exactly 6 px above the page's bottom edge, and the
+// buttons as far under the list as the table puts them.
+struct PageContents {
+  Control TMainForm::*page;
+  std::vector<Control TMainForm::*> controls;
+  int listToButtons;  // 0: no list above buttons
+};
+
+const PageContents kPages[] = {
+    {&TMainForm::TabSheet1,
+     {&TMainForm::TaskListView, &TMainForm::Button1, &TMainForm::Button2, &TMainForm::Button3},
+     6},
+    {&TMainForm::TabSheet2, {&TMainForm::procListView, &TMainForm::endProcBtn}, 5},
+    {&TMainForm::TabSheet3, {&TMainForm::GroupBox1, &TMainForm::GroupBox2}, 0},
+};
+
+void ExpectWholePages(TMainForm& form) {
+  for (const PageContents& contents : kPages) {
+    const Rect page = plat::ControlRect(form.*contents.page);
+    const Rect list = plat::ControlRect(form.*contents.controls.front());
+    int lowest = 0;
+    for (Control TMainForm::*member : contents.controls) {
+      const Rect r = plat::ControlRect(form.*member);
+      EXPECT_GE(r.left, 6);
+      EXPECT_GE(r.top, 6);
+      EXPECT_LE(r.left + r.width, page.width - 6);
+      EXPECT_LE(r.top + r.height, page.height - 6);
+      lowest = std::max(lowest, r.top + r.height);
+      if (contents.listToButtons > 0 && member != contents.controls.front()) {
+        EXPECT_EQ(r.top - (list.top + list.height), contents.listToButtons);
+      }
+    }
+    if (contents.listToButtons > 0) {
+      EXPECT_EQ(lowest, page.height - 6);
+    }
+  }
+}
+
+TEST(GuiMainForm, ShownWindowIsCentredWholeAndReadyForTheKeyboard) {
+  ASSERT_TRUE(EndSampler(5000));
+  TMainForm form;
+  form.Show();
+  const Rect screen = cmdtest::ScreenRect();
+  const Rect outer = plat::ControlRect(form.Handle);
+  EXPECT_EQ(outer.left, (screen.width - 434) / 2);
+  EXPECT_EQ(outer.top, (screen.height - 430) / 2);
+  EXPECT_EQ(cmdtest::FocusedControl(), form.PageControl1);
+  EXPECT_THAT(cmdtest::StatusPartEdges(form.StatusBar), ::testing::ElementsAre(95, 215, -1));
+
+  // Button4 lies over the tab strip, drawn whole, and a click at its centre reaches it.
+  EXPECT_TRUE(cmdtest::FullyVisible(form.Button4));
+  EXPECT_EQ(cmdtest::ClickTarget(form.Button4), form.Button4);
+
+  for (const Rect& size :
+       {outer, Rect{outer.left, outer.top, 494, 480}, Rect{outer.left, outer.top, 434, 400}}) {
+    SCOPED_TRACE(size.height);
+    plat::MoveControl(form.Handle, size);
+    ExpectWholePages(form);
+  }
+
+  // Tab follows the rows of the table within each parent, the shown page's controls right
+  // after the tab control; Ctrl+Tab and the arrows switch pages.
+  using cmdtest::kVkControl, cmdtest::kVkLeft, cmdtest::kVkShift, cmdtest::kVkTab;
+  struct Step {
+    std::vector<std::uint16_t> keys;
+    Control TMainForm::*focus;
+    int page;
+  };
+  const Step steps[] = {
+      {{kVkTab}, &TMainForm::procListView, 1},
+      {{kVkTab}, &TMainForm::endProcBtn, 1},
+      {{kVkTab}, &TMainForm::Button4, 1},
+      {{kVkTab}, &TMainForm::PageControl1, 1},
+      {{kVkShift, kVkTab}, &TMainForm::Button4, 1},
+      {{kVkShift, kVkTab}, &TMainForm::endProcBtn, 1},
+      {{kVkControl, kVkTab}, &TMainForm::PageControl1, 2},  // the focus leaves with its page
+      {{kVkControl, kVkTab}, &TMainForm::PageControl1, 0},
+      {{kVkControl, kVkShift, kVkTab}, &TMainForm::PageControl1, 2},
+      {{kVkLeft}, &TMainForm::PageControl1, 1},
+  };
+  plat::TabSelect(form.PageControl1, 1);
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    SCOPED_TRACE("step " + std::to_string(i));
+    cmdtest::PressKeys(form.Handle, steps[i].keys);
+    EXPECT_EQ(cmdtest::FocusedControl(), form.*steps[i].focus);
+    EXPECT_EQ(plat::TabSelected(form.PageControl1), steps[i].page);
+  }
 
   plat::CloseMainWindow(form.Handle);
   EXPECT_EQ(plat::RunMessageLoop(), 0);
