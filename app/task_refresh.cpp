@@ -97,8 +97,10 @@ void TMainForm::RefreshTaskList() {
     plat::ListSetImage(TaskListView, position, image);
     plat::ListSetText(TaskListView, position, 0, plat::AnsiToWide(fresh->Title));
     plat::ListSetText(TaskListView, position, 1, kRunning);
-    plat::ListSetData(TaskListView, position, fresh.release());
-    delete old;
+    // The row's record takes the fresh one's fields and the fresh one goes, rather than
+    // attaching a new object: a list view may repaint a row whose attached data changes, and
+    // an unchanged row is not to be repainted on every tick.
+    *old = std::move(*fresh);
     redrawIfChanged(position, key);
     ++position;
   }

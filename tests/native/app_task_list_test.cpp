@@ -6,6 +6,7 @@
 #include "sampling/uProcInfo.h"
 #include "tests/native/app_fixture.h"
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -259,11 +260,12 @@ TEST_F(TaskListTest, RowOfAWindowWithTheTopBitSetIsMatchedInPlace) {
   fake::AddWindow(high);
   Window("Low", 151);
   form->RefreshTaskList();
-  void* record = plat::ListGetData(List(), 0);
+  fake::ClearGuiLog();
+  fake::FindWindow(0x80001234)->title = "Higher";
   form->RefreshTaskList();
-  EXPECT_THAT(Titles(), ElementsAre(L"High", L"Low"));
+  EXPECT_THAT(Titles(), ElementsAre(L"Higher", L"Low"));  // matched, not deleted and re-added
   EXPECT_EQ(WindowOfRow(0), 0x80001234u);
-  EXPECT_NE(plat::ListGetData(List(), 0), record);  // matched, with the fresh record
+  EXPECT_THAT(fake::GuiLog(), Contains("ListSetText TaskListView 0 0"));
   EXPECT_EQ(WindowKey(plat::WindowHandle{0x80001234}), "2147488308");
 }
 
@@ -271,7 +273,6 @@ TEST_F(TaskListTest, RowWhoseProcessIsAlreadyClaimedAboveIsLeftUntouched) {
   Window("A", 160, "Notepad", 0xA1);
   const std::uintptr_t b = Window("B", 161, "Notepad", 0xB1);
   form->RefreshTaskList();
-  void* record = plat::ListGetData(List(), 1);
 
   fake::Window* moved = fake::FindWindow(b);
   moved->pid = 160;  // now of A's process, which A's row claims first
@@ -279,7 +280,7 @@ TEST_F(TaskListTest, RowWhoseProcessIsAlreadyClaimedAboveIsLeftUntouched) {
   moved->smallIcon = 0xB2;
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"A", L"B"));
-  EXPECT_EQ(plat::ListGetData(List(), 1), record);
+  EXPECT_EQ(static_cast<TWinInfo*>(plat::ListGetData(List(), 1))->Title, "B");
   EXPECT_EQ(plat::ListGetImage(List(), 1), 1);  // an index past the rebuilt list's end
   EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0xA1u));
   ExpectOwnRecords();
