@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "platform/gui.h"
 #include "platform/types.h"
@@ -116,6 +117,8 @@ class TMainForm final : public plat::WindowEvents {
   void ReleaseTaskRecords();
 
   bool failureBoxOpen_ = false;
+  // The icon each task row showed after the last refresh, by the row's window key.
+  std::unordered_map<std::string, plat::IconHandle> shownIcons_;
 };
 
 // The main window, created by VarnexMain.

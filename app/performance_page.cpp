@@ -51,12 +51,10 @@ void TMainForm::UpdateGraphs() {
 
   const TSetThread::Sample sample = SetThread->ReadSample();
   plat::StatusSetText(StatusBar, 1, L"CPU 使用：" + std::to_wstring(sample.cpuUsage) + L"%");
-  const plat::MemoryStatus& memory = sample.memStatus;
-  const auto used =
-      static_cast<decltype(memory.dwTotalPhys)>(memory.dwTotalPhys - memory.dwAvailPhys);
+  const MemoryInUse memory = UsedMemory(sample.memStatus, sample.memStatusEx);
   plat::StatusSetText(StatusBar, 2,
-                      L"内存使用：" + std::to_wstring(Kilobytes(static_cast<double>(used))) + L"/" +
-                          std::to_wstring(Kilobytes(static_cast<double>(memory.dwTotalPageFile))));
+                      L"内存使用：" + std::to_wstring(Kilobytes(static_cast<double>(memory.used))) +
+                          L"/" + std::to_wstring(Kilobytes(static_cast<double>(memory.total))));
 }
 
 bool EndSampler(std::uint32_t timeoutMs) {

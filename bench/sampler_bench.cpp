@@ -39,8 +39,8 @@ void BM_SamplerPass(benchmark::State& state) {
     DrawHistory(cpu, cpuHistory, cpu.Height() + 1);
     DrawHistory(mem, memHistory, mem.Height() + 1);
     cpuHistory.back() = CpuSampleHeight(GetCpuUsage(), cpuScale);
-    ReadMemoryStatus(MemStatus);
-    memHistory.back() = MemorySampleHeight(MemStatus, mem.Height());
+    ReadMemoryStatus(MemStatus, MemStatusEx);
+    memHistory.back() = MemorySampleHeight(MemStatus, MemStatusEx, mem.Height());
     if ((++iteration & 1023) == 0) {
       state.PauseTiming();
       fake::ClearQueryCalls();  // the fake's call log would grow without end

@@ -35,11 +35,11 @@ std::int32_t CpuSampleHeight(std::int32_t usage, std::int32_t scale) {
   return Saturate(static_cast<std::int64_t>(usage) * scale);
 }
 
-std::int32_t MemorySampleHeight(const plat::MemoryStatus& status, std::int32_t scale) {
-  if (status.dwTotalPageFile == 0) return 0;
-  const auto used =
-      static_cast<decltype(status.dwTotalPhys)>(status.dwTotalPhys - status.dwAvailPhys);
-  const double share = static_cast<double>(used) / static_cast<double>(status.dwTotalPageFile);
+std::int32_t MemorySampleHeight(const plat::MemoryStatus& status,
+                                const plat::MemoryStatusEx& extended, std::int32_t scale) {
+  const MemoryInUse memory = UsedMemory(status, extended);
+  if (memory.total == 0) return 0;
+  const double share = static_cast<double>(memory.used) / static_cast<double>(memory.total);
   return SaturateToInt32(std::nearbyint(share * scale));
 }
 
@@ -71,6 +71,7 @@ TSetThread::Sample TSetThread::ReadSample() {
   Sample sample;
   sample.cpuUsage = CpuUsage.load();
   sample.memStatus = MemStatus;
+  sample.memStatusEx = MemStatusEx;
   return sample;
 }
 
@@ -99,8 +100,8 @@ void TSetThread::Execute() {
     cpuScale = CpuScale(CpuGraph->Height());
     memScale = MemGraph->Height();
     StoreNewest(cpuHistory, CpuSampleHeight(GetCpuUsage(), cpuScale));
-    ReadMemoryStatus(MemStatus);
-    StoreNewest(memHistory, MemorySampleHeight(MemStatus, memScale));
+    ReadMemoryStatus(MemStatus, MemStatusEx);
+    StoreNewest(memHistory, MemorySampleHeight(MemStatus, MemStatusEx, memScale));
     cpuBaseline = CpuGraph->Height() + 1;
     memBaseline = MemGraph->Height() + 1;
   }
@@ -117,8 +118,8 @@ void TSetThread::Execute() {
       DrawHistory(*CpuGraph, cpuHistory, cpuBaseline);
       DrawHistory(*MemGraph, memHistory, memBaseline);
       StoreNewest(cpuHistory, CpuSampleHeight(GetCpuUsage(), cpuScale));
-      ReadMemoryStatus(MemStatus);
-      StoreNewest(memHistory, MemorySampleHeight(MemStatus, memScale));
+      ReadMemoryStatus(MemStatus, MemStatusEx);
+      StoreNewest(memHistory, MemorySampleHeight(MemStatus, MemStatusEx, memScale));
     }
     passes_.fetch_add(1);
     wake_.Wait(SleepMs);

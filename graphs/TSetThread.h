@@ -1,7 +1,7 @@
 #pragma once
 // TSetThread: the sampler thread. Once a second it redraws both history graphs from its two
 // histories, shifts them one place left, and appends a new CPU sample and a new memory
-// sample (which also refresh CpuUsage and MemStatus).
+// sample (which also refresh CpuUsage, MemStatus and MemStatusEx).
 //
 // Sharing with the GUI thread: one lock, held by this thread around its start-up samples,
 // around every whole pass (drawing and sampling) and around the release of the images, and
@@ -61,6 +61,7 @@ class TSetThread {
   struct Sample {
     std::int32_t cpuUsage = 0;
     plat::MemoryStatus memStatus;
+    plat::MemoryStatusEx memStatusEx;
   };
   Sample ReadSample();
 
@@ -80,10 +81,11 @@ class TSetThread {
 std::int32_t CpuScale(int height);
 // usage * scale, saturated to the 32-bit range.
 std::int32_t CpuSampleHeight(std::int32_t usage, std::int32_t scale);
-// (dwTotalPhys - dwAvailPhys) / dwTotalPageFile * scale in floating point, rounded to the
-// nearest integer with ties to even and saturated to the 32-bit range. A commit limit of 0
-// gives 0, so the memory line stays below the image.
-std::int32_t MemorySampleHeight(const plat::MemoryStatus& status, std::int32_t scale);
+// Used memory / commit limit (UsedMemory, from the record or its 64-bit figures) * scale in
+// floating point, rounded to the nearest integer with ties to even and saturated to the
+// 32-bit range. A commit limit of 0 gives 0, so the memory line stays below the image.
+std::int32_t MemorySampleHeight(const plat::MemoryStatus& status,
+                                const plat::MemoryStatusEx& extended, std::int32_t scale);
 // Draws history[i] -> history[i + 1] at columns i, i + 1 (row = baseline - value), shifting
 // the history one place left as it goes; the last element stays in place.
 void DrawHistory(TUseage& image, std::vector<std::int32_t>& history, std::int32_t baseline);

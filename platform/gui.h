@@ -100,6 +100,9 @@ std::wstring ListGetText(Control list, int row, int column);
 void ListSetText(Control list, int row, int column, const std::wstring& text);
 int ListGetImage(Control list, int row);
 void ListSetImage(Control list, int row, int imageIndex);  // -1: no image
+// Repaints the row (after the batch, if one is open) for a change the list cannot see itself,
+// such as a new image behind an unchanged image index.
+void ListRedrawRow(Control list, int row);
 void* ListGetData(Control list, int row);
 void ListSetData(Control list, int row, void* data);
 int ListSelectedRow(Control list);  // -1 when none

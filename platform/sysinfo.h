@@ -34,8 +34,26 @@ struct MemoryStatus {
   std::size_t dwAvailVirtual = 0;
 };
 
-// GlobalMemoryStatus: fills every field; reports no failure.
+// GlobalMemoryStatus: fills every field as the system does, also where a figure overflows
+// its field (a 32-bit process above 4 GiB); reports no failure.
 void GlobalMemoryStatus(MemoryStatus& status);
+
+// MEMORYSTATUSEX: the same figures in 64-bit fields on every architecture (64 bytes).
+struct MemoryStatusEx {
+  std::uint32_t dwLength = 0;
+  std::uint32_t dwMemoryLoad = 0;
+  std::uint64_t ullTotalPhys = 0;
+  std::uint64_t ullAvailPhys = 0;
+  std::uint64_t ullTotalPageFile = 0;
+  std::uint64_t ullAvailPageFile = 0;
+  std::uint64_t ullTotalVirtual = 0;
+  std::uint64_t ullAvailVirtual = 0;
+  std::uint64_t ullAvailExtendedVirtual = 0;
+};
+
+// GlobalMemoryStatusEx: sets dwLength itself and fills every field; false when the system
+// refuses (the record is then left as it was).
+bool GlobalMemoryStatusEx(MemoryStatusEx& status);
 
 // UTF-16 to the system's ANSI code page (WideCharToMultiByte with CP_ACP); characters
 // the code page lacks become the code page's default character.

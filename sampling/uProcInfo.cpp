@@ -246,6 +246,10 @@ bool EnableDebugPrivilege() {
   return enabled;
 }
 
+std::string WindowKey(plat::WindowHandle window) {
+  return std::to_string(static_cast<std::uint32_t>(window.value));
+}
+
 void GetWindowList(TWinList& list) { plat::EnumWindows(EnumWindowsCallback, &list); }
 
 bool EnumWindowsCallback(plat::WindowHandle window, void* list) {
@@ -263,12 +267,11 @@ bool EnumWindowsCallback(plat::WindowHandle window, void* list) {
   info->Title = title;
   info->ClassName = className;
   info->WindowHandle = window;
-  static_cast<TWinList*>(list)->Add(std::to_string(static_cast<std::uint32_t>(window.value)),
-                                    std::move(info));
+  static_cast<TWinList*>(list)->Add(WindowKey(window), std::move(info));
   return true;
 }
 
-plat::IconHandle GetWindowIcon(plat::WindowHandle window) {
+plat::IconHandle GetWindowIcon(plat::WindowHandle window, plat::IconHandle lastShown) {
   bool answered = false;
   plat::IconHandle icon = plat::SendGetIcon(window, 0, kIconQueryTimeoutMs, &answered);
   if (icon) return icon;
@@ -276,6 +279,10 @@ plat::IconHandle GetWindowIcon(plat::WindowHandle window) {
   if (answered) {
     icon = plat::SendGetIcon(window, 1, kIconQueryTimeoutMs, &answered);
     if (icon) return icon;
+  }
+  // No answer says nothing about the window's icon. A window that is gone has no owner.
+  if (!answered && lastShown && plat::GetWindowThreadProcessId(window, nullptr) != 0) {
+    return lastShown;
   }
   return plat::GetClassIcon(window);
 }

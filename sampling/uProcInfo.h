@@ -44,11 +44,17 @@ void KillProcess(std::uint32_t pid);
 bool SetPrivilege(plat::TokenHandle token, const char* privilege, bool enable);
 bool EnableDebugPrivilege();
 
+// The key of a window in the window snapshot and of its task row: the handle read as an
+// unsigned 32-bit number, in decimal.
+std::string WindowKey(plat::WindowHandle window);
 // Appends one entry per visible, titled top-level window, in Z order.
 void GetWindowList(TWinList& list);
 bool EnumWindowsCallback(plat::WindowHandle window, void* list);
 // The icon to show for a window: small icon, else big icon, else class icon; 0 when none.
-plat::IconHandle GetWindowIcon(plat::WindowHandle window);
+// A window that still exists but lets an icon query time out (busy, or known as hung) gets
+// `lastShown` instead of its class icon when that is not 0, so that a busy moment does not
+// swap its picture for one tick.
+plat::IconHandle GetWindowIcon(plat::WindowHandle window, plat::IconHandle lastShown = {});
 
 // ---- The pieces of the snapshots, exposed for tests ----
 

@@ -8,6 +8,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <optional>
 
 #include "sampling/os_layouts.h"
 
@@ -28,6 +29,8 @@ struct CounterState {
   std::vector<fake::QueryCall> calls;
   plat::MemoryStatus memory;
   int memoryReads = 0;
+  std::optional<plat::MemoryStatusEx> extended;  // none: the record's figures
+  bool extendedFails = false;
 };
 
 plat::MemoryStatus StartMemory() {
@@ -71,6 +74,8 @@ void ResetCounters() {
   s.queued.clear();
   s.calls.clear();
   s.memory = StartMemory();
+  s.extended.reset();
+  s.extendedFails = false;
   s.memoryReads = 0;
 }
 
@@ -123,6 +128,14 @@ void ClearQueryCalls() {
 void SetMemoryStatus(const plat::MemoryStatus& status) {
   std::lock_guard lock(State().mutex);
   State().memory = status;
+  State().extended.reset();
+  State().extendedFails = false;
+}
+
+void SetMemoryStatusEx(const plat::MemoryStatusEx& status, bool fails) {
+  std::lock_guard lock(State().mutex);
+  State().extended = status;
+  State().extendedFails = fails;
 }
 
 int MemoryStatusReads() {
@@ -196,6 +209,26 @@ void GlobalMemoryStatus(MemoryStatus& status) {
   ++s.memoryReads;
   status = s.memory;
   status.dwLength = kNativeLayout.memoryStatusSize;
+}
+
+bool GlobalMemoryStatusEx(MemoryStatusEx& status) {
+  CounterState& s = State();
+  std::lock_guard lock(s.mutex);
+  if (s.extendedFails) return false;
+  if (s.extended) {
+    status = *s.extended;
+  } else {
+    status = MemoryStatusEx{};
+    status.dwMemoryLoad = s.memory.dwMemoryLoad;
+    status.ullTotalPhys = s.memory.dwTotalPhys;
+    status.ullAvailPhys = s.memory.dwAvailPhys;
+    status.ullTotalPageFile = s.memory.dwTotalPageFile;
+    status.ullAvailPageFile = s.memory.dwAvailPageFile;
+    status.ullTotalVirtual = s.memory.dwTotalVirtual;
+    status.ullAvailVirtual = s.memory.dwAvailVirtual;
+  }
+  status.dwLength = 64;
+  return true;
 }
 
 }  // namespace plat

@@ -1,7 +1,7 @@
 #pragma once
 // Control API of the simulated CPU counters and memory status (plat::LookupQueryEntry,
-// plat::CallQueryEntry, plat::GlobalMemoryStatus). Thread-safe: the sampler thread queries
-// while a test changes the values.
+// plat::CallQueryEntry, plat::GlobalMemoryStatus, plat::GlobalMemoryStatusEx). Thread-safe: the
+// sampler thread queries while a test changes the values.
 
 #include <cstdint>
 #include <vector>
@@ -40,8 +40,13 @@ struct QueryCall {
 std::vector<QueryCall> QueryCalls();
 void ClearQueryCalls();
 
-// What GlobalMemoryStatus reports; it sets dwLength to the record's size itself.
+// What GlobalMemoryStatus reports; it sets dwLength to the record's size itself. Until
+// SetMemoryStatusEx, GlobalMemoryStatusEx reports the same figures, as on a machine whose
+// figures fit the record.
 void SetMemoryStatus(const plat::MemoryStatus& status);
 int MemoryStatusReads();
+// What GlobalMemoryStatusEx reports from now on, whatever the record says (e.g. the truth
+// of a machine whose figures overflow a 32-bit record); `fails` makes it refuse.
+void SetMemoryStatusEx(const plat::MemoryStatusEx& status, bool fails = false);
 
 }  // namespace fake

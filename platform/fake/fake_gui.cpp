@@ -357,6 +357,12 @@ void ListSetImage(Control list, int row, int imageIndex) {
   if (r) r->image = imageIndex;
 }
 
+void ListRedrawRow(Control list, int row) {
+  if (GetRow(GetList(list, "ListRedrawRow"), row, "ListRedrawRow")) {
+    Log("ListRedrawRow", list, std::to_string(row));
+  }
+}
+
 void* ListGetData(Control list, int row) {
   Row* r = GetRow(GetList(list, "ListGetData"), row, "ListGetData");
   return r ? r->data : nullptr;

@@ -311,6 +311,11 @@ std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer, std::
     const fake::ScriptedQuery answer = state.scriptedQueries.front();
     state.scriptedQueries.erase(state.scriptedQueries.begin());
     if (returnedLength) *returnedLength = answer.returnedLength;
+    if (answer.writesTable) {
+      const std::vector<std::uint8_t> table = fake::BuildProcessTable(
+          state.processes, kNativeLayout, reinterpret_cast<std::uintptr_t>(buffer));
+      if (table.size() <= length) std::memcpy(buffer, table.data(), table.size());
+    }
     return answer.status;
   }
   const std::vector<std::uint8_t> table = fake::BuildProcessTable(

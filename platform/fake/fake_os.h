@@ -54,10 +54,12 @@ std::vector<std::uint8_t> BuildProcessTable(const std::vector<Process>& processe
                                             const OsLayout& layout, std::uint64_t bufferAddress);
 
 // The next class-5 queries answer these statuses, one per query, writing nothing and
-// reporting `returnedLength`; later queries answer normally.
+// reporting `returnedLength`; later queries answer normally. With `writesTable`, a query that
+// the buffer can hold writes the table as usual and still reports `returnedLength`.
 struct ScriptedQuery {
   std::int32_t status = 0;
   std::uint32_t returnedLength = 0;
+  bool writesTable = false;
 };
 void ScriptProcessQueries(const std::vector<ScriptedQuery>& answers);
 // The buffer lengths of every class-5 query so far.

@@ -1,4 +1,4 @@
-// CPU counters through NtQuerySystemInformation looked up at run time, and GlobalMemoryStatus.
+// CPU counters through NtQuerySystemInformation looked up at run time, and the memory status.
 
 #include <windows.h>
 
@@ -55,40 +55,24 @@ std::int32_t CallQueryEntry(const QueryEntry* entry, std::uint32_t infoClass, vo
   return entry->routine(infoClass, buffer, length, nullptr);
 }
 
-namespace {
-
-// A total and its available part narrowed to the record's field width: the total saturates
-// and the used part (total - available) is kept as long as it fits under it.
-void NarrowPair(DWORDLONG total, DWORDLONG avail, SIZE_T& totalField, SIZE_T& availField) {
-  constexpr DWORDLONG kMax = static_cast<SIZE_T>(-1);
-  const DWORDLONG used = avail < total ? total - avail : 0;
-  const DWORDLONG narrowTotal = total < kMax ? total : kMax;
-  totalField = static_cast<SIZE_T>(narrowTotal);
-  availField = static_cast<SIZE_T>(narrowTotal - (used < narrowTotal ? used : narrowTotal));
+void GlobalMemoryStatus(MemoryStatus& status) {
+  ::GlobalMemoryStatus(reinterpret_cast<MEMORYSTATUS*>(&status));
 }
 
-}  // namespace
-
-void GlobalMemoryStatus(MemoryStatus& status) {
-  auto* record = reinterpret_cast<MEMORYSTATUS*>(&status);
-  ::GlobalMemoryStatus(record);
-  // Where the figures overflow the record (a 32-bit process on a machine with more than
-  // 4 GiB), GlobalMemoryStatus leaves -1 or an available amount above its total. The
-  // extended query has them all; they are narrowed so that the used amounts stay true.
-  const bool overflowed = record->dwAvailPhys > record->dwTotalPhys ||
-                          record->dwAvailPageFile > record->dwTotalPageFile ||
-                          record->dwTotalPhys == static_cast<SIZE_T>(-1) ||
-                          record->dwTotalPageFile == static_cast<SIZE_T>(-1);
-  if (!overflowed) return;
-  MEMORYSTATUSEX ex{};
-  ex.dwLength = sizeof(ex);
-  if (!::GlobalMemoryStatusEx(&ex)) return;
-  record->dwMemoryLoad = ex.dwMemoryLoad;
-  NarrowPair(ex.ullTotalPhys, ex.ullAvailPhys, record->dwTotalPhys, record->dwAvailPhys);
-  NarrowPair(ex.ullTotalPageFile, ex.ullAvailPageFile, record->dwTotalPageFile,
-             record->dwAvailPageFile);
-  NarrowPair(ex.ullTotalVirtual, ex.ullAvailVirtual, record->dwTotalVirtual,
-             record->dwAvailVirtual);
+bool GlobalMemoryStatusEx(MemoryStatusEx& status) {
+  MEMORYSTATUSEX record{};
+  record.dwLength = sizeof record;
+  if (!::GlobalMemoryStatusEx(&record)) return false;
+  status.dwLength = record.dwLength;
+  status.dwMemoryLoad = record.dwMemoryLoad;
+  status.ullTotalPhys = record.ullTotalPhys;
+  status.ullAvailPhys = record.ullAvailPhys;
+  status.ullTotalPageFile = record.ullTotalPageFile;
+  status.ullAvailPageFile = record.ullAvailPageFile;
+  status.ullTotalVirtual = record.ullTotalVirtual;
+  status.ullAvailVirtual = record.ullAvailVirtual;
+  status.ullAvailExtendedVirtual = record.ullAvailExtendedVirtual;
+  return true;
 }
 
 }  // namespace plat

@@ -540,6 +540,11 @@ void ListSetImage(Control list, int row, int imageIndex) {
   ::SendMessageW(Hwnd(list), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
+void ListRedrawRow(Control list, int row) {
+  if (!win32gui::ValidRow(Hwnd(list), row)) return;
+  ::SendMessageW(Hwnd(list), LVM_REDRAWITEMS, row, row);
+}
+
 void* ListGetData(Control list, int row) {
   LVITEMW item;
   if (!win32gui::GetListItem(Hwnd(list), row, LVIF_PARAM, item)) return nullptr;

@@ -6,6 +6,7 @@
 #include "sampling/uProcInfo.h"
 #include "tests/native/app_fixture.h"
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -183,6 +184,106 @@ TEST_F(TaskListTest, ImageListIsRebuiltEachRefreshInHandlingOrder) {
   EXPECT_EQ(plat::ListGetImage(List(), 1), -1);
   EXPECT_EQ(plat::ListGetImage(List(), 2), 1);
   EXPECT_EQ(fake::ImageListClearCount(form->ImageList), 2);
+}
+
+// Rows redrawn by the last refresh, as "ListRedrawRow TaskListView <row>" entries.
+std::vector<std::string> Redraws() {
+  std::vector<std::string> out;
+  for (const std::string& entry : fake::GuiLog()) {
+    if (entry.rfind("ListRedrawRow", 0) == 0) out.push_back(entry);
+  }
+  return out;
+}
+
+TEST_F(TaskListTest, RowWhoseIconChangedBehindTheSameIndexIsRedrawnOnce) {
+  const std::uintptr_t a = Window("A", 130, "Notepad", 0xA1);
+  const std::uintptr_t b = Window("B", 131, "Notepad", 0xB1);
+  form->RefreshTaskList();
+  fake::ClearGuiLog();
+  form->RefreshTaskList();
+  EXPECT_THAT(Redraws(), IsEmpty());  // nothing changed: nothing repainted
+
+  fake::FindWindow(b)->smallIcon = 0xB2;
+  form->RefreshTaskList();
+  EXPECT_THAT(Redraws(), ElementsAre("ListRedrawRow TaskListView 1"));
+  EXPECT_EQ(plat::ListGetImage(List(), 1), 1);
+  fake::ClearGuiLog();
+  form->RefreshTaskList();
+  EXPECT_THAT(Redraws(), IsEmpty());
+
+  fake::FindWindow(a)->smallIcon = 0;  // to the class icon, also 0: no image at all
+  form->RefreshTaskList();
+  EXPECT_THAT(Redraws(), ElementsAre("ListRedrawRow TaskListView 0"));
+  EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0xB2u));
+}
+
+TEST_F(TaskListTest, WindowTooBusyToAnswerKeepsTheIconItShowedLast) {
+  fake::Window w;
+  w.title = "Busy";
+  w.pid = 140;
+  w.smallIcon = 0x141;
+  w.classIcon = 0x142;
+  const std::uintptr_t busy = fake::AddWindow(w);
+  w.title = "Busy from the start";
+  w.pid = 143;
+  w.answerDelayMs = 500;
+  fake::AddWindow(w);
+  form->RefreshTaskList();
+  // A window without a row yet has nothing to keep: its class icon.
+  EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0x141u, 0x142u));
+
+  const struct {
+    std::uint32_t delayMs;
+    bool hung;
+  } moments[] = {{kIconQueryTimeoutMs + 1, false}, {0, true}, {kIconQueryTimeoutMs + 1, false}};
+  for (const auto& moment : moments) {
+    fake::FindWindow(busy)->answerDelayMs = moment.delayMs;
+    fake::FindWindow(busy)->hung = moment.hung;
+    const std::size_t queriesBefore = fake::IconQueries().size();
+    fake::ClearGuiLog();
+    form->RefreshTaskList();
+    EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0x141u, 0x142u));
+    EXPECT_THAT(Redraws(), IsEmpty());
+    EXPECT_EQ(fake::IconQueries().size(), queriesBefore + 2);  // one unanswered query each
+  }
+  fake::FindWindow(busy)->answerDelayMs = 0;
+  fake::FindWindow(busy)->smallIcon = 0;  // answers again, now without an icon of its own
+  form->RefreshTaskList();
+  EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0x142u, 0x142u));
+}
+
+TEST_F(TaskListTest, RowOfAWindowWithTheTopBitSetIsMatchedInPlace) {
+  fake::Window high;
+  high.handle = 0x80001234;
+  high.title = "High";
+  high.pid = 150;
+  fake::AddWindow(high);
+  Window("Low", 151);
+  form->RefreshTaskList();
+  fake::ClearGuiLog();
+  fake::FindWindow(0x80001234)->title = "Higher";
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"Higher", L"Low"));  // matched, not deleted and re-added
+  EXPECT_EQ(WindowOfRow(0), 0x80001234u);
+  EXPECT_THAT(fake::GuiLog(), Contains("ListSetText TaskListView 0 0"));
+  EXPECT_EQ(WindowKey(plat::WindowHandle{0x80001234}), "2147488308");
+}
+
+TEST_F(TaskListTest, RowWhoseProcessIsAlreadyClaimedAboveIsLeftUntouched) {
+  Window("A", 160, "Notepad", 0xA1);
+  const std::uintptr_t b = Window("B", 161, "Notepad", 0xB1);
+  form->RefreshTaskList();
+
+  fake::Window* moved = fake::FindWindow(b);
+  moved->pid = 160;  // now of A's process, which A's row claims first
+  moved->title = "B renamed";
+  moved->smallIcon = 0xB2;
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"A", L"B"));
+  EXPECT_EQ(static_cast<TWinInfo*>(plat::ListGetData(List(), 1))->Title, "B");
+  EXPECT_EQ(plat::ListGetImage(List(), 1), 1);  // an index past the rebuilt list's end
+  EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0xA1u));
+  ExpectOwnRecords();
 }
 
 TEST_F(TaskListTest, SameWindowNeverGetsTwoRows) {

@@ -27,6 +27,7 @@ class GraphPageTest : public AppTest {
     fake::ResetCounters();
     ResetCpuUsageState();
     MemStatus = plat::MemoryStatus{};
+    MemStatusEx = plat::MemoryStatusEx{};
     // Graphs of an earlier window belong to its thread; this window starts without any.
     CpuGraph = nullptr;
     MemGraph = nullptr;
@@ -152,4 +153,77 @@ TEST_F(GraphPageTest, CloseStopsTheSamplerAndLaterTicksKeepTheLastFrame) {
   EXPECT_EQ(fake::PictureSetCount(form->CpuImg), copies);
   EXPECT_EQ(fake::PictureOf(form->CpuImg).bits, lastFrame);
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 1), L"CPU 使用：100%");
+}
+
+TEST_F(GraphPageTest, SamplerDrawsOnWhilePausedAndTheFirstTickAfterShowsTheNewestFrame) {
+  form->Show();
+  WaitForPasses(1);
+  ASSERT_TRUE(fake::FireTimer(form->Handle));
+  form->OnCommand(kCmdN8);  // pause
+  const int copies = fake::PictureSetCount(form->CpuImg);
+  const std::vector<std::uint8_t> pausedFrame = fake::PictureOf(form->CpuImg).bits;
+  WaitForPasses(SetThread->PassCount() + 1);
+  EXPECT_FALSE(fake::FireTimer(form->Handle));
+  EXPECT_EQ(fake::PictureSetCount(form->CpuImg), copies);
+
+  form->OnCommand(kCmdN8);  // resume
+  std::vector<std::uint8_t> newest;
+  int passes = 0;
+  do {  // a pass between the tick and the look at the thread's frame: look again
+    passes = SetThread->PassCount();
+    ASSERT_TRUE(fake::FireTimer(form->Handle));
+    SetThread->WithFrames([&](const TUseage& cpu, const TUseage&) { newest = Bytes(cpu); });
+  } while (SetThread->PassCount() != passes);
+  EXPECT_EQ(fake::PictureOf(form->CpuImg).bits, newest);
+  EXPECT_NE(newest, pausedFrame);  // the grid moved on meanwhile
+}
+
+// What a 32-bit process reads around and above 4 GiB: the record as the system leaves it
+// (-1 for a figure that overflows it) and the 64-bit truth beside it.
+TEST_F(GraphPageTest, MemoryPanelAndGraphHeightStayTrueAboveFourGibibytes) {
+  constexpr std::uint64_t kKiB = 1024, kMiB = kKiB << 10, kGiB = kMiB << 10;
+  constexpr std::size_t kOver = 0xFFFFFFFF;
+  const struct {
+    const char* name;
+    std::size_t totalPhys, availPhys, pageFile;  // the record
+    std::uint64_t exTotalPhys, exAvailPhys, exPageFile;
+    bool exFails;
+    const wchar_t* text;
+    std::int32_t height;
+  } cases[] = {
+      {"16 GiB, 8 free, 20 limit", kOver, kOver, kOver, 16 * kGiB, 8 * kGiB, 20 * kGiB, false,
+       L"内存使用：8388608/20971520", 34},
+      {"just under 4 GiB", 4 * kGiB - 4 * kKiB, kGiB, 4 * kGiB - 4 * kKiB, 4 * kGiB - 4 * kKiB,
+       kGiB, 4 * kGiB - 4 * kKiB, false, L"内存使用：3145724/4194300", 64},
+      {"just over 4 GiB", kOver, kGiB, kOver, 4 * kGiB + 4 * kKiB, kGiB, 4 * kGiB + 4 * kKiB, false,
+       L"内存使用：3145732/4194308", 65},
+      {"fits: the record even when the later read differs", 1000 * kMiB, 500 * kMiB, 2000 * kMiB,
+       1000 * kMiB, 400 * kMiB, 2000 * kMiB, false, L"内存使用：512000/2048000", 22},
+      {"Wine, 32-bit: the physical total cut to 32 bits", 3801317376, kOver, 4294443007, 3801317376,
+       24113250304, 25276162048, false, L"内存使用：1135648/24683752", 4},
+      {"no 64-bit figures: the record as it is", kOver, kOver, kOver, 0, 0, 0, true,
+       L"内存使用：0/4194304", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    plat::MemoryStatus record;
+    record.dwTotalPhys = c.totalPhys;
+    record.dwAvailPhys = c.availPhys;
+    record.dwTotalPageFile = c.pageFile;
+    plat::MemoryStatusEx truth;
+    truth.dwLength = 64;
+    truth.ullTotalPhys = c.exTotalPhys;
+    truth.ullAvailPhys = c.exAvailPhys;
+    truth.ullTotalPageFile = c.exPageFile;
+    fake::SetMemoryStatus(record);
+    fake::SetMemoryStatusEx(truth, c.exFails);
+
+    ASSERT_TRUE(EndSampler(5000));
+    form = std::make_unique<TMainForm>();
+    form->Show();
+    WaitForPasses(1);
+    form->OnTimer();
+    EXPECT_EQ(plat::StatusGetText(form->StatusBar, 2), c.text);
+    EXPECT_EQ(MemorySampleHeight(record, c.exFails ? plat::MemoryStatusEx{} : truth, 86), c.height);
+  }
 }

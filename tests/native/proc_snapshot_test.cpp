@@ -327,6 +327,16 @@ TEST_F(ProcessSnapshot, FailedQueriesAreNeverWalked) {
   EXPECT_GT(lengths[2], lengths[1]);
 }
 
+TEST_F(ProcessSnapshot, SuccessReportingALengthOfZeroIsReadOverTheWholeBuffer) {
+  fake::AddProcess({.pid = 700, .name = u"late.exe"});
+  fake::ScriptProcessQueries({{.status = 0, .returnedLength = 0, .writesTable = true}});
+  TProcList list;
+  GetProcessList(list);
+  ASSERT_EQ(list.Count(), 4u);
+  EXPECT_EQ(list.Find("700")->Name, "late.exe");
+  EXPECT_EQ(fake::ProcessQueryLengths().size(), 1u);
+}
+
 TEST_F(ProcessSnapshot, QueriesThatKeepFailingGiveAnEmptySnapshot) {
   std::vector<fake::ScriptedQuery> failures(20,
                                             {static_cast<std::int32_t>(0xC0000004u), 0xFFFFFFFFu});

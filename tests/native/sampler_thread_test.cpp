@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "graphs/TSetThread.h"
@@ -44,6 +45,7 @@ class SamplerThreadTest : public ::testing::Test {
     fake::ResetCounters();
     ResetCpuUsageState();
     MemStatus = plat::MemoryStatus{};
+    MemStatusEx = plat::MemoryStatusEx{};
     fake::SetMemoryStatus(Memory(1000, 500, 2000));  // a quarter of 86 rows: 21.5 -> 22
   }
   TSetThread* Start(int height, int width) {
@@ -85,14 +87,14 @@ TEST(SamplerScales, CpuSampleHeightSaturates) {
 }
 
 TEST(SamplerScales, MemoryHeightDividesByTheCommitLimit) {
-  EXPECT_EQ(MemorySampleHeight(Memory(1000, 500, 2000), 86), 22);   // 21.5 to even
-  EXPECT_EQ(MemorySampleHeight(Memory(1000, 625, 2000), 86), 16);   // 16.125
-  EXPECT_EQ(MemorySampleHeight(Memory(1000, 0, 8000), 86), 11);     // 10.75
-  EXPECT_EQ(MemorySampleHeight(Memory(3000, 1000, 2000), 86), 86);  // used = limit: row 1
-  EXPECT_EQ(MemorySampleHeight(Memory(1000, 500, 0), 86), 0);       // guarded
-  EXPECT_EQ(MemorySampleHeight(Memory(0, 0, 0), 86), 0);
+  EXPECT_EQ(MemorySampleHeight(Memory(1000, 500, 2000), {}, 86), 22);   // 21.5 to even
+  EXPECT_EQ(MemorySampleHeight(Memory(1000, 625, 2000), {}, 86), 16);   // 16.125
+  EXPECT_EQ(MemorySampleHeight(Memory(1000, 0, 8000), {}, 86), 11);     // 10.75
+  EXPECT_EQ(MemorySampleHeight(Memory(3000, 1000, 2000), {}, 86), 86);  // used = limit: row 1
+  EXPECT_EQ(MemorySampleHeight(Memory(1000, 500, 0), {}, 86), 0);       // guarded
+  EXPECT_EQ(MemorySampleHeight(Memory(0, 0, 0), {}, 86), 0);
   // More available than installed: the unsigned difference wraps and the height saturates.
-  EXPECT_EQ(MemorySampleHeight(Memory(10, 20, 1), 86), INT32_MAX);
+  EXPECT_EQ(MemorySampleHeight(Memory(10, 20, 1), {}, 86), INT32_MAX);
 }
 
 TEST(SamplerHistory, DrawsEachStepAndShiftsLeftKeepingTheNewest) {
@@ -170,6 +172,45 @@ TEST_F(SamplerThreadTest, FirstPassShowsGridsAndOneMemorySegmentThenStopsDuringS
   EXPECT_FALSE(thread->WithFrames([](const TUseage&, const TUseage&) {}));
   EXPECT_EQ(thread->CpuGraph, nullptr);
   EXPECT_EQ(thread->MemGraph, nullptr);
+}
+
+// A steady load p on 86-row images: once the 3-column history holds p everywhere, the line
+// lies on row 87 - p (columns 0 and 1; line-to leaves column 2), and off the image above 87.
+TEST_F(SamplerThreadTest, SteadyCpuLoadIsDrawnOnRowEightySevenLessTheLoad) {
+  const struct {
+    std::int64_t idleStep;  // per 10'000'000 of time on 4 processors: load + 0.5 percent
+    std::int32_t load;
+    int row;  // -1: no pixel of the line inside the image
+  } cases[] = {{39'800'000, 0, -1}, {19'800'000, 50, 37}, {5'400'000, 86, 1},
+               {5'000'000, 87, 0},  {4'600'000, 88, -1},  {1'800'000, 95, -1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.load);
+    fake::ResetCounters();
+    ResetCpuUsageState();
+    fake::SetAdvancePerQuery(10'000'000, c.idleStep);
+    thread_ = new TSetThread;
+    thread_->CpuGraph = new TUseage(86, 3);
+    thread_->MemGraph = new TUseage(86, 3);
+    thread_->SleepMs = 0;
+    thread_->Resume();
+    ASSERT_TRUE(WaitForPasses(*thread_, 4));
+    std::vector<std::pair<int, int>> line;  // (column, row) of the line's colour
+    ASSERT_TRUE(thread_->WithFrames([&](const TUseage& cpu, const TUseage&) {
+      for (int y = 0; y < 86; ++y) {
+        for (int x = 0; x < 3; ++x) {
+          if (cpu.Pixel(x, y) == TSetThread::kCpuLineColor) line.emplace_back(x, y);
+        }
+      }
+    }));
+    EXPECT_EQ(thread_->ReadSample().cpuUsage, c.load);
+    if (c.row < 0) {
+      EXPECT_TRUE(line.empty());
+    } else {
+      EXPECT_EQ(line, (std::vector<std::pair<int, int>>{{0, c.row}, {1, c.row}}));
+    }
+    TearDown();
+    thread_ = nullptr;
+  }
 }
 
 TEST_F(SamplerThreadTest, StopBeforeResumeTakesOnlyStartupSamplesAndReleases) {

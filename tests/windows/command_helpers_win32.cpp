@@ -13,6 +13,7 @@
 
 #include "platform/gui.h"
 #include "platform/threads.h"
+#include "tests/windows/icon_helpers_win32.h"
 
 namespace cmdtest {
 namespace {
@@ -20,9 +21,15 @@ namespace {
 constexpr wchar_t kIdleChildFlag[] = L"--varnex-idle-child";
 constexpr wchar_t kWindowChildFlag[] = L"--varnex-window-child";
 constexpr wchar_t kHungWindowChildFlag[] = L"--varnex-hung-window-child";
+constexpr wchar_t kBusyWindowChildFlag[] = L"--varnex-busy-window-child";
 constexpr UINT kChildLifetimeMs = 60000;
+constexpr UINT kBusyMessage = WM_APP + 1;  // wParam: how long to take no message, in ms
 
 LRESULT CALLBACK ChildWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kBusyMessage) {
+    ::Sleep(static_cast<DWORD>(wParam));
+    return 0;
+  }
   if (message == WM_DESTROY) {
     ::PostQuitMessage(0);
     return 0;
@@ -32,7 +39,7 @@ LRESULT CALLBACK ChildWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 // The window child shows its window before any test runs and ends when the window is
 // closed or its minute is over.
-void RunWindowChild(bool hang) {
+void RunWindowChild(bool hang, bool redIcon) {
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = ChildWindowProc;
   windowClass.hInstance = ::GetModuleHandleW(nullptr);
@@ -44,6 +51,11 @@ void RunWindowChild(bool hang) {
                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 200, nullptr,
                                   nullptr, windowClass.hInstance, nullptr);
   if (!window) ::ExitProcess(2);
+  if (redIcon) {
+    static const icontest::SolidIcon red(0x0000FF);
+    icontest::SetSmallIcon(plat::WindowHandle{reinterpret_cast<std::uintptr_t>(window)},
+                           red.Handle());
+  }
   if (hang) {
     // Answers what creating and showing the window asks, then takes no message again.
     MSG pending{};
@@ -64,8 +76,9 @@ void RunWindowChild(bool hang) {
 struct WindowChildEntry {
   WindowChildEntry() {
     const std::wstring commandLine = ::GetCommandLineW();
-    if (commandLine.find(kHungWindowChildFlag) != std::wstring::npos) RunWindowChild(true);
-    if (commandLine.find(kWindowChildFlag) != std::wstring::npos) RunWindowChild(false);
+    if (commandLine.find(kHungWindowChildFlag) != std::wstring::npos) RunWindowChild(true, false);
+    if (commandLine.find(kBusyWindowChildFlag) != std::wstring::npos) RunWindowChild(false, true);
+    if (commandLine.find(kWindowChildFlag) != std::wstring::npos) RunWindowChild(false, false);
   }
 } windowChildEntry;
 
@@ -81,6 +94,7 @@ ChildProcess::ChildProcess(Kind kind) {
   std::wstring commandLine = L"\"" + std::wstring(path) + L"\" " +
                              (kind == Kind::Idle         ? kIdleChildFlag
                               : kind == Kind::HungWindow ? kHungWindowChildFlag
+                              : kind == Kind::BusyWindow ? kBusyWindowChildFlag
                                                          : kWindowChildFlag);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -106,6 +120,17 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::WaitEnded(std::uint32_t timeoutMs) {
   return process_ && ::WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+bool MakeWindowBusy(plat::WindowHandle window, std::uint32_t ms) {
+  HWND hwnd = reinterpret_cast<HWND>(window.value);
+  if (!::PostMessageW(hwnd, kBusyMessage, ms, 0)) return false;
+  for (int i = 0; i < 100; ++i) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_BLOCK, 50, &result)) return true;
+    ::Sleep(10);
+  }
+  return false;
 }
 
 struct BoxAnswerer::State {

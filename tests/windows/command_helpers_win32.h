@@ -22,7 +22,9 @@ std::wstring WindowChildTitle(std::uint32_t pid);
 class ChildProcess {
  public:
   // HungWindow: a window child whose thread stops taking messages once its window is up.
-  enum class Kind { Idle, Window, HungWindow };
+  // BusyWindow: a window child with a small icon of pure red (0x0000FF) that MakeWindowBusy
+  // can keep from taking messages for a while.
+  enum class Kind { Idle, Window, HungWindow, BusyWindow };
   explicit ChildProcess(Kind kind);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
@@ -36,6 +38,10 @@ class ChildProcess {
   std::uint32_t pid_ = 0;
   void* process_ = nullptr;
 };
+
+// Has the window of a BusyWindow child take no message for `ms` milliseconds; returns once
+// it has stopped answering (false when it never did).
+bool MakeWindowBusy(plat::WindowHandle window, std::uint32_t ms);
 
 // Watches, on its own thread, for a message box with `caption` and presses `button` in it
 // (6 Yes, 7 No), polling for at most `timeoutMs`. The destructor waits for the thread.

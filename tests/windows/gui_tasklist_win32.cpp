@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/CpuUseage.h"
 #include "platform/gui.h"
@@ -18,6 +19,7 @@
 #include "sampling/uProcInfo.h"
 #include "tests/contract/windows_contract_env.h"
 #include "tests/windows/command_helpers_win32.h"
+#include "tests/windows/icon_helpers_win32.h"
 
 namespace {
 
@@ -46,6 +48,24 @@ class FormFixture : public ::testing::Test {
       if (info != nullptr && info->WindowHandle == window) return row;
     }
     return -1;
+  }
+
+  // The row captioned `title`; -1 when none.
+  int RowTitled(const std::wstring& title) const {
+    for (int row = 0; row < plat::ListRowCount(form_->TaskListView); ++row) {
+      if (plat::ListGetText(form_->TaskListView, row, 0) == title) return row;
+    }
+    return -1;
+  }
+  // Refreshes until a row captioned `title` shows up (a child program takes a while to
+  // start, under qemu most of all); -1 when none did within three minutes.
+  int WaitForRowTitled(const std::wstring& title) {
+    const std::uint64_t deadline = plat::MonotonicMilliseconds() + 180000;
+    while (RowTitled(title) < 0 && plat::MonotonicMilliseconds() < deadline) {
+      plat::Sleep(200);
+      form_->OnTimer();
+    }
+    return RowTitled(title);
   }
 
   // Rows whose window belongs to this process, counted apart for the classes that always get
@@ -167,6 +187,68 @@ TEST_F(GuiTaskList, FiveHundredRefreshesKeepGdiAndUserObjects) {
   contract::DestroyTestWindow(task);
 }
 
+// The icon pixels of a row hold `colour` in their middle.
+bool ShowsColour(const std::vector<std::uint32_t>& pixels, std::uint32_t colour) {
+  return pixels.size() == 256 && pixels[8 * 16 + 8] == colour;
+}
+
+constexpr std::uint32_t kRed = 0x0000FF;
+constexpr std::uint32_t kBlue = 0xFF0000;
+
+TEST_F(GuiTaskList, WindowThatChangesItsIconShowsTheNewOneAfterTheNextRefresh) {
+  const icontest::SolidIcon red(kRed);
+  const icontest::SolidIcon blue(kBlue);
+  const plat::WindowHandle window =
+      contract::CreateTestWindow("VarnexIconChange", "Varnex icon change", true);
+  icontest::SetSmallIcon(window, red.Handle());
+  form_->OnTimer();  // before the main window shows, this window claims the process
+  form_->Show();
+  plat::TabSelect(form_->PageControl1, 0);
+  form_->OnTimer();
+  const int row = RowOf(window);
+  ASSERT_GE(row, 0);
+  const std::vector<std::uint32_t> before = icontest::DrawnIconPixels(form_->TaskListView, row);
+  EXPECT_TRUE(ShowsColour(before, kRed));
+
+  icontest::SetSmallIcon(window, blue.Handle());
+  form_->OnTimer();
+  ASSERT_EQ(RowOf(window), row);
+  EXPECT_EQ(plat::ListGetImage(form_->TaskListView, row), 0);  // the same index as before
+  const std::vector<std::uint32_t> after = icontest::DrawnIconPixels(form_->TaskListView, row);
+  EXPECT_TRUE(ShowsColour(after, kBlue));
+  EXPECT_NE(after, before);
+  contract::DestroyTestWindow(window);
+}
+
+TEST_F(GuiTaskList, WindowOfAnotherProgramBusyLongerThanTheIconWaitKeepsItsIcon) {
+  form_->Show();
+  plat::TabSelect(form_->PageControl1, 0);
+  cmdtest::ChildProcess child(cmdtest::ChildProcess::Kind::BusyWindow);
+  ASSERT_NE(child.Pid(), 0u);
+  const int row = WaitForRowTitled(cmdtest::WindowChildTitle(child.Pid()));
+  ASSERT_GE(row, 0) << "the child's window never got a row";
+  // The child answers messages once its start is over; its row then shows its icon.
+  const std::uint64_t deadline = plat::MonotonicMilliseconds() + 60000;
+  while (!ShowsColour(icontest::DrawnIconPixels(form_->TaskListView, row), kRed) &&
+         plat::MonotonicMilliseconds() < deadline) {
+    plat::Sleep(100);
+    form_->OnTimer();
+    { const auto* inf = static_cast<const TWinInfo*>(plat::ListGetData(form_->TaskListView, row)); bool a = true; auto h = plat::SendGetIcon(inf->WindowHandle, 0, 1000, &a); std::printf("DEBUG loop answered %d h %llx image %d %s\n", a, (unsigned long long)h.value, plat::ListGetImage(form_->TaskListView, row), icontest::Probe(inf->WindowHandle).c_str()); }
+  }
+  ASSERT_TRUE(ShowsColour(icontest::DrawnIconPixels(form_->TaskListView, row), kRed));
+
+  const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(form_->TaskListView, row));
+  bool a0 = true; auto redHandle = plat::SendGetIcon(info->WindowHandle, 0, 100, &a0);
+  ASSERT_TRUE(cmdtest::MakeWindowBusy(info->WindowHandle, 30000));
+  form_->OnTimer();
+  std::printf("DEBUG image %d count %d\n", plat::ListGetImage(form_->TaskListView, row), plat::ImageListCount(form_->ImageList));
+  { auto px = icontest::DrawnIconPixels(form_->TaskListView, row); std::printf("DEBUG centre %x\n", px.size() > 136 ? px[136] : 0); }
+  { bool a = true; auto h = plat::SendGetIcon(info->WindowHandle, 0, 100, &a); auto l = plat::CreateSmallImageList(); std::printf("DEBUG answered %d h %llx red %llx add red? %d\n", a, (unsigned long long)h.value, (unsigned long long)redHandle.value, plat::ImageListAddIcon(l, redHandle)); }
+  EXPECT_EQ(RowTitled(cmdtest::WindowChildTitle(child.Pid())), row);
+  EXPECT_TRUE(ShowsColour(icontest::DrawnIconPixels(form_->TaskListView, row), kRed))
+      << "the class icon stood in for a busy moment";
+}
+
 // A tick that meets the window of another program that has stopped answering takes at most
 // half a second more than one without it, and the window keeps its row.
 TEST_F(GuiTaskList, HungWindowOfAnotherProcessNeitherStallsTheTickNorLosesItsRow) {
@@ -188,18 +270,8 @@ TEST_F(GuiTaskList, HungWindowOfAnotherProcessNeitherStallsTheTickNorLosesItsRow
   cmdtest::ChildProcess child(cmdtest::ChildProcess::Kind::HungWindow);
   ASSERT_NE(child.Pid(), 0u);
   const std::wstring title = cmdtest::WindowChildTitle(child.Pid());
-  auto rowOfChild = [this, &title] {
-    for (int row = 0; row < plat::ListRowCount(form_->TaskListView); ++row) {
-      if (plat::ListGetText(form_->TaskListView, row, 0) == title) return row;
-    }
-    return -1;
-  };
-  const std::uint64_t deadline = plat::MonotonicMilliseconds() + 180000;
-  while (rowOfChild() < 0 && plat::MonotonicMilliseconds() < deadline) {
-    plat::Sleep(200);
-    form_->OnTimer();
-  }
-  ASSERT_GE(rowOfChild(), 0) << "the child's window never got a row";
+  auto rowOfChild = [this, &title] { return RowTitled(title); };
+  ASSERT_GE(WaitForRowTitled(title), 0) << "the child's window never got a row";
   plat::Sleep(1000);  // the child has long stopped taking messages
 
   std::uint64_t with = ~std::uint64_t{0};

@@ -1,0 +1,77 @@
+#include "tests/windows/icon_helpers_win32.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <string>
+
+namespace icontest {
+namespace {
+
+HWND ToHwnd(plat::WindowHandle window) { return reinterpret_cast<HWND>(window.value); }
+
+}  // namespace
+
+SolidIcon::SolidIcon(std::uint32_t colour) {
+  HDC screen = ::GetDC(nullptr);
+  HDC dc = ::CreateCompatibleDC(screen);
+  HBITMAP image = ::CreateCompatibleBitmap(screen, 16, 16);
+  HBITMAP mask = ::CreateBitmap(16, 16, 1, 1, nullptr);
+  const RECT all{0, 0, 16, 16};
+  HGDIOBJ old = ::SelectObject(dc, image);
+  HBRUSH brush = ::CreateSolidBrush(colour);
+  ::FillRect(dc, &all, brush);
+  ::DeleteObject(brush);
+  ::SelectObject(dc, mask);
+  ::PatBlt(dc, 0, 0, 16, 16, BLACKNESS);  // a black mask: every pixel opaque
+  ::SelectObject(dc, old);
+  ICONINFO info{};
+  info.fIcon = TRUE;
+  info.hbmMask = mask;
+  info.hbmColor = image;
+  icon_ = plat::IconHandle{reinterpret_cast<std::uintptr_t>(::CreateIconIndirect(&info))};
+  ::DeleteObject(image);
+  ::DeleteObject(mask);
+  ::DeleteDC(dc);
+  ::ReleaseDC(nullptr, screen);
+}
+
+SolidIcon::~SolidIcon() { ::DestroyIcon(reinterpret_cast<HICON>(icon_.value)); }
+
+void SetSmallIcon(plat::WindowHandle window, plat::IconHandle icon) {
+  ::SendMessageA(ToHwnd(window), WM_SETICON, ICON_SMALL, static_cast<LPARAM>(icon.value));
+}
+
+std::vector<std::uint32_t> DrawnIconPixels(plat::Control list, int row) {
+  HWND window = ToHwnd(list);
+  ::UpdateWindow(window);
+  RECT area{};
+  area.left = LVIR_ICON;
+  if (!::SendMessageW(window, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&area))) return {};
+  std::vector<std::uint32_t> pixels;
+  HDC dc = ::GetDC(window);
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) pixels.push_back(::GetPixel(dc, x, y));
+  }
+  ::ReleaseDC(window, dc);
+  return pixels;
+}
+
+std::string Probe(plat::WindowHandle w) {
+  HWND h = ToHwnd(w);
+  DWORD_PTR r = 0;
+  ULONGLONG t0 = ::GetTickCount64();
+  ::SetLastError(0);
+  LRESULT ok = ::SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_BLOCK, 500, &r);
+  DWORD err = ::GetLastError();
+  ULONGLONG t1 = ::GetTickCount64();
+  char buf[200];
+  DWORD pid = 0;
+  DWORD tid = ::GetWindowThreadProcessId(h, &pid);
+  std::snprintf(buf, sizeof buf, "plain ok %d err %lu took %llu hung %d tid %lu pid %lu", (int)ok, err, t1 - t0, ::IsHungAppWindow(h), tid, pid);
+  return buf;
+}
+
+}  // namespace icontest
