@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "sampling/MemInfo.h"
+#include "sampling/os_layouts.h"
 #include "sampling/unitUseage.h"
 
 namespace {
@@ -39,6 +40,18 @@ void DrawHistory(TUseage& image, std::vector<std::int32_t>& history, std::int32_
                       static_cast<std::int32_t>(i + 1), RowOf(baseline, history[i + 1]));
     history[i] = history[i + 1];
   }
+}
+
+TSetThread* CreateSampler(int cpuHeight, int cpuWidth, int memHeight, int memWidth) {
+  auto* cpu = new TUseage(cpuHeight, cpuWidth);
+  auto* mem = new TUseage(memHeight, memWidth);
+  cpu->DrawGrid();
+  mem->DrawGrid();
+  auto* thread = new TSetThread;
+  thread->CpuGraph = cpu;
+  thread->MemGraph = mem;
+  MemStatus.dwLength = kNativeLayout.memoryStatusSize;
+  return thread;
 }
 
 TSetThread::TSetThread() { handle_ = plat::CreateSuspendedThread(&TSetThread::Entry, this); }
