@@ -58,7 +58,8 @@ std::int64_t WrappingAdd(std::int64_t a, std::int64_t b) {
   return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
 }
 
-// Steps 3-8 for one record.
+// Adds the entry of one record. The record without a name is the idle process, shown as
+// "System Idle" with a working set of 16 K.
 void AppendRecord(const RawProcessRecord& raw, TProcList& list) {
   auto info = std::make_unique<TProcInfo>();
   info->PID = raw.pid;

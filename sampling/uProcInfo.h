@@ -95,8 +95,8 @@ WalkResult WalkProcessTable(const std::uint8_t* bytes, std::size_t filled,
 double CpuTimeDays(std::int64_t userTime, std::int64_t kernelTime);
 // bytes / 1024 rounded to the nearest integer, ties to even; saturates at the 32-bit maximum.
 std::uint32_t WorkingSetKilobytes(std::uint64_t bytes);
-// Appends the entries of one table's records to `list`, with the guard rule: a failure while
-// handling any record but the last drops that record; the last record's failure propagates.
+// Appends the entries of one table's records to `list`. A failure while handling any record
+// but the last drops that record; the last record's failure propagates.
 void AppendProcessRecords(const std::uint8_t* bytes, std::size_t filled,
                           std::uint64_t bufferAddress, const OsLayout& layout, TProcList& list);
 
