@@ -70,7 +70,7 @@ void AppendRecord(const RawProcessRecord& raw, TProcList& list) {
     info->Name = "System Idle";
     info->MemoryK = 16;
   }
-  list.Add(std::to_string(raw.pid), std::move(info));
+  list.Add(ProcessKey(raw.pid), std::move(info));
 }
 
 // The buffer size that the last snapshot needed; later snapshots start there.
@@ -245,6 +245,23 @@ bool EnableDebugPrivilege() {
   const bool enabled = SetPrivilege(token, "SeDebugPrivilege", true);
   plat::CloseHandle(token);
   return enabled;
+}
+
+std::string ProcessKey(std::int32_t pid) { return std::to_string(pid); }
+
+std::optional<std::int32_t> ParseProcessKey(std::string_view key) {
+  std::size_t i = 0;
+  const bool negative = !key.empty() && key[0] == '-';
+  if (negative) ++i;
+  if (i == key.size() || key.size() - i > 10) return std::nullopt;
+  std::int64_t value = 0;
+  for (; i < key.size(); ++i) {
+    if (key[i] < '0' || key[i] > '9') return std::nullopt;
+    value = value * 10 + (key[i] - '0');
+  }
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+  return static_cast<std::int32_t>(value);
 }
 
 std::string WindowKey(plat::WindowHandle window) {
