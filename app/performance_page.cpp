@@ -1,7 +1,8 @@
 // The performance page: the two history graphs and the sampler thread that draws them.
 
+#include "app/performance_page.h"
+
 #include <cmath>
-#include <cstdint>
 #include <string>
 
 #include "app/CpuUseage.h"
