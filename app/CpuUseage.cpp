@@ -1,5 +1,5 @@
-// The main window: construction from the control table, layout on resize, the refresh
-// cycle and the program entry.
+// The main window: construction from the control table, layout on resize, the window's
+// events and the refresh cycle.
 
 #include "app/CpuUseage.h"
 
@@ -8,16 +8,14 @@
 #include <tuple>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/layout.h"
+#include "app/main_menu.h"
 #include "platform/drawing.h"
 #include "platform/sysinfo.h"
 #include "sampling/uProcInfo.h"
 
-TMainForm* MainForm = nullptr;
-
 namespace {
-
-using plat::ControlKind;
 
 constexpr int kOuterWidth = 434;
 constexpr int kOuterHeight = 430;
@@ -28,10 +26,10 @@ constexpr TAnchors kLeftTop{true, true, false, false};
 constexpr TAnchors kRightBottom{false, false, true, true};
 constexpr TAnchors kAll{true, true, true, true};
 
-struct ControlSpec {
+struct ControlRow {
   plat::Control TMainForm::*member;
   const char* name;
-  ControlKind kind;
+  plat::ControlKind kind;
   plat::Control TMainForm::*parent;  // &TMainForm::Handle for the window itself
   plat::Rect rect;
   TAnchors anchors;
@@ -40,181 +38,38 @@ struct ControlSpec {
   int commandId;
 };
 
-// Every control, parents first; within a parent, in tab order.
-const ControlSpec kControls[] = {
-    {&TMainForm::PageControl1,
-     "PageControl1",
-     ControlKind::TabControl,
-     &TMainForm::Handle,
-     {0, 0, 426, 357},
-     kLeftTop,
-     TLayoutRule::AboveStatus,
-     L"",
-     0},
-    {&TMainForm::TabSheet1,
-     "TabSheet1",
-     ControlKind::TabPage,
-     &TMainForm::PageControl1,
-     {},
-     kLeftTop,
-     TLayoutRule::TabPage,
-     L"应用程序",
-     0},
-    {&TMainForm::TaskListView,
-     "TaskListView",
-     ControlKind::ListView,
-     &TMainForm::TabSheet1,
-     {22, 24, 377, 281},
-     kAll,
-     TLayoutRule::Anchored,
-     L"",
-     0},
-    {&TMainForm::Button1,
-     "Button1",
-     ControlKind::Button,
-     &TMainForm::TabSheet1,
-     {137, 311, 89, 25},
-     kRightBottom,
-     TLayoutRule::Anchored,
-     L"结束任务(&E)",
-     kCmdButton1},
-    {&TMainForm::Button2,
-     "Button2",
-     ControlKind::Button,
-     &TMainForm::TabSheet1,
-     {234, 311, 75, 25},
-     kRightBottom,
-     TLayoutRule::Anchored,
-     L"切换至(&S)",
-     kCmdButton2},
-    {&TMainForm::Button3,
-     "Button3",
-     ControlKind::Button,
-     &TMainForm::TabSheet1,
-     {315, 311, 87, 25},
-     kRightBottom,
-     TLayoutRule::Anchored,
-     L"新任务(&N)...",
-     kCmdButton3},
-    {&TMainForm::TabSheet2,
-     "TabSheet2",
-     ControlKind::TabPage,
-     &TMainForm::PageControl1,
-     {},
-     kLeftTop,
-     TLayoutRule::TabPage,
-     L"进程",
-     0},
-    {&TMainForm::procListView,
-     "procListView",
-     ControlKind::ListView,
-     &TMainForm::TabSheet2,
-     {24, 24, 377, 281},
-     kAll,
-     TLayoutRule::Anchored,
-     L"",
-     0},
-    {&TMainForm::endProcBtn,
-     "endProcBtn",
-     ControlKind::Button,
-     &TMainForm::TabSheet2,
-     {298, 310, 101, 25},
-     kRightBottom,
-     TLayoutRule::Anchored,
-     L"结束进程(&E)",
-     kCmdEndProcBtn},
-    {&TMainForm::TabSheet3,
-     "TabSheet3",
-     ControlKind::TabPage,
-     &TMainForm::PageControl1,
-     {},
-     kLeftTop,
-     TLayoutRule::TabPage,
-     L"性能",
-     0},
-    {&TMainForm::GroupBox1,
-     "GroupBox1",
-     ControlKind::GroupBox,
-     &TMainForm::TabSheet3,
-     {120, 8, 283, 121},
-     kLeftTop,
-     TLayoutRule::Anchored,
-     L"CPU 使用记录",
-     0},
-    {&TMainForm::CpuPanel,
-     "CpuPanel",
-     ControlKind::Panel,
-     &TMainForm::GroupBox1,
-     {12, 21, 260, 90},
-     kLeftTop,
-     TLayoutRule::Anchored,
-     L"",
-     0},
-    // Fills the panel's client area, inside its two lowered bevels.
-    {&TMainForm::CpuImg,
-     "CpuImg",
-     ControlKind::PictureBox,
-     &TMainForm::CpuPanel,
-     {2, 2, 256, 86},
-     kLeftTop,
-     TLayoutRule::Anchored,
-     L"",
-     0},
-    {&TMainForm::GroupBox2,
-     "GroupBox2",
-     ControlKind::GroupBox,
-     &TMainForm::TabSheet3,
-     {120, 131, 284, 121},
-     kLeftTop,
-     TLayoutRule::Anchored,
-     L"内存使用记录",
-     0},
-    {&TMainForm::memPanel,
-     "memPanel",
-     ControlKind::Panel,
-     &TMainForm::GroupBox2,
-     {12, 21, 260, 90},
-     kLeftTop,
-     TLayoutRule::Anchored,
-     L"",
-     0},
-    {&TMainForm::memImg,
-     "memImg",
-     ControlKind::PictureBox,
-     &TMainForm::memPanel,
-     {2, 2, 256, 86},
-     kLeftTop,
-     TLayoutRule::Anchored,
-     L"",
-     0},
-    {&TMainForm::StatusBar,
-     "StatusBar",
-     ControlKind::StatusBar,
-     &TMainForm::Handle,
-     {0, 357, 426, 19},
-     kLeftTop,
-     TLayoutRule::DockBottom,
-     L"",
-     0},
-    // Over the right-hand part of the tab strip, beside the three tab headers.
-    {&TMainForm::Button4,
-     "Button4",
-     ControlKind::Button,
-     &TMainForm::Handle,
-     {152, 0, 273, 20},
-     kLeftTop,
-     TLayoutRule::Anchored,
-     L"进入工具主站",
-     kCmdButton4},
+using F = TMainForm;
+using K = plat::ControlKind;
+using R = TLayoutRule;
+
+// Every control, parents first; within a parent, in tab order. A picture box fills its
+// panel's client area, inside the panel's two lowered bevels; Button4 lies over the
+// right-hand part of the tab strip, beside the three tab headers.
+// clang-format off
+const ControlRow kControls[] = {
+//   control           name            kind           parent            rect                  anchors       layout          caption             command
+    {&F::PageControl1, "PageControl1", K::TabControl, &F::Handle,       {0,   0,   426, 357}, kLeftTop,     R::AboveStatus, L"",                0},
+    {&F::TabSheet1,    "TabSheet1",    K::TabPage,    &F::PageControl1, {},                   kLeftTop,     R::TabPage,     L"应用程序",        0},
+    {&F::TaskListView, "TaskListView", K::ListView,   &F::TabSheet1,    {22,  24,  377, 281}, kAll,         R::Anchored,    L"",                0},
+    {&F::Button1,      "Button1",      K::Button,     &F::TabSheet1,    {137, 311, 89,  25},  kRightBottom, R::Anchored,    L"结束任务(&E)",    kCmdButton1},
+    {&F::Button2,      "Button2",      K::Button,     &F::TabSheet1,    {234, 311, 75,  25},  kRightBottom, R::Anchored,    L"切换至(&S)",      kCmdButton2},
+    {&F::Button3,      "Button3",      K::Button,     &F::TabSheet1,    {315, 311, 87,  25},  kRightBottom, R::Anchored,    L"新任务(&N)...",   kCmdButton3},
+    {&F::TabSheet2,    "TabSheet2",    K::TabPage,    &F::PageControl1, {},                   kLeftTop,     R::TabPage,     L"进程",            0},
+    {&F::procListView, "procListView", K::ListView,   &F::TabSheet2,    {24,  24,  377, 281}, kAll,         R::Anchored,    L"",                0},
+    {&F::endProcBtn,   "endProcBtn",   K::Button,     &F::TabSheet2,    {298, 310, 101, 25},  kRightBottom, R::Anchored,    L"结束进程(&E)",    kCmdEndProcBtn},
+    {&F::TabSheet3,    "TabSheet3",    K::TabPage,    &F::PageControl1, {},                   kLeftTop,     R::TabPage,     L"性能",            0},
+    {&F::GroupBox1,    "GroupBox1",    K::GroupBox,   &F::TabSheet3,    {120, 8,   283, 121}, kLeftTop,     R::Anchored,    L"CPU 使用记录",    0},
+    {&F::CpuPanel,     "CpuPanel",     K::Panel,      &F::GroupBox1,    {12,  21,  260, 90},  kLeftTop,     R::Anchored,    L"",                0},
+    {&F::CpuImg,       "CpuImg",       K::PictureBox, &F::CpuPanel,     {2,   2,   256, 86},  kLeftTop,     R::Anchored,    L"",                0},
+    {&F::GroupBox2,    "GroupBox2",    K::GroupBox,   &F::TabSheet3,    {120, 131, 284, 121}, kLeftTop,     R::Anchored,    L"内存使用记录",    0},
+    {&F::memPanel,     "memPanel",     K::Panel,      &F::GroupBox2,    {12,  21,  260, 90},  kLeftTop,     R::Anchored,    L"",                0},
+    {&F::memImg,       "memImg",       K::PictureBox, &F::memPanel,     {2,   2,   256, 86},  kLeftTop,     R::Anchored,    L"",                0},
+    {&F::StatusBar,    "StatusBar",    K::StatusBar,  &F::Handle,       {0,   357, 426, 19},  kLeftTop,     R::DockBottom,  L"",                0},
+    {&F::Button4,      "Button4",      K::Button,     &F::Handle,       {152, 0,   273, 20},  kLeftTop,     R::Anchored,    L"进入工具主站",    kCmdButton4},
 };
+// clang-format on
 
 constexpr int kTabSheet3Index = 2;
-
-struct MenuSpec {
-  const wchar_t* caption;
-  int commandId;
-  int tag;
-};
 
 void AddColumns(plat::Control list,
                 std::initializer_list<std::tuple<const wchar_t*, int, plat::Align>> columns) {
@@ -223,16 +78,16 @@ void AddColumns(plat::Control list,
   }
 }
 
-// The design table as the layout sees it: parents as indexes into the same table.
+// The control table as the layout sees it: parents as indexes into the same table.
 std::vector<TLayoutItem> LayoutTable() {
   std::vector<TLayoutItem> items;
-  for (const ControlSpec& spec : kControls) {
+  for (const ControlRow& row : kControls) {
     TLayoutItem item;
-    item.design = spec.rect;
-    item.anchors = spec.anchors;
-    item.rule = spec.rule;
+    item.design = row.rect;
+    item.anchors = row.anchors;
+    item.rule = row.rule;
     for (std::size_t i = 0; i < items.size(); ++i) {
-      if (kControls[i].member == spec.parent) item.parent = static_cast<int>(i);
+      if (kControls[i].member == row.parent) item.parent = static_cast<int>(i);
     }
     items.push_back(item);
   }
@@ -240,43 +95,6 @@ std::vector<TLayoutItem> LayoutTable() {
 }
 
 }  // namespace
-
-int MenuTag(int commandId) {
-  switch (commandId) {
-    case kCmdH2:
-      return 500;
-    case kCmdN5:
-      return 1000;
-    case kCmdN6:
-      return 2000;
-    default:
-      return 0;
-  }
-}
-
-void TTimer::Attach(plat::Control window) {
-  window_ = window;
-  Update();
-}
-
-void TTimer::SetEnabled(bool enabled) {
-  enabled_ = enabled;
-  Update();
-}
-
-void TTimer::SetInterval(std::uint32_t intervalMs) {
-  interval_ = intervalMs;
-  Update();
-}
-
-void TTimer::Update() {
-  if (!window_) return;
-  if (enabled_ && interval_ != 0) {
-    plat::StartTimer(window_, interval_);
-  } else {
-    plat::StopTimer(window_);
-  }
-}
 
 TMainForm::TMainForm() {
   plat::MainWindowArgs args;
@@ -288,15 +106,15 @@ TMainForm::TMainForm() {
   args.events = this;
   Handle = plat::CreateMainWindow(args);
 
-  for (const ControlSpec& spec : kControls) {
+  for (const ControlRow& row : kControls) {
     plat::ControlArgs control;
-    control.kind = spec.kind;
-    control.parent = this->*spec.parent;
-    control.name = spec.name;
-    control.caption = spec.caption;
-    control.rect = spec.rect;
-    control.commandId = spec.commandId;
-    this->*spec.member = plat::CreateControl(control);
+    control.kind = row.kind;
+    control.parent = this->*row.parent;
+    control.name = row.name;
+    control.caption = row.caption;
+    control.rect = row.rect;
+    control.commandId = row.commandId;
+    this->*row.member = plat::CreateControl(control);
   }
 
   AddColumns(TaskListView, {{L"任务", 250, plat::Align::Left}, {L"状态", 100, plat::Align::Left}});
@@ -307,20 +125,7 @@ TMainForm::TMainForm() {
                             {L"内存使用", 100, plat::Align::Right}});
   plat::StatusSetParts(StatusBar, {95, 120, 50});
 
-  plat::MenuHandle bar = plat::CreateMenuBar(Handle);
-  plat::MenuHandle file = plat::AddSubMenu(bar, L"文件(&F)");
-  plat::AddMenuItem(file, L"新任务(运行...)(&N)", kCmdN1);
-  plat::AddMenuItem(file, L"退出任务管理器(&X)", kCmdX1);
-  plat::MenuHandle options = plat::AddSubMenu(bar, L"选项(&Q)");
-  plat::AddMenuItem(options, L"总在最前面(&A)", kCmdA1);
-  plat::MenuHandle view = plat::AddSubMenu(bar, L"查看(&V)");
-  plat::MenuHandle speed = plat::AddSubMenu(view, L"更新速度(&U)");
-  plat::AddMenuItem(speed, L"高(&H)", kCmdH2);
-  plat::AddMenuItem(speed, L"标准(&N)", kCmdN5);
-  plat::AddMenuItem(speed, L"低(&L)", kCmdN6);
-  plat::AddMenuItem(speed, L"暂停(&P)", kCmdN8);
-  plat::AddMenuItem(bar, L"帮助(&H)", kCmdH1);
-  plat::SetMenuChecked(Handle, kCmdN5, true);
+  BuildMainMenu(Handle);
 
   ImageList = plat::CreateSmallImageList();
   plat::ListSetImageList(TaskListView, ImageList);
@@ -443,16 +248,4 @@ void TMainForm::TimerTimer() {
 void TMainForm::FormClose() {
   Timer.SetEnabled(false);
   StopGraphs();
-}
-
-int VarnexMain() {
-  MainForm = new TMainForm;
-  MainForm->Show();
-  int exitCode = plat::RunMessageLoop();
-  // The close already asked the sampler to stop, and its sleep wakes at once; a thread that
-  // is still drawing is left to end with the process.
-  EndSampler(1000);
-  delete MainForm;
-  MainForm = nullptr;
-  return exitCode;
 }

@@ -1,10 +1,12 @@
-// The user's commands behind the buttons and menu items.
+// The handlers of the buttons and menu items (their ids: app/commands.h).
 
 #include <cstdint>
 #include <optional>
-#include <string>
 
 #include "app/CpuUseage.h"
+#include "app/commands.h"
+#include "app/main_menu.h"
+#include "app/process_rows.h"
 #include "platform/shell.h"
 #include "platform/windows_input.h"
 #include "sampling/uProcInfo.h"
@@ -21,22 +23,6 @@ constexpr int kYes = 6;
 constexpr std::uint8_t kVkLeftWindows = 91;
 constexpr std::uint8_t kVkR = 82;
 constexpr std::uint32_t kKeyUp = 2;
-
-// The PID of a process row: its decimal text, signed as the snapshot keys are.
-std::optional<std::uint32_t> ParsePid(const std::wstring& text) {
-  std::size_t i = 0;
-  bool negative = !text.empty() && text[0] == L'-';
-  if (negative) ++i;
-  if (i == text.size() || text.size() - i > 10) return std::nullopt;
-  std::int64_t value = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] < L'0' || text[i] > L'9') return std::nullopt;
-    value = value * 10 + (text[i] - L'0');
-  }
-  if (negative) value = -value;
-  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
-  return static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
-}
 
 TWinInfo* SelectedTask(plat::Control list) {
   int row = plat::ListSelectedRow(list);
@@ -80,11 +66,11 @@ void TMainForm::endProcBtnClick() {
   int row = plat::ListSelectedRow(procListView);
   if (row < 0) return;
   // Read before the box: ticks go on while it is open and may remove the row.
-  std::optional<std::uint32_t> pid = ParsePid(plat::ListGetText(procListView, row, 1));
+  const std::optional<std::int32_t> pid = ParseProcessKey(ProcessRowKey(procListView, row));
   if (!pid) return;
   if (plat::ShowMessageBox(Handle, kEndProcessWarning, kEndProcessCaption, kYesNoExclamation) ==
       kYes) {
-    KillProcess(*pid);
+    KillProcess(static_cast<std::uint32_t>(*pid));
   }
 }
 

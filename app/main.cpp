@@ -1,5 +1,5 @@
 // Program entry; mingw accepts main for a GUI-subsystem executable.
 
-#include "app/CpuUseage.h"
+#include "app/program.h"
 
 int main() { return VarnexMain(); }

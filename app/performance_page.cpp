@@ -1,7 +1,8 @@
 // The performance page: the two history graphs and the sampler thread that draws them.
 
+#include "app/performance_page.h"
+
 #include <cmath>
-#include <cstdint>
 #include <string>
 
 #include "app/CpuUseage.h"
@@ -9,7 +10,6 @@
 #include "graphs/TUseage.h"
 #include "platform/gui.h"
 #include "sampling/MemInfo.h"
-#include "sampling/os_layouts.h"
 
 TUseage* CpuGraph = nullptr;
 TUseage* MemGraph = nullptr;
@@ -25,16 +25,12 @@ long long Kilobytes(double bytes) { return std::llrint(std::nearbyint(bytes / 10
 void TMainForm::StartGraphs() {
   const plat::Rect cpuRect = plat::ControlRect(CpuImg);
   const plat::Rect memRect = plat::ControlRect(memImg);
-  CpuGraph = new TUseage(cpuRect.height, cpuRect.width);
-  MemGraph = new TUseage(memRect.height, memRect.width);
-  CpuGraph->DrawGrid();
-  MemGraph->DrawGrid();
+  SetThread = CreateSampler(cpuRect.height, cpuRect.width, memRect.height, memRect.width);
+  CpuGraph = SetThread->CpuGraph;
+  MemGraph = SetThread->MemGraph;
+  // The thread is still suspended: nothing draws on the images yet.
   plat::PictureSetImage(CpuImg, CpuGraph->View());
   plat::PictureSetImage(memImg, MemGraph->View());
-  SetThread = new TSetThread;
-  SetThread->CpuGraph = CpuGraph;
-  SetThread->MemGraph = MemGraph;
-  MemStatus.dwLength = kNativeLayout.memoryStatusSize;
   SetThread->Resume();
 }
 

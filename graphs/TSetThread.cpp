@@ -1,26 +1,16 @@
 #include "graphs/TSetThread.h"
 
 #include <cmath>
-#include <limits>
 #include <stdexcept>
 
 #include "sampling/MemInfo.h"
+#include "sampling/os_layouts.h"
 #include "sampling/unitUseage.h"
 
 namespace {
 
-std::int32_t Saturate(std::int64_t value) {
-  if (value < std::numeric_limits<std::int32_t>::min()) {
-    return std::numeric_limits<std::int32_t>::min();
-  }
-  if (value > std::numeric_limits<std::int32_t>::max()) {
-    return std::numeric_limits<std::int32_t>::max();
-  }
-  return static_cast<std::int32_t>(value);
-}
-
 std::int32_t RowOf(std::int32_t baseline, std::int32_t value) {
-  return Saturate(static_cast<std::int64_t>(baseline) - value);
+  return SaturateToInt32(static_cast<double>(static_cast<std::int64_t>(baseline) - value));
 }
 
 void StoreNewest(std::vector<std::int32_t>& history, std::int32_t value) {
@@ -32,7 +22,8 @@ void StoreNewest(std::vector<std::int32_t>& history, std::int32_t value) {
 std::int32_t CpuScale(int height) { return SaturateToInt32(std::nearbyint(height / 100.0)); }
 
 std::int32_t CpuSampleHeight(std::int32_t usage, std::int32_t scale) {
-  return Saturate(static_cast<std::int64_t>(usage) * scale);
+  // An int64 beyond 2^53 that the conversion rounds lies far outside the 32-bit range.
+  return SaturateToInt32(static_cast<double>(static_cast<std::int64_t>(usage) * scale));
 }
 
 std::int32_t MemorySampleHeight(const plat::MemoryStatus& status,
@@ -49,6 +40,18 @@ void DrawHistory(TUseage& image, std::vector<std::int32_t>& history, std::int32_
                       static_cast<std::int32_t>(i + 1), RowOf(baseline, history[i + 1]));
     history[i] = history[i + 1];
   }
+}
+
+TSetThread* CreateSampler(int cpuHeight, int cpuWidth, int memHeight, int memWidth) {
+  auto* cpu = new TUseage(cpuHeight, cpuWidth);
+  auto* mem = new TUseage(memHeight, memWidth);
+  cpu->DrawGrid();
+  mem->DrawGrid();
+  auto* thread = new TSetThread;
+  thread->CpuGraph = cpu;
+  thread->MemGraph = mem;
+  MemStatus.dwLength = kNativeLayout.memoryStatusSize;
+  return thread;
 }
 
 TSetThread::TSetThread() { handle_ = plat::CreateSuspendedThread(&TSetThread::Entry, this); }

@@ -76,6 +76,11 @@ class TSetThread {
   std::atomic<int> passes_{0};
 };
 
+// The sampler's start-up up to its resume: a graph image of each size, height first, with its
+// grid drawn, both handed to a new suspended sampler thread, and MemStatus.dwLength set for
+// the record the thread reads. The caller may show the images until it resumes the thread.
+TSetThread* CreateSampler(int cpuHeight, int cpuWidth, int memHeight, int memWidth);
+
 // Sample heights and scales, in pixels.
 // round(height / 100), ties to even.
 std::int32_t CpuScale(int height);

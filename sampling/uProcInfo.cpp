@@ -58,7 +58,8 @@ std::int64_t WrappingAdd(std::int64_t a, std::int64_t b) {
   return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
 }
 
-// Steps 3-8 for one record.
+// Adds the entry of one record. The record without a name is the idle process, shown as
+// "System Idle" with a working set of 16 K.
 void AppendRecord(const RawProcessRecord& raw, TProcList& list) {
   auto info = std::make_unique<TProcInfo>();
   info->PID = raw.pid;
@@ -69,7 +70,7 @@ void AppendRecord(const RawProcessRecord& raw, TProcList& list) {
     info->Name = "System Idle";
     info->MemoryK = 16;
   }
-  list.Add(std::to_string(raw.pid), std::move(info));
+  list.Add(ProcessKey(raw.pid), std::move(info));
 }
 
 // The buffer size that the last snapshot needed; later snapshots start there.
@@ -244,6 +245,23 @@ bool EnableDebugPrivilege() {
   const bool enabled = SetPrivilege(token, "SeDebugPrivilege", true);
   plat::CloseHandle(token);
   return enabled;
+}
+
+std::string ProcessKey(std::int32_t pid) { return std::to_string(pid); }
+
+std::optional<std::int32_t> ParseProcessKey(std::string_view key) {
+  std::size_t i = 0;
+  const bool negative = !key.empty() && key[0] == '-';
+  if (negative) ++i;
+  if (i == key.size() || key.size() - i > 10) return std::nullopt;
+  std::int64_t value = 0;
+  for (; i < key.size(); ++i) {
+    if (key[i] < '0' || key[i] > '9') return std::nullopt;
+    value = value * 10 + (key[i] - '0');
+  }
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+  return static_cast<std::int32_t>(value);
 }
 
 std::string WindowKey(plat::WindowHandle window) {

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/types.h"
 #include "sampling/os_layouts.h"
@@ -29,8 +31,17 @@ class TWinInfo {
   plat::WindowHandle WindowHandle;
 };
 
-using TProcList = TSnapshotList<TProcInfo>;  // keyed by PID, signed decimal
-using TWinList = TSnapshotList<TWinInfo>;    // keyed by window handle, unsigned 32-bit decimal
+using TProcList = TSnapshotList<TProcInfo>;  // keyed by ProcessKey
+using TWinList = TSnapshotList<TWinInfo>;    // keyed by WindowKey
+
+// The keys of the snapshots, by which a list row finds its record again. A process: its PID
+// read as a signed 32-bit number, in decimal (the text of the process list's PID column).
+std::string ProcessKey(std::int32_t pid);
+// The PID of a process key: an optional '-' and 1 to 10 digits within the signed 32-bit
+// range; nothing for any other text.
+std::optional<std::int32_t> ParseProcessKey(std::string_view key);
+// A window: its handle read as an unsigned 32-bit number, in decimal.
+std::string WindowKey(plat::WindowHandle window);
 
 // Appends one entry per process of the system's table, in table order.
 void GetProcessList(TProcList& list);
@@ -44,9 +55,6 @@ void KillProcess(std::uint32_t pid);
 bool SetPrivilege(plat::TokenHandle token, const char* privilege, bool enable);
 bool EnableDebugPrivilege();
 
-// The key of a window in the window snapshot and of its task row: the handle read as an
-// unsigned 32-bit number, in decimal.
-std::string WindowKey(plat::WindowHandle window);
 // Appends one entry per visible, titled top-level window, in Z order.
 void GetWindowList(TWinList& list);
 bool EnumWindowsCallback(plat::WindowHandle window, void* list);
@@ -95,8 +103,8 @@ WalkResult WalkProcessTable(const std::uint8_t* bytes, std::size_t filled,
 double CpuTimeDays(std::int64_t userTime, std::int64_t kernelTime);
 // bytes / 1024 rounded to the nearest integer, ties to even; saturates at the 32-bit maximum.
 std::uint32_t WorkingSetKilobytes(std::uint64_t bytes);
-// Appends the entries of one table's records to `list`, with the guard rule: a failure while
-// handling any record but the last drops that record; the last record's failure propagates.
+// Appends the entries of one table's records to `list`. A failure while handling any record
+// but the last drops that record; the last record's failure propagates.
 void AppendProcessRecords(const std::uint8_t* bytes, std::size_t filled,
                           std::uint64_t bufferAddress, const OsLayout& layout, TProcList& list);
 

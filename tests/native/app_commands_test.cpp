@@ -1,6 +1,7 @@
 // The user's commands: end task, switch to, Run dialog, end process, on top, speed and
 // pause, exit and home page; and failures that escape a tick or a command.
 
+#include "app/commands.h"
 #include "tests/native/app_fixture.h"
 
 using ::testing::ElementsAre;

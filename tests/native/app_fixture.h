@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/CpuUseage.h"
+#include "app/performance_page.h"
 #include "platform/fake/fake_gui.h"
 #include "platform/fake/fake_os.h"
 

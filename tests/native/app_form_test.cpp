@@ -1,6 +1,10 @@
 // The main window as created: controls, captions, columns, menus, status bar and timer;
 // first show, resizing, close and the program entry.
 
+#include "app/commands.h"
+#include "app/main_menu.h"
+#include "app/performance_page.h"
+#include "app/program.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
 #include "tests/native/app_fixture.h"

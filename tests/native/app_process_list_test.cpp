@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "app/process_rows.h"
 #include "tests/native/app_fixture.h"
 
 using ::testing::ElementsAre;

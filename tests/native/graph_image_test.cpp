@@ -43,7 +43,7 @@ PixelSet ExpectedGrid(int width, int height, int s) {
   return expected;
 }
 
-// The documented walk, evaluated step by step from the start in 64-bit arithmetic: step k of n
+// DrawSegment's rasterisation rule, walked from the start in 64-bit arithmetic: step k of n
 // has major offset k and minor offset round(k * |dminor| / n), halves away from the start.
 PixelSet ReferenceSegment(int width, int height, long long x1, long long y1, long long x2,
                           long long y2) {
@@ -229,7 +229,8 @@ TEST(GraphSegment, RandomLinesMatchTheFullWalk) {
 
 TEST(GraphSegment, ExtremeCoordinatesDrawOnlyTheVisiblePartExactly) {
   // Lines billions of pixels long: each visible major coordinate has exactly one pixel,
-  // whose minor coordinate follows the documented rule (checked in 128-bit arithmetic).
+  // whose minor coordinate follows DrawSegment's rasterisation rule (checked in 128-bit
+  // arithmetic).
   const struct {
     long long x1, y1, x2, y2;
   } cases[] = {

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "app/CpuUseage.h"
+#include "app/commands.h"
+#include "app/performance_page.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
 #include "platform/fake/fake_counters.h"

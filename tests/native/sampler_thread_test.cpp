@@ -11,7 +11,6 @@
 #include "platform/fake/fake_counters.h"
 #include "platform/threads.h"
 #include "sampling/MemInfo.h"
-#include "sampling/os_layouts.h"
 #include "sampling/unitUseage.h"
 
 namespace {
@@ -49,14 +48,7 @@ class SamplerThreadTest : public ::testing::Test {
     fake::SetMemoryStatus(Memory(1000, 500, 2000));  // a quarter of 86 rows: 21.5 -> 22
   }
   TSetThread* Start(int height, int width) {
-    auto* cpu = new TUseage(height, width);
-    auto* mem = new TUseage(height, width);
-    cpu->DrawGrid();
-    mem->DrawGrid();
-    thread_ = new TSetThread;
-    thread_->CpuGraph = cpu;
-    thread_->MemGraph = mem;
-    MemStatus.dwLength = kNativeLayout.memoryStatusSize;
+    thread_ = CreateSampler(height, width, height, width);
     thread_->Resume();
     return thread_;
   }

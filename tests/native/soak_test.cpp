@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "app/CpuUseage.h"
+#include "app/performance_page.h"
+#include "app/process_rows.h"
 #include "bench/os_population.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "app/CpuUseage.h"
+#include "app/commands.h"
+#include "app/performance_page.h"
 #include "platform/gui.h"
 #include "platform/threads.h"
 #include "platform/windows_input.h"

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "app/CpuUseage.h"
+#include "app/commands.h"
+#include "app/performance_page.h"
 #include "platform/gui.h"
 #include "platform/sysinfo.h"
 #include "platform/windows_input.h"

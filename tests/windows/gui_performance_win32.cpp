@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/CpuUseage.h"
+#include "app/performance_page.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
 #include "platform/gui.h"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/CpuUseage.h"
+#include "app/performance_page.h"
 #include "platform/gui.h"
 #include "platform/process.h"
 #include "platform/resources.h"

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/CpuUseage.h"
+#include "app/performance_page.h"
 #include "platform/gui.h"
 #include "platform/resources.h"
 #include "tests/windows/command_helpers_win32.h"

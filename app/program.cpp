@@ -1,0 +1,19 @@
+#include "app/program.h"
+
+#include "app/CpuUseage.h"
+#include "app/performance_page.h"
+#include "platform/gui.h"
+
+TMainForm* MainForm = nullptr;
+
+int VarnexMain() {
+  MainForm = new TMainForm;
+  MainForm->Show();
+  int exitCode = plat::RunMessageLoop();
+  // The close already asked the sampler to stop, and its sleep wakes at once; a thread that
+  // is still drawing is left to end with the process.
+  EndSampler(1000);
+  delete MainForm;
+  MainForm = nullptr;
+  return exitCode;
+}
