@@ -285,6 +285,8 @@ if [ -n "$do_sanitizers" ]; then
   banner "native tests under AddressSanitizer + UndefinedBehaviorSanitizer (build/native-asan)"
   t=$SECONDS
   # UBSan reports and goes on, so that one run shows every test with undefined behaviour.
+  # The tests run in one process here, in a shuffled order (the log names the seed, for
+  # --gtest_random_seed): a test that leans on an earlier one's leftovers fails.
   san="-fsanitize=address,undefined -fsanitize-recover=undefined -fno-omit-frame-pointer"
   if build_tree native-asan -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS=$san" \
       "-DCMAKE_EXE_LINKER_FLAGS=$san"; then
@@ -293,7 +295,7 @@ if [ -n "$do_sanitizers" ]; then
     [ -f "$ROOT/tests/lsan.supp" ] && lsan="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0"
     LSAN_OPTIONS=$lsan ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=0 \
-      run_gtest_stage asan+ubsan "$t" "$BUILD/native-asan/varnex_tests"
+      run_gtest_stage asan+ubsan "$t" "$BUILD/native-asan/varnex_tests" --gtest_shuffle
   else
     record asan+ubsan 0 1 $((SECONDS - t)) "build failed: $LOGS/native-asan-build.log"
   fi
