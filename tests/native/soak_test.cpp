@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "app/CpuUseage.h"
-#include "bench/os_population.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
 #include "platform/drawing.h"
@@ -26,6 +25,7 @@
 #include "platform/windows_input.h"
 #include "sampling/uProcInfo.h"
 #include "sampling/unitUseage.h"
+#include "tests/support/os_population.h"
 
 namespace {
 
