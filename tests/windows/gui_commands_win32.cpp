@@ -13,6 +13,7 @@
 #include "platform/threads.h"
 #include "platform/windows_input.h"
 #include "tests/windows/command_helpers_win32.h"
+#include "tests/windows/main_form_fixture_win32.h"
 
 namespace {
 
@@ -30,26 +31,11 @@ int FindRow(plat::Control list, int column, const std::wstring& text) {
   return -1;
 }
 
-class GuiCommands : public ::testing::Test {
+class GuiCommands : public MainFormTest {
  protected:
   void SetUp() override {
-    // A window shown by an earlier test leaves its sampler and graphs behind until ended.
-    ASSERT_TRUE(EndSampler(5000));
-    form = new TMainForm;
-    MainForm = form;
-    form->Show();
-  }
-
-  void TearDown() override {
-    cmdtest::CancelCalls();
-    if (!form) return;
-    if (cmdtest::WindowExists(form->Handle)) {
-      plat::CloseMainWindow(form->Handle);
-      plat::RunMessageLoop();  // takes the quit message the close posted
-    }
-    EXPECT_TRUE(EndSampler(5000));
-    MainForm = nullptr;
-    delete form;
+    MainFormTest::SetUp();
+    if (!HasFatalFailure()) form->Show();
   }
 
   // Ticks every 200 ms until `shown()` holds; false when `timeoutMs` passed first.
@@ -72,8 +58,6 @@ class GuiCommands : public ::testing::Test {
     plat::RunMessageLoop();
     return counter.Count();
   }
-
-  TMainForm* form = nullptr;
 };
 
 TEST_F(GuiCommands, EndProcessAnsweredYesEndsTheSelectedProcessAndItsRow) {
