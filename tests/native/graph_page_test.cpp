@@ -7,11 +7,8 @@
 #include "app/CpuUseage.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
-#include "platform/fake/fake_counters.h"
 #include "platform/threads.h"
-#include "sampling/MemInfo.h"
 #include "sampling/os_layouts.h"
-#include "sampling/unitUseage.h"
 #include "tests/native/app_fixture.h"
 
 namespace {
