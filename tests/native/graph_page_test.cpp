@@ -10,27 +10,16 @@
 #include "platform/threads.h"
 #include "sampling/os_layouts.h"
 #include "tests/native/app_fixture.h"
+#include "tests/native/graph_helpers.h"
 
 namespace {
 
-std::vector<std::uint8_t> Bytes(const TUseage& image) {
-  const plat::RasterView view = image.View();
-  return std::vector<std::uint8_t>(view.bits, view.bits + view.stride * view.height);
-}
-
 class GraphPageTest : public AppTest {
  protected:
-  void WaitForPasses(int passes) {
-    const std::uint64_t deadline = plat::MonotonicMilliseconds() + 10000;
-    while (SetThread->PassCount() < passes && plat::MonotonicMilliseconds() < deadline) {
-      plat::Sleep(1);
-    }
-    ASSERT_GE(SetThread->PassCount(), passes);
-  }
   // The first show, and the sampler's first pass.
   void ShowForm() {
     form->Show();
-    WaitForPasses(1);
+    ASSERT_TRUE(WaitForPasses(*SetThread, 1));
   }
   // Ticks through the window's timer, again whenever a pass fell between the tick and the
   // look at the thread's frames; returns the frames of the last tick and counts the ticks.
@@ -88,15 +77,11 @@ TEST_F(GraphPageTest, ShowCreatesGriddedGraphsAndStartsTheSampler) {
     EXPECT_EQ(shown.height, 86);
     EXPECT_EQ(shown.bits, Bytes(firstGrid));
   }
-  WaitForPasses(1);
+  EXPECT_TRUE(WaitForPasses(*SetThread, 1));
 }
 
 TEST_F(GraphPageTest, TickCopiesTheLatestFramesRepaintsAndWritesPanels) {
-  plat::MemoryStatus memory;
-  memory.dwTotalPhys = 4096 + 1536;
-  memory.dwAvailPhys = 4096;      // used 1.5 K: rounds to 2
-  memory.dwTotalPageFile = 2560;  // 2.5 K: rounds to 2
-  fake::SetMemoryStatus(memory);
+  fake::SetMemoryStatus(Memory(4096 + 1536, 4096, 2560));  // 1.5 K and 2.5 K: both round to 2
   ShowForm();
   const Frames frames = TickWithNewestFrames();
   EXPECT_EQ(fake::PictureOf(form->CpuImg).bits, frames.cpu);
@@ -123,13 +108,8 @@ TEST_F(GraphPageTest, TickCopiesTheLatestFramesRepaintsAndWritesPanels) {
 }
 
 TEST_F(GraphPageTest, PanelsShowKilobytesOfUsedMemoryAndOfTheCommitLimit) {
-  fake::SetMemoryStatus([] {
-    plat::MemoryStatus memory;
-    memory.dwTotalPhys = 512u << 20;
-    memory.dwAvailPhys = (200u << 20) + 512;        // used 312 MiB - 512 bytes: 319487.5 K
-    memory.dwTotalPageFile = (1024u << 20) + 1536;  // 1048577.5 K: to even
-    return memory;
-  }());
+  // Used 312 MiB - 512 bytes, 319487.5 K; the limit 1048577.5 K: both to even.
+  fake::SetMemoryStatus(Memory(512u << 20, (200u << 20) + 512, (1024u << 20) + 1536));
   ShowForm();
   form->OnTimer();
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 2), L"内存使用：319488/1048578");
@@ -156,7 +136,7 @@ TEST_F(GraphPageTest, SamplerDrawsOnWhilePausedAndTheFirstTickAfterShowsTheNewes
   form->OnCommand(kCmdN8);  // pause
   const int copies = fake::PictureSetCount(form->CpuImg);
   const std::vector<std::uint8_t> pausedFrame = fake::PictureOf(form->CpuImg).bits;
-  WaitForPasses(SetThread->PassCount() + 1);
+  ASSERT_TRUE(WaitForPasses(*SetThread, SetThread->PassCount() + 1));
   EXPECT_FALSE(fake::FireTimer(form->Handle));
   EXPECT_EQ(fake::PictureSetCount(form->CpuImg), copies);
 
@@ -203,10 +183,7 @@ class GraphPageMemory : public GraphPageTest, public ::testing::WithParamInterfa
 
 TEST_P(GraphPageMemory, PanelAndGraphHeightStayTrueAboveFourGibibytes) {
   const MemoryCase& c = GetParam();
-  plat::MemoryStatus record;
-  record.dwTotalPhys = c.totalPhys;
-  record.dwAvailPhys = c.availPhys;
-  record.dwTotalPageFile = c.pageFile;
+  const plat::MemoryStatus record = Memory(c.totalPhys, c.availPhys, c.pageFile);
   plat::MemoryStatusEx truth;
   truth.dwLength = 64;
   truth.ullTotalPhys = c.exTotalPhys;

@@ -14,30 +14,9 @@
 #include "sampling/MemInfo.h"
 #include "sampling/os_layouts.h"
 #include "sampling/unitUseage.h"
+#include "tests/native/graph_helpers.h"
 
 namespace {
-
-plat::MemoryStatus Memory(std::size_t totalPhys, std::size_t availPhys, std::size_t pageFile) {
-  plat::MemoryStatus status;
-  status.dwTotalPhys = totalPhys;
-  status.dwAvailPhys = availPhys;
-  status.dwTotalPageFile = pageFile;
-  return status;
-}
-
-std::vector<std::uint8_t> Bytes(const TUseage& image) {
-  const plat::RasterView view = image.View();
-  return std::vector<std::uint8_t>(view.bits, view.bits + view.stride * view.height);
-}
-
-bool WaitForPasses(const TSetThread& thread, int passes) {
-  const std::uint64_t deadline = plat::MonotonicMilliseconds() + 10000;
-  while (thread.PassCount() < passes) {
-    if (plat::MonotonicMilliseconds() > deadline) return false;
-    plat::Sleep(1);
-  }
-  return true;
-}
 
 // The window's start-up: two images with one grid each, handed to a suspended thread.
 class SamplerThreadTest : public ::testing::Test {
