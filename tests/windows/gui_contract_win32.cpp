@@ -41,12 +41,6 @@ class RecordingEvents final : public plat::WindowEvents {
   int closeAfterTicks = -1;
 };
 
-std::string ClassOf(Control control) {
-  char name[100] = {};
-  plat::GetClassNameA(control, name, sizeof name);
-  return name;
-}
-
 bool Visible(Control control) {
   return (plat::GetWindowLongA(control, kGwlStyle) & kWsVisible) != 0;
 }
@@ -162,11 +156,11 @@ TEST_F(GuiContract, ControlsHaveTheirSystemClassesCaptionsAndPlaces) {
   };
   for (const auto& e : expected) {
     SCOPED_TRACE(e.className);
-    EXPECT_EQ(ClassOf(e.control), e.className);
+    EXPECT_EQ(cmdtest::ClassOf(e.control), e.className);
     EXPECT_EQ(plat::ControlText(e.control), e.text);
     EXPECT_EQ(plat::ControlRect(e.control), e.rect);
   }
-  EXPECT_EQ(ClassOf(bar), "msctls_statusbar32");
+  EXPECT_EQ(cmdtest::ClassOf(bar), "msctls_statusbar32");
   // The panel's bevels lie inside its client area; the picture fills what they enclose.
   EXPECT_EQ(plat::ClientRect(panel), (Rect{0, 0, 260, 90}));
 }

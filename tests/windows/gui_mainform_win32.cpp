@@ -26,12 +26,6 @@ using plat::Rect;
 
 constexpr int kGwlId = -12;
 
-std::string ClassOf(Control control) {
-  char name[100] = {};
-  plat::GetClassNameA(control, name, sizeof name);
-  return name;
-}
-
 const char* SystemClass(plat::ControlKind kind) {
   switch (kind) {
     case plat::ControlKind::TabControl:
@@ -92,7 +86,7 @@ TEST_F(GuiMainForm, ControlsSitWhereTheTableSaysBeforeTheFirstShow) {
     SCOPED_TRACE(e.name);
     const Control control = form->*e.member;
     ASSERT_TRUE(control);
-    EXPECT_EQ(ClassOf(control), SystemClass(e.kind));
+    EXPECT_EQ(cmdtest::ClassOf(control), SystemClass(e.kind));
     EXPECT_EQ(plat::ControlText(control), e.caption);
     if (e.kind == plat::ControlKind::Button) {
       EXPECT_EQ(plat::GetWindowLongA(control, kGwlId), e.commandId);

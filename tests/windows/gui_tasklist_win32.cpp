@@ -33,13 +33,7 @@ class GuiTaskList : public MainFormTest {
     }
     return -1;
   }
-  // The row captioned `title`; -1 when none.
-  int RowTitled(const std::wstring& title) const {
-    for (int row = 0; row < plat::ListRowCount(form->TaskListView); ++row) {
-      if (plat::ListGetText(form->TaskListView, row, 0) == title) return row;
-    }
-    return -1;
-  }
+  int RowTitled(const std::wstring& title) const { return RowWith(form->TaskListView, 0, title); }
   std::wstring Text(int row, int column) const {
     return plat::ListGetText(form->TaskListView, row, column);
   }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "app/CpuUseage.h"
@@ -40,6 +41,14 @@ class MainFormTest : public ::testing::Test {
     EXPECT_TRUE(window) << title;
     testWindows_.push_back(window);
     return window;
+  }
+
+  // The row of `list` whose `column` reads `text`; -1 when none.
+  static int RowWith(plat::Control list, int column, const std::wstring& text) {
+    for (int row = 0; row < plat::ListRowCount(list); ++row) {
+      if (plat::ListGetText(list, row, column) == text) return row;
+    }
+    return -1;
   }
 
   TMainForm* form = nullptr;
