@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "app/CpuUseage.h"
-#include "bench/os_population.h"
 #include "platform/fake/fake_gui.h"
 #include "sampling/uProcInfo.h"
+#include "tests/support/os_population.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <memory>
 
 #include "app/CpuUseage.h"
-#include "bench/os_population.h"
 #include "platform/fake/fake_gui.h"
+#include "tests/support/os_population.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) return 2;

@@ -1,27 +1,16 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include "tests/contract/processes_contract_env.h"
+#include "tests/windows/command_helpers_win32.h"
 
 namespace {
 
-constexpr wchar_t kChildFlag[] = L"--varnex-idle-child";
-
-// The child is this test program started again with the flag: it idles before any test runs.
-struct ChildEntry {
-  ChildEntry() {
-    const std::wstring commandLine = ::GetCommandLineW();
-    if (commandLine.find(kChildFlag) != std::wstring::npos) {
-      ::Sleep(60000);
-      ::ExitProcess(0);
-    }
-  }
-} childEntry;
-
-std::map<std::uint32_t, HANDLE>& Children() {
-  static std::map<std::uint32_t, HANDLE> children;
+std::map<std::uint32_t, std::unique_ptr<cmdtest::ChildProcess>>& Children() {
+  static std::map<std::uint32_t, std::unique_ptr<cmdtest::ChildProcess>> children;
   return children;
 }
 
@@ -32,37 +21,19 @@ namespace contract {
 void ResetProcessEnvironment() {}
 
 std::uint32_t StartChildProcess() {
-  wchar_t path[MAX_PATH] = {};
-  if (::GetModuleFileNameW(nullptr, path, MAX_PATH) == 0) return 0;
-  std::wstring commandLine = L"\"" + std::wstring(path) + L"\" " + kChildFlag;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(path, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &info)) {
-    return 0;
-  }
-  ::CloseHandle(info.hThread);
-  Children()[info.dwProcessId] = info.hProcess;
-  return info.dwProcessId;
+  auto child = std::make_unique<cmdtest::ChildProcess>(cmdtest::ChildProcess::Kind::Idle);
+  const std::uint32_t pid = child->Pid();
+  if (pid != 0) Children()[pid] = std::move(child);
+  return pid;
 }
 
 bool WaitChildEnded(std::uint32_t pid, std::uint32_t timeoutMs) {
-  auto it = Children().find(pid);
-  if (it == Children().end()) return false;
-  return ::WaitForSingleObject(it->second, timeoutMs) == WAIT_OBJECT_0;
+  const auto it = Children().find(pid);
+  return it != Children().end() && it->second->WaitEnded(timeoutMs);
 }
 
-void CleanUpChild(std::uint32_t pid) {
-  auto it = Children().find(pid);
-  if (it == Children().end()) return;
-  if (::WaitForSingleObject(it->second, 0) != WAIT_OBJECT_0) {
-    ::TerminateProcess(it->second, 1);
-    ::WaitForSingleObject(it->second, 5000);
-  }
-  ::CloseHandle(it->second);
-  Children().erase(it);
-}
+// The child's destructor ends it if it still runs.
+void CleanUpChild(std::uint32_t pid) { Children().erase(pid); }
 
 std::string OwnImageName() {
   char path[MAX_PATH] = {};

@@ -35,6 +35,17 @@ class CommandsTest : public AppTest {
     w.pid = pid;
     return fake::AddWindow(w);
   }
+  // Adds a task window of `pid`, refreshes the task list and selects the window's row.
+  std::uintptr_t SelectTask(std::uint32_t pid) {
+    const std::uintptr_t window = AddTaskWindow(pid);
+    form->RefreshTaskList();
+    for (int row = 0; row < plat::ListRowCount(form->TaskListView); ++row) {
+      const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(form->TaskListView, row));
+      if (info->WindowHandle.value == window) plat::ListSelectRow(form->TaskListView, row);
+    }
+    EXPECT_GE(plat::ListSelectedRow(form->TaskListView), 0);
+    return window;
+  }
   std::vector<std::uint32_t> Terminated() const {
     std::vector<std::uint32_t> out;
     for (const fake::Termination& t : fake::Terminations()) out.push_back(t.pid);
@@ -106,9 +117,9 @@ TEST_F(CommandsTest, RunDialogChordIsWindowsRDownThenUp) {
 
 TEST_F(CommandsTest, EndTaskEndsTheWindowsProcess) {
   AddProcess(300, u"victim.exe");
-  AddTaskWindow(300);
-  form->RefreshTaskList();
-  plat::ListSelectRow(form->TaskListView, 0);
+  AddProcess(301, u"bystander.exe");
+  AddTaskWindow(301);
+  SelectTask(300);
   Click(kCmdButton1);
   EXPECT_THAT(Terminated(), ElementsAre(300u));
   ExpectTimer(true, 1000);
@@ -117,10 +128,7 @@ TEST_F(CommandsTest, EndTaskEndsTheWindowsProcess) {
 
 TEST_F(CommandsTest, EndTaskOnAVanishedWindowEndsNothing) {
   AddProcess(300, u"victim.exe");
-  std::uintptr_t window = AddTaskWindow(300);
-  form->RefreshTaskList();
-  plat::ListSelectRow(form->TaskListView, 0);
-  fake::DestroyWindow(window);
+  fake::DestroyWindow(SelectTask(300));
   Click(kCmdButton1);
   EXPECT_THAT(Terminated(), IsEmpty());
   ExpectTimer(true, 1000);
@@ -128,9 +136,7 @@ TEST_F(CommandsTest, EndTaskOnAVanishedWindowEndsNothing) {
 
 TEST_F(CommandsTest, EndTaskWhilePausedTurnsTheTimerBackOn) {
   AddProcess(300, u"victim.exe");
-  AddTaskWindow(300);
-  form->RefreshTaskList();
-  plat::ListSelectRow(form->TaskListView, 0);
+  SelectTask(300);
   Click(kCmdN8);
   Click(kCmdButton1);
   ExpectTimer(true, 1000);
@@ -138,14 +144,8 @@ TEST_F(CommandsTest, EndTaskWhilePausedTurnsTheTimerBackOn) {
 }
 
 TEST_F(CommandsTest, EndTaskReEnablesTheTimerWhenTerminationFails) {
-  fake::Process p;
-  p.pid = 300;
-  p.name = u"bad.exe";
-  p.throwOnOpen = true;
-  fake::AddProcess(p);
-  AddTaskWindow(300);
-  form->RefreshTaskList();
-  plat::ListSelectRow(form->TaskListView, 0);
+  AddProcessThatFailsToOpen(300);
+  SelectTask(300);
   EXPECT_ANY_THROW(form->Button1Click());
   ExpectTimer(true, 1000);
 
@@ -157,10 +157,10 @@ TEST_F(CommandsTest, EndTaskReEnablesTheTimerWhenTerminationFails) {
 
 TEST_F(CommandsTest, SwitchToBringsTheRowsWindowToTheFront) {
   AddTaskWindow(fake::kOwnPid);
-  form->RefreshTaskList();
-  plat::ListSelectRow(form->TaskListView, 0);
+  const std::uintptr_t selected = SelectTask(4);
   Click(kCmdButton2);
-  ASSERT_EQ(fake::ForegroundRequests().size(), 1u);
+  EXPECT_THAT(fake::ForegroundRequests(), ElementsAre(selected));
+  EXPECT_EQ(fake::ForegroundWindow(), selected);
 }
 
 TEST_F(CommandsTest, EndProcessAsksThenEndsOnYesOnly) {
@@ -270,11 +270,7 @@ TEST_F(CommandsTest, ExitClosesTheWindow) {
 
 TEST_F(CommandsTest, FailedTickIsReportedAndTheNextTickRunsAsUsual) {
   AddTaskWindow(4);
-  fake::Process p;
-  p.pid = 999;
-  p.name = u"bad.exe";
-  p.throwOnOpen = true;
-  fake::AddProcess(p);
+  AddProcessThatFailsToOpen(999);
   ASSERT_TRUE(fake::FireTimer(Window()));
   ASSERT_EQ(fake::MessageBoxesShown().size(), 1u);
   EXPECT_EQ(fake::MessageBoxesShown()[0].caption, L"Varnex");
@@ -290,11 +286,7 @@ TEST_F(CommandsTest, FailedTickIsReportedAndTheNextTickRunsAsUsual) {
 }
 
 TEST_F(CommandsTest, TicksWhileAFailureIsShownAreSkipped) {
-  fake::Process p;
-  p.pid = 999;
-  p.name = u"bad.exe";
-  p.throwOnOpen = true;
-  fake::AddProcess(p);
+  AddProcessThatFailsToOpen(999);
   int nested = 0;
   fake::SetMessageBoxHandler([&](const fake::MessageBox&) {
     ++nested;

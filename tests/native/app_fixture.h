@@ -1,5 +1,6 @@
 #pragma once
-// A main window over the fake GUI and the fake operating system, for the app tests.
+// A main window over the fake GUI and the fake operating system, for the app tests. Each
+// test starts with the counters, the samples and the graph globals reset, and no sampler.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -11,14 +12,25 @@
 
 #include "app/CpuUseage.h"
 #include "app/performance_page.h"
+#include "platform/fake/fake_counters.h"
 #include "platform/fake/fake_gui.h"
 #include "platform/fake/fake_os.h"
+#include "sampling/MemInfo.h"
+#include "sampling/uProcInfo.h"
+#include "sampling/unitUseage.h"
 
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    ASSERT_TRUE(EndSampler(5000));
+    CpuGraph = nullptr;
+    MemGraph = nullptr;
     fake::ResetGui();
     fake::ResetOs();
+    fake::ResetCounters();
+    ResetCpuUsageState();
+    MemStatus = plat::MemoryStatus{};
+    MemStatusEx = plat::MemoryStatusEx{};
     form = std::make_unique<TMainForm>();
   }
   void TearDown() override {
@@ -55,6 +67,12 @@ class AppTest : public ::testing::Test {
     p.userTime = Seconds(cpuSeconds);
     p.workingSet = workingSet;
     fake::AddProcess(p);
+  }
+
+  // A process whose opening fails with an exception: every snapshot that meets it throws
+  // when it is the table's last record.
+  static void AddProcessThatFailsToOpen(std::uint32_t pid) {
+    fake::AddProcess({.pid = pid, .name = u"bad.exe", .throwOnOpen = true});
   }
 
   std::unique_ptr<TMainForm> form;

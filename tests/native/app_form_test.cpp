@@ -8,6 +8,7 @@
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
 #include "tests/native/app_fixture.h"
+#include "tests/support/control_table.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -25,17 +26,6 @@ class FormTest : public AppTest {
       names.push_back(fake::NameOf(c));
     }
     return names;
-  }
-  // Ends the sampler thread that a first show started.
-  static void StopSampler() {
-    if (SetThread) {
-      SetThread->Terminate();
-      EXPECT_TRUE(SetThread->WaitFor(10000));
-      delete SetThread;
-    }
-    SetThread = nullptr;
-    CpuGraph = nullptr;
-    MemGraph = nullptr;
   }
 };
 
@@ -60,53 +50,16 @@ TEST_F(FormTest, ControlsFollowTheTableInTabOrder) {
   EXPECT_THAT(Children("GroupBox2"), ElementsAre("memPanel"));
   EXPECT_THAT(Children("memPanel"), ElementsAre("memImg"));
 
-  struct Expected {
-    plat::Control TMainForm::*member;
-    const char* name;
-    plat::ControlKind kind;
-    plat::Rect rect;
-    const wchar_t* caption;
-    int commandId;
-  };
-  using K = plat::ControlKind;
-  const Expected table[] = {
-      {&TMainForm::PageControl1, "PageControl1", K::TabControl, {0, 0, 426, 357}, L"", 0},
-      {&TMainForm::TaskListView, "TaskListView", K::ListView, {22, 24, 377, 281}, L"", 0},
-      {&TMainForm::Button1, "Button1", K::Button, {137, 311, 89, 25}, L"结束任务(&E)", kCmdButton1},
-      {&TMainForm::Button2, "Button2", K::Button, {234, 311, 75, 25}, L"切换至(&S)", kCmdButton2},
-      {&TMainForm::Button3,
-       "Button3",
-       K::Button,
-       {315, 311, 87, 25},
-       L"新任务(&N)...",
-       kCmdButton3},
-      {&TMainForm::procListView, "procListView", K::ListView, {24, 24, 377, 281}, L"", 0},
-      {&TMainForm::endProcBtn,
-       "endProcBtn",
-       K::Button,
-       {298, 310, 101, 25},
-       L"结束进程(&E)",
-       kCmdEndProcBtn},
-      {&TMainForm::GroupBox1, "GroupBox1", K::GroupBox, {120, 8, 283, 121}, L"CPU 使用记录", 0},
-      {&TMainForm::CpuPanel, "CpuPanel", K::Panel, {12, 21, 260, 90}, L"", 0},
-      {&TMainForm::CpuImg, "CpuImg", K::PictureBox, {2, 2, 256, 86}, L"", 0},
-      {&TMainForm::GroupBox2, "GroupBox2", K::GroupBox, {120, 131, 284, 121}, L"内存使用记录", 0},
-      {&TMainForm::memPanel, "memPanel", K::Panel, {12, 21, 260, 90}, L"", 0},
-      {&TMainForm::memImg, "memImg", K::PictureBox, {2, 2, 256, 86}, L"", 0},
-      {&TMainForm::StatusBar, "StatusBar", K::StatusBar, {0, 357, 426, 19}, L"", 0},
-      {&TMainForm::Button4, "Button4", K::Button, {152, 0, 273, 20}, L"进入工具主站", kCmdButton4},
-  };
-  for (const Expected& e : table) {
-    plat::Control c = form.get()->*e.member;
-    EXPECT_EQ(c, fake::FindControl(e.name)) << e.name;
-    EXPECT_EQ(fake::KindOf(c), e.kind) << e.name;
-    EXPECT_EQ(plat::ControlRect(c), e.rect) << e.name;
-    EXPECT_EQ(plat::ControlText(c), e.caption) << e.name;
-    EXPECT_EQ(fake::CommandIdOf(c), e.commandId) << e.name;
+  const plat::Rect page = plat::TabDisplayRect(form->PageControl1, 426, 357);
+  for (const testtable::ExpectedControl& e : testtable::kControls) {
+    SCOPED_TRACE(e.name);
+    const plat::Control c = form.get()->*e.member;
+    EXPECT_EQ(c, fake::FindControl(e.name));
+    EXPECT_EQ(fake::KindOf(c), e.kind);
+    EXPECT_EQ(plat::ControlRect(c), e.kind == plat::ControlKind::TabPage ? page : e.rect);
+    EXPECT_EQ(plat::ControlText(c), e.caption);
+    EXPECT_EQ(fake::CommandIdOf(c), e.commandId);
   }
-  EXPECT_EQ(plat::ControlText(form->TabSheet1), L"应用程序");
-  EXPECT_EQ(plat::ControlText(form->TabSheet2), L"进程");
-  EXPECT_EQ(plat::ControlText(form->TabSheet3), L"性能");
   EXPECT_EQ(plat::TabSelected(form->PageControl1), 2);
 }
 
@@ -216,7 +169,7 @@ TEST_F(FormTest, FirstShowStartsTheGraphsAndCloseStopsThem) {
   fake::Command(form->Handle, kCmdX1);
   EXPECT_TRUE(fake::IsDestroyed(form->Handle));
   EXPECT_TRUE(SetThread->Terminated());
-  StopSampler();
+  EXPECT_TRUE(EndSampler(10000));
 }
 
 TEST_F(FormTest, ResizingKeepsAnchoredDistances) {
@@ -247,7 +200,7 @@ TEST_F(FormTest, ProgramEntryRunsTheWindowUntilItCloses) {
   EXPECT_EQ(VarnexMain(), 0);
   EXPECT_TRUE(shown);
   EXPECT_EQ(MainForm, nullptr);
-  StopSampler();
+  EXPECT_TRUE(EndSampler(10000));
 }
 
 TEST_F(FormTest, ClosingFreesTheTaskRecordsAndTheImageList) {

@@ -51,12 +51,15 @@ TEST_F(ProcessListTest, CpuTimeShowsTimeOfDayWithTheLocaleSeparator) {
 }
 
 TEST_F(ProcessListTest, FormatsRecoverWholeSecondsAndKilobytes) {
-  for (int s : {0, 1, 59, 60, 3599, 3725, 86399, 86400, 90000, 7 * 86400 + 3661}) {
-    std::wstring expected;
-    int h = s / 3600 % 24, m = s / 60 % 60, sec = s % 60;
-    wchar_t buffer[16];
-    swprintf(buffer, 16, L"%02d:%02d:%02d", h, m, sec);
-    EXPECT_EQ(FormatCpuTime(static_cast<double>(s) / 86400.0, L":"), buffer) << s;
+  const struct {
+    int seconds;
+    const wchar_t* text;
+  } cases[] = {{0, L"00:00:00"},     {1, L"00:00:01"},     {59, L"00:00:59"},
+               {60, L"00:01:00"},    {3599, L"00:59:59"},  {3725, L"01:02:05"},
+               {86399, L"23:59:59"}, {86400, L"00:00:00"}, {90000, L"01:00:00"},
+               {608461, L"01:01:01"}};  // 7 days, 1 h, 1 min, 1 s
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormatCpuTime(c.seconds / 86400.0, L":"), c.text) << c.seconds;
   }
   EXPECT_EQ(FormatMemoryK(0), L"0 K");
   EXPECT_EQ(FormatMemoryK(4294967295u), L"4294967295 K");
@@ -140,11 +143,7 @@ TEST_F(ProcessListTest, BatchUpdateIsEndedExactlyOnce) {
 TEST_F(ProcessListTest, FailedSnapshotLeavesRowsAndBatchUntouched) {
   AddProcess(1, u"p.exe");
   form->RefreshProcessList();
-  fake::Process broken;
-  broken.pid = 2;
-  broken.name = u"broken.exe";
-  broken.throwOnOpen = true;  // the last record: its failure reaches the caller
-  fake::AddProcess(broken);
+  AddProcessThatFailsToOpen(2);  // the last record: its failure reaches the caller
   EXPECT_ANY_THROW(form->RefreshProcessList());
   EXPECT_EQ(fake::UpdateDepth(List()), 0);
   EXPECT_EQ(fake::UpdatePairs(List()), 1);

@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/fake/fake_counters.h"
@@ -105,22 +106,25 @@ TEST_F(CpuUsageTest, IdleAheadIsNegativeAndClockSetBackExceedsHundred) {
   EXPECT_EQ(GetCpuUsage(), 125);
 }
 
-TEST_F(CpuUsageTest, FailedQueryChangesNothingAndTheNextCoversBothIntervals) {
-  for (std::uint32_t failing : {0u, 3u, 2u}) {
-    SetUp();
-    GetCpuUsage();
-    Advance(10'000'000, 20'000'000);
-    EXPECT_EQ(GetCpuUsage(), 50);
-    fake::QueueStatus(failing, fake::kStatusInfoLengthMismatch);
-    Advance(20'000'000, 20'000'000);  // the second second fully busy
-    EXPECT_EQ(GetCpuUsage(), 0) << "class " << failing;
-    EXPECT_EQ(CpuUsage.load(), 50) << "class " << failing;
-    // The third second fully idle. Measured from the last good sample: 4 s of idle over
-    // 2 s on 4 processors, 50 %; from the failed one it would have been 0 %.
-    Advance(30'000'000, 60'000'000);
-    EXPECT_EQ(GetCpuUsage(), 50) << "class " << failing;
-  }
+// The parameter is the information class whose query fails.
+class FailedCpuQuery : public CpuUsageTest, public ::testing::WithParamInterface<std::uint32_t> {};
+
+TEST_P(FailedCpuQuery, ChangesNothingAndTheNextCoversBothIntervals) {
+  GetCpuUsage();
+  Advance(10'000'000, 20'000'000);
+  EXPECT_EQ(GetCpuUsage(), 50);
+  fake::QueueStatus(GetParam(), fake::kStatusInfoLengthMismatch);
+  Advance(20'000'000, 20'000'000);  // the second second fully busy
+  EXPECT_EQ(GetCpuUsage(), 0);
+  EXPECT_EQ(CpuUsage.load(), 50);
+  // The third second fully idle. Measured from the last good sample: 4 s of idle over
+  // 2 s on 4 processors, 50 %; from the failed one it would have been 0 %.
+  Advance(30'000'000, 60'000'000);
+  EXPECT_EQ(GetCpuUsage(), 50);
 }
+
+INSTANTIATE_TEST_SUITE_P(EachClass, FailedCpuQuery, ::testing::Values(0u, 3u, 2u),
+                         [](const auto& info) { return "Class" + std::to_string(info.param); });
 
 TEST_F(CpuUsageTest, InformationalStatusAlsoFailsAndStopsTheRemainingQueries) {
   GetCpuUsage();

@@ -270,14 +270,17 @@ TEST(WorkingSetKilobytes, RoundsAndSaturates) {
 TEST(CpuTimeDays, TruncatesAndNeverOverflows) {
   EXPECT_EQ(CpuTimeDays(0, kSecond - 1), 0.0);
   EXPECT_EQ(CpuTimeDays(86400 * kSecond, 0), 1.0);
-  // A damaged table with huge times wraps instead of trapping.
-  EXPECT_NO_FATAL_FAILURE(CpuTimeDays(INT64_MAX, INT64_MAX));
+  EXPECT_DOUBLE_EQ(CpuTimeDays(INT64_MAX, 0), 10675199.116724537);  // 922337203685 s
+  // A damaged table with huge times wraps instead of trapping: the sum reads -2.
+  EXPECT_EQ(CpuTimeDays(INT64_MAX, INT64_MAX), 0.0);
+  EXPECT_DOUBLE_EQ(CpuTimeDays(INT64_MAX, 1), -10675199.116724537);  // INT64_MIN
 }
 
-class ProcessSnapshot : public testing::Test {
+class FakeOsTest : public testing::Test {
  protected:
   void SetUp() override { fake::ResetOs(); }
 };
+using ProcessSnapshot = FakeOsTest;
 
 TEST_F(ProcessSnapshot, ReadsTheSystemTableAndClosesEveryHandle) {
   fake::AddProcess(
@@ -300,18 +303,35 @@ TEST_F(ProcessSnapshot, ReadsTheSystemTableAndClosesEveryHandle) {
   EXPECT_EQ(fake::OpenProcessCalls().size(), 4u);  // every process opened once
 }
 
-TEST_F(ProcessSnapshot, TableLargerThanTheFirstBufferIsQueriedAgain) {
+// The buffer is kept from one snapshot to the next and only grows, so an earlier snapshot
+// may have grown it already: the table is made larger than the buffer of the moment.
+TEST_F(ProcessSnapshot, TableLargerThanTheBufferIsQueriedAgainAndTheNextStartsThere) {
+  TProcList probe;
+  GetProcessList(probe);
+  ASSERT_EQ(fake::ProcessQueryLengths().size(), 1u);
+  const std::uint32_t before = fake::ProcessQueryLengths()[0];
+  EXPECT_GE(before, kProcessTableFirstBuffer);
   fake::ClearProcesses();
-  for (std::uint32_t pid = 1; pid <= 3000; ++pid) {
-    fake::AddProcess({.pid = pid * 4, .name = u"a-rather-long-image-name.exe", .threads = 2});
+  std::vector<fake::Process> table;
+  while (fake::BuildProcessTable(table, kNativeLayout, 0).size() <= before) {
+    for (int i = 0; i < 100; ++i) {
+      const std::uint32_t pid = 4 * static_cast<std::uint32_t>(table.size() + 1);
+      table.push_back({.pid = pid, .name = u"a-rather-long-image-name.exe", .threads = 2});
+      fake::AddProcess(table.back());
+    }
   }
   TProcList list;
   GetProcessList(list);
-  EXPECT_EQ(list.Count(), 3000u);
+  EXPECT_EQ(list.Count(), table.size());
   const auto lengths = fake::ProcessQueryLengths();
-  ASSERT_GE(lengths.size(), 2u);
-  EXPECT_EQ(lengths[0], kProcessTableFirstBuffer);
-  EXPECT_GT(lengths.back(), kProcessTableFirstBuffer);
+  ASSERT_GE(lengths.size(), 3u);  // the probe's query, then at least two
+  EXPECT_EQ(lengths[1], before);
+  EXPECT_GT(lengths.back(), before);
+
+  TProcList again;
+  GetProcessList(again);
+  EXPECT_EQ(fake::ProcessQueryLengths().size(), lengths.size() + 1);
+  EXPECT_EQ(fake::ProcessQueryLengths().back(), lengths.back());
 }
 
 TEST_F(ProcessSnapshot, FailedQueriesAreNeverWalked) {
@@ -359,10 +379,7 @@ TEST_F(ProcessSnapshot, WorkingSetQueryFailuresGiveZero) {
   EXPECT_EQ(fake::OpenHandleCount(), 0);
 }
 
-class Termination : public testing::Test {
- protected:
-  void SetUp() override { fake::ResetOs(); }
-};
+using Termination = FakeOsTest;
 
 TEST_F(Termination, PidZeroMakesNoSystemCall) {
   KillProcess(0);
@@ -394,10 +411,7 @@ TEST_F(Termination, ProcessesThatCannotBeOpenedOrEndedStaySilently) {
   EXPECT_EQ(fake::OpenHandleCount(), 0);
 }
 
-class Privileges : public testing::Test {
- protected:
-  void SetUp() override { fake::ResetOs(); }
-};
+using Privileges = FakeOsTest;
 
 TEST_F(Privileges, EnableDebugPrivilegeEnablesItAndClosesTheToken) {
   EXPECT_TRUE(EnableDebugPrivilege());

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -12,30 +13,9 @@
 #include "platform/threads.h"
 #include "sampling/MemInfo.h"
 #include "sampling/unitUseage.h"
+#include "tests/native/graph_helpers.h"
 
 namespace {
-
-plat::MemoryStatus Memory(std::size_t totalPhys, std::size_t availPhys, std::size_t pageFile) {
-  plat::MemoryStatus status;
-  status.dwTotalPhys = totalPhys;
-  status.dwAvailPhys = availPhys;
-  status.dwTotalPageFile = pageFile;
-  return status;
-}
-
-std::vector<std::uint8_t> Bytes(const TUseage& image) {
-  const plat::RasterView view = image.View();
-  return std::vector<std::uint8_t>(view.bits, view.bits + view.stride * view.height);
-}
-
-bool WaitForPasses(const TSetThread& thread, int passes) {
-  const std::uint64_t deadline = plat::MonotonicMilliseconds() + 10000;
-  while (thread.PassCount() < passes) {
-    if (plat::MonotonicMilliseconds() > deadline) return false;
-    plat::Sleep(1);
-  }
-  return true;
-}
 
 // The window's start-up: two images with one grid each, handed to a suspended thread.
 class SamplerThreadTest : public ::testing::Test {
@@ -114,6 +94,7 @@ TEST_F(SamplerThreadTest, FirstPassShowsGridsAndOneMemorySegmentThenStopsDuringS
   ASSERT_TRUE(WaitForPasses(*thread, 1));
   std::vector<std::uint8_t> cpuBytes, memBytes;
   std::uint32_t cpuPen = 0, memPen = 0;
+  int yellowLeftOf254 = 0, yellowIn254 = 0, yellowIn255 = 0;
   ASSERT_TRUE(thread->WithFrames([&](const TUseage& cpu, const TUseage& mem) {
     cpuBytes = Bytes(cpu);
     memBytes = Bytes(mem);
@@ -121,6 +102,12 @@ TEST_F(SamplerThreadTest, FirstPassShowsGridsAndOneMemorySegmentThenStopsDuringS
     memPen = mem.PenColor();
     EXPECT_EQ(cpu.ScrollCount, 2);
     EXPECT_EQ(mem.ScrollCount, 2);
+    for (int y = 0; y < 86; ++y) {
+      for (int x = 0; x < 256; ++x) {
+        if (mem.Pixel(x, y) != 0x58FFFF) continue;
+        (x < 254 ? yellowLeftOf254 : x == 254 ? yellowIn254 : yellowIn255)++;
+      }
+    }
   }));
   EXPECT_EQ(cpuPen, 0x58FF35u);
   EXPECT_EQ(memPen, 0x58FFFFu);
@@ -138,13 +125,7 @@ TEST_F(SamplerThreadTest, FirstPassShowsGridsAndOneMemorySegmentThenStopsDuringS
   expectedMem.SetPenColor(0x58FFFF);
   expectedMem.DrawSegment(254, 87, 255, 87 - 22);
   EXPECT_EQ(memBytes, Bytes(expectedMem));
-  int yellowLeftOf254 = 0, yellowIn254 = 0, yellowIn255 = 0;
-  for (int y = 0; y < 86; ++y) {
-    for (int x = 0; x < 256; ++x) {
-      if (expectedMem.Pixel(x, y) != 0x58FFFF) continue;
-      (x < 254 ? yellowLeftOf254 : x == 254 ? yellowIn254 : yellowIn255)++;
-    }
-  }
+  // The one memory segment runs from column 254 into column 255, whose line-to ends it.
   EXPECT_EQ(yellowLeftOf254, 0);
   EXPECT_GT(yellowIn254, 0);
   EXPECT_GT(yellowIn255, 0);
@@ -168,42 +149,46 @@ TEST_F(SamplerThreadTest, FirstPassShowsGridsAndOneMemorySegmentThenStopsDuringS
 
 // A steady load p on 86-row images: once the 3-column history holds p everywhere, the line
 // lies on row 87 - p (columns 0 and 1; line-to leaves column 2), and off the image above 87.
-TEST_F(SamplerThreadTest, SteadyCpuLoadIsDrawnOnRowEightySevenLessTheLoad) {
-  const struct {
-    std::int64_t idleStep;  // per 10'000'000 of time on 4 processors: load + 0.5 percent
-    std::int32_t load;
-    int row;  // -1: no pixel of the line inside the image
-  } cases[] = {{39'800'000, 0, -1}, {19'800'000, 50, 37}, {5'400'000, 86, 1},
-               {5'000'000, 87, 0},  {4'600'000, 88, -1},  {1'800'000, 95, -1}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.load);
-    fake::ResetCounters();
-    ResetCpuUsageState();
-    fake::SetAdvancePerQuery(10'000'000, c.idleStep);
-    thread_ = new TSetThread;
-    thread_->CpuGraph = new TUseage(86, 3);
-    thread_->MemGraph = new TUseage(86, 3);
-    thread_->SleepMs = 0;
-    thread_->Resume();
-    ASSERT_TRUE(WaitForPasses(*thread_, 4));
-    std::vector<std::pair<int, int>> line;  // (column, row) of the line's colour
-    ASSERT_TRUE(thread_->WithFrames([&](const TUseage& cpu, const TUseage&) {
-      for (int y = 0; y < 86; ++y) {
-        for (int x = 0; x < 3; ++x) {
-          if (cpu.Pixel(x, y) == TSetThread::kCpuLineColor) line.emplace_back(x, y);
-        }
+namespace {
+
+struct SteadyLoad {
+  std::int64_t idleStep;  // per 10'000'000 of time on 4 processors: load + 0.5 percent
+  std::int32_t load;
+  int row;  // -1: no pixel of the line inside the image
+};
+
+class SteadyCpuLoad : public SamplerThreadTest, public ::testing::WithParamInterface<SteadyLoad> {};
+
+}  // namespace
+
+TEST_P(SteadyCpuLoad, IsDrawnOnRowEightySevenLessTheLoad) {
+  fake::SetAdvancePerQuery(10'000'000, GetParam().idleStep);
+  thread_ = new TSetThread;
+  thread_->CpuGraph = new TUseage(86, 3);
+  thread_->MemGraph = new TUseage(86, 3);
+  thread_->SleepMs = 0;
+  thread_->Resume();
+  ASSERT_TRUE(WaitForPasses(*thread_, 4));
+  std::vector<std::pair<int, int>> line;  // (column, row) of the line's colour
+  ASSERT_TRUE(thread_->WithFrames([&](const TUseage& cpu, const TUseage&) {
+    for (int y = 0; y < 86; ++y) {
+      for (int x = 0; x < 3; ++x) {
+        if (cpu.Pixel(x, y) == TSetThread::kCpuLineColor) line.emplace_back(x, y);
       }
-    }));
-    EXPECT_EQ(thread_->ReadSample().cpuUsage, c.load);
-    if (c.row < 0) {
-      EXPECT_TRUE(line.empty());
-    } else {
-      EXPECT_EQ(line, (std::vector<std::pair<int, int>>{{0, c.row}, {1, c.row}}));
     }
-    TearDown();
-    thread_ = nullptr;
-  }
+  }));
+  EXPECT_EQ(thread_->ReadSample().cpuUsage, GetParam().load);
+  using Line = std::vector<std::pair<int, int>>;
+  const int row = GetParam().row;
+  EXPECT_EQ(line, (row < 0 ? Line{} : Line{{0, row}, {1, row}}));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Loads, SteadyCpuLoad,
+    ::testing::Values(SteadyLoad{39'800'000, 0, -1}, SteadyLoad{19'800'000, 50, 37},
+                      SteadyLoad{5'400'000, 86, 1}, SteadyLoad{5'000'000, 87, 0},
+                      SteadyLoad{4'600'000, 88, -1}, SteadyLoad{1'800'000, 95, -1}),
+    [](const auto& info) { return "Load" + std::to_string(info.param.load); });
 
 TEST_F(SamplerThreadTest, StopBeforeResumeTakesOnlyStartupSamplesAndReleases) {
   auto* cpu = new TUseage(86, 256);

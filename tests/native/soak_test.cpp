@@ -16,7 +16,6 @@
 #include "app/CpuUseage.h"
 #include "app/performance_page.h"
 #include "app/process_rows.h"
-#include "bench/os_population.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
 #include "platform/drawing.h"
@@ -28,6 +27,7 @@
 #include "platform/windows_input.h"
 #include "sampling/uProcInfo.h"
 #include "sampling/unitUseage.h"
+#include "tests/support/os_population.h"
 
 namespace {
 
@@ -193,37 +193,39 @@ void Churn(TOsPopulation& desktop, std::vector<std::uint32_t>& ended) {
   if (random() % 97 == 0) desktop.Shuffle();
 }
 
-void ExpectSameProcessRows(plat::Control list, const ReferenceProcessList& reference, int tick) {
-  ASSERT_EQ(plat::ListRowCount(list), static_cast<int>(reference.rows.size())) << "tick " << tick;
+// Callers add the tick's trace.
+void ExpectSameProcessRows(plat::Control list, const ReferenceProcessList& reference) {
+  ASSERT_EQ(plat::ListRowCount(list), static_cast<int>(reference.rows.size()));
   for (int r = 0; r < plat::ListRowCount(list); ++r) {
+    SCOPED_TRACE(::testing::Message() << "row " << r);
     const auto& want = reference.rows[static_cast<std::size_t>(r)];
-    ASSERT_EQ(plat::ListGetText(list, r, 0), want.name) << "tick " << tick << " row " << r;
-    ASSERT_EQ(plat::ListGetText(list, r, 1), want.pid) << "tick " << tick << " row " << r;
-    ASSERT_EQ(plat::ListGetText(list, r, 2), L"") << "tick " << tick << " row " << r;
-    ASSERT_EQ(plat::ListGetText(list, r, 3), want.cpuTime) << "tick " << tick << " row " << r;
-    ASSERT_EQ(plat::ListGetText(list, r, 4), want.memory) << "tick " << tick << " row " << r;
+    ASSERT_EQ(plat::ListGetText(list, r, 0), want.name);
+    ASSERT_EQ(plat::ListGetText(list, r, 1), want.pid);
+    ASSERT_EQ(plat::ListGetText(list, r, 2), L"");
+    ASSERT_EQ(plat::ListGetText(list, r, 3), want.cpuTime);
+    ASSERT_EQ(plat::ListGetText(list, r, 4), want.memory);
   }
 }
 
-void ExpectSameTaskRows(const TMainForm& form, const ReferenceTaskList& reference, int tick) {
+void ExpectSameTaskRows(const TMainForm& form, const ReferenceTaskList& reference) {
   const plat::Control list = form.TaskListView;
-  ASSERT_EQ(plat::ListRowCount(list), static_cast<int>(reference.rows.size())) << "tick " << tick;
+  ASSERT_EQ(plat::ListRowCount(list), static_cast<int>(reference.rows.size()));
   const std::vector<std::uintptr_t> icons = fake::ImageListIcons(form.ImageList);
   for (int r = 0; r < plat::ListRowCount(list); ++r) {
+    SCOPED_TRACE(::testing::Message() << "row " << r);
     const auto& want = reference.rows[static_cast<std::size_t>(r)];
-    ASSERT_EQ(plat::ListGetText(list, r, 0), want.title) << "tick " << tick << " row " << r;
-    ASSERT_EQ(plat::ListGetText(list, r, 1), L"正在运行") << "tick " << tick << " row " << r;
+    ASSERT_EQ(plat::ListGetText(list, r, 0), want.title);
+    ASSERT_EQ(plat::ListGetText(list, r, 1), L"正在运行");
     const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(list, r));
-    ASSERT_NE(info, nullptr) << "tick " << tick << " row " << r;
-    ASSERT_EQ(info->WindowHandle.value, want.window) << "tick " << tick << " row " << r;
+    ASSERT_NE(info, nullptr);
+    ASSERT_EQ(info->WindowHandle.value, want.window);
     const int image = plat::ListGetImage(list, r);
     if (want.icon == 0) {
-      ASSERT_EQ(image, -1) << "tick " << tick << " row " << r;
+      ASSERT_EQ(image, -1);
     } else {
-      ASSERT_GE(image, 0) << "tick " << tick << " row " << r;
-      ASSERT_LT(image, static_cast<int>(icons.size())) << "tick " << tick << " row " << r;
-      ASSERT_EQ(icons[static_cast<std::size_t>(image)], want.icon)
-          << "tick " << tick << " row " << r;
+      ASSERT_GE(image, 0);
+      ASSERT_LT(image, static_cast<int>(icons.size()));
+      ASSERT_EQ(icons[static_cast<std::size_t>(image)], want.icon);
     }
   }
 }
@@ -258,10 +260,11 @@ TEST(Soak, TenThousandTicksWithChurnStayInStepWithAPlainReconcile) {
     });
     processes.Refresh();
     tasks.Refresh();
-    ExpectSameProcessRows(form->procListView, processes, tick);
-    ExpectSameTaskRows(*form, tasks, tick);
+    SCOPED_TRACE(::testing::Message() << "tick " << tick);
+    ExpectSameProcessRows(form->procListView, processes);
+    ExpectSameTaskRows(*form, tasks);
     if (HasFatalFailure()) break;
-    ASSERT_EQ(fake::OpenHandleCount(), 0) << "tick " << tick;
+    ASSERT_EQ(fake::OpenHandleCount(), 0);
     if (tick % 1000 == 999) fake::ClearQueryCalls();
     if (sampler->PassCount() >= kPasses) sampler->Terminate();
   }

@@ -73,14 +73,19 @@ void RunWindowChild(bool hang, bool redIcon) {
   ::ExitProcess(0);
 }
 
-struct WindowChildEntry {
-  WindowChildEntry() {
+// The children are this test program started again with a flag: they run before any test.
+struct ChildEntry {
+  ChildEntry() {
     const std::wstring commandLine = ::GetCommandLineW();
+    if (commandLine.find(kIdleChildFlag) != std::wstring::npos) {
+      ::Sleep(kChildLifetimeMs);
+      ::ExitProcess(0);
+    }
     if (commandLine.find(kHungWindowChildFlag) != std::wstring::npos) RunWindowChild(true, false);
     if (commandLine.find(kBusyWindowChildFlag) != std::wstring::npos) RunWindowChild(false, true);
     if (commandLine.find(kWindowChildFlag) != std::wstring::npos) RunWindowChild(false, false);
   }
-} windowChildEntry;
+} childEntry;
 
 }  // namespace
 
@@ -247,6 +252,12 @@ bool WindowExists(plat::Control window) {
   return ::IsWindow(reinterpret_cast<HWND>(window.value)) != FALSE;
 }
 
+std::string ClassOf(plat::Control control) {
+  char name[100] = {};
+  ::GetClassNameA(reinterpret_cast<HWND>(control.value), name, sizeof name);
+  return name;
+}
+
 namespace {
 
 HWND ToHwnd(plat::Control control) { return reinterpret_cast<HWND>(control.value); }
@@ -254,8 +265,8 @@ plat::Control FromHwnd(HWND window) {
   return plat::Control{reinterpret_cast<std::uintptr_t>(window)};
 }
 
-void CheckInputTaken(ULONGLONG deadline) {
-  if (HIWORD(::GetQueueStatus(QS_INPUT)) == 0 || ::GetTickCount64() > deadline) {
+void CheckInputTaken(std::uint64_t deadline) {
+  if (HIWORD(::GetQueueStatus(QS_INPUT)) == 0 || plat::MonotonicMilliseconds() > deadline) {
     QuitLoop();
   } else {
     CallAfter(20, [deadline] { CheckInputTaken(deadline); });
@@ -281,7 +292,7 @@ void PressKeys(plat::Control window, const std::vector<std::uint16_t>& keys) {
     events.push_back(up);
   }
   ::SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT));
-  const ULONGLONG deadline = ::GetTickCount64() + 3000;
+  const std::uint64_t deadline = plat::MonotonicMilliseconds() + 3000;
   CallAfter(20, [deadline] { CheckInputTaken(deadline); });
   plat::RunMessageLoop();
 }
@@ -297,8 +308,8 @@ plat::Control ClickTarget(plat::Control control) {
   events[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   ::SendInput(2, events, sizeof(INPUT));
   HWND target = nullptr;
-  const ULONGLONG deadline = ::GetTickCount64() + 3000;
-  while (::GetTickCount64() < deadline) {
+  const std::uint64_t deadline = plat::MonotonicMilliseconds() + 3000;
+  while (plat::MonotonicMilliseconds() < deadline) {
     MSG msg{};
     if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       ::Sleep(10);

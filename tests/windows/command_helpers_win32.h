@@ -87,6 +87,8 @@ void CancelCalls();
 void QuitLoop();
 
 bool WindowExists(plat::Control window);
+// The window class name of `control`.
+std::string ClassOf(plat::Control control);
 
 // Virtual-key codes for PressKeys.
 inline constexpr std::uint16_t kVkTab = 0x09;

@@ -15,6 +15,7 @@
 #include "platform/threads.h"
 #include "platform/windows_input.h"
 #include "tests/windows/command_helpers_win32.h"
+#include "tests/windows/main_form_fixture_win32.h"
 
 namespace {
 
@@ -24,34 +25,11 @@ constexpr int kYes = 6;
 // A child started under emulation may take long before its window shows.
 constexpr std::uint32_t kChildAppearsMs = 180000;
 
-// The row whose `column` reads `text`, -1 when none.
-int FindRow(plat::Control list, int column, const std::wstring& text) {
-  for (int row = 0; row < plat::ListRowCount(list); ++row) {
-    if (plat::ListGetText(list, row, column) == text) return row;
-  }
-  return -1;
-}
-
-class GuiCommands : public ::testing::Test {
+class GuiCommands : public MainFormTest {
  protected:
   void SetUp() override {
-    // A window shown by an earlier test leaves its sampler and graphs behind until ended.
-    ASSERT_TRUE(EndSampler(5000));
-    form = new TMainForm;
-    MainForm = form;
-    form->Show();
-  }
-
-  void TearDown() override {
-    cmdtest::CancelCalls();
-    if (!form) return;
-    if (cmdtest::WindowExists(form->Handle)) {
-      plat::CloseMainWindow(form->Handle);
-      plat::RunMessageLoop();  // takes the quit message the close posted
-    }
-    EXPECT_TRUE(EndSampler(5000));
-    MainForm = nullptr;
-    delete form;
+    MainFormTest::SetUp();
+    if (!HasFatalFailure()) form->Show();
   }
 
   // Ticks every 200 ms until `shown()` holds; false when `timeoutMs` passed first.
@@ -74,17 +52,15 @@ class GuiCommands : public ::testing::Test {
     plat::RunMessageLoop();
     return counter.Count();
   }
-
-  TMainForm* form = nullptr;
 };
 
 TEST_F(GuiCommands, EndProcessAnsweredYesEndsTheSelectedProcessAndItsRow) {
   ChildProcess child(ChildProcess::Kind::Idle);
   ASSERT_NE(child.Pid(), 0u);
   const std::wstring pid = std::to_wstring(child.Pid());
-  ASSERT_TRUE(TickUntil([&] { return FindRow(form->procListView, 1, pid) >= 0; }, kChildAppearsMs));
+  ASSERT_TRUE(TickUntil([&] { return RowWith(form->procListView, 1, pid) >= 0; }, kChildAppearsMs));
 
-  plat::ListSelectRow(form->procListView, FindRow(form->procListView, 1, pid));
+  plat::ListSelectRow(form->procListView, RowWith(form->procListView, 1, pid));
   {
     cmdtest::BoxAnswerer answerer(L"任务管理器警告", kYes, 20000);
     form->endProcBtnClick();
@@ -92,7 +68,7 @@ TEST_F(GuiCommands, EndProcessAnsweredYesEndsTheSelectedProcessAndItsRow) {
   }
   EXPECT_TRUE(child.WaitEnded(30000));
   form->OnTimer();
-  EXPECT_EQ(FindRow(form->procListView, 1, pid), -1);
+  EXPECT_EQ(RowWith(form->procListView, 1, pid), -1);
 }
 
 TEST_F(GuiCommands, EndTaskEndsTheProcessThatOwnsTheSelectedWindow) {
@@ -100,16 +76,16 @@ TEST_F(GuiCommands, EndTaskEndsTheProcessThatOwnsTheSelectedWindow) {
   ASSERT_NE(child.Pid(), 0u);
   const std::wstring title = cmdtest::WindowChildTitle(child.Pid());
   ASSERT_TRUE(
-      TickUntil([&] { return FindRow(form->TaskListView, 0, title) >= 0; }, kChildAppearsMs));
+      TickUntil([&] { return RowWith(form->TaskListView, 0, title) >= 0; }, kChildAppearsMs));
 
-  plat::ListSelectRow(form->TaskListView, FindRow(form->TaskListView, 0, title));
+  plat::ListSelectRow(form->TaskListView, RowWith(form->TaskListView, 0, title));
   form->Button1Click();
   EXPECT_TRUE(child.WaitEnded(30000));
   EXPECT_TRUE(form->Timer.Enabled());
   EXPECT_EQ(form->Timer.Interval(), 1000u);
-  ASSERT_TRUE(TickUntil([&] { return FindRow(form->TaskListView, 0, title) < 0; }, 10000));
+  ASSERT_TRUE(TickUntil([&] { return RowWith(form->TaskListView, 0, title) < 0; }, 10000));
   // The other tasks are untouched: the program's own window is still listed.
-  EXPECT_GE(FindRow(form->TaskListView, 0, L"Varnex"), 0);
+  EXPECT_GE(RowWith(form->TaskListView, 0, L"Varnex"), 0);
 }
 
 TEST_F(GuiCommands, EndTaskAndEndProcessWithoutSelectionDoNothing) {

@@ -41,12 +41,6 @@ class RecordingEvents final : public plat::WindowEvents {
   int closeAfterTicks = -1;
 };
 
-std::string ClassOf(Control control) {
-  char name[100] = {};
-  plat::GetClassNameA(control, name, sizeof name);
-  return name;
-}
-
 bool Visible(Control control) {
   return (plat::GetWindowLongA(control, kGwlStyle) & kWsVisible) != 0;
 }
@@ -86,6 +80,23 @@ class GuiContract : public ::testing::Test {
     return control;
   }
 
+  // A report list with three columns; AddRows gives it rows a, b (with texts in every column)
+  // and c.
+  Control List3() {
+    Control list = Make(ControlKind::ListView, window, L"", {0, 0, 300, 200});
+    plat::ListAddColumn(list, L"映像名称", 100, plat::Align::Left);
+    plat::ListAddColumn(list, L"PID", 50, plat::Align::Right);
+    plat::ListAddColumn(list, L"CPU", 50, plat::Align::Right);
+    return list;
+  }
+  static void AddRows(Control list) {
+    EXPECT_EQ(plat::ListAddRow(list, L"a.exe"), 0);
+    EXPECT_EQ(plat::ListAddRow(list, L"b.exe"), 1);
+    EXPECT_EQ(plat::ListAddRow(list, L"c.exe"), 2);
+    plat::ListSetText(list, 1, 1, L"1234");
+    plat::ListSetText(list, 1, 2, L"00");
+  }
+
   RecordingEvents events;
   Control window;
 };
@@ -121,43 +132,49 @@ TEST_F(GuiContract, MainWindowIsHiddenUntilShownThenReportsShowBeforeResize) {
 
 TEST_F(GuiContract, ControlsHaveTheirSystemClassesCaptionsAndPlaces) {
   Control tabs = Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357});
-  Control page1 = Make(ControlKind::TabPage, tabs, L"应用程序", {});
-  Control page2 = Make(ControlKind::TabPage, tabs, L"进程", {});
-  Control page3 = Make(ControlKind::TabPage, tabs, L"性能", {});
-  Control list = Make(ControlKind::ListView, page2, L"", {24, 24, 377, 281});
-  Control button = Make(ControlKind::Button, page1, L"结束任务(&E)", {137, 311, 89, 25}, 101);
-  Control group = Make(ControlKind::GroupBox, page3, L"CPU 使用记录", {120, 8, 283, 121});
+  Control page = Make(ControlKind::TabPage, tabs, L"性能", {});
+  Control list = Make(ControlKind::ListView, page, L"", {24, 24, 377, 281});
+  Control button = Make(ControlKind::Button, page, L"结束任务(&E)", {137, 311, 89, 25}, 101);
+  Control group = Make(ControlKind::GroupBox, page, L"CPU 使用记录", {120, 8, 283, 121});
   Control panel = Make(ControlKind::Panel, group, L"", {12, 21, 260, 90});
   Control picture = Make(ControlKind::PictureBox, panel, L"", {2, 2, 256, 86});
   Control bar = Make(ControlKind::StatusBar, window, L"", {0, 357, 426, 19});
   Control top = Make(ControlKind::Button, window, L"进入工具主站", {152, 0, 273, 20}, 104);
-
-  EXPECT_EQ(ClassOf(tabs), "SysTabControl32");
-  EXPECT_EQ(ClassOf(list), "SysListView32");
-  EXPECT_EQ(ClassOf(button), "Button");
-  EXPECT_EQ(ClassOf(group), "Button");
-  EXPECT_EQ(ClassOf(bar), "msctls_statusbar32");
-
-  EXPECT_EQ(plat::ControlText(button), L"结束任务(&E)");
-  EXPECT_EQ(plat::ControlText(group), L"CPU 使用记录");
-  EXPECT_EQ(plat::ControlText(top), L"进入工具主站");
-
-  EXPECT_EQ(plat::ControlRect(tabs), (Rect{0, 0, 426, 357}));
-  EXPECT_EQ(plat::ControlRect(list), (Rect{24, 24, 377, 281}));
-  EXPECT_EQ(plat::ControlRect(button), (Rect{137, 311, 89, 25}));
-  EXPECT_EQ(plat::ControlRect(group), (Rect{120, 8, 283, 121}));
-  EXPECT_EQ(plat::ControlRect(panel), (Rect{12, 21, 260, 90}));
+  const struct {
+    Control control;
+    const char* className;
+    const wchar_t* text;
+    Rect rect;
+  } expected[] = {
+      {tabs, "SysTabControl32", L"", {0, 0, 426, 357}},
+      {list, "SysListView32", L"", {24, 24, 377, 281}},
+      {button, "Button", L"结束任务(&E)", {137, 311, 89, 25}},
+      {group, "Button", L"CPU 使用记录", {120, 8, 283, 121}},
+      {panel, "VarnexPanel", L"", {12, 21, 260, 90}},
+      {picture, "VarnexPicture", L"", {2, 2, 256, 86}},
+      {top, "Button", L"进入工具主站", {152, 0, 273, 20}},
+  };
+  for (const auto& e : expected) {
+    SCOPED_TRACE(e.className);
+    EXPECT_EQ(cmdtest::ClassOf(e.control), e.className);
+    EXPECT_EQ(plat::ControlText(e.control), e.text);
+    EXPECT_EQ(plat::ControlRect(e.control), e.rect);
+  }
+  EXPECT_EQ(cmdtest::ClassOf(bar), "msctls_statusbar32");
   // The panel's bevels lie inside its client area; the picture fills what they enclose.
   EXPECT_EQ(plat::ClientRect(panel), (Rect{0, 0, 260, 90}));
-  EXPECT_EQ(plat::ControlRect(picture), (Rect{2, 2, 256, 86}));
-  EXPECT_EQ(plat::ControlRect(top), (Rect{152, 0, 273, 20}));
+}
 
-  // Pages fill the display area of the tab control; the first one added is shown.
+TEST_F(GuiContract, PagesFillTheTabDisplayAreaAndOnlyTheSelectedOneShows) {
+  Control tabs = Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357});
+  Control page1 = Make(ControlKind::TabPage, tabs, L"应用程序", {});
+  Control page2 = Make(ControlKind::TabPage, tabs, L"进程", {});
+  Control page3 = Make(ControlKind::TabPage, tabs, L"性能", {});
   const Rect display = plat::TabDisplayRect(tabs, 426, 357);
   EXPECT_GT(display.top, 0);
   EXPECT_LT(display.width, 426);
   for (Control page : {page1, page2, page3}) EXPECT_EQ(plat::ControlRect(page), display);
-  EXPECT_EQ(plat::TabSelected(tabs), 0);
+  EXPECT_EQ(plat::TabSelected(tabs), 0);  // the first one added
   EXPECT_TRUE(Visible(page1));
   EXPECT_FALSE(Visible(page3));
 
@@ -169,10 +186,12 @@ TEST_F(GuiContract, ControlsHaveTheirSystemClassesCaptionsAndPlaces) {
   plat::TabSelect(tabs, 7);  // no such tab: nothing changes
   EXPECT_EQ(plat::TabSelected(tabs), 2);
 
-  // Pages follow the tab control when it is resized.
   plat::MoveControl(tabs, {0, 0, 500, 400});
   EXPECT_EQ(plat::ControlRect(page3), plat::TabDisplayRect(tabs, 500, 400));
-  // The status bar docks to the bottom edge of its parent, full width.
+}
+
+TEST_F(GuiContract, StatusBarDocksToTheBottomEdgeFullWidth) {
+  Control bar = Make(ControlKind::StatusBar, window, L"", {0, 357, 426, 19});
   plat::ShowMainWindow(window);
   const Rect client = plat::ClientRect(window);
   const Rect barRect = plat::ControlRect(bar);
@@ -182,35 +201,29 @@ TEST_F(GuiContract, ControlsHaveTheirSystemClassesCaptionsAndPlaces) {
   EXPECT_GE(barRect.height, 15);
 }
 
-TEST_F(GuiContract, ListRowsRoundTrip) {
-  Control list = Make(ControlKind::ListView, window, L"", {0, 0, 300, 200});
-  plat::ListAddColumn(list, L"映像名称", 100, plat::Align::Left);
-  plat::ListAddColumn(list, L"PID", 50, plat::Align::Right);
-  plat::ListAddColumn(list, L"CPU", 50, plat::Align::Right);
+TEST_F(GuiContract, ListStartsEmptyAndRowTextsRoundTrip) {
+  Control list = List3();
   EXPECT_EQ(plat::ListColumnCount(list), 3);
   EXPECT_EQ(plat::ListRowCount(list), 0);
   EXPECT_EQ(plat::ListSelectedRow(list), -1);
-
-  EXPECT_EQ(plat::ListAddRow(list, L"a.exe"), 0);
-  EXPECT_EQ(plat::ListAddRow(list, L"b.exe"), 1);
-  EXPECT_EQ(plat::ListAddRow(list, L"c.exe"), 2);
+  AddRows(list);
   EXPECT_EQ(plat::ListRowCount(list), 3);
-  plat::ListSetText(list, 1, 1, L"1234");
-  plat::ListSetText(list, 1, 2, L"00");
   EXPECT_EQ(plat::ListGetText(list, 1, 0), L"b.exe");
   EXPECT_EQ(plat::ListGetText(list, 1, 1), L"1234");
   EXPECT_EQ(plat::ListGetText(list, 1, 2), L"00");
   EXPECT_EQ(plat::ListGetText(list, 0, 1), L"");
   plat::ListSetText(list, 2, 0, L"任务管理器");
   EXPECT_EQ(plat::ListGetText(list, 2, 0), L"任务管理器");
-
   // Texts longer than any first guess at a buffer come back whole.
   const std::wstring longText(1000, L'x');
   plat::ListSetText(list, 0, 2, longText);
   EXPECT_EQ(plat::ListGetText(list, 0, 2), longText);
+}
 
-  // A new row shows no image; images and attached data are kept per row.
-  EXPECT_EQ(plat::ListGetImage(list, 0), -1);
+TEST_F(GuiContract, ListImagesAndDataAreKeptPerRow) {
+  Control list = List3();
+  AddRows(list);
+  EXPECT_EQ(plat::ListGetImage(list, 0), -1);  // a new row shows no image
   plat::ListSetImage(list, 1, 3);
   EXPECT_EQ(plat::ListGetImage(list, 1), 3);
   plat::ListSetImage(list, 1, -1);
@@ -221,21 +234,30 @@ TEST_F(GuiContract, ListRowsRoundTrip) {
   plat::ListSetData(list, 2, &b);
   EXPECT_EQ(plat::ListGetData(list, 0), &a);
   EXPECT_EQ(plat::ListGetData(list, 2), &b);
+}
 
+TEST_F(GuiContract, ListSelectsOneRowAtMost) {
+  Control list = List3();
+  AddRows(list);
   plat::ListSelectRow(list, 2);
   EXPECT_EQ(plat::ListSelectedRow(list), 2);
-  plat::ListSelectRow(list, 1);  // one selected row at most
+  plat::ListSelectRow(list, 1);
   EXPECT_EQ(plat::ListSelectedRow(list), 1);
   plat::ListSelectRow(list, -1);
   EXPECT_EQ(plat::ListSelectedRow(list), -1);
+}
 
+TEST_F(GuiContract, DeletedRowTakesItsTextsAndDataAlongAndMissingRowsReadEmpty) {
+  Control list = List3();
+  AddRows(list);
+  int a = 0, b = 0;
+  plat::ListSetData(list, 2, &b);
   plat::ListDeleteRow(list, 0);
   EXPECT_EQ(plat::ListRowCount(list), 2);
   EXPECT_EQ(plat::ListGetText(list, 0, 0), L"b.exe");
   EXPECT_EQ(plat::ListGetText(list, 0, 1), L"1234");
   EXPECT_EQ(plat::ListGetData(list, 1), &b);
 
-  // Rows that do not exist are read as empty and left alone.
   plat::ListDeleteRow(list, 5);
   plat::ListSetText(list, 9, 0, L"nothing");
   plat::ListSetData(list, -1, &a);

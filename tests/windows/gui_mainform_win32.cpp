@@ -1,5 +1,6 @@
 // The real main window over the real Win32 GUI: its controls against the control table,
-// menus, layout after the first show, and the refresh cycle against fresh snapshots.
+// menus, layout after the first show, focus and keyboard, and the refresh cycle against
+// fresh snapshots.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -16,49 +17,37 @@
 #include "platform/sysinfo.h"
 #include "platform/windows_input.h"
 #include "sampling/uProcInfo.h"
+#include "tests/support/control_table.h"
 #include "tests/windows/command_helpers_win32.h"
+#include "tests/windows/main_form_fixture_win32.h"
 
 namespace {
 
 using plat::Control;
 using plat::Rect;
 
-std::string ClassOf(Control control) {
-  char name[100] = {};
-  plat::GetClassNameA(control, name, sizeof name);
-  return name;
+constexpr int kGwlId = -12;
+
+const char* SystemClass(plat::ControlKind kind) {
+  switch (kind) {
+    case plat::ControlKind::TabControl:
+      return "SysTabControl32";
+    case plat::ControlKind::TabPage:
+      return "VarnexPage";
+    case plat::ControlKind::ListView:
+      return "SysListView32";
+    case plat::ControlKind::Button:
+    case plat::ControlKind::GroupBox:
+      return "Button";
+    case plat::ControlKind::Panel:
+      return "VarnexPanel";
+    case plat::ControlKind::PictureBox:
+      return "VarnexPicture";
+    case plat::ControlKind::StatusBar:
+      return "msctls_statusbar32";
+  }
+  return "";
 }
-
-struct Expected {
-  Control TMainForm::*member;
-  const char* name;
-  const char* className;
-  Rect rect;  // {} for pages and the status bar, checked separately
-  const wchar_t* caption;
-};
-
-// The control table, written out again here: the window must match it, not the program's
-// own copy of it.
-const Expected kTable[] = {
-    {&TMainForm::PageControl1, "PageControl1", "SysTabControl32", {0, 0, 426, 357}, L""},
-    {&TMainForm::TabSheet1, "TabSheet1", "VarnexPage", {}, L"应用程序"},
-    {&TMainForm::TaskListView, "TaskListView", "SysListView32", {22, 24, 377, 281}, L""},
-    {&TMainForm::Button1, "Button1", "Button", {137, 311, 89, 25}, L"结束任务(&E)"},
-    {&TMainForm::Button2, "Button2", "Button", {234, 311, 75, 25}, L"切换至(&S)"},
-    {&TMainForm::Button3, "Button3", "Button", {315, 311, 87, 25}, L"新任务(&N)..."},
-    {&TMainForm::TabSheet2, "TabSheet2", "VarnexPage", {}, L"进程"},
-    {&TMainForm::procListView, "procListView", "SysListView32", {24, 24, 377, 281}, L""},
-    {&TMainForm::endProcBtn, "endProcBtn", "Button", {298, 310, 101, 25}, L"结束进程(&E)"},
-    {&TMainForm::TabSheet3, "TabSheet3", "VarnexPage", {}, L"性能"},
-    {&TMainForm::GroupBox1, "GroupBox1", "Button", {120, 8, 283, 121}, L"CPU 使用记录"},
-    {&TMainForm::CpuPanel, "CpuPanel", "VarnexPanel", {12, 21, 260, 90}, L""},
-    {&TMainForm::CpuImg, "CpuImg", "VarnexPicture", {2, 2, 256, 86}, L""},
-    {&TMainForm::GroupBox2, "GroupBox2", "Button", {120, 131, 284, 121}, L"内存使用记录"},
-    {&TMainForm::memPanel, "memPanel", "VarnexPanel", {12, 21, 260, 90}, L""},
-    {&TMainForm::memImg, "memImg", "VarnexPicture", {2, 2, 256, 86}, L""},
-    {&TMainForm::StatusBar, "StatusBar", "msctls_statusbar32", {}, L""},
-    {&TMainForm::Button4, "Button4", "Button", {152, 0, 273, 20}, L"进入工具主站"},
-};
 
 // Refreshes until the process list and panel 0 agree with a snapshot taken right after the
 // refresh; processes may start or end in between, so a few attempts are allowed.
@@ -87,86 +76,88 @@ bool RefreshMatchesSnapshot(TMainForm& form, std::string* why) {
   return false;
 }
 
-TEST(GuiMainForm, ControlsMenusAndRefreshMatchTheSystem) {
-  // A window shown by an earlier test leaves its sampler and graphs behind until ended.
-  ASSERT_TRUE(EndSampler(5000));
-  TMainForm form;
-  ASSERT_TRUE(form.Handle);
-  EXPECT_EQ(plat::ControlText(form.Handle), L"Varnex");
-  const Rect outer = plat::ControlRect(form.Handle);
+using GuiMainForm = MainFormTest;
+
+TEST_F(GuiMainForm, ControlsSitWhereTheTableSaysBeforeTheFirstShow) {
+  EXPECT_EQ(plat::ControlText(form->Handle), L"Varnex");
+  const Rect outer = plat::ControlRect(form->Handle);
   EXPECT_EQ(outer.width, 434);
   EXPECT_EQ(outer.height, 430);
-
-  // Before the first show every control sits where the table puts it.
-  const Rect page = plat::TabDisplayRect(form.PageControl1, 426, 357);
-  for (const Expected& e : kTable) {
+  const Rect page = plat::TabDisplayRect(form->PageControl1, 426, 357);
+  for (const testtable::ExpectedControl& e : testtable::kControls) {
     SCOPED_TRACE(e.name);
-    const Control control = form.*e.member;
+    const Control control = form->*e.member;
     ASSERT_TRUE(control);
-    EXPECT_EQ(ClassOf(control), e.className);
-    const bool isPage = std::string(e.className) == "VarnexPage";
-    if (isPage) {
+    EXPECT_EQ(cmdtest::ClassOf(control), SystemClass(e.kind));
+    EXPECT_EQ(plat::ControlText(control), e.caption);
+    if (e.kind == plat::ControlKind::Button) {
+      EXPECT_EQ(plat::GetWindowLongA(control, kGwlId), e.commandId);
+    }
+    // The status bar docks to the real window's bottom edge (checked once shown).
+    if (e.kind == plat::ControlKind::TabPage) {
       EXPECT_EQ(plat::ControlRect(control), page);
-    } else {
-      EXPECT_EQ(plat::ControlText(control), e.caption);
-      if (e.rect.width > 0) {
-        EXPECT_EQ(plat::ControlRect(control), e.rect);
-      }
+    } else if (e.kind != plat::ControlKind::StatusBar) {
+      EXPECT_EQ(plat::ControlRect(control), e.rect);
     }
   }
-  EXPECT_EQ(plat::TabSelected(form.PageControl1), 2);
-  EXPECT_EQ(plat::ListColumnCount(form.TaskListView), 2);
-  EXPECT_EQ(plat::ListColumnCount(form.procListView), 5);
+  EXPECT_EQ(plat::TabSelected(form->PageControl1), 2);
+  EXPECT_EQ(plat::ListColumnCount(form->TaskListView), 2);
+  EXPECT_EQ(plat::ListColumnCount(form->procListView), 5);
+}
 
-  EXPECT_TRUE(plat::IsMenuChecked(form.Handle, kCmdN5));
+TEST_F(GuiMainForm, MenusStartAtTheNormalSpeedAndNotOnTop) {
+  EXPECT_TRUE(plat::IsMenuChecked(form->Handle, kCmdN5));
   for (int id : {kCmdH2, kCmdN6, kCmdN8, kCmdA1, kCmdN1}) {
-    EXPECT_FALSE(plat::IsMenuChecked(form.Handle, id)) << id;
+    EXPECT_FALSE(plat::IsMenuChecked(form->Handle, id)) << id;
   }
-  EXPECT_FALSE(plat::IsTopmost(form.Handle));
+  EXPECT_FALSE(plat::IsTopmost(form->Handle));
+}
 
-  // Ticks before the first show fill the lists and panel 0 only.
+TEST_F(GuiMainForm, TicksBeforeTheFirstShowFillTheListsAndTheProcessCountOnly) {
   std::string why;
-  EXPECT_TRUE(RefreshMatchesSnapshot(form, &why)) << why;
-  EXPECT_EQ(plat::StatusGetText(form.StatusBar, 1), L"");
-  EXPECT_EQ(plat::StatusGetText(form.StatusBar, 2), L"");
+  EXPECT_TRUE(RefreshMatchesSnapshot(*form, &why)) << why;
+  EXPECT_EQ(plat::StatusGetText(form->StatusBar, 1), L"");
+  EXPECT_EQ(plat::StatusGetText(form->StatusBar, 2), L"");
+}
 
-  // Shown: the layout follows the real client area, and the graphs report in panels 1, 2.
-  form.Show();
-  const Rect client = plat::ClientRect(form.Handle);
-  const Rect tabs = plat::ControlRect(form.PageControl1);
-  const Rect bar = plat::ControlRect(form.StatusBar);
+TEST_F(GuiMainForm, ShownWindowLaysOutToItsClientArea) {
+  const Rect page = plat::TabDisplayRect(form->PageControl1, 426, 357);
+  form->Show();
+  const Rect client = plat::ClientRect(form->Handle);
+  const Rect tabs = plat::ControlRect(form->PageControl1);
+  const Rect bar = plat::ControlRect(form->StatusBar);
   EXPECT_EQ(bar.top + bar.height, client.height);
   EXPECT_EQ(bar.width, client.width);
   EXPECT_EQ(tabs.left, 0);
   EXPECT_EQ(tabs.width, client.width);
   EXPECT_EQ(tabs.top + tabs.height, bar.top);
-  const Rect shownPage = plat::ControlRect(form.TabSheet2);
-  EXPECT_EQ(shownPage, plat::TabDisplayRect(form.PageControl1, tabs.width, tabs.height));
+  const Rect shownPage = plat::ControlRect(form->TabSheet2);
+  EXPECT_EQ(shownPage, plat::TabDisplayRect(form->PageControl1, tabs.width, tabs.height));
   // Anchored right and bottom: the same distance to the page's right edge as designed, and
   // 6 px to its bottom edge.
-  const Rect end = plat::ControlRect(form.endProcBtn);
+  const Rect end = plat::ControlRect(form->endProcBtn);
   EXPECT_EQ(shownPage.width - (end.left + end.width), page.width - (298 + 101));
   EXPECT_EQ(shownPage.height - (end.top + end.height), 6);
-  EXPECT_EQ(plat::ControlRect(form.CpuImg), (Rect{2, 2, 256, 86}));
+  EXPECT_EQ(plat::ControlRect(form->CpuImg), (Rect{2, 2, 256, 86}));
+}
 
-  EXPECT_TRUE(RefreshMatchesSnapshot(form, &why)) << why;
-  EXPECT_THAT(plat::StatusGetText(form.StatusBar, 1), ::testing::StartsWith(L"CPU 使用："));
-  EXPECT_THAT(plat::StatusGetText(form.StatusBar, 1), ::testing::EndsWith(L"%"));
-  EXPECT_THAT(plat::StatusGetText(form.StatusBar, 2), ::testing::StartsWith(L"内存使用："));
+TEST_F(GuiMainForm, ShownWindowRefreshesEveryPanelAndListsItselfAsATask) {
+  form->Show();
+  std::string why;
+  EXPECT_TRUE(RefreshMatchesSnapshot(*form, &why)) << why;
+  EXPECT_THAT(plat::StatusGetText(form->StatusBar, 1), ::testing::StartsWith(L"CPU 使用："));
+  EXPECT_THAT(plat::StatusGetText(form->StatusBar, 1), ::testing::EndsWith(L"%"));
+  EXPECT_THAT(plat::StatusGetText(form->StatusBar, 2), ::testing::StartsWith(L"内存使用："));
 
   // The program's own window is a visible, titled top-level window: it is a task.
   bool ownTask = false;
-  for (int row = 0; row < plat::ListRowCount(form.TaskListView); ++row) {
-    if (plat::ListGetText(form.TaskListView, row, 0) == L"Varnex") {
+  for (int row = 0; row < plat::ListRowCount(form->TaskListView); ++row) {
+    if (plat::ListGetText(form->TaskListView, row, 0) == L"Varnex") {
       ownTask = true;
-      EXPECT_EQ(plat::ListGetText(form.TaskListView, row, 1), L"正在运行");
+      EXPECT_EQ(plat::ListGetText(form->TaskListView, row, 1), L"正在运行");
     }
   }
   EXPECT_TRUE(ownTask);
-
-  plat::CloseMainWindow(form.Handle);
-  EXPECT_EQ(plat::RunMessageLoop(), 0);
-  EXPECT_TRUE(EndSampler(5000));
 }
 
 // What each page holds, the list (if any) first: all of it must lie inside the page with
@@ -208,30 +199,37 @@ void ExpectWholePages(TMainForm& form) {
   }
 }
 
-TEST(GuiMainForm, ShownWindowIsCentredWholeAndReadyForTheKeyboard) {
-  ASSERT_TRUE(EndSampler(5000));
-  TMainForm form;
-  form.Show();
+TEST_F(GuiMainForm, ShownWindowIsCentredWithTheFocusOnTheTabs) {
+  form->Show();
   const Rect screen = cmdtest::ScreenRect();
-  const Rect outer = plat::ControlRect(form.Handle);
+  const Rect outer = plat::ControlRect(form->Handle);
   EXPECT_EQ(outer.left, (screen.width - 434) / 2);
   EXPECT_EQ(outer.top, (screen.height - 430) / 2);
-  EXPECT_EQ(cmdtest::FocusedControl(), form.PageControl1);
-  EXPECT_THAT(cmdtest::StatusPartEdges(form.StatusBar), ::testing::ElementsAre(95, 215, -1));
+  EXPECT_EQ(cmdtest::FocusedControl(), form->PageControl1);
+  EXPECT_THAT(cmdtest::StatusPartEdges(form->StatusBar), ::testing::ElementsAre(95, 215, -1));
+}
 
-  // Button4 lies over the tab strip, drawn whole, and a click at its centre reaches it.
-  EXPECT_TRUE(cmdtest::FullyVisible(form.Button4));
-  EXPECT_EQ(cmdtest::ClickTarget(form.Button4), form.Button4);
+TEST_F(GuiMainForm, HomePageButtonOverTheTabStripIsWholeAndTakesTheClick) {
+  form->Show();
+  EXPECT_TRUE(cmdtest::FullyVisible(form->Button4));
+  EXPECT_EQ(cmdtest::ClickTarget(form->Button4), form->Button4);
+}
 
+TEST_F(GuiMainForm, EveryPageStaysWholeAtThreeSizes) {
+  form->Show();
+  const Rect outer = plat::ControlRect(form->Handle);
   for (const Rect& size :
        {outer, Rect{outer.left, outer.top, 494, 480}, Rect{outer.left, outer.top, 434, 400}}) {
     SCOPED_TRACE(size.height);
-    plat::MoveControl(form.Handle, size);
-    ExpectWholePages(form);
+    plat::MoveControl(form->Handle, size);
+    ExpectWholePages(*form);
   }
+}
 
-  // Tab follows the rows of the table within each parent, the shown page's controls right
-  // after the tab control; Ctrl+Tab and the arrows switch pages.
+// Tab follows the rows of the table within each parent, the shown page's controls right
+// after the tab control; Ctrl+Tab and the arrows switch pages.
+TEST_F(GuiMainForm, TabWalksTheControlsAndCtrlTabAndArrowsThePages) {
+  form->Show();
   using cmdtest::kVkControl, cmdtest::kVkLeft, cmdtest::kVkShift, cmdtest::kVkTab;
   struct Step {
     std::vector<std::uint16_t> keys;
@@ -250,17 +248,13 @@ TEST(GuiMainForm, ShownWindowIsCentredWholeAndReadyForTheKeyboard) {
       {{kVkControl, kVkShift, kVkTab}, &TMainForm::PageControl1, 2},
       {{kVkLeft}, &TMainForm::PageControl1, 1},
   };
-  plat::TabSelect(form.PageControl1, 1);
+  plat::TabSelect(form->PageControl1, 1);
   for (std::size_t i = 0; i < std::size(steps); ++i) {
     SCOPED_TRACE("step " + std::to_string(i));
-    cmdtest::PressKeys(form.Handle, steps[i].keys);
-    EXPECT_EQ(cmdtest::FocusedControl(), form.*steps[i].focus);
-    EXPECT_EQ(plat::TabSelected(form.PageControl1), steps[i].page);
+    cmdtest::PressKeys(form->Handle, steps[i].keys);
+    EXPECT_EQ(cmdtest::FocusedControl(), form->*steps[i].focus);
+    EXPECT_EQ(plat::TabSelected(form->PageControl1), steps[i].page);
   }
-
-  plat::CloseMainWindow(form.Handle);
-  EXPECT_EQ(plat::RunMessageLoop(), 0);
-  EXPECT_TRUE(EndSampler(5000));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "platform/gui.h"
 #include "platform/resources.h"
 #include "tests/windows/command_helpers_win32.h"
+#include "tests/windows/main_form_fixture_win32.h"
 
 namespace {
 
@@ -24,9 +25,9 @@ void Print(const char* when, const plat::OwnResources& r) {
   std::fflush(stdout);
 }
 
-TEST(SoakWin32, ThousandTicksKeepObjectsAndPrivateBytesFlat) {
-  auto* form = new TMainForm;
-  MainForm = form;
+using SoakWin32 = MainFormTest;
+
+TEST_F(SoakWin32, ThousandTicksKeepObjectsAndPrivateBytesFlat) {
   form->Show();
   // What the shown window sets up once comes with the first turns of the message loop: under
   // 32-bit Wine about 2 MB once a control holds the keyboard focus.
@@ -51,13 +52,7 @@ TEST(SoakWin32, ThousandTicksKeepObjectsAndPrivateBytesFlat) {
   EXPECT_LE(last.privateBytes, first.privateBytes + 2 * 1024 * 1024);
   // Every process is opened once per tick: one handle not closed would show as 1000.
   EXPECT_LE(last.kernelHandles, first.kernelHandles + 8);
-  EXPECT_TRUE(plat::ListRowCount(form->procListView) > 0);
-
-  plat::CloseMainWindow(form->Handle);
-  plat::RunMessageLoop();  // takes the quit message the close posted
-  EXPECT_TRUE(EndSampler(5000));
-  MainForm = nullptr;
-  delete form;
+  EXPECT_GT(plat::ListRowCount(form->procListView), 0);
 }
 
 }  // namespace
