@@ -1,5 +1,5 @@
-// The simulated GUI: windows, controls, menus, timers, message boxes and image lists in
-// memory, behind platform/gui.h and platform/drawing.h.
+// The simulated GUI: windows, controls, menus, timers and message boxes in memory, behind
+// platform/gui.h.
 
 #include "platform/fake/fake_gui.h"
 
@@ -8,6 +8,8 @@
 #include <memory>
 #include <stdexcept>
 #include <utility>
+
+#include "platform/fake/shared_state.h"
 
 namespace {
 
@@ -60,18 +62,11 @@ struct ControlState {
   int repaints = 0;
 };
 
-struct ImageListState {
-  std::vector<std::uintptr_t> icons;
-  bool destroyed = false;
-  int clears = 0;
-};
-
 struct State {
   std::uintptr_t nextHandle = 0x100;
   std::map<std::uintptr_t, ControlState> controls;
   std::vector<std::uintptr_t> order;  // creation order
   std::map<std::uintptr_t, Menu> menus;
-  std::map<std::uintptr_t, ImageListState> imageLists;
   plat::Control mainWindow;
   std::vector<std::string> violations;
   std::vector<std::string> log;
@@ -148,14 +143,26 @@ Row* GetRow(ControlState* list, int row, const char* op) {
 }
 
 plat::Control NewControl(ControlState state) {
-  plat::Control handle{S().nextHandle};
-  S().nextHandle += 4;
+  plat::Control handle{fake::detail::NewGuiHandle()};
   S().controls.emplace(handle.value, std::move(state));
   S().order.push_back(handle.value);
   return handle;
 }
 
 }  // namespace
+
+namespace fake::detail {
+
+std::uintptr_t NewGuiHandle() {
+  const std::uintptr_t handle = S().nextHandle;
+  S().nextHandle += 4;
+  return handle;
+}
+
+void GuiViolation(std::string text) { Violation(std::move(text)); }
+void GuiLogEntry(std::string entry) { S().log.push_back(std::move(entry)); }
+
+}  // namespace fake::detail
 
 namespace plat {
 
@@ -570,54 +577,14 @@ int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& 
   return answer;
 }
 
-ImageListHandle CreateSmallImageList() {
-  ImageListHandle list{S().nextHandle};
-  S().nextHandle += 4;
-  S().imageLists[list.value];
-  return list;
-}
-
-namespace {
-ImageListState* GetImages(ImageListHandle list, const char* op) {
-  auto it = S().imageLists.find(list.value);
-  if (it == S().imageLists.end() || it->second.destroyed) {
-    Violation(std::string(op) + ": no such image list");
-    return nullptr;
-  }
-  return &it->second;
-}
-}  // namespace
-
-void DestroyImageList(ImageListHandle list) {
-  ImageListState* l = GetImages(list, "DestroyImageList");
-  if (l) l->destroyed = true;
-}
-
-void ImageListClear(ImageListHandle list) {
-  ImageListState* l = GetImages(list, "ImageListClear");
-  if (!l) return;
-  l->icons.clear();
-  ++l->clears;
-  S().log.push_back("ImageListClear");
-}
-
-int ImageListCount(ImageListHandle list) {
-  ImageListState* l = GetImages(list, "ImageListCount");
-  return l ? static_cast<int>(l->icons.size()) : 0;
-}
-
-int ImageListAddIcon(ImageListHandle list, IconHandle icon) {
-  ImageListState* l = GetImages(list, "ImageListAddIcon");
-  if (!l || !icon) return -1;
-  l->icons.push_back(icon.value);
-  return static_cast<int>(l->icons.size()) - 1;
-}
-
 }  // namespace plat
 
 namespace fake {
 
-void ResetGui() { S() = State{}; }
+void ResetGui() {
+  S() = State{};
+  detail::ResetImageLists();
+}
 
 const std::vector<std::string>& Violations() { return S().violations; }
 const std::vector<std::string>& GuiLog() { return S().log; }
@@ -802,21 +769,5 @@ void SetMessageBoxHandler(std::function<int(const MessageBox&)> handler) {
 const std::vector<MessageBox>& MessageBoxesShown() { return S().boxes; }
 
 bool MessageBoxOpen() { return S().boxesOpen > 0; }
-
-std::vector<std::uintptr_t> ImageListIcons(plat::ImageListHandle list) {
-  auto it = S().imageLists.find(list.value);
-  return it == S().imageLists.end() ? std::vector<std::uintptr_t>{} : it->second.icons;
-}
-
-int LiveImageLists() {
-  int live = 0;
-  for (const auto& [handle, list] : S().imageLists) live += list.destroyed ? 0 : 1;
-  return live;
-}
-
-int ImageListClearCount(plat::ImageListHandle list) {
-  auto it = S().imageLists.find(list.value);
-  return it == S().imageLists.end() ? 0 : it->second.clears;
-}
 
 }  // namespace fake

@@ -1,4 +1,4 @@
-// The fake's top-level windows, synthesised input and shell.
+// The fake's top-level windows and synthesised input, behind platform/windows_input.h.
 
 #include <algorithm>
 #include <cstring>
@@ -6,13 +6,8 @@
 
 #include "platform/fake/fake_lookup.h"
 #include "platform/fake/fake_os.h"
-#include "platform/shell.h"
+#include "platform/fake/shared_state.h"
 #include "platform/windows_input.h"
-
-namespace fake::detail {
-void ResetWindowsState();
-void DestroyWindowsOfProcess(std::uint32_t pid);
-}  // namespace fake::detail
 
 namespace fake {
 namespace {
@@ -26,8 +21,6 @@ struct WindowState {
   std::uintptr_t foreground = 0;
   std::vector<KeyEvent> keyEvents;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> scanCodes{{91, 0x5B}, {82, 0x13}};
-  std::vector<ShellCall> shellCalls;
-  std::intptr_t shellResult = 42;
 };
 
 std::recursive_mutex windowMutex;
@@ -37,11 +30,6 @@ Window* FindLocked(std::uintptr_t handle) {
   static std::size_t hint = 0;
   return FindFromHint(windowState.windows, hint,
                       [handle](const Window& w) { return w.handle == handle; });
-}
-
-std::optional<std::string> Copy(const char* text) {
-  if (text == nullptr) return std::nullopt;
-  return std::string(text);
 }
 
 // Copies whole characters of the fake double-byte code page, at most length - 1 bytes.
@@ -139,16 +127,6 @@ void SetScanCode(std::uint32_t virtualKey, std::uint32_t scanCode) {
     }
   }
   windowState.scanCodes.emplace_back(virtualKey, scanCode);
-}
-
-std::vector<ShellCall> ShellCalls() {
-  std::lock_guard lock(windowMutex);
-  return windowState.shellCalls;
-}
-
-void SetShellResult(std::intptr_t result) {
-  std::lock_guard lock(windowMutex);
-  windowState.shellResult = result;
 }
 
 }  // namespace fake
@@ -253,14 +231,6 @@ std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) {
     if (entry.first == code) return entry.second;
   }
   return 0;
-}
-
-std::intptr_t ShellExecuteA(WindowHandle owner, const char* verb, const char* file,
-                            const char* parameters, const char* directory, int showCommand) {
-  std::lock_guard lock(windowMutex);
-  windowState.shellCalls.push_back({owner.value, fake::Copy(verb), fake::Copy(file),
-                                    fake::Copy(parameters), fake::Copy(directory), showCommand});
-  return windowState.shellResult;
 }
 
 }  // namespace plat
