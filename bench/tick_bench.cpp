@@ -9,7 +9,7 @@
 
 #include "app/CpuUseage.h"
 #include "bench/os_population.h"
-#include "platform/fake/fake_gui.h"
+#include "platform/fake/control/gui.h"
 #include "sampling/uProcInfo.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "app/CpuUseage.h"
 #include "bench/os_population.h"
-#include "platform/fake/fake_gui.h"
+#include "platform/fake/control/gui.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) return 2;

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "app/CpuUseage.h"
-#include "platform/fake/fake_gui.h"
-#include "platform/fake/fake_os.h"
+#include "platform/fake/control/gui.h"
+#include "platform/fake/control/os.h"
 #include "platform/gui.h"
 #include "sampling/uProcInfo.h"
 

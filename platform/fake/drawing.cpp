@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_gui.h"
+#include "platform/fake/control/drawing.h"
 #include "platform/fake/shared_state.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The simulated GUI: windows, controls, menus, timers and message boxes in memory, behind
 // platform/gui.h.
 
-#include "platform/fake/fake_gui.h"
+#include "platform/fake/control/gui.h"
 
 #include <deque>
 #include <map>

@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "platform/fake/control/os.h"
 #include "platform/fake/fake_lookup.h"
-#include "platform/fake/fake_os.h"
 #include "platform/fake/shared_state.h"
 #include "platform/process.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_os.h"
+#include "platform/fake/control/process.h"
 
 namespace fake::detail {
 

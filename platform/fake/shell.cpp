@@ -5,7 +5,7 @@
 
 #include <mutex>
 
-#include "platform/fake/fake_os.h"
+#include "platform/fake/control/shell.h"
 #include "platform/fake/shared_state.h"
 
 namespace {

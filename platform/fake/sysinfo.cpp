@@ -12,8 +12,7 @@
 #include <mutex>
 #include <optional>
 
-#include "platform/fake/fake_counters.h"
-#include "platform/fake/fake_os.h"
+#include "platform/fake/control/sysinfo.h"
 #include "platform/fake/shared_state.h"
 #include "sampling/os_layouts.h"
 

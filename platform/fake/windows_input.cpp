@@ -4,8 +4,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/fake/control/windows_input.h"
 #include "platform/fake/fake_lookup.h"
-#include "platform/fake/fake_os.h"
 #include "platform/fake/shared_state.h"
 #include "platform/windows_input.h"
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/CpuUseage.h"
-#include "platform/fake/fake_gui.h"
-#include "platform/fake/fake_os.h"
+#include "platform/fake/control/gui.h"
+#include "platform/fake/control/os.h"
 
 class AppTest : public ::testing::Test {
  protected:

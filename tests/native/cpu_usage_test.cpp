@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/fake/fake_counters.h"
+#include "platform/fake/control/sysinfo.h"
 #include "sampling/MemInfo.h"
 #include "sampling/os_layouts.h"
 #include "sampling/unitUseage.h"

@@ -7,7 +7,7 @@
 #include "app/CpuUseage.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
-#include "platform/fake/fake_counters.h"
+#include "platform/fake/control/sysinfo.h"
 #include "platform/threads.h"
 #include "sampling/MemInfo.h"
 #include "sampling/os_layouts.h"

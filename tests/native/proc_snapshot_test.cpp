@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_os.h"
+#include "platform/fake/control/os.h"
 #include "platform/process.h"
 #include "sampling/uProcInfo.h"
 

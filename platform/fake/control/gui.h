@@ -1,10 +1,10 @@
 #pragma once
-// The simulated GUI behind platform/gui.h and platform/drawing.h: every window, control,
-// menu, timer, message box and image list lives in memory, and tests drive and inspect it
-// through the functions below. It follows the list view, tab control and timer semantics of
-// Win32 (rows shift up on deletion, the selection follows them, an interval of 0 never
-// ticks); a misuse that Win32 would reject (a row out of range, an EndUpdate without a
-// Begin, a call on a control that does not exist) is recorded in Violations().
+// Control API of the simulated GUI behind platform/gui.h (and its image lists, drawing.h):
+// every window, control, menu, timer, message box and image list lives in memory, and tests
+// drive and inspect it through the functions below. It follows the list view, tab control
+// and timer semantics of Win32 (rows shift up on deletion, the selection follows them, an
+// interval of 0 never ticks); a misuse that Win32 would reject (a row out of range, an EndUpdate
+// without a Begin, a call on a control that does not exist) is recorded in Violations().
 
 #include <cstdint>
 #include <functional>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/drawing.h"
+#include "platform/fake/control/drawing.h"
 #include "platform/gui.h"
 #include "platform/types.h"
 
@@ -117,10 +118,5 @@ void ScriptMessageBoxAnswers(const std::vector<int>& answers);
 void SetMessageBoxHandler(std::function<int(const MessageBox&)> handler);
 const std::vector<MessageBox>& MessageBoxesShown();
 bool MessageBoxOpen();
-
-// Image lists: the icon handle values added since the last clear, in order.
-std::vector<std::uintptr_t> ImageListIcons(plat::ImageListHandle list);
-int LiveImageLists();  // created and not yet destroyed
-int ImageListClearCount(plat::ImageListHandle list);
 
 }  // namespace fake
