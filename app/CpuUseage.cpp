@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/layout.h"
+#include "platform/constants.h"
 #include "platform/drawing.h"
 #include "platform/sysinfo.h"
 #include "sampling/uProcInfo.h"
@@ -345,7 +346,7 @@ void TMainForm::Show() { plat::ShowMainWindow(Handle); }
 
 void TMainForm::ShowFailure(const std::wstring& message) {
   failureBoxOpen_ = true;
-  plat::ShowMessageBox(Handle, message, L"Varnex", 16);
+  plat::ShowMessageBox(Handle, message, L"Varnex", plat::kMbIconError);
   failureBoxOpen_ = false;
 }
 

@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/constants.h"
 #include "platform/fake/shared_state.h"
 
 namespace {
@@ -571,7 +572,7 @@ int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& 
     answer = S().answers.front();
     S().answers.pop_front();
   } else {
-    answer = (flags & 0xF) == 4 ? 7 : 1;
+    answer = (flags & plat::kMbTypeMask) == plat::kMbYesNo ? plat::kIdNo : plat::kIdOk;
   }
   --S().boxesOpen;
   return answer;

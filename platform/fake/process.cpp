@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "platform/constants.h"
 #include "platform/fake/control/os.h"
 #include "platform/fake/fake_lookup.h"
 #include "platform/fake/shared_state.h"
@@ -14,12 +15,6 @@
 namespace fake {
 namespace {
 
-constexpr std::uint32_t kErrorAccessDenied = 5;
-constexpr std::uint32_t kErrorInvalidHandle = 6;
-constexpr std::uint32_t kErrorInvalidParameter = 87;
-constexpr std::uint32_t kErrorInsufficientBuffer = 122;
-constexpr std::uint32_t kErrorNotAllAssigned = 1300;
-constexpr std::uint32_t kErrorNoSuchPrivilege = 1313;
 constexpr std::uintptr_t kCurrentProcessPseudoHandle = ~std::uintptr_t{0};
 
 struct OpenHandle {
@@ -76,11 +71,11 @@ Process* ProcessOf(plat::ProcessHandle handle, std::uint32_t access) {
   if (handle.value == kCurrentProcessPseudoHandle) return FindLocked(kOwnPid);
   auto it = state.handles.find(handle.value);
   if (it == state.handles.end() || it->second.token) {
-    lastError = kErrorInvalidHandle;
+    lastError = plat::kErrorInvalidHandle;
     return nullptr;
   }
   if ((it->second.access & access) != access) {
-    lastError = kErrorAccessDenied;
+    lastError = plat::kErrorAccessDenied;
     return nullptr;
   }
   return FindLocked(it->second.pid);
@@ -92,7 +87,7 @@ bool CloseAny(std::uintptr_t value, bool token) {
   if (!token && value == kCurrentProcessPseudoHandle) return true;
   auto it = state.handles.find(value);
   if (it == state.handles.end() || it->second.token != token) {
-    lastError = kErrorInvalidHandle;
+    lastError = plat::kErrorInvalidHandle;
     return false;
   }
   state.handles.erase(it);
@@ -222,12 +217,12 @@ ProcessHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
   state.openCalls.push_back({desiredAccess, inheritHandle, processId});
   fake::Process* process = fake::FindLocked(processId);
   if (process == nullptr) {
-    fake::lastError = fake::kErrorInvalidParameter;
+    fake::lastError = plat::kErrorInvalidParameter;
     return {};
   }
   if (process->throwOnOpen) throw std::runtime_error("injected failure opening a process");
   if (!process->canOpen) {
-    fake::lastError = fake::kErrorAccessDenied;
+    fake::lastError = plat::kErrorAccessDenied;
     return {};
   }
   const std::uintptr_t value = state.nextHandle;
@@ -242,10 +237,10 @@ bool CloseHandle(TokenHandle handle) { return fake::CloseAny(handle.value, true)
 bool TerminateProcess(ProcessHandle handle, std::uint32_t exitCode) {
   std::lock_guard lock(stateMutex);
   ++state.apiCalls;
-  fake::Process* process = fake::ProcessOf(handle, 0x1);
+  fake::Process* process = fake::ProcessOf(handle, kProcessTerminate);
   if (process == nullptr) return false;
   if (!process->canTerminate) {
-    fake::lastError = fake::kErrorAccessDenied;
+    fake::lastError = plat::kErrorAccessDenied;
     return false;
   }
   const std::uint32_t pid = process->pid;
@@ -263,13 +258,12 @@ bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t s
   std::lock_guard lock(stateMutex);
   ++state.apiCalls;
   if (state.memoryInfoFails) return false;
-  // PROCESS_QUERY_INFORMATION | PROCESS_VM_READ
-  fake::Process* target = fake::ProcessOf(process, 0x410);
+  fake::Process* target = fake::ProcessOf(process, kProcessQueryInformation | kProcessVmRead);
   if (target == nullptr) return false;
   std::uint32_t cb = 0;
   if (size >= 4) std::memcpy(&cb, counters, 4);
   if (size < kNativeLayout.pmcSize || cb < kNativeLayout.pmcSize) {
-    fake::lastError = fake::kErrorInsufficientBuffer;
+    fake::lastError = plat::kErrorInsufficientBuffer;
     return false;
   }
   auto* bytes = static_cast<std::uint8_t*>(counters);
@@ -282,8 +276,8 @@ bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t s
 bool OpenProcessToken(ProcessHandle process, std::uint32_t desiredAccess, TokenHandle* token) {
   std::lock_guard lock(stateMutex);
   ++state.apiCalls;
-  if (state.openTokenFails || fake::ProcessOf(process, 0x400) == nullptr) {
-    fake::lastError = fake::kErrorAccessDenied;
+  if (state.openTokenFails || fake::ProcessOf(process, kProcessQueryInformation) == nullptr) {
+    fake::lastError = plat::kErrorAccessDenied;
     return false;
   }
   const std::uintptr_t value = state.nextHandle;
@@ -297,7 +291,7 @@ bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid* luid)
   std::lock_guard lock(stateMutex);
   ++state.apiCalls;
   if (systemName != nullptr || name == nullptr) {
-    fake::lastError = fake::kErrorInvalidParameter;
+    fake::lastError = plat::kErrorInvalidParameter;
     return false;
   }
   for (const fake::KnownPrivilege& known : fake::kPrivileges) {
@@ -307,7 +301,7 @@ bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid* luid)
       return true;
     }
   }
-  fake::lastError = fake::kErrorNoSuchPrivilege;
+  fake::lastError = plat::kErrorNoSuchPrivilege;
   return false;
 }
 
@@ -328,21 +322,21 @@ bool AdjustTokenPrivileges(TokenHandle token, bool disableAllPrivileges, const v
   state.lastAdjust = call;
   auto it = state.handles.find(token.value);
   if (it == state.handles.end() || !it->second.token) {
-    fake::lastError = fake::kErrorInvalidHandle;
+    fake::lastError = plat::kErrorInvalidHandle;
     return false;
   }
-  if ((it->second.access & 0x20) == 0) {
-    fake::lastError = fake::kErrorAccessDenied;
+  if ((it->second.access & kTokenAdjustPrivileges) == 0) {
+    fake::lastError = plat::kErrorAccessDenied;
     return false;
   }
   if (newState == nullptr || bufferLength < 4) {
-    fake::lastError = fake::kErrorInvalidParameter;
+    fake::lastError = plat::kErrorInvalidParameter;
     return false;
   }
   std::uint32_t count = 0;
   std::memcpy(&count, newState, 4);
   if (bufferLength < 4 + std::uint64_t{count} * 12) {
-    fake::lastError = fake::kErrorInvalidParameter;
+    fake::lastError = plat::kErrorInvalidParameter;
     return false;
   }
   if (returnLength) *returnLength = 0;
@@ -363,9 +357,9 @@ bool AdjustTokenPrivileges(TokenHandle token, bool disableAllPrivileges, const v
       allAssigned = false;
       continue;
     }
-    held->second = (attributes & 2) != 0;
+    held->second = (attributes & kSePrivilegeEnabled) != 0;
   }
-  fake::lastError = allAssigned ? 0 : fake::kErrorNotAllAssigned;
+  fake::lastError = allAssigned ? 0 : plat::kErrorNotAllAssigned;
   return true;
 }
 

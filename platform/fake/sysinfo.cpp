@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/constants.h"
 #include "platform/fake/control/sysinfo.h"
 #include "platform/fake/shared_state.h"
 #include "sampling/os_layouts.h"
@@ -258,7 +259,7 @@ namespace plat {
 std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer, std::uint32_t length,
                                     std::uint32_t* returnedLength) {
   std::lock_guard lock(fake::detail::ProcessMutex());
-  if (infoClass != 5) return fake::kStatusInvalidInfoClass;
+  if (infoClass != kSystemProcessInformation) return plat::kStatusInvalidInfoClass;
   systemState.queryLengths.push_back(length);
   if (!systemState.scriptedQueries.empty()) {
     const fake::ScriptedQuery answer = systemState.scriptedQueries.front();
@@ -275,9 +276,9 @@ std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer, std::
       fake::detail::ProcessesLocked(), kNativeLayout, reinterpret_cast<std::uintptr_t>(buffer));
   const auto needed = static_cast<std::uint32_t>(table.size());
   if (returnedLength) *returnedLength = needed;
-  if (length < needed) return fake::kStatusInfoLengthMismatch;
+  if (length < needed) return plat::kStatusInfoLengthMismatch;
   std::memcpy(buffer, table.data(), table.size());
-  return 0;
+  return kStatusSuccess;
 }
 
 const QueryEntry* LookupQueryEntry() {
@@ -291,8 +292,8 @@ std::int32_t CallQueryEntry(const QueryEntry* entry, std::uint32_t infoClass, vo
                             std::uint32_t length) {
   CounterState& s = State();
   std::lock_guard lock(s.mutex);
-  if (entry != &theEntry) return fake::kStatusInvalidInfoClass;
-  std::int32_t status = 0;
+  if (entry != &theEntry) return plat::kStatusInvalidInfoClass;
+  std::int32_t status = kStatusSuccess;
   auto queued = s.queued.find(infoClass);
   if (queued != s.queued.end() && !queued->second.empty()) {
     status = queued->second.front();
@@ -300,28 +301,28 @@ std::int32_t CallQueryEntry(const QueryEntry* entry, std::uint32_t infoClass, vo
   }
   const OsLayout& layout = kNativeLayout;
   auto* bytes = static_cast<unsigned char*>(buffer);
-  if (status == 0) {
+  if (status == kStatusSuccess) {
     switch (infoClass) {
-      case 0:
+      case kSystemBasicInformation:
         if (length != layout.basicInfoSize) {
-          status = fake::kStatusInfoLengthMismatch;
+          status = plat::kStatusInfoLengthMismatch;
           break;
         }
         std::memset(bytes, 0, length);
         bytes[layout.basicNumberOfProcessors] = s.processors;
         break;
-      case 3:
+      case kSystemTimeOfDayInformation:
         if (length != layout.timeOfDaySize) {
-          status = fake::kStatusInfoLengthMismatch;
+          status = plat::kStatusInfoLengthMismatch;
           break;
         }
         std::memset(bytes, 0, length);
         std::memcpy(bytes + layout.timeOfDayCurrentTime, &s.currentTime, 8);
         s.currentTime += s.timeStep;
         break;
-      case 2:
+      case kSystemPerformanceInformation:
         if (length != layout.perfInfoSize) {
-          status = fake::kStatusInfoLengthMismatch;
+          status = plat::kStatusInfoLengthMismatch;
           break;
         }
         std::memset(bytes, 0, length);
@@ -329,7 +330,7 @@ std::int32_t CallQueryEntry(const QueryEntry* entry, std::uint32_t infoClass, vo
         s.idleTime += s.idleStep;
         break;
       default:
-        status = fake::kStatusInvalidInfoClass;
+        status = plat::kStatusInvalidInfoClass;
     }
   }
   s.calls.push_back(fake::QueryCall{infoClass, length, status});

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/constants.h"
 #include "platform/fake/control/windows_input.h"
 #include "platform/fake/fake_lookup.h"
 #include "platform/fake/shared_state.h"
@@ -20,7 +21,8 @@ struct WindowState {
   std::vector<std::uintptr_t> foregroundRequests;
   std::uintptr_t foreground = 0;
   std::vector<KeyEvent> keyEvents;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> scanCodes{{91, 0x5B}, {82, 0x13}};
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> scanCodes{{plat::kVkLWin, 0x5B},
+                                                                 {plat::kVkR, 0x13}};
 };
 
 std::recursive_mutex windowMutex;
@@ -152,7 +154,7 @@ bool EnumWindows(EnumWindowsCallbackFn callback, void* param) {
 std::int32_t GetWindowLongA(WindowHandle window, int index) {
   std::lock_guard lock(windowMutex);
   const fake::Window* found = fake::FindLocked(window.value);
-  if (found == nullptr || index != -16) return 0;
+  if (found == nullptr || index != kGwlStyle) return 0;
   return found->style;
 }
 
@@ -192,8 +194,8 @@ IconHandle SendGetIcon(WindowHandle window, int iconType, std::uint32_t timeoutM
   }
   windowState.iconWaitMs += found->answerDelayMs;
   *answered = true;
-  if (iconType == 0) return IconHandle{found->smallIcon};
-  if (iconType == 1) return IconHandle{found->bigIcon};
+  if (iconType == kIconSmall) return IconHandle{found->smallIcon};
+  if (iconType == kIconBig) return IconHandle{found->bigIcon};
   return {};
 }
 
@@ -226,7 +228,7 @@ void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t f
 
 std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) {
   std::lock_guard lock(windowMutex);
-  if (mapType != 0) return 0;
+  if (mapType != kMapVkVkToVsc) return 0;
   for (const auto& entry : windowState.scanCodes) {
     if (entry.first == code) return entry.second;
   }

@@ -3,6 +3,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "platform/constants.h"
 #include "sampling/uProcInfo.h"
 #include "tests/native/app_fixture.h"
 
@@ -123,7 +124,7 @@ TEST_F(TaskListTest, WindowHiddenAndShownAgainMovesToTheBottom) {
   form->RefreshTaskList();
   fake::FindWindow(a)->style = 0;
   form->RefreshTaskList();
-  fake::FindWindow(a)->style = 0x10000000;
+  fake::FindWindow(a)->style = plat::kWsVisible;
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"B", L"A"));
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/constants.h"
 #include "platform/fake/control/sysinfo.h"
 #include "sampling/MemInfo.h"
 #include "sampling/os_layouts.h"
@@ -106,12 +107,13 @@ TEST_F(CpuUsageTest, IdleAheadIsNegativeAndClockSetBackExceedsHundred) {
 }
 
 TEST_F(CpuUsageTest, FailedQueryChangesNothingAndTheNextCoversBothIntervals) {
-  for (std::uint32_t failing : {0u, 3u, 2u}) {
+  for (std::uint32_t failing : {plat::kSystemBasicInformation, plat::kSystemTimeOfDayInformation,
+                                plat::kSystemPerformanceInformation}) {
     SetUp();
     GetCpuUsage();
     Advance(10'000'000, 20'000'000);
     EXPECT_EQ(GetCpuUsage(), 50);
-    fake::QueueStatus(failing, fake::kStatusInfoLengthMismatch);
+    fake::QueueStatus(failing, plat::kStatusInfoLengthMismatch);
     Advance(20'000'000, 20'000'000);  // the second second fully busy
     EXPECT_EQ(GetCpuUsage(), 0) << "class " << failing;
     EXPECT_EQ(CpuUsage.load(), 50) << "class " << failing;
@@ -129,18 +131,18 @@ TEST_F(CpuUsageTest, InformationalStatusAlsoFailsAndStopsTheRemainingQueries) {
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0}));
   fake::ClearQueryCalls();
-  fake::QueueStatus(3, fake::kStatusInfoLengthMismatch);
+  fake::QueueStatus(3, plat::kStatusInfoLengthMismatch);
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0, 3}));
   fake::ClearQueryCalls();
-  fake::QueueStatus(2, fake::kStatusInfoLengthMismatch);
+  fake::QueueStatus(2, plat::kStatusInfoLengthMismatch);
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0, 3, 2}));
   EXPECT_EQ(CpuUsage.load(), 0);
 }
 
 TEST_F(CpuUsageTest, FailedFirstQueryKeepsTheFirstCallMarker) {
-  fake::QueueStatus(2, fake::kStatusInfoLengthMismatch);
+  fake::QueueStatus(2, plat::kStatusInfoLengthMismatch);
   EXPECT_EQ(GetCpuUsage(), 0);
   Advance(10'000'000, 0);
   EXPECT_EQ(GetCpuUsage(), 0);  // still the first successful sample

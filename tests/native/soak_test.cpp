@@ -17,6 +17,7 @@
 #include "bench/os_population.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
+#include "platform/constants.h"
 #include "platform/drawing.h"
 #include "platform/fake/control/gui.h"
 #include "platform/fake/control/os.h"
@@ -31,7 +32,6 @@ namespace {
 
 constexpr int kTicks = 10000;
 constexpr int kPasses = 10000;
-constexpr std::int32_t kVisible = 0x10000000;
 
 // The process list as the plain algorithm keeps it: rows of texts, matched by a scan of the
 // snapshot from its start.
@@ -168,7 +168,7 @@ void Churn(TOsPopulation& desktop, std::vector<std::uint32_t>& ended) {
     if (w == nullptr) continue;
     switch (random() % 6) {
       case 0:
-        w->style ^= kVisible;  // hidden, or shown again
+        w->style ^= plat::kWsVisible;  // hidden, or shown again
         break;
       case 1:
         w->title = "Title " + std::to_string(random() % 1000);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/constants.h"
 #include "platform/drawing.h"
 #include "platform/gui.h"
 #include "platform/windows_input.h"
@@ -18,9 +19,6 @@ namespace {
 using plat::Control;
 using plat::ControlKind;
 using plat::Rect;
-
-constexpr int kGwlStyle = -16;
-constexpr std::int32_t kWsVisible = 0x10000000;
 
 class RecordingEvents final : public plat::WindowEvents {
  public:
@@ -48,7 +46,7 @@ std::string ClassOf(Control control) {
 }
 
 bool Visible(Control control) {
-  return (plat::GetWindowLongA(control, kGwlStyle) & kWsVisible) != 0;
+  return (plat::GetWindowLongA(control, plat::kGwlStyle) & plat::kWsVisible) != 0;
 }
 
 class GuiContract : public ::testing::Test {

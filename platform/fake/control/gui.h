@@ -106,8 +106,8 @@ Picture PictureOf(plat::Control picture);
 int PictureSetCount(plat::Control picture);
 
 // Message boxes. A box answers with the next scripted answer; with none scripted, a Yes/No
-// box answers 7 (No) and any other box 1 (OK). A handler, when set, decides instead and may
-// run program code while the box is "open".
+// box answers plat::kIdNo and any other box plat::kIdOk. A handler, when set, decides instead and
+// may run program code while the box is "open".
 struct MessageBox {
   plat::Control owner;
   std::wstring text;

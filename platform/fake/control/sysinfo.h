@@ -20,9 +20,6 @@
 
 namespace fake {
 
-inline constexpr std::int32_t kStatusInfoLengthMismatch = static_cast<std::int32_t>(0xC0000004);
-inline constexpr std::int32_t kStatusInvalidInfoClass = static_cast<std::int32_t>(0xC0000003);
-
 // The process table.
 // The class-5 table in `layout` for `processes`, as the system writes it at `bufferAddress`:
 // records chained by NextEntryOffset, each padded by its thread records, names (UTF-16 with

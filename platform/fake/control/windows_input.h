@@ -6,15 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/constants.h"
 #include "platform/fake/control/process.h"
 
 namespace fake {
 
 struct Window {
-  std::uintptr_t handle = 0;        // 0: one is assigned
-  std::string className = {};       // ANSI bytes
-  std::string title = {};           // ANSI bytes, as GetWindowTextA would read them
-  std::int32_t style = 0x10000000;  // visible
+  std::uintptr_t handle = 0;   // 0: one is assigned
+  std::string className = {};  // ANSI bytes
+  std::string title = {};      // ANSI bytes, as GetWindowTextA would read them
+  std::int32_t style = plat::kWsVisible;
   std::uint32_t pid = kOwnPid;
   std::uint32_t threadId = 0;  // 0: one is derived from the PID
   std::uintptr_t smallIcon = 0;
@@ -54,7 +55,8 @@ struct KeyEvent {
   std::uintptr_t extraInfo = 0;
 };
 std::vector<KeyEvent> KeyEvents();
-// MapVirtualKeyA(code, 0) answers; by default 91 -> 0x5B and 82 -> 0x13.
+// MapVirtualKeyA(code, plat::kMapVkVkToVsc) answers; by default the left Windows key (0x5B)
+// gives the scan code 0x5B and R (0x52) gives 0x13.
 void SetScanCode(std::uint32_t virtualKey, std::uint32_t scanCode);
 
 }  // namespace fake
