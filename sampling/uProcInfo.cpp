@@ -195,27 +195,22 @@ void GetProcessList(TProcList& list) {
 }
 
 std::size_t GetProcessWorkingSet(std::uint32_t pid) {
-  const plat::ProcessHandle process = plat::OpenProcess(plat::kProcessAllAccessXp, false, pid);
+  const plat::OwnedProcess process(plat::OpenProcess(plat::kProcessAllAccessXp, false, pid));
   if (!process) return 0;
-  struct Closer {
-    plat::ProcessHandle handle;
-    ~Closer() { plat::CloseHandle(handle); }
-  } closer{process};
   const OsLayout& layout = kNativeLayout;
   std::uint8_t counters[128] = {};
   static_assert(sizeof counters >= kLayout64.pmcSize && sizeof counters >= kLayout32.pmcSize);
   const std::uint32_t cb = layout.pmcSize;
   std::memcpy(counters, &cb, sizeof cb);
-  if (!plat::GetProcessMemoryInfo(process, counters, layout.pmcSize)) return 0;
+  if (!plat::GetProcessMemoryInfo(process.Get(), counters, layout.pmcSize)) return 0;
   return ReadAt<std::size_t>(counters, layout.pmcWorkingSetSize);
 }
 
 void KillProcess(std::uint32_t pid) {
   if (pid == 0) return;
-  const plat::ProcessHandle process = plat::OpenProcess(kProcessTerminateAndQuery, false, pid);
+  const plat::OwnedProcess process(plat::OpenProcess(kProcessTerminateAndQuery, false, pid));
   if (!process) return;
-  plat::TerminateProcess(process, 0);
-  plat::CloseHandle(process);
+  plat::TerminateProcess(process.Get(), 0);
 }
 
 bool SetPrivilege(plat::TokenHandle token, const char* privilege, bool enable) {
@@ -234,13 +229,12 @@ bool SetPrivilege(plat::TokenHandle token, const char* privilege, bool enable) {
 }
 
 bool EnableDebugPrivilege() {
-  plat::TokenHandle token;
-  if (!plat::OpenProcessToken(plat::GetCurrentProcess(), plat::kTokenAdjustPrivileges, &token)) {
+  plat::OwnedToken token;
+  if (!plat::OpenProcessToken(plat::GetCurrentProcess(), plat::kTokenAdjustPrivileges,
+                              token.Receive())) {
     return false;
   }
-  const bool enabled = SetPrivilege(token, "SeDebugPrivilege", true);
-  plat::CloseHandle(token);
-  return enabled;
+  return SetPrivilege(token.Get(), "SeDebugPrivilege", true);
 }
 
 std::string WindowKey(plat::WindowHandle window) {

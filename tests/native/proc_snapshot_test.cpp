@@ -416,11 +416,10 @@ TEST_F(Privileges, EnableDebugPrivilegeEnablesItAndClosesTheToken) {
 
 TEST_F(Privileges, SetPrivilegeDisablesWithAttributesZero) {
   ASSERT_TRUE(EnableDebugPrivilege());
-  plat::TokenHandle token;
-  ASSERT_TRUE(
-      plat::OpenProcessToken(plat::GetCurrentProcess(), plat::kTokenAdjustPrivileges, &token));
-  EXPECT_TRUE(SetPrivilege(token, "SeDebugPrivilege", false));
-  plat::CloseHandle(token);
+  plat::OwnedToken token;
+  ASSERT_TRUE(plat::OpenProcessToken(plat::GetCurrentProcess(), plat::kTokenAdjustPrivileges,
+                                     token.Receive()));
+  EXPECT_TRUE(SetPrivilege(token.Get(), "SeDebugPrivilege", false));
   EXPECT_FALSE(fake::PrivilegeEnabled("SeDebugPrivilege"));
   EXPECT_EQ(fake::LastAdjust()->newState[12], 0);
 }
@@ -438,11 +437,10 @@ TEST_F(Privileges, TokenThatCannotBeOpenedReportsFalseWithoutAdjusting) {
 }
 
 TEST_F(Privileges, UnknownPrivilegeNameReportsFalse) {
-  plat::TokenHandle token;
-  ASSERT_TRUE(
-      plat::OpenProcessToken(plat::GetCurrentProcess(), plat::kTokenAdjustPrivileges, &token));
-  EXPECT_FALSE(SetPrivilege(token, "SeNoSuchPrivilege", true));
-  plat::CloseHandle(token);
+  plat::OwnedToken token;
+  ASSERT_TRUE(plat::OpenProcessToken(plat::GetCurrentProcess(), plat::kTokenAdjustPrivileges,
+                                     token.Receive()));
+  EXPECT_FALSE(SetPrivilege(token.Get(), "SeNoSuchPrivilege", true));
 }
 
 }  // namespace
