@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/form_member.h"
 #include "app/layout.h"
 #include "platform/constants.h"
 #include "platform/drawing.h"
@@ -30,10 +31,10 @@ constexpr TAnchors kRightBottom{false, false, true, true};
 constexpr TAnchors kAll{true, true, true, true};
 
 struct ControlSpec {
-  plat::Control TMainForm::*member;
+  FormMember member;
   const char* name;
   ControlKind kind;
-  plat::Control TMainForm::*parent;  // &TMainForm::Handle for the window itself
+  FormMember parent;  // &TMainForm::Handle for the window itself
   plat::Rect rect;
   TAnchors anchors;
   TLayoutRule rule;
@@ -217,7 +218,7 @@ struct MenuSpec {
   int tag;
 };
 
-void AddColumns(plat::Control list,
+void AddColumns(plat::ListViewHandle list,
                 std::initializer_list<std::tuple<const wchar_t*, int, plat::Align>> columns) {
   for (const auto& [caption, width, align] : columns) {
     plat::ListAddColumn(list, caption, width, align);
@@ -255,7 +256,7 @@ int MenuTag(int commandId) {
   }
 }
 
-void TTimer::Attach(plat::Control window) {
+void TTimer::Attach(plat::MainWindowHandle window) {
   window_ = window;
   Update();
 }
@@ -292,12 +293,12 @@ TMainForm::TMainForm() {
   for (const ControlSpec& spec : kControls) {
     plat::ControlArgs control;
     control.kind = spec.kind;
-    control.parent = this->*spec.parent;
+    control.parent = spec.parent.Get(*this);
     control.name = spec.name;
     control.caption = spec.caption;
     control.rect = spec.rect;
     control.commandId = spec.commandId;
-    this->*spec.member = plat::CreateControl(control);
+    spec.member.Set(*this, plat::CreateControl(control));
   }
 
   AddColumns(TaskListView, {{L"任务", 250, plat::Align::Left}, {L"状态", 100, plat::Align::Left}});
@@ -416,7 +417,7 @@ void TMainForm::OnResize(int clientWidth, int clientHeight) {
                         return plat::TabDisplayRect(PageControl1, width, height);
                       });
     for (std::size_t i = 0; i < rects.size(); ++i) {
-      plat::MoveControl(this->*kControls[i].member, rects[i]);
+      plat::MoveControl(kControls[i].member.Get(*this), rects[i]);
     }
   });
 }

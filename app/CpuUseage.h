@@ -37,7 +37,7 @@ inline constexpr const char* kHomePageUrl = "https://varnex.example.org/";
 // interval of 0 never ticks.
 class TTimer {
  public:
-  void Attach(plat::Control window);
+  void Attach(plat::MainWindowHandle window);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
   std::uint32_t Interval() const { return interval_; }
@@ -45,7 +45,7 @@ class TTimer {
 
  private:
   void Update();
-  plat::Control window_;
+  plat::MainWindowHandle window_;
   bool enabled_ = true;
   std::uint32_t interval_ = 1000;
 };
@@ -87,24 +87,24 @@ class TMainForm final : public plat::WindowEvents {
   void UpdateGraphs();
   void StopGraphs();
 
-  plat::Control Handle;
-  plat::Control PageControl1;
+  plat::MainWindowHandle Handle;
+  plat::TabControlHandle PageControl1;
   plat::Control TabSheet1;
-  plat::Control TaskListView;
+  plat::ListViewHandle TaskListView;
   plat::Control Button1;
   plat::Control Button2;
   plat::Control Button3;
   plat::Control TabSheet2;
-  plat::Control procListView;
+  plat::ListViewHandle procListView;
   plat::Control endProcBtn;
   plat::Control TabSheet3;
   plat::Control GroupBox1;
   plat::Control CpuPanel;
-  plat::Control CpuImg;
+  plat::PictureBoxHandle CpuImg;
   plat::Control GroupBox2;
   plat::Control memPanel;
-  plat::Control memImg;
-  plat::Control StatusBar;
+  plat::PictureBoxHandle memImg;
+  plat::StatusBarHandle StatusBar;
   plat::Control Button4;
   plat::ImageListHandle ImageList;
   TTimer Timer;

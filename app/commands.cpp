@@ -34,7 +34,7 @@ std::optional<std::uint32_t> ParsePid(const std::wstring& text) {
   return static_cast<std::uint32_t>(static_cast<std::int32_t>(value));
 }
 
-TWinInfo* SelectedTask(plat::Control list) {
+TWinInfo* SelectedTask(plat::ListViewHandle list) {
   int row = plat::ListSelectedRow(list);
   if (row < 0) return nullptr;
   return static_cast<TWinInfo*>(plat::ListGetData(list, row));

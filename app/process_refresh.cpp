@@ -43,7 +43,7 @@ std::string KeyText(const std::wstring& text) {
   return key;
 }
 
-void SetSubItems(plat::Control list, int row, const TProcInfo& info,
+void SetSubItems(plat::ListViewHandle list, int row, const TProcInfo& info,
                  const std::wstring& separator) {
   plat::ListSetText(list, row, 1, DecimalText(info.PID));
   plat::ListSetText(list, row, 2, L"");

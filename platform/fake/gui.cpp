@@ -167,7 +167,7 @@ void GuiLogEntry(std::string entry) { S().log.push_back(std::move(entry)); }
 
 namespace plat {
 
-Control CreateMainWindow(const MainWindowArgs& args) {
+MainWindowHandle CreateMainWindow(const MainWindowArgs& args) {
   ControlState state;
   state.isWindow = true;
   state.name = "MainForm";
@@ -177,10 +177,10 @@ Control CreateMainWindow(const MainWindowArgs& args) {
   state.args = args;
   Control window = NewControl(std::move(state));
   S().mainWindow = window;
-  return window;
+  return MainWindowHandle{window};
 }
 
-void ShowMainWindow(Control window) {
+void ShowMainWindow(MainWindowHandle window) {
   ControlState* w = GetWindow(window, "ShowMainWindow");
   if (!w || w->shown) return;
   w->shown = true;
@@ -193,7 +193,7 @@ void ShowMainWindow(Control window) {
   }
 }
 
-void CloseMainWindow(Control window) {
+void CloseMainWindow(MainWindowHandle window) {
   ControlState* w = GetWindow(window, "CloseMainWindow");
   if (!w) return;
   if (w->args.events) w->args.events->OnClose();
@@ -243,7 +243,7 @@ Control CreateControl(const ControlArgs& args) {
   if (args.kind == ControlKind::TabPage && !p.isWindow && p.kind == ControlKind::TabControl) {
     p.pages.push_back(control);
     if (p.selectedTab < 0) p.selectedTab = 0;
-    Rect display = TabDisplayRect(args.parent, p.rect.width, p.rect.height);
+    Rect display = TabDisplayRect(TabControlHandle{args.parent}, p.rect.width, p.rect.height);
     S().controls[control.value].rect = display;
   }
   return control;
@@ -266,7 +266,7 @@ std::wstring ControlText(Control control) {
   return c ? c->caption : std::wstring();
 }
 
-void TabSelect(Control tabs, int index) {
+void TabSelect(TabControlHandle tabs, int index) {
   ControlState* t = GetKind(tabs, ControlKind::TabControl, "TabSelect");
   if (!t) return;
   if (index < 0 || index >= static_cast<int>(t->pages.size())) {
@@ -277,41 +277,41 @@ void TabSelect(Control tabs, int index) {
   Log("TabSelect", tabs, std::to_string(index));
 }
 
-int TabSelected(Control tabs) {
+int TabSelected(TabControlHandle tabs) {
   ControlState* t = GetKind(tabs, ControlKind::TabControl, "TabSelected");
   return t ? t->selectedTab : -1;
 }
 
-Rect TabDisplayRect(Control tabs, int width, int height) {
+Rect TabDisplayRect(TabControlHandle tabs, int width, int height) {
   GetKind(tabs, ControlKind::TabControl, "TabDisplayRect");
   return Rect{fake::kTabInsetLeft, fake::kTabInsetTop,
               width - fake::kTabInsetLeft - fake::kTabInsetRight,
               height - fake::kTabInsetTop - fake::kTabInsetBottom};
 }
 
-void ListAddColumn(Control list, const std::wstring& caption, int width, Align align) {
+void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, Align align) {
   ControlState* l = GetList(list, "ListAddColumn");
   if (!l) return;
   l->columns.push_back(fake::Column{caption, width, align});
   for (Row& row : l->rows) row.cells.resize(l->columns.size());
 }
 
-void ListSetImageList(Control list, ImageListHandle images) {
+void ListSetImageList(ListViewHandle list, ImageListHandle images) {
   ControlState* l = GetList(list, "ListSetImageList");
   if (l) l->images = images;
 }
 
-int ListRowCount(Control list) {
+int ListRowCount(ListViewHandle list) {
   ControlState* l = GetList(list, "ListRowCount");
   return l ? static_cast<int>(l->rows.size()) : 0;
 }
 
-int ListColumnCount(Control list) {
+int ListColumnCount(ListViewHandle list) {
   ControlState* l = GetList(list, "ListColumnCount");
   return l ? static_cast<int>(l->columns.size()) : 0;
 }
 
-int ListAddRow(Control list, const std::wstring& caption) {
+int ListAddRow(ListViewHandle list, const std::wstring& caption) {
   ControlState* l = GetList(list, "ListAddRow");
   if (!l) return -1;
   RowChange(l);
@@ -323,7 +323,7 @@ int ListAddRow(Control list, const std::wstring& caption) {
   return static_cast<int>(l->rows.size()) - 1;
 }
 
-void ListDeleteRow(Control list, int row) {
+void ListDeleteRow(ListViewHandle list, int row) {
   ControlState* l = GetList(list, "ListDeleteRow");
   if (!GetRow(l, row, "ListDeleteRow")) return;
   RowChange(l);
@@ -336,13 +336,13 @@ void ListDeleteRow(Control list, int row) {
   Log("ListDeleteRow", list, std::to_string(row));
 }
 
-std::wstring ListGetText(Control list, int row, int column) {
+std::wstring ListGetText(ListViewHandle list, int row, int column) {
   Row* r = GetRow(GetList(list, "ListGetText"), row, "ListGetText");
   if (!r || column < 0 || column >= static_cast<int>(r->cells.size())) return {};
   return r->cells[column];
 }
 
-void ListSetText(Control list, int row, int column, const std::wstring& text) {
+void ListSetText(ListViewHandle list, int row, int column, const std::wstring& text) {
   ControlState* l = GetList(list, "ListSetText");
   Row* r = GetRow(l, row, "ListSetText");
   if (!r) return;
@@ -355,38 +355,38 @@ void ListSetText(Control list, int row, int column, const std::wstring& text) {
   Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
 }
 
-int ListGetImage(Control list, int row) {
+int ListGetImage(ListViewHandle list, int row) {
   Row* r = GetRow(GetList(list, "ListGetImage"), row, "ListGetImage");
   return r ? r->image : -1;
 }
 
-void ListSetImage(Control list, int row, int imageIndex) {
+void ListSetImage(ListViewHandle list, int row, int imageIndex) {
   Row* r = GetRow(GetList(list, "ListSetImage"), row, "ListSetImage");
   if (r) r->image = imageIndex;
 }
 
-void ListRedrawRow(Control list, int row) {
+void ListRedrawRow(ListViewHandle list, int row) {
   if (GetRow(GetList(list, "ListRedrawRow"), row, "ListRedrawRow")) {
     Log("ListRedrawRow", list, std::to_string(row));
   }
 }
 
-void* ListGetData(Control list, int row) {
+void* ListGetData(ListViewHandle list, int row) {
   Row* r = GetRow(GetList(list, "ListGetData"), row, "ListGetData");
   return r ? r->data : nullptr;
 }
 
-void ListSetData(Control list, int row, void* data) {
+void ListSetData(ListViewHandle list, int row, void* data) {
   Row* r = GetRow(GetList(list, "ListSetData"), row, "ListSetData");
   if (r) r->data = data;
 }
 
-int ListSelectedRow(Control list) {
+int ListSelectedRow(ListViewHandle list) {
   ControlState* l = GetList(list, "ListSelectedRow");
   return l ? l->selected : -1;
 }
 
-void ListSelectRow(Control list, int row) {
+void ListSelectRow(ListViewHandle list, int row) {
   ControlState* l = GetList(list, "ListSelectRow");
   if (!l) return;
   if (row == -1) {
@@ -396,14 +396,14 @@ void ListSelectRow(Control list, int row) {
   if (GetRow(l, row, "ListSelectRow")) l->selected = row;
 }
 
-void ListBeginUpdate(Control list) {
+void ListBeginUpdate(ListViewHandle list) {
   ControlState* l = GetList(list, "ListBeginUpdate");
   if (!l) return;
   ++l->updateDepth;
   Log("ListBeginUpdate", list);
 }
 
-void ListEndUpdate(Control list) {
+void ListEndUpdate(ListViewHandle list) {
   ControlState* l = GetList(list, "ListEndUpdate");
   if (!l) return;
   if (l->updateDepth == 0) {
@@ -415,14 +415,14 @@ void ListEndUpdate(Control list) {
   Log("ListEndUpdate", list);
 }
 
-void StatusSetParts(Control bar, const std::vector<int>& widths) {
+void StatusSetParts(StatusBarHandle bar, const std::vector<int>& widths) {
   ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusSetParts");
   if (!b) return;
   b->parts = widths;
   b->partTexts.resize(widths.size());
 }
 
-void StatusSetText(Control bar, int part, const std::wstring& text) {
+void StatusSetText(StatusBarHandle bar, int part, const std::wstring& text) {
   ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusSetText");
   if (!b) return;
   if (part < 0 || part >= static_cast<int>(b->partTexts.size())) {
@@ -433,13 +433,13 @@ void StatusSetText(Control bar, int part, const std::wstring& text) {
   Log("StatusSetText", bar, std::to_string(part));
 }
 
-std::wstring StatusGetText(Control bar, int part) {
+std::wstring StatusGetText(StatusBarHandle bar, int part) {
   ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusGetText");
   if (!b || part < 0 || part >= static_cast<int>(b->partTexts.size())) return {};
   return b->partTexts[part];
 }
 
-MenuHandle CreateMenuBar(Control window) {
+MenuHandle CreateMenuBar(MainWindowHandle window) {
   ControlState* w = GetWindow(window, "CreateMenuBar");
   if (!w) return {};
   MenuHandle bar{S().nextHandle};
@@ -488,7 +488,7 @@ bool MenuHasCommand(std::uintptr_t menu, int commandId) {
 }
 }  // namespace
 
-void SetMenuChecked(Control window, int commandId, bool checked) {
+void SetMenuChecked(MainWindowHandle window, int commandId, bool checked) {
   ControlState* w = GetWindow(window, "SetMenuChecked");
   if (!w) return;
   if (!w->menuBar || !MenuHasCommand(w->menuBar, commandId)) {
@@ -498,14 +498,14 @@ void SetMenuChecked(Control window, int commandId, bool checked) {
   w->checks[commandId] = checked;
 }
 
-bool IsMenuChecked(Control window, int commandId) {
+bool IsMenuChecked(MainWindowHandle window, int commandId) {
   ControlState* w = GetWindow(window, "IsMenuChecked");
   if (!w) return false;
   auto it = w->checks.find(commandId);
   return it != w->checks.end() && it->second;
 }
 
-void StartTimer(Control window, std::uint32_t intervalMs) {
+void StartTimer(MainWindowHandle window, std::uint32_t intervalMs) {
   ControlState* w = GetWindow(window, "StartTimer");
   if (!w) return;
   w->timerInterval = intervalMs;
@@ -513,24 +513,24 @@ void StartTimer(Control window, std::uint32_t intervalMs) {
   Log("StartTimer", window, std::to_string(intervalMs));
 }
 
-void StopTimer(Control window) {
+void StopTimer(MainWindowHandle window) {
   ControlState* w = GetWindow(window, "StopTimer");
   if (!w) return;
   w->timerRunning = false;
   Log("StopTimer", window);
 }
 
-void SetTopmost(Control window, bool topmost) {
+void SetTopmost(MainWindowHandle window, bool topmost) {
   ControlState* w = GetWindow(window, "SetTopmost");
   if (w) w->topmost = topmost;
 }
 
-bool IsTopmost(Control window) {
+bool IsTopmost(MainWindowHandle window) {
   ControlState* w = GetWindow(window, "IsTopmost");
   return w && w->topmost;
 }
 
-void SetDoubleBuffered(Control window) {
+void SetDoubleBuffered(MainWindowHandle window) {
   ControlState* w = GetWindow(window, "SetDoubleBuffered");
   if (w) w->doubleBuffered = true;
 }
@@ -542,7 +542,7 @@ void RepaintNow(Control control) {
   Log("RepaintNow", control);
 }
 
-void PictureSetImage(Control picture, const RasterView& image) {
+void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
   ControlState* p = GetKind(picture, ControlKind::PictureBox, "PictureSetImage");
   if (!p) return;
   fake::Picture copy;
@@ -598,7 +598,7 @@ plat::Control FindControl(const std::string& name) {
   return {};
 }
 
-plat::Control MainWindow() { return S().mainWindow; }
+plat::MainWindowHandle MainWindow() { return plat::MainWindowHandle{S().mainWindow}; }
 
 namespace {
 const ControlState* Peek(plat::Control control) {
@@ -640,17 +640,17 @@ bool IsDestroyed(plat::Control control) {
   return !c || c->destroyed;
 }
 
-bool IsShown(plat::Control window) {
+bool IsShown(plat::MainWindowHandle window) {
   const ControlState* c = Peek(window);
   return c && c->shown;
 }
 
-plat::MainWindowArgs MainWindowArgsOf(plat::Control window) {
+plat::MainWindowArgs MainWindowArgsOf(plat::MainWindowHandle window) {
   const ControlState* c = Peek(window);
   return c ? c->args : plat::MainWindowArgs{};
 }
 
-void ResizeClient(plat::Control window, int clientWidth, int clientHeight) {
+void ResizeClient(plat::MainWindowHandle window, int clientWidth, int clientHeight) {
   ControlState* w = GetWindow(window, "ResizeClient");
   if (!w) return;
   w->rect.width = clientWidth;
@@ -658,12 +658,12 @@ void ResizeClient(plat::Control window, int clientWidth, int clientHeight) {
   if (w->args.events) w->args.events->OnResize(clientWidth, clientHeight);
 }
 
-void Command(plat::Control window, int commandId) {
+void Command(plat::MainWindowHandle window, int commandId) {
   ControlState* w = GetWindow(window, "Command");
   if (w && w->args.events) w->args.events->OnCommand(commandId);
 }
 
-bool FireTimer(plat::Control window) {
+bool FireTimer(plat::MainWindowHandle window) {
   ControlState* w = GetWindow(window, "FireTimer");
   if (!w || !w->timerRunning || w->timerInterval == 0) return false;
   if (w->args.events) w->args.events->OnTimer();
@@ -672,32 +672,32 @@ bool FireTimer(plat::Control window) {
 
 void SetMessageLoopBody(std::function<void()> body) { S().loopBody = std::move(body); }
 
-std::vector<Column> Columns(plat::Control list) {
+std::vector<Column> Columns(plat::ListViewHandle list) {
   const ControlState* c = Peek(list);
   return c ? c->columns : std::vector<Column>{};
 }
 
-plat::ImageListHandle ListImageList(plat::Control list) {
+plat::ImageListHandle ListImageList(plat::ListViewHandle list) {
   const ControlState* c = Peek(list);
   return c ? c->images : plat::ImageListHandle{};
 }
 
-int UpdateDepth(plat::Control list) {
+int UpdateDepth(plat::ListViewHandle list) {
   const ControlState* c = Peek(list);
   return c ? c->updateDepth : 0;
 }
 
-int UpdatePairs(plat::Control list) {
+int UpdatePairs(plat::ListViewHandle list) {
   const ControlState* c = Peek(list);
   return c ? c->updatePairs : 0;
 }
 
-void FailRowChangesFrom(plat::Control list, int count) {
+void FailRowChangesFrom(plat::ListViewHandle list, int count) {
   ControlState* l = GetList(list, "FailRowChangesFrom");
   if (l) l->failCountdown = count;
 }
 
-std::vector<std::wstring> RowCaptions(plat::Control list) {
+std::vector<std::wstring> RowCaptions(plat::ListViewHandle list) {
   std::vector<std::wstring> out;
   if (const ControlState* c = Peek(list)) {
     for (const Row& row : c->rows) out.push_back(row.cells.empty() ? L"" : row.cells[0]);
@@ -705,7 +705,7 @@ std::vector<std::wstring> RowCaptions(plat::Control list) {
   return out;
 }
 
-std::vector<int> StatusParts(plat::Control bar) {
+std::vector<int> StatusParts(plat::StatusBarHandle bar) {
   const ControlState* c = Peek(bar);
   return c ? c->parts : std::vector<int>{};
 }
@@ -723,23 +723,23 @@ std::vector<MenuItem> Expand(std::uintptr_t menu) {
 }
 }  // namespace
 
-std::vector<MenuItem> MenuBar(plat::Control window) {
+std::vector<MenuItem> MenuBar(plat::MainWindowHandle window) {
   const ControlState* c = Peek(window);
   if (!c || !c->menuBar) return {};
   return Expand(c->menuBar);
 }
 
-bool TimerRunning(plat::Control window) {
+bool TimerRunning(plat::MainWindowHandle window) {
   const ControlState* c = Peek(window);
   return c && c->timerRunning;
 }
 
-std::uint32_t TimerInterval(plat::Control window) {
+std::uint32_t TimerInterval(plat::MainWindowHandle window) {
   const ControlState* c = Peek(window);
   return c ? c->timerInterval : 0;
 }
 
-bool DoubleBuffered(plat::Control window) {
+bool DoubleBuffered(plat::MainWindowHandle window) {
   const ControlState* c = Peek(window);
   return c && c->doubleBuffered;
 }
@@ -749,12 +749,12 @@ int RepaintCount(plat::Control control) {
   return c ? c->repaints : 0;
 }
 
-Picture PictureOf(plat::Control picture) {
+Picture PictureOf(plat::PictureBoxHandle picture) {
   const ControlState* c = Peek(picture);
   return c ? c->picture : Picture{};
 }
 
-int PictureSetCount(plat::Control picture) {
+int PictureSetCount(plat::PictureBoxHandle picture) {
   const ControlState* c = Peek(picture);
   return c ? c->pictureSets : 0;
 }

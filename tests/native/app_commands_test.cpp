@@ -11,7 +11,7 @@ namespace {
 
 class CommandsTest : public AppTest {
  protected:
-  plat::Control Window() const { return form->Handle; }
+  plat::MainWindowHandle Window() const { return form->Handle; }
   void Click(int commandId) { fake::Command(Window(), commandId); }
   // Which of H2, N5, N6, N8 are checked.
   std::vector<bool> SpeedChecks() const {

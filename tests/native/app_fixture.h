@@ -28,14 +28,14 @@ class AppTest : public ::testing::Test {
   }
 
   // The texts of one column, top to bottom.
-  static std::vector<std::wstring> ColumnTexts(plat::Control list, int column) {
+  static std::vector<std::wstring> ColumnTexts(plat::ListViewHandle list, int column) {
     std::vector<std::wstring> out;
     for (int row = 0; row < plat::ListRowCount(list); ++row) {
       out.push_back(plat::ListGetText(list, row, column));
     }
     return out;
   }
-  static std::vector<std::wstring> RowTexts(plat::Control list, int row) {
+  static std::vector<std::wstring> RowTexts(plat::ListViewHandle list, int row) {
     std::vector<std::wstring> out;
     for (int column = 0; column < plat::ListColumnCount(list); ++column) {
       out.push_back(plat::ListGetText(list, row, column));

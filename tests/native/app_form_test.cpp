@@ -1,6 +1,7 @@
 // The main window as created: controls, captions, columns, menus, status bar and timer;
 // first show, resizing, close and the program entry.
 
+#include "app/form_member.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
 #include "tests/native/app_fixture.h"
@@ -57,7 +58,7 @@ TEST_F(FormTest, ControlsFollowTheTableInTabOrder) {
   EXPECT_THAT(Children("memPanel"), ElementsAre("memImg"));
 
   struct Expected {
-    plat::Control TMainForm::*member;
+    FormMember member;
     const char* name;
     plat::ControlKind kind;
     plat::Rect rect;
@@ -93,7 +94,7 @@ TEST_F(FormTest, ControlsFollowTheTableInTabOrder) {
       {&TMainForm::Button4, "Button4", K::Button, {152, 0, 273, 20}, L"进入工具主站", kCmdButton4},
   };
   for (const Expected& e : table) {
-    plat::Control c = form.get()->*e.member;
+    plat::Control c = e.member.Get(*form);
     EXPECT_EQ(c, fake::FindControl(e.name)) << e.name;
     EXPECT_EQ(fake::KindOf(c), e.kind) << e.name;
     EXPECT_EQ(plat::ControlRect(c), e.rect) << e.name;
@@ -107,7 +108,7 @@ TEST_F(FormTest, ControlsFollowTheTableInTabOrder) {
 }
 
 TEST_F(FormTest, ListColumnsAndStatusParts) {
-  auto columns = [](plat::Control list) {
+  auto columns = [](plat::ListViewHandle list) {
     std::vector<std::tuple<std::wstring, int, plat::Align>> out;
     for (const fake::Column& c : fake::Columns(list)) out.emplace_back(c.caption, c.width, c.align);
     return out;

@@ -15,7 +15,7 @@ namespace {
 
 class TaskListTest : public AppTest {
  protected:
-  plat::Control List() const { return form->TaskListView; }
+  plat::ListViewHandle List() const { return form->TaskListView; }
   std::vector<std::wstring> Titles() const { return ColumnTexts(List(), 0); }
 
   static std::uintptr_t Window(const std::string& title, std::uint32_t pid,

@@ -74,7 +74,7 @@ TEST_F(GraphPageTest, ShowCreatesGriddedGraphsAndStartsTheSampler) {
   // The pictures got the images with their first grid, before the thread drew anything.
   TUseage firstGrid(86, 256);
   firstGrid.DrawGrid();
-  for (plat::Control picture : {form->CpuImg, form->memImg}) {
+  for (plat::PictureBoxHandle picture : {form->CpuImg, form->memImg}) {
     EXPECT_EQ(fake::PictureSetCount(picture), 1);
     const fake::Picture shown = fake::PictureOf(picture);
     EXPECT_EQ(shown.width, 256);

@@ -191,7 +191,8 @@ void Churn(TOsPopulation& desktop, std::vector<std::uint32_t>& ended) {
   if (random() % 97 == 0) desktop.Shuffle();
 }
 
-void ExpectSameProcessRows(plat::Control list, const ReferenceProcessList& reference, int tick) {
+void ExpectSameProcessRows(plat::ListViewHandle list, const ReferenceProcessList& reference,
+                           int tick) {
   ASSERT_EQ(plat::ListRowCount(list), static_cast<int>(reference.rows.size())) << "tick " << tick;
   for (int r = 0; r < plat::ListRowCount(list); ++r) {
     const auto& want = reference.rows[static_cast<std::size_t>(r)];
@@ -204,7 +205,7 @@ void ExpectSameProcessRows(plat::Control list, const ReferenceProcessList& refer
 }
 
 void ExpectSameTaskRows(const TMainForm& form, const ReferenceTaskList& reference, int tick) {
-  const plat::Control list = form.TaskListView;
+  const plat::ListViewHandle list = form.TaskListView;
   ASSERT_EQ(plat::ListRowCount(list), static_cast<int>(reference.rows.size())) << "tick " << tick;
   const std::vector<std::uintptr_t> icons = fake::ImageListIcons(form.ImageList);
   for (int r = 0; r < plat::ListRowCount(list); ++r) {

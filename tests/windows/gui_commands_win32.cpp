@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/CpuUseage.h"
+#include "platform/constants.h"
 #include "platform/gui.h"
 #include "platform/threads.h"
 #include "platform/windows_input.h"
@@ -18,12 +19,11 @@ namespace {
 
 using cmdtest::ChildProcess;
 
-constexpr int kYes = 6;
 // A child started under emulation may take long before its window shows.
 constexpr std::uint32_t kChildAppearsMs = 180000;
 
 // The row whose `column` reads `text`, -1 when none.
-int FindRow(plat::Control list, int column, const std::wstring& text) {
+int FindRow(plat::ListViewHandle list, int column, const std::wstring& text) {
   for (int row = 0; row < plat::ListRowCount(list); ++row) {
     if (plat::ListGetText(list, row, column) == text) return row;
   }
@@ -84,7 +84,7 @@ TEST_F(GuiCommands, EndProcessAnsweredYesEndsTheSelectedProcessAndItsRow) {
 
   plat::ListSelectRow(form->procListView, FindRow(form->procListView, 1, pid));
   {
-    cmdtest::BoxAnswerer answerer(L"任务管理器警告", kYes, 20000);
+    cmdtest::BoxAnswerer answerer(L"任务管理器警告", plat::kIdYes, 20000);
     form->endProcBtnClick();
     EXPECT_TRUE(answerer.Answered());
   }

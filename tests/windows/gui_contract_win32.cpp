@@ -33,7 +33,7 @@ class RecordingEvents final : public plat::WindowEvents {
   }
   void OnClose() override { log.push_back("close"); }
 
-  Control window;
+  plat::MainWindowHandle window;
   std::vector<std::string> log;
   int ticks = 0;
   int closeAfterTicks = -1;
@@ -85,7 +85,7 @@ class GuiContract : public ::testing::Test {
   }
 
   RecordingEvents events;
-  Control window;
+  plat::MainWindowHandle window;
 };
 
 TEST_F(GuiContract, MainWindowIsHiddenUntilShownThenReportsShowBeforeResize) {
@@ -118,16 +118,16 @@ TEST_F(GuiContract, MainWindowIsHiddenUntilShownThenReportsShowBeforeResize) {
 }
 
 TEST_F(GuiContract, ControlsHaveTheirSystemClassesCaptionsAndPlaces) {
-  Control tabs = Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357});
+  plat::TabControlHandle tabs{Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357})};
   Control page1 = Make(ControlKind::TabPage, tabs, L"应用程序", {});
   Control page2 = Make(ControlKind::TabPage, tabs, L"进程", {});
   Control page3 = Make(ControlKind::TabPage, tabs, L"性能", {});
-  Control list = Make(ControlKind::ListView, page2, L"", {24, 24, 377, 281});
+  plat::ListViewHandle list{Make(ControlKind::ListView, page2, L"", {24, 24, 377, 281})};
   Control button = Make(ControlKind::Button, page1, L"结束任务(&E)", {137, 311, 89, 25}, 101);
   Control group = Make(ControlKind::GroupBox, page3, L"CPU 使用记录", {120, 8, 283, 121});
   Control panel = Make(ControlKind::Panel, group, L"", {12, 21, 260, 90});
-  Control picture = Make(ControlKind::PictureBox, panel, L"", {2, 2, 256, 86});
-  Control bar = Make(ControlKind::StatusBar, window, L"", {0, 357, 426, 19});
+  plat::PictureBoxHandle picture{Make(ControlKind::PictureBox, panel, L"", {2, 2, 256, 86})};
+  plat::StatusBarHandle bar{Make(ControlKind::StatusBar, window, L"", {0, 357, 426, 19})};
   Control top = Make(ControlKind::Button, window, L"进入工具主站", {152, 0, 273, 20}, 104);
 
   EXPECT_EQ(ClassOf(tabs), "SysTabControl32");
@@ -181,7 +181,7 @@ TEST_F(GuiContract, ControlsHaveTheirSystemClassesCaptionsAndPlaces) {
 }
 
 TEST_F(GuiContract, ListRowsRoundTrip) {
-  Control list = Make(ControlKind::ListView, window, L"", {0, 0, 300, 200});
+  plat::ListViewHandle list{Make(ControlKind::ListView, window, L"", {0, 0, 300, 200})};
   plat::ListAddColumn(list, L"映像名称", 100, plat::Align::Left);
   plat::ListAddColumn(list, L"PID", 50, plat::Align::Right);
   plat::ListAddColumn(list, L"CPU", 50, plat::Align::Right);
@@ -244,7 +244,7 @@ TEST_F(GuiContract, ListRowsRoundTrip) {
 }
 
 TEST_F(GuiContract, BatchUpdatesNestAndStillApplyChanges) {
-  Control list = Make(ControlKind::ListView, window, L"", {0, 0, 300, 200});
+  plat::ListViewHandle list{Make(ControlKind::ListView, window, L"", {0, 0, 300, 200})};
   plat::ListAddColumn(list, L"任务", 250, plat::Align::Left);
   plat::ShowMainWindow(window);
   plat::ListEndUpdate(list);  // an unmatched End is ignored
@@ -260,7 +260,7 @@ TEST_F(GuiContract, BatchUpdatesNestAndStillApplyChanges) {
 }
 
 TEST_F(GuiContract, StatusBarPartsKeepTheirTexts) {
-  Control bar = Make(ControlKind::StatusBar, window, L"", {});
+  plat::StatusBarHandle bar{Make(ControlKind::StatusBar, window, L"", {})};
   plat::StatusSetParts(bar, {95, 120, 50});
   plat::StatusSetText(bar, 0, L"进程数：42");
   plat::StatusSetText(bar, 1, L"CPU 使用：7%");
@@ -331,7 +331,7 @@ TEST_F(GuiContract, ImageListCopiesIconsAndRefusesNone) {
 }
 
 TEST_F(GuiContract, PicturesRefuseRastersWhoseRowsAreTooShort) {
-  Control picture = Make(ControlKind::PictureBox, window, L"", {0, 0, 256, 86});
+  plat::PictureBoxHandle picture{Make(ControlKind::PictureBox, window, L"", {0, 0, 256, 86})};
   std::vector<std::uint8_t> pixels(256 * 3 * 86, 0x80);
   plat::ShowMainWindow(window);
   plat::PictureSetImage(picture, {pixels.data(), 256, 86, 256 * 3});
@@ -346,7 +346,7 @@ TEST_F(GuiContract, PicturesRefuseRastersWhoseRowsAreTooShort) {
 // on a control of a hidden page; the focus leaves such a page for the tab control, however
 // it came there, and the keys that follow do not stop the loop.
 TEST_F(GuiContract, FocusOnAHiddenPageMovesToTheTabsAndKeysDoNotHang) {
-  Control tabs = Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357});
+  plat::TabControlHandle tabs{Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357})};
   Make(ControlKind::TabPage, tabs, L"应用程序", {});
   Control page2 = Make(ControlKind::TabPage, tabs, L"进程", {});
   Control button = Make(ControlKind::Button, page2, L"结束进程(&E)", {298, 310, 101, 25}, 101);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/CpuUseage.h"
+#include "app/form_member.h"
 #include "platform/gui.h"
 #include "platform/sysinfo.h"
 #include "platform/windows_input.h"
@@ -28,7 +29,7 @@ std::string ClassOf(Control control) {
 }
 
 struct Expected {
-  Control TMainForm::*member;
+  FormMember member;
   const char* name;
   const char* className;
   Rect rect;  // {} for pages and the status bar, checked separately
@@ -99,7 +100,7 @@ TEST(GuiMainForm, ControlsMenusAndRefreshMatchTheSystem) {
   const Rect page = plat::TabDisplayRect(form.PageControl1, 426, 357);
   for (const Expected& e : kTable) {
     SCOPED_TRACE(e.name);
-    const Control control = form.*e.member;
+    const Control control = e.member.Get(form);
     ASSERT_TRUE(control);
     EXPECT_EQ(ClassOf(control), e.className);
     const bool isPage = std::string(e.className) == "VarnexPage";
@@ -171,8 +172,8 @@ TEST(GuiMainForm, ControlsMenusAndRefreshMatchTheSystem) {
 // 6 px to spare, the lowest control exactly 6 px above the page's bottom edge, and the
 // buttons as far under the list as the table puts them.
 struct PageContents {
-  Control TMainForm::*page;
-  std::vector<Control TMainForm::*> controls;
+  FormMember page;
+  std::vector<FormMember> controls;
   int listToButtons;  // 0: no list above buttons
 };
 
@@ -186,11 +187,11 @@ const PageContents kPages[] = {
 
 void ExpectWholePages(TMainForm& form) {
   for (const PageContents& contents : kPages) {
-    const Rect page = plat::ControlRect(form.*contents.page);
-    const Rect list = plat::ControlRect(form.*contents.controls.front());
+    const Rect page = plat::ControlRect(contents.page.Get(form));
+    const Rect list = plat::ControlRect(contents.controls.front().Get(form));
     int lowest = 0;
-    for (Control TMainForm::*member : contents.controls) {
-      const Rect r = plat::ControlRect(form.*member);
+    for (const FormMember& member : contents.controls) {
+      const Rect r = plat::ControlRect(member.Get(form));
       EXPECT_GE(r.left, 6);
       EXPECT_GE(r.top, 6);
       EXPECT_LE(r.left + r.width, page.width - 6);
@@ -233,7 +234,7 @@ TEST(GuiMainForm, ShownWindowIsCentredWholeAndReadyForTheKeyboard) {
   using cmdtest::kVkControl, cmdtest::kVkLeft, cmdtest::kVkShift, cmdtest::kVkTab;
   struct Step {
     std::vector<std::uint16_t> keys;
-    Control TMainForm::*focus;
+    FormMember focus;
     int page;
   };
   const Step steps[] = {
@@ -252,7 +253,7 @@ TEST(GuiMainForm, ShownWindowIsCentredWholeAndReadyForTheKeyboard) {
   for (std::size_t i = 0; i < std::size(steps); ++i) {
     SCOPED_TRACE("step " + std::to_string(i));
     cmdtest::PressKeys(form.Handle, steps[i].keys);
-    EXPECT_EQ(cmdtest::FocusedControl(), form.*steps[i].focus);
+    EXPECT_EQ(cmdtest::FocusedControl(), steps[i].focus.Get(form));
     EXPECT_EQ(plat::TabSelected(form.PageControl1), steps[i].page);
   }
 

@@ -1,13 +1,26 @@
-// plat::Owned: a kernel handle is closed exactly once, by whichever owner holds it last.
+// The handle types of the seam: each kind of control has its own, usable as a Control but not
+// in place of another kind; plat::Owned closes a kernel handle exactly once, by whichever owner
+// holds it last.
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <type_traits>
 #include <utility>
 
 #include "platform/constants.h"
 #include "platform/fake/control/os.h"
+#include "platform/gui.h"
 #include "platform/process.h"
+
+static_assert(std::is_convertible_v<plat::ListViewHandle, plat::Control>);
+static_assert(std::is_convertible_v<plat::MainWindowHandle, plat::WindowHandle>);
+static_assert(!std::is_convertible_v<plat::Control, plat::ListViewHandle>);
+static_assert(!std::is_convertible_v<plat::StatusBarHandle, plat::ListViewHandle>);
+static_assert(!std::is_convertible_v<plat::ListViewHandle, plat::TabControlHandle>);
+static_assert(!std::is_invocable_v<decltype(&plat::StatusGetText), plat::ListViewHandle, int>);
+static_assert(!std::is_invocable_v<decltype(&plat::ListRowCount), plat::StatusBarHandle>);
+static_assert(!std::is_invocable_v<decltype(&plat::StartTimer), plat::Control, std::uint32_t>);
 
 static_assert(!std::is_copy_constructible_v<plat::OwnedProcess>);
 static_assert(!std::is_copy_assignable_v<plat::OwnedProcess>);
