@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/fake/control/drawing.h"
-#include "platform/fake/shared_state.h"
+#include "platform/fake/gui_state.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ std::map<std::uintptr_t, ImageListState>& ImageLists() {
 ImageListState* GetImages(plat::ImageListHandle list, const char* op) {
   auto it = ImageLists().find(list.value);
   if (it == ImageLists().end() || it->second.destroyed) {
-    fake::detail::GuiViolation(std::string(op) + ": no such image list");
+    fake::gui::Violation(std::string(op) + ": no such image list");
     return nullptr;
   }
   return &it->second;
@@ -37,7 +37,7 @@ ImageListState* GetImages(plat::ImageListHandle list, const char* op) {
 namespace plat {
 
 ImageListHandle CreateSmallImageList() {
-  ImageListHandle list{fake::detail::NewGuiHandle()};
+  ImageListHandle list{fake::gui::NewHandle()};
   ImageLists()[list.value];
   return list;
 }
@@ -52,7 +52,7 @@ void ImageListClear(ImageListHandle list) {
   if (!l) return;
   l->icons.clear();
   ++l->clears;
-  fake::detail::GuiLogEntry("ImageListClear");
+  fake::gui::S().log.push_back("ImageListClear");
 }
 
 int ImageListCount(ImageListHandle list) {
@@ -71,9 +71,9 @@ int ImageListAddIcon(ImageListHandle list, IconHandle icon) {
 
 namespace fake {
 
-namespace detail {
+namespace gui {
 void ResetImageLists() { ImageLists().clear(); }
-}  // namespace detail
+}  // namespace gui
 
 std::vector<std::uintptr_t> ImageListIcons(plat::ImageListHandle list) {
   auto it = ImageLists().find(list.value);

@@ -1,99 +1,38 @@
-// The simulated GUI: windows, controls, menus, timers and message boxes in memory, behind
-// platform/gui.h.
+// The simulated GUI behind platform/gui.h: the main window, creating and placing controls,
+// menus, the timer, message boxes and the message loop (the controls' own operations are in
+// gui_controls.cpp).
 
-#include "platform/fake/control/gui.h"
+#include "platform/gui.h"
 
-#include <deque>
-#include <map>
-#include <memory>
 #include <stdexcept>
 #include <utility>
 
 #include "platform/constants.h"
-#include "platform/fake/shared_state.h"
+#include "platform/fake/control/gui.h"
+#include "platform/fake/gui_state.h"
 
-namespace {
-
-struct Row {
-  std::vector<std::wstring> cells;  // caption, then one text per further column
-  int image = -1;
-  void* data = nullptr;
-};
-
-struct Menu {
-  std::vector<fake::MenuItem> items;
-  std::vector<std::uintptr_t> submenus;  // per item: the submenu handle, 0 for a command
-};
-
-struct ControlState {
-  plat::ControlKind kind = plat::ControlKind::Button;
-  bool isWindow = false;
-  std::string name;
-  std::wstring caption;
-  plat::Rect rect;
-  plat::Control parent;
-  int commandId = 0;
-  bool destroyed = false;
-  // main window
-  plat::MainWindowArgs args;
-  bool shown = false;
-  bool timerRunning = false;
-  std::uint32_t timerInterval = 0;
-  bool topmost = false;
-  bool doubleBuffered = false;
-  std::uintptr_t menuBar = 0;
-  std::map<int, bool> checks;
-  // tab control
-  std::vector<plat::Control> pages;
-  int selectedTab = -1;
-  // list view
-  std::vector<fake::Column> columns;
-  std::vector<Row> rows;
-  int selected = -1;
-  int updateDepth = 0;
-  int updatePairs = 0;
-  int failCountdown = 0;
-  plat::ImageListHandle images;
-  // status bar
-  std::vector<int> parts;
-  std::vector<std::wstring> partTexts;
-  // picture box
-  fake::Picture picture;
-  int pictureSets = 0;
-  int repaints = 0;
-};
-
-struct State {
-  std::uintptr_t nextHandle = 0x100;
-  std::map<std::uintptr_t, ControlState> controls;
-  std::vector<std::uintptr_t> order;  // creation order
-  std::map<std::uintptr_t, Menu> menus;
-  plat::Control mainWindow;
-  std::vector<std::string> violations;
-  std::vector<std::string> log;
-  std::function<void()> loopBody;
-  std::deque<int> answers;
-  std::function<int(const fake::MessageBox&)> boxHandler;
-  std::vector<fake::MessageBox> boxes;
-  int boxesOpen = 0;
-};
+namespace fake::gui {
 
 State& S() {
   static State state;
   return state;
 }
 
+std::uintptr_t NewHandle() {
+  const std::uintptr_t handle = S().nextHandle;
+  S().nextHandle += 4;
+  return handle;
+}
+
 void Violation(std::string text) { S().violations.push_back(std::move(text)); }
 
-void Log(const std::string& op, plat::Control control, const std::string& arg = "") {
+void Log(const std::string& op, plat::Control control, const std::string& arg) {
   auto it = S().controls.find(control.value);
   std::string entry = op + " " + (it == S().controls.end() ? std::string("?") : it->second.name);
   if (!arg.empty()) entry += " " + arg;
   S().log.push_back(std::move(entry));
 }
 
-// The live control, or null (and a violation) when there is none; a destroyed control
-// fails quietly, as calls on a destroyed window do.
 ControlState* Get(plat::Control control, const char* op) {
   auto it = S().controls.find(control.value);
   if (it == S().controls.end()) {
@@ -126,7 +65,6 @@ ControlState* GetList(plat::Control list, const char* op) {
   return GetKind(list, plat::ControlKind::ListView, op);
 }
 
-// Counts down an injected failure of a row change.
 void RowChange(ControlState* list) {
   if (list && list->failCountdown > 0 && --list->failCountdown == 0) {
     list->failCountdown = 1;
@@ -144,26 +82,30 @@ Row* GetRow(ControlState* list, int row, const char* op) {
 }
 
 plat::Control NewControl(ControlState state) {
-  plat::Control handle{fake::detail::NewGuiHandle()};
+  plat::Control handle{NewHandle()};
   S().controls.emplace(handle.value, std::move(state));
   S().order.push_back(handle.value);
   return handle;
 }
 
-}  // namespace
-
-namespace fake::detail {
-
-std::uintptr_t NewGuiHandle() {
-  const std::uintptr_t handle = S().nextHandle;
-  S().nextHandle += 4;
-  return handle;
+const ControlState* Peek(plat::Control control) {
+  auto it = S().controls.find(control.value);
+  return it == S().controls.end() ? nullptr : &it->second;
 }
 
-void GuiViolation(std::string text) { Violation(std::move(text)); }
-void GuiLogEntry(std::string entry) { S().log.push_back(std::move(entry)); }
+}  // namespace fake::gui
 
-}  // namespace fake::detail
+using fake::gui::ControlState;
+using fake::gui::Get;
+using fake::gui::GetWindow;
+using fake::gui::Log;
+using fake::gui::Menu;
+using fake::gui::NewControl;
+using fake::gui::Peek;
+using fake::gui::ResetImageLists;
+using fake::gui::S;
+using fake::gui::State;
+using fake::gui::Violation;
 
 namespace plat {
 
@@ -264,179 +206,6 @@ Rect ControlRect(Control control) {
 std::wstring ControlText(Control control) {
   ControlState* c = Get(control, "ControlText");
   return c ? c->caption : std::wstring();
-}
-
-void TabSelect(TabControlHandle tabs, int index) {
-  ControlState* t = GetKind(tabs, ControlKind::TabControl, "TabSelect");
-  if (!t) return;
-  if (index < 0 || index >= static_cast<int>(t->pages.size())) {
-    Violation("TabSelect: no page " + std::to_string(index));
-    return;
-  }
-  t->selectedTab = index;
-  Log("TabSelect", tabs, std::to_string(index));
-}
-
-int TabSelected(TabControlHandle tabs) {
-  ControlState* t = GetKind(tabs, ControlKind::TabControl, "TabSelected");
-  return t ? t->selectedTab : -1;
-}
-
-Rect TabDisplayRect(TabControlHandle tabs, int width, int height) {
-  GetKind(tabs, ControlKind::TabControl, "TabDisplayRect");
-  return Rect{fake::kTabInsetLeft, fake::kTabInsetTop,
-              width - fake::kTabInsetLeft - fake::kTabInsetRight,
-              height - fake::kTabInsetTop - fake::kTabInsetBottom};
-}
-
-void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, Align align) {
-  ControlState* l = GetList(list, "ListAddColumn");
-  if (!l) return;
-  l->columns.push_back(fake::Column{caption, width, align});
-  for (Row& row : l->rows) row.cells.resize(l->columns.size());
-}
-
-void ListSetImageList(ListViewHandle list, ImageListHandle images) {
-  ControlState* l = GetList(list, "ListSetImageList");
-  if (l) l->images = images;
-}
-
-int ListRowCount(ListViewHandle list) {
-  ControlState* l = GetList(list, "ListRowCount");
-  return l ? static_cast<int>(l->rows.size()) : 0;
-}
-
-int ListColumnCount(ListViewHandle list) {
-  ControlState* l = GetList(list, "ListColumnCount");
-  return l ? static_cast<int>(l->columns.size()) : 0;
-}
-
-int ListAddRow(ListViewHandle list, const std::wstring& caption) {
-  ControlState* l = GetList(list, "ListAddRow");
-  if (!l) return -1;
-  RowChange(l);
-  Row row;
-  row.cells.resize(l->columns.empty() ? 1 : l->columns.size());
-  row.cells[0] = caption;
-  l->rows.push_back(std::move(row));
-  Log("ListAddRow", list, std::to_string(l->rows.size() - 1));
-  return static_cast<int>(l->rows.size()) - 1;
-}
-
-void ListDeleteRow(ListViewHandle list, int row) {
-  ControlState* l = GetList(list, "ListDeleteRow");
-  if (!GetRow(l, row, "ListDeleteRow")) return;
-  RowChange(l);
-  l->rows.erase(l->rows.begin() + row);
-  if (l->selected == row) {
-    l->selected = -1;
-  } else if (l->selected > row) {
-    --l->selected;
-  }
-  Log("ListDeleteRow", list, std::to_string(row));
-}
-
-std::wstring ListGetText(ListViewHandle list, int row, int column) {
-  Row* r = GetRow(GetList(list, "ListGetText"), row, "ListGetText");
-  if (!r || column < 0 || column >= static_cast<int>(r->cells.size())) return {};
-  return r->cells[column];
-}
-
-void ListSetText(ListViewHandle list, int row, int column, const std::wstring& text) {
-  ControlState* l = GetList(list, "ListSetText");
-  Row* r = GetRow(l, row, "ListSetText");
-  if (!r) return;
-  RowChange(l);
-  if (column < 0 || column >= static_cast<int>(r->cells.size())) {
-    Violation("ListSetText: no column " + std::to_string(column));
-    return;
-  }
-  r->cells[column] = text;
-  Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
-}
-
-int ListGetImage(ListViewHandle list, int row) {
-  Row* r = GetRow(GetList(list, "ListGetImage"), row, "ListGetImage");
-  return r ? r->image : -1;
-}
-
-void ListSetImage(ListViewHandle list, int row, int imageIndex) {
-  Row* r = GetRow(GetList(list, "ListSetImage"), row, "ListSetImage");
-  if (r) r->image = imageIndex;
-}
-
-void ListRedrawRow(ListViewHandle list, int row) {
-  if (GetRow(GetList(list, "ListRedrawRow"), row, "ListRedrawRow")) {
-    Log("ListRedrawRow", list, std::to_string(row));
-  }
-}
-
-void* ListGetData(ListViewHandle list, int row) {
-  Row* r = GetRow(GetList(list, "ListGetData"), row, "ListGetData");
-  return r ? r->data : nullptr;
-}
-
-void ListSetData(ListViewHandle list, int row, void* data) {
-  Row* r = GetRow(GetList(list, "ListSetData"), row, "ListSetData");
-  if (r) r->data = data;
-}
-
-int ListSelectedRow(ListViewHandle list) {
-  ControlState* l = GetList(list, "ListSelectedRow");
-  return l ? l->selected : -1;
-}
-
-void ListSelectRow(ListViewHandle list, int row) {
-  ControlState* l = GetList(list, "ListSelectRow");
-  if (!l) return;
-  if (row == -1) {
-    l->selected = -1;
-    return;
-  }
-  if (GetRow(l, row, "ListSelectRow")) l->selected = row;
-}
-
-void ListBeginUpdate(ListViewHandle list) {
-  ControlState* l = GetList(list, "ListBeginUpdate");
-  if (!l) return;
-  ++l->updateDepth;
-  Log("ListBeginUpdate", list);
-}
-
-void ListEndUpdate(ListViewHandle list) {
-  ControlState* l = GetList(list, "ListEndUpdate");
-  if (!l) return;
-  if (l->updateDepth == 0) {
-    Violation("ListEndUpdate without ListBeginUpdate on " + l->name);
-    return;
-  }
-  --l->updateDepth;
-  ++l->updatePairs;
-  Log("ListEndUpdate", list);
-}
-
-void StatusSetParts(StatusBarHandle bar, const std::vector<int>& widths) {
-  ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusSetParts");
-  if (!b) return;
-  b->parts = widths;
-  b->partTexts.resize(widths.size());
-}
-
-void StatusSetText(StatusBarHandle bar, int part, const std::wstring& text) {
-  ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusSetText");
-  if (!b) return;
-  if (part < 0 || part >= static_cast<int>(b->partTexts.size())) {
-    Violation("StatusSetText: no part " + std::to_string(part));
-    return;
-  }
-  b->partTexts[part] = text;
-  Log("StatusSetText", bar, std::to_string(part));
-}
-
-std::wstring StatusGetText(StatusBarHandle bar, int part) {
-  ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusGetText");
-  if (!b || part < 0 || part >= static_cast<int>(b->partTexts.size())) return {};
-  return b->partTexts[part];
 }
 
 MenuHandle CreateMenuBar(MainWindowHandle window) {
@@ -542,22 +311,6 @@ void RepaintNow(Control control) {
   Log("RepaintNow", control);
 }
 
-void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
-  ControlState* p = GetKind(picture, ControlKind::PictureBox, "PictureSetImage");
-  if (!p) return;
-  fake::Picture copy;
-  copy.width = image.width;
-  copy.height = image.height;
-  copy.stride = image.stride;
-  if (image.bits && image.height > 0 && image.stride > 0) {
-    copy.bits.assign(image.bits,
-                     image.bits + static_cast<std::size_t>(image.stride) * image.height);
-  }
-  p->picture = std::move(copy);
-  ++p->pictureSets;
-  Log("PictureSetImage", picture);
-}
-
 int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& caption,
                    std::uint32_t flags) {
   fake::MessageBox box{owner, text, caption, flags};
@@ -584,7 +337,7 @@ namespace fake {
 
 void ResetGui() {
   S() = State{};
-  detail::ResetImageLists();
+  ResetImageLists();
 }
 
 const std::vector<std::string>& Violations() { return S().violations; }
@@ -599,13 +352,6 @@ plat::Control FindControl(const std::string& name) {
 }
 
 plat::MainWindowHandle MainWindow() { return plat::MainWindowHandle{S().mainWindow}; }
-
-namespace {
-const ControlState* Peek(plat::Control control) {
-  auto it = S().controls.find(control.value);
-  return it == S().controls.end() ? nullptr : &it->second;
-}
-}  // namespace
 
 plat::ControlKind KindOf(plat::Control control) {
   const ControlState* c = Peek(control);
@@ -672,44 +418,6 @@ bool FireTimer(plat::MainWindowHandle window) {
 
 void SetMessageLoopBody(std::function<void()> body) { S().loopBody = std::move(body); }
 
-std::vector<Column> Columns(plat::ListViewHandle list) {
-  const ControlState* c = Peek(list);
-  return c ? c->columns : std::vector<Column>{};
-}
-
-plat::ImageListHandle ListImageList(plat::ListViewHandle list) {
-  const ControlState* c = Peek(list);
-  return c ? c->images : plat::ImageListHandle{};
-}
-
-int UpdateDepth(plat::ListViewHandle list) {
-  const ControlState* c = Peek(list);
-  return c ? c->updateDepth : 0;
-}
-
-int UpdatePairs(plat::ListViewHandle list) {
-  const ControlState* c = Peek(list);
-  return c ? c->updatePairs : 0;
-}
-
-void FailRowChangesFrom(plat::ListViewHandle list, int count) {
-  ControlState* l = GetList(list, "FailRowChangesFrom");
-  if (l) l->failCountdown = count;
-}
-
-std::vector<std::wstring> RowCaptions(plat::ListViewHandle list) {
-  std::vector<std::wstring> out;
-  if (const ControlState* c = Peek(list)) {
-    for (const Row& row : c->rows) out.push_back(row.cells.empty() ? L"" : row.cells[0]);
-  }
-  return out;
-}
-
-std::vector<int> StatusParts(plat::StatusBarHandle bar) {
-  const ControlState* c = Peek(bar);
-  return c ? c->parts : std::vector<int>{};
-}
-
 namespace {
 std::vector<MenuItem> Expand(std::uintptr_t menu) {
   std::vector<MenuItem> out;
@@ -747,16 +455,6 @@ bool DoubleBuffered(plat::MainWindowHandle window) {
 int RepaintCount(plat::Control control) {
   const ControlState* c = Peek(control);
   return c ? c->repaints : 0;
-}
-
-Picture PictureOf(plat::PictureBoxHandle picture) {
-  const ControlState* c = Peek(picture);
-  return c ? c->picture : Picture{};
-}
-
-int PictureSetCount(plat::PictureBoxHandle picture) {
-  const ControlState* c = Peek(picture);
-  return c ? c->pictureSets : 0;
 }
 
 void ScriptMessageBoxAnswers(const std::vector<int>& answers) {

@@ -9,7 +9,7 @@
 #include "platform/constants.h"
 #include "platform/fake/control/os.h"
 #include "platform/fake/fake_lookup.h"
-#include "platform/fake/shared_state.h"
+#include "platform/fake/os_state.h"
 #include "platform/process.h"
 
 namespace fake {

@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "platform/fake/control/shell.h"
-#include "platform/fake/shared_state.h"
+#include "platform/fake/os_state.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "platform/constants.h"
 #include "platform/fake/control/sysinfo.h"
-#include "platform/fake/shared_state.h"
+#include "platform/fake/os_state.h"
 #include "sampling/os_layouts.h"
 
 struct plat::QueryEntry {};

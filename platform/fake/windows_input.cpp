@@ -7,7 +7,7 @@
 #include "platform/constants.h"
 #include "platform/fake/control/windows_input.h"
 #include "platform/fake/fake_lookup.h"
-#include "platform/fake/shared_state.h"
+#include "platform/fake/os_state.h"
 #include "platform/windows_input.h"
 
 namespace fake {
