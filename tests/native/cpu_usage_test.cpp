@@ -127,22 +127,23 @@ TEST_F(CpuUsageTest, FailedQueryChangesNothingAndTheNextCoversBothIntervals) {
 TEST_F(CpuUsageTest, InformationalStatusAlsoFailsAndStopsTheRemainingQueries) {
   GetCpuUsage();
   fake::ClearQueryCalls();
-  fake::QueueStatus(0, 0x40000000);  // an informational status is not success either
+  fake::QueueStatus(plat::kSystemBasicInformation,
+                    0x40000000);  // an informational status is not success either
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0}));
   fake::ClearQueryCalls();
-  fake::QueueStatus(3, plat::kStatusInfoLengthMismatch);
+  fake::QueueStatus(plat::kSystemTimeOfDayInformation, plat::kStatusInfoLengthMismatch);
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0, 3}));
   fake::ClearQueryCalls();
-  fake::QueueStatus(2, plat::kStatusInfoLengthMismatch);
+  fake::QueueStatus(plat::kSystemPerformanceInformation, plat::kStatusInfoLengthMismatch);
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0, 3, 2}));
   EXPECT_EQ(CpuUsage.load(), 0);
 }
 
 TEST_F(CpuUsageTest, FailedFirstQueryKeepsTheFirstCallMarker) {
-  fake::QueueStatus(2, plat::kStatusInfoLengthMismatch);
+  fake::QueueStatus(plat::kSystemPerformanceInformation, plat::kStatusInfoLengthMismatch);
   EXPECT_EQ(GetCpuUsage(), 0);
   Advance(10'000'000, 0);
   EXPECT_EQ(GetCpuUsage(), 0);  // still the first successful sample
