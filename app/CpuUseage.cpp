@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "app/commands.h"
+#include "app/form_member.h"
 #include "app/layout.h"
 #include "app/main_menu.h"
+#include "platform/constants.h"
 #include "platform/drawing.h"
 #include "platform/sysinfo.h"
 #include "sampling/uProcInfo.h"
@@ -27,10 +29,10 @@ constexpr TAnchors kRightBottom{false, false, true, true};
 constexpr TAnchors kAll{true, true, true, true};
 
 struct ControlRow {
-  plat::Control TMainForm::*member;
+  FormMember member;
   const char* name;
   plat::ControlKind kind;
-  plat::Control TMainForm::*parent;  // &TMainForm::Handle for the window itself
+  FormMember parent;  // &TMainForm::Handle for the window itself
   plat::Rect rect;
   TAnchors anchors;
   TLayoutRule rule;
@@ -71,7 +73,7 @@ const ControlRow kControls[] = {
 
 constexpr int kTabSheet3Index = 2;
 
-void AddColumns(plat::Control list,
+void AddColumns(plat::ListViewHandle list,
                 std::initializer_list<std::tuple<const wchar_t*, int, plat::Align>> columns) {
   for (const auto& [caption, width, align] : columns) {
     plat::ListAddColumn(list, caption, width, align);
@@ -109,12 +111,12 @@ TMainForm::TMainForm() {
   for (const ControlRow& row : kControls) {
     plat::ControlArgs control;
     control.kind = row.kind;
-    control.parent = this->*row.parent;
+    control.parent = row.parent.Get(*this);
     control.name = row.name;
     control.caption = row.caption;
     control.rect = row.rect;
     control.commandId = row.commandId;
-    this->*row.member = plat::CreateControl(control);
+    row.member.Set(*this, plat::CreateControl(control));
   }
 
   AddColumns(TaskListView, {{L"任务", 250, plat::Align::Left}, {L"状态", 100, plat::Align::Left}});
@@ -150,7 +152,7 @@ void TMainForm::Show() { plat::ShowMainWindow(Handle); }
 
 void TMainForm::ShowFailure(const std::wstring& message) {
   failureBoxOpen_ = true;
-  plat::ShowMessageBox(Handle, message, L"Varnex", 16);
+  plat::ShowMessageBox(Handle, message, L"Varnex", plat::kMbIconError);
   failureBoxOpen_ = false;
 }
 
@@ -220,7 +222,7 @@ void TMainForm::OnResize(int clientWidth, int clientHeight) {
                         return plat::TabDisplayRect(PageControl1, width, height);
                       });
     for (std::size_t i = 0; i < rects.size(); ++i) {
-      plat::MoveControl(this->*kControls[i].member, rects[i]);
+      plat::MoveControl(kControls[i].member.Get(*this), rects[i]);
     }
   });
 }

@@ -7,6 +7,7 @@
 #include "app/commands.h"
 #include "app/main_menu.h"
 #include "app/process_rows.h"
+#include "platform/constants.h"
 #include "platform/shell.h"
 #include "platform/windows_input.h"
 #include "sampling/uProcInfo.h"
@@ -17,21 +18,17 @@ const wchar_t kEndProcessWarning[] =
     L"警告: 终止进程会导致不希望发生的结果，\n\r包括数据丢失和系统不稳定。在被终止前，\n\r"
     L"进程将没有机会保存其状态和数据。确实\n\r想终止该进程吗?";
 const wchar_t kEndProcessCaption[] = L"任务管理器警告";
-constexpr std::uint32_t kYesNoExclamation = 52;
-constexpr int kYes = 6;
+constexpr std::uint32_t kYesNoExclamation = plat::kMbYesNo | plat::kMbIconExclamation;
 
-constexpr std::uint8_t kVkLeftWindows = 91;
-constexpr std::uint8_t kVkR = 82;
-constexpr std::uint32_t kKeyUp = 2;
-
-TWinInfo* SelectedTask(plat::Control list) {
+TWinInfo* SelectedTask(plat::ListViewHandle list) {
   int row = plat::ListSelectedRow(list);
   if (row < 0) return nullptr;
   return static_cast<TWinInfo*>(plat::ListGetData(list, row));
 }
 
 void PressKey(std::uint8_t key, std::uint32_t flags) {
-  plat::keybd_event(key, static_cast<std::uint8_t>(plat::MapVirtualKeyA(key, 0)), flags, 0);
+  plat::keybd_event(key, static_cast<std::uint8_t>(plat::MapVirtualKeyA(key, plat::kMapVkVkToVsc)),
+                    flags, 0);
 }
 
 }  // namespace
@@ -56,10 +53,10 @@ void TMainForm::Button2Click() {
 }
 
 void TMainForm::Button3Click() {
-  PressKey(kVkLeftWindows, 0);
-  PressKey(kVkR, 0);
-  PressKey(kVkR, kKeyUp);
-  PressKey(kVkLeftWindows, kKeyUp);
+  PressKey(plat::kVkLWin, 0);
+  PressKey(plat::kVkR, 0);
+  PressKey(plat::kVkR, plat::kKeyEventFKeyUp);
+  PressKey(plat::kVkLWin, plat::kKeyEventFKeyUp);
 }
 
 void TMainForm::endProcBtnClick() {
@@ -69,7 +66,7 @@ void TMainForm::endProcBtnClick() {
   const std::optional<std::int32_t> pid = ParseProcessKey(ProcessRowKey(procListView, row));
   if (!pid) return;
   if (plat::ShowMessageBox(Handle, kEndProcessWarning, kEndProcessCaption, kYesNoExclamation) ==
-      kYes) {
+      plat::kIdYes) {
     KillProcess(static_cast<std::uint32_t>(*pid));
   }
 }
@@ -106,8 +103,10 @@ void TMainForm::SetUpdateSpeed(std::uint16_t intervalMs) {
 void TMainForm::X1Click() { plat::CloseMainWindow(Handle); }
 
 void TMainForm::Button4Click() {
-  std::intptr_t result =
-      plat::ShellExecuteA(Handle, "open", "IExplore.EXE", kHomePageUrl, nullptr, 1);
+  std::intptr_t result = plat::ShellExecuteA(Handle, "open", "IExplore.EXE", kHomePageUrl, nullptr,
+                                             plat::kSwShowNormal);
   // Where Internet Explorer is missing, the default browser opens the address instead.
-  if (result <= 32) plat::ShellExecuteA(Handle, "open", kHomePageUrl, nullptr, nullptr, 1);
+  if (result <= plat::kShellExecuteFailedAtMost) {
+    plat::ShellExecuteA(Handle, "open", kHomePageUrl, nullptr, nullptr, plat::kSwShowNormal);
+  }
 }

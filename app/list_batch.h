@@ -6,11 +6,11 @@
 
 class TListBatch {
  public:
-  explicit TListBatch(plat::Control list) : list_(list) { plat::ListBeginUpdate(list_); }
+  explicit TListBatch(plat::ListViewHandle list) : list_(list) { plat::ListBeginUpdate(list_); }
   ~TListBatch() { plat::ListEndUpdate(list_); }
   TListBatch(const TListBatch&) = delete;
   TListBatch& operator=(const TListBatch&) = delete;
 
  private:
-  plat::Control list_;
+  plat::ListViewHandle list_;
 };

@@ -38,7 +38,7 @@ constexpr std::size_t kMenuRowCount = sizeof kMenuRows / sizeof kMenuRows[0];
 
 }  // namespace
 
-void BuildMainMenu(plat::Control window) {
+void BuildMainMenu(plat::MainWindowHandle window) {
   const plat::MenuHandle bar = plat::CreateMenuBar(window);
   plat::MenuHandle submenus[kMenuRowCount];
   for (std::size_t i = 0; i < kMenuRowCount; ++i) {

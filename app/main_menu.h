@@ -4,7 +4,7 @@
 #include "platform/gui.h"
 
 // Adds the menu bar to `window`, with the initial check marks.
-void BuildMainMenu(plat::Control window);
+void BuildMainMenu(plat::MainWindowHandle window);
 
 // The Tag of a menu item: the refresh interval of the speed items, 0 for the others.
 int MenuTag(int commandId);

@@ -13,7 +13,7 @@ namespace {
 
 constexpr int kSubItemCount = 4;  // PID, CPU, CPU time, memory
 
-void SetSubItems(plat::Control list, int row, const TProcInfo& info,
+void SetSubItems(plat::ListViewHandle list, int row, const TProcInfo& info,
                  const std::wstring& separator) {
   plat::ListSetText(list, row, kPidColumn, PidText(info.PID));
   plat::ListSetText(list, row, 2, L"");

@@ -32,7 +32,7 @@ std::wstring PidText(std::int32_t pid) {
   return std::wstring(key.begin(), key.end());
 }
 
-std::string ProcessRowKey(plat::Control list, int row) {
+std::string ProcessRowKey(plat::ListViewHandle list, int row) {
   const std::wstring text = plat::ListGetText(list, row, kPidColumn);
   std::string key;
   key.reserve(text.size());

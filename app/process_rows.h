@@ -11,7 +11,7 @@ inline constexpr int kPidColumn = 1;
 // The PID column's text: the process key (ProcessKey).
 std::wstring PidText(std::int32_t pid);
 // The process key that a row shows in its PID column.
-std::string ProcessRowKey(plat::Control list, int row);
+std::string ProcessRowKey(plat::ListViewHandle list, int row);
 
 // The CPU time (days) as hours within the day, minutes and seconds joined by the locale's
 // time separator.

@@ -1,6 +1,6 @@
 #include "app/timer.h"
 
-void TTimer::Attach(plat::Control window) {
+void TTimer::Attach(plat::MainWindowHandle window) {
   window_ = window;
   Update();
 }

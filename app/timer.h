@@ -9,7 +9,7 @@
 // interval of 0 never ticks.
 class TTimer {
  public:
-  void Attach(plat::Control window);
+  void Attach(plat::MainWindowHandle window);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
   std::uint32_t Interval() const { return interval_; }
@@ -17,7 +17,7 @@ class TTimer {
 
  private:
   void Update();
-  plat::Control window_;
+  plat::MainWindowHandle window_;
   bool enabled_ = true;
   std::uint32_t interval_ = 1000;
 };

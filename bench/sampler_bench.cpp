@@ -8,7 +8,7 @@
 
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
-#include "platform/fake/fake_counters.h"
+#include "platform/fake/control/sysinfo.h"
 #include "platform/threads.h"
 #include "sampling/MemInfo.h"
 #include "sampling/unitUseage.h"

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "app/CpuUseage.h"
-#include "platform/fake/fake_gui.h"
+#include "platform/fake/control/gui.h"
 #include "sampling/uProcInfo.h"
 #include "tests/support/os_population.h"
 

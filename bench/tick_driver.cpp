@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/CpuUseage.h"
-#include "platform/fake/fake_gui.h"
+#include "platform/fake/control/gui.h"
 #include "tests/support/os_population.h"
 
 int main(int argc, char** argv) {

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/fake/fake_os.h"
+#include "platform/fake/control/os.h"
 #include "sampling/os_layouts.h"
 #include "sampling/uProcInfo.h"
 

@@ -12,8 +12,9 @@
 #include <string>
 
 #include "app/CpuUseage.h"
-#include "platform/fake/fake_gui.h"
-#include "platform/fake/fake_os.h"
+#include "platform/constants.h"
+#include "platform/fake/control/gui.h"
+#include "platform/fake/control/os.h"
 #include "platform/gui.h"
 #include "sampling/uProcInfo.h"
 
@@ -49,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ++data;
     --size;
     fake::Window window;
-    window.style = (flags & 1) ? 0x10000000 : 0;
+    window.style = (flags & 1) ? plat::kWsVisible : 0;
     window.className = TakeText(data, size);
     window.title = TakeText(data, size);
     window.smallIcon = (flags & 2) ? 0x1000u + added : 0;

@@ -16,11 +16,11 @@ namespace plat {
 // throw: the window procedure cannot carry an exception.
 class WindowEvents {
  public:
-  virtual void OnShow() = 0;                   // the window became visible for the first time
-  virtual void OnTimer() = 0;                  // one tick of the window's timer
-  virtual void OnCommand(int commandId) = 0;   // a button click or a menu item
+  virtual void OnShow() = 0;                  // the window became visible for the first time
+  virtual void OnTimer() = 0;                 // one tick of the window's timer
+  virtual void OnCommand(int commandId) = 0;  // a button click or a menu item
   virtual void OnResize(int clientWidth, int clientHeight) = 0;
-  virtual void OnClose() = 0;                  // the window is closing, for any reason
+  virtual void OnClose() = 0;  // the window is closing, for any reason
 
  protected:
   ~WindowEvents() = default;
@@ -36,13 +36,13 @@ struct MainWindowArgs {
 };
 
 // Creates the main window, hidden. OnResize is not raised before ShowMainWindow.
-Control CreateMainWindow(const MainWindowArgs& args);
+MainWindowHandle CreateMainWindow(const MainWindowArgs& args);
 // Shows the window; the first show raises OnShow, then OnResize with the client size. The
 // keyboard focus goes to the first control in tab order whenever the window itself would get
 // it, unless it comes back to the control that had it when the window was deactivated.
-void ShowMainWindow(Control window);
+void ShowMainWindow(MainWindowHandle window);
 // Asks the window to close: OnClose, then the window is destroyed and the loop ends.
-void CloseMainWindow(Control window);
+void CloseMainWindow(MainWindowHandle window);
 // Runs the message loop until the main window is destroyed; returns the exit code. It
 // handles the main window's keyboard: Tab and Shift+Tab in tab order, Ctrl+Tab and
 // Ctrl+Shift+Tab to the next and previous page, the arrows, Enter on a focused button and
@@ -83,58 +83,58 @@ std::wstring ControlText(Control control);
 
 // Tab control.
 // Shows that page and hides the others; a focus inside a hidden page moves to the tabs.
-void TabSelect(Control tabs, int index);
-int TabSelected(Control tabs);
+void TabSelect(TabControlHandle tabs, int index);
+int TabSelected(TabControlHandle tabs);
 // The page area of a tab control of the given size, relative to the tab control.
-Rect TabDisplayRect(Control tabs, int width, int height);
+Rect TabDisplayRect(TabControlHandle tabs, int width, int height);
 
 // Report list. Column 0 is the row's caption, column i + 1 its sub-item i.
 enum class Align { Left, Right };
-void ListAddColumn(Control list, const std::wstring& caption, int width, Align align);
-void ListSetImageList(Control list, ImageListHandle images);
-int ListRowCount(Control list);
-int ListColumnCount(Control list);
-int ListAddRow(Control list, const std::wstring& caption);  // appended at the bottom
-void ListDeleteRow(Control list, int row);
-std::wstring ListGetText(Control list, int row, int column);
-void ListSetText(Control list, int row, int column, const std::wstring& text);
-int ListGetImage(Control list, int row);
-void ListSetImage(Control list, int row, int imageIndex);  // -1: no image
+void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, Align align);
+void ListSetImageList(ListViewHandle list, ImageListHandle images);
+int ListRowCount(ListViewHandle list);
+int ListColumnCount(ListViewHandle list);
+int ListAddRow(ListViewHandle list, const std::wstring& caption);  // appended at the bottom
+void ListDeleteRow(ListViewHandle list, int row);
+std::wstring ListGetText(ListViewHandle list, int row, int column);
+void ListSetText(ListViewHandle list, int row, int column, const std::wstring& text);
+int ListGetImage(ListViewHandle list, int row);
+void ListSetImage(ListViewHandle list, int row, int imageIndex);  // -1: no image
 // Repaints the row (after the batch, if one is open) for a change the list cannot see itself,
 // such as a new image behind an unchanged image index.
-void ListRedrawRow(Control list, int row);
-void* ListGetData(Control list, int row);
-void ListSetData(Control list, int row, void* data);
-int ListSelectedRow(Control list);  // -1 when none
-void ListSelectRow(Control list, int row);  // -1 clears the selection
+void ListRedrawRow(ListViewHandle list, int row);
+void* ListGetData(ListViewHandle list, int row);
+void ListSetData(ListViewHandle list, int row, void* data);
+int ListSelectedRow(ListViewHandle list);          // -1 when none
+void ListSelectRow(ListViewHandle list, int row);  // -1 clears the selection
 // Batch update: the list is not repainted between Begin and the matching End.
-void ListBeginUpdate(Control list);
-void ListEndUpdate(Control list);
+void ListBeginUpdate(ListViewHandle list);
+void ListEndUpdate(ListViewHandle list);
 
 // Status bar.
-void StatusSetParts(Control bar, const std::vector<int>& widths);
-void StatusSetText(Control bar, int part, const std::wstring& text);
-std::wstring StatusGetText(Control bar, int part);
+void StatusSetParts(StatusBarHandle bar, const std::vector<int>& widths);
+void StatusSetText(StatusBarHandle bar, int part, const std::wstring& text);
+std::wstring StatusGetText(StatusBarHandle bar, int part);
 
 // Menus. Items are identified by their command id within the window's menu bar.
-MenuHandle CreateMenuBar(Control window);
+MenuHandle CreateMenuBar(MainWindowHandle window);
 MenuHandle AddSubMenu(MenuHandle parent, const std::wstring& caption);
 void AddMenuItem(MenuHandle parent, const std::wstring& caption, int commandId);
-void SetMenuChecked(Control window, int commandId, bool checked);
-bool IsMenuChecked(Control window, int commandId);
+void SetMenuChecked(MainWindowHandle window, int commandId, bool checked);
+bool IsMenuChecked(MainWindowHandle window, int commandId);
 
 // The window's one periodic timer: Start replaces any running timer; each tick raises
 // OnTimer. An interval of 0 is never started.
-void StartTimer(Control window, std::uint32_t intervalMs);
-void StopTimer(Control window);
+void StartTimer(MainWindowHandle window, std::uint32_t intervalMs);
+void StopTimer(MainWindowHandle window);
 
 // Window styles and painting.
-void SetTopmost(Control window, bool topmost);
-bool IsTopmost(Control window);
-void SetDoubleBuffered(Control window);
+void SetTopmost(MainWindowHandle window, bool topmost);
+bool IsTopmost(MainWindowHandle window);
+void SetDoubleBuffered(MainWindowHandle window);
 void RepaintNow(Control control);  // carries out a pending repaint at once
 // Keeps a copy of the raster and shows it.
-void PictureSetImage(Control picture, const RasterView& image);
+void PictureSetImage(PictureBoxHandle picture, const RasterView& image);
 
 // A modal message box owned by `owner`; returns the button pressed (6 Yes, 7 No, 1 OK).
 int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& caption,

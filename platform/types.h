@@ -26,6 +26,27 @@ using ThreadHandle = Handle<struct ThreadTag>;
 // A control is the window that implements it.
 using Control = WindowHandle;
 
+// The program's own windows and controls of the kinds the GUI treats apart. Each converts to
+// Control (to move, measure or parent it) but not back: a Control becomes one only by an
+// explicit construction where it was created, so that a status bar passed where a list is
+// wanted fails to compile.
+template <typename Kind>
+struct ControlOf {
+  std::uintptr_t value = 0;
+  ControlOf() = default;
+  explicit ControlOf(Control control) : value(control.value) {}
+  operator Control() const { return Control{value}; }
+  explicit operator bool() const { return value != 0; }
+  friend bool operator==(ControlOf a, ControlOf b) { return a.value == b.value; }
+  friend bool operator!=(ControlOf a, ControlOf b) { return a.value != b.value; }
+};
+
+using MainWindowHandle = ControlOf<struct MainWindowTag>;  // made by CreateMainWindow
+using TabControlHandle = ControlOf<struct TabControlTag>;
+using ListViewHandle = ControlOf<struct ListViewTag>;
+using StatusBarHandle = ControlOf<struct StatusBarTag>;
+using PictureBoxHandle = ControlOf<struct PictureBoxTag>;
+
 // Pixels, relative to the parent's client area.
 struct Rect {
   int left = 0;

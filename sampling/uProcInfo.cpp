@@ -9,19 +9,15 @@
 #include <utility>
 #include <vector>
 
+#include "platform/constants.h"
 #include "platform/process.h"
 #include "platform/sysinfo.h"
 #include "platform/windows_input.h"
 
 namespace {
 
-constexpr std::int32_t kStatusInfoLengthMismatch = static_cast<std::int32_t>(0xC0000004u);
-constexpr std::uint32_t kProcessAllAccess = 0x1F0FFF;  // as defined before Vista
-constexpr std::uint32_t kProcessTerminateAndQuery = 0x401;
-constexpr std::uint32_t kTokenAdjustPrivileges = 0x20;
-constexpr std::uint32_t kSePrivilegeEnabled = 2;
-constexpr std::int32_t kVisibleStyle = 0x10000000;
-constexpr int kStyleIndex = -16;
+constexpr std::uint32_t kProcessTerminateAndQuery =
+    plat::kProcessTerminate | plat::kProcessQueryInformation;
 constexpr int kTextBufferLength = 100;
 
 template <typename T>
@@ -178,7 +174,8 @@ void GetProcessList(TProcList& list) {
     if (storage.size() < size) storage.resize(size);
     std::uint8_t* const buffer = storage.data();
     std::uint32_t returned = 0;
-    const std::int32_t status = plat::QuerySystemInformation(5, buffer, size, &returned);
+    const std::int32_t status =
+        plat::QuerySystemInformation(plat::kSystemProcessInformation, buffer, size, &returned);
     if (status >= 0) {
       // Some systems leave the length at 0 on success; the table then spans the buffer.
       const std::size_t filled = (returned == 0 || returned > size) ? size : returned;
@@ -189,7 +186,7 @@ void GetProcessList(TProcList& list) {
     }
     if (size >= kProcessTableMaxBuffer) break;
     std::uint64_t wanted = std::uint64_t{size} * 2;
-    if (status == kStatusInfoLengthMismatch && returned > size) {
+    if (status == plat::kStatusInfoLengthMismatch && returned > size) {
       // The table may grow between two queries: leave room for a few more processes.
       wanted = std::uint64_t{returned} + returned / 8;
     }
@@ -199,27 +196,22 @@ void GetProcessList(TProcList& list) {
 }
 
 std::size_t GetProcessWorkingSet(std::uint32_t pid) {
-  const plat::ProcessHandle process = plat::OpenProcess(kProcessAllAccess, false, pid);
+  const plat::OwnedProcess process(plat::OpenProcess(plat::kProcessAllAccessXp, false, pid));
   if (!process) return 0;
-  struct Closer {
-    plat::ProcessHandle handle;
-    ~Closer() { plat::CloseHandle(handle); }
-  } closer{process};
   const OsLayout& layout = kNativeLayout;
   std::uint8_t counters[128] = {};
   static_assert(sizeof counters >= kLayout64.pmcSize && sizeof counters >= kLayout32.pmcSize);
   const std::uint32_t cb = layout.pmcSize;
   std::memcpy(counters, &cb, sizeof cb);
-  if (!plat::GetProcessMemoryInfo(process, counters, layout.pmcSize)) return 0;
+  if (!plat::GetProcessMemoryInfo(process.Get(), counters, layout.pmcSize)) return 0;
   return ReadAt<std::size_t>(counters, layout.pmcWorkingSetSize);
 }
 
 void KillProcess(std::uint32_t pid) {
   if (pid == 0) return;
-  const plat::ProcessHandle process = plat::OpenProcess(kProcessTerminateAndQuery, false, pid);
+  const plat::OwnedProcess process(plat::OpenProcess(kProcessTerminateAndQuery, false, pid));
   if (!process) return;
-  plat::TerminateProcess(process, 0);
-  plat::CloseHandle(process);
+  plat::TerminateProcess(process.Get(), 0);
 }
 
 bool SetPrivilege(plat::TokenHandle token, const char* privilege, bool enable) {
@@ -227,7 +219,7 @@ bool SetPrivilege(plat::TokenHandle token, const char* privilege, bool enable) {
   plat::LookupPrivilegeValueA(nullptr, privilege, &luid);
   std::uint8_t record[16];
   const std::uint32_t count = 1;
-  const std::uint32_t attributes = enable ? kSePrivilegeEnabled : 0;
+  const std::uint32_t attributes = enable ? plat::kSePrivilegeEnabled : 0;
   std::memcpy(record + 0, &count, 4);
   std::memcpy(record + 4, &luid.lowPart, 4);
   std::memcpy(record + 8, &luid.highPart, 4);
@@ -238,13 +230,12 @@ bool SetPrivilege(plat::TokenHandle token, const char* privilege, bool enable) {
 }
 
 bool EnableDebugPrivilege() {
-  plat::TokenHandle token;
-  if (!plat::OpenProcessToken(plat::GetCurrentProcess(), kTokenAdjustPrivileges, &token)) {
+  plat::OwnedToken token;
+  if (!plat::OpenProcessToken(plat::GetCurrentProcess(), plat::kTokenAdjustPrivileges,
+                              token.Receive())) {
     return false;
   }
-  const bool enabled = SetPrivilege(token, "SeDebugPrivilege", true);
-  plat::CloseHandle(token);
-  return enabled;
+  return SetPrivilege(token.Get(), "SeDebugPrivilege", true);
 }
 
 std::string ProcessKey(std::int32_t pid) { return std::to_string(pid); }
@@ -271,7 +262,7 @@ std::string WindowKey(plat::WindowHandle window) {
 void GetWindowList(TWinList& list) { plat::EnumWindows(EnumWindowsCallback, &list); }
 
 bool EnumWindowsCallback(plat::WindowHandle window, void* list) {
-  if ((plat::GetWindowLongA(window, kStyleIndex) & kVisibleStyle) == 0) return true;
+  if ((plat::GetWindowLongA(window, plat::kGwlStyle) & plat::kWsVisible) == 0) return true;
   char className[kTextBufferLength] = {};
   char title[kTextBufferLength] = {};
   plat::GetClassNameA(window, className, kTextBufferLength);
@@ -291,11 +282,12 @@ bool EnumWindowsCallback(plat::WindowHandle window, void* list) {
 
 plat::IconHandle GetWindowIcon(plat::WindowHandle window, plat::IconHandle lastShown) {
   bool answered = false;
-  plat::IconHandle icon = plat::SendGetIcon(window, 0, kIconQueryTimeoutMs, &answered);
+  plat::IconHandle icon =
+      plat::SendGetIcon(window, plat::kIconSmall, kIconQueryTimeoutMs, &answered);
   if (icon) return icon;
   // A window that let the first message time out would likely let the second one too.
   if (answered) {
-    icon = plat::SendGetIcon(window, 1, kIconQueryTimeoutMs, &answered);
+    icon = plat::SendGetIcon(window, plat::kIconBig, kIconQueryTimeoutMs, &answered);
     if (icon) return icon;
   }
   // No answer says nothing about the window's icon. A window that is gone has no owner.

@@ -4,16 +4,13 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/constants.h"
 #include "platform/sysinfo.h"
 #include "sampling/os_layouts.h"
 
 std::atomic<std::int32_t> CpuUsage{0};
 
 namespace {
-
-constexpr std::uint32_t kSystemBasicInformation = 0;
-constexpr std::uint32_t kSystemPerformanceInformation = 2;
-constexpr std::uint32_t kSystemTimeOfDayInformation = 3;
 
 // Sampler-thread state.
 const plat::QueryEntry* queryEntry = nullptr;
@@ -69,15 +66,15 @@ std::int32_t GetCpuUsage() {
   if (queryEntry == nullptr) return 0;
 
   const OsLayout& layout = kNativeLayout;
-  if (plat::CallQueryEntry(queryEntry, kSystemBasicInformation, basicInfo, layout.basicInfoSize) !=
-      0) {
+  if (plat::CallQueryEntry(queryEntry, plat::kSystemBasicInformation, basicInfo,
+                           layout.basicInfoSize) != 0) {
     return 0;
   }
-  if (plat::CallQueryEntry(queryEntry, kSystemTimeOfDayInformation, timeOfDay,
+  if (plat::CallQueryEntry(queryEntry, plat::kSystemTimeOfDayInformation, timeOfDay,
                            layout.timeOfDaySize) != 0) {
     return 0;
   }
-  if (plat::CallQueryEntry(queryEntry, kSystemPerformanceInformation, perfInfo,
+  if (plat::CallQueryEntry(queryEntry, plat::kSystemPerformanceInformation, perfInfo,
                            layout.perfInfoSize) != 0) {
     return 0;
   }

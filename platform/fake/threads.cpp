@@ -1,6 +1,6 @@
 // Threads on the build host: std::thread, std::mutex and std::condition_variable. Threads are
 // detached so that a process may end while one still runs, as on Windows. The millisecond
-// clock extends a 32-bit tick across its wraps, as on Windows (fake_clock.h).
+// clock extends a 32-bit tick across its wraps, as on Windows (control/threads.h).
 
 #include "platform/threads.h"
 
@@ -12,7 +12,7 @@
 #include <new>
 #include <thread>
 
-#include "platform/fake/fake_clock.h"
+#include "platform/fake/control/threads.h"
 
 namespace {
 

@@ -444,7 +444,7 @@ Rect ControlRect(Control control) {
 
 std::wstring ControlText(Control control) { return win32::WindowText(Hwnd(control)); }
 
-void TabSelect(Control tabs, int index) {
+void TabSelect(TabControlHandle tabs, int index) {
   HWND window = Hwnd(tabs);
   const auto count = static_cast<int>(::SendMessageW(window, TCM_GETITEMCOUNT, 0, 0));
   if (index < 0 || index >= count) return;
@@ -452,18 +452,18 @@ void TabSelect(Control tabs, int index) {
   win32gui::ShowSelectedPage(window);
 }
 
-int TabSelected(Control tabs) {
+int TabSelected(TabControlHandle tabs) {
   return static_cast<int>(::SendMessageW(Hwnd(tabs), TCM_GETCURSEL, 0, 0));
 }
 
-Rect TabDisplayRect(Control tabs, int width, int height) {
+Rect TabDisplayRect(TabControlHandle tabs, int width, int height) {
   RECT rc{0, 0, width, height};
   ::SendMessageW(Hwnd(tabs), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&rc));
   return Rect{rc.left, rc.top, std::max<LONG>(rc.right - rc.left, 0),
               std::max<LONG>(rc.bottom - rc.top, 0)};
 }
 
-void ListAddColumn(Control list, const std::wstring& caption, int width, Align align) {
+void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, Align align) {
   HWND window = Hwnd(list);
   std::wstring text = caption;
   LVCOLUMNW column{};
@@ -475,21 +475,21 @@ void ListAddColumn(Control list, const std::wstring& caption, int width, Align a
   ::SendMessageW(window, LVM_INSERTCOLUMNW, column.iSubItem, reinterpret_cast<LPARAM>(&column));
 }
 
-void ListSetImageList(Control list, ImageListHandle images) {
+void ListSetImageList(ListViewHandle list, ImageListHandle images) {
   ::SendMessageW(Hwnd(list), LVM_SETIMAGELIST, LVSIL_SMALL,
                  reinterpret_cast<LPARAM>(win32::ToHimagelist(images)));
 }
 
-int ListRowCount(Control list) {
+int ListRowCount(ListViewHandle list) {
   return static_cast<int>(::SendMessageW(Hwnd(list), LVM_GETITEMCOUNT, 0, 0));
 }
 
-int ListColumnCount(Control list) {
+int ListColumnCount(ListViewHandle list) {
   HWND header = reinterpret_cast<HWND>(::SendMessageW(Hwnd(list), LVM_GETHEADER, 0, 0));
   return header ? static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
-int ListAddRow(Control list, const std::wstring& caption) {
+int ListAddRow(ListViewHandle list, const std::wstring& caption) {
   win32gui::SuspendRedrawInBatch(Hwnd(list));
   std::wstring text = caption;
   LVITEMW item{};
@@ -502,18 +502,18 @@ int ListAddRow(Control list, const std::wstring& caption) {
       ::SendMessageW(Hwnd(list), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-void ListDeleteRow(Control list, int row) {
+void ListDeleteRow(ListViewHandle list, int row) {
   if (!win32gui::ValidRow(Hwnd(list), row)) return;
   win32gui::SuspendRedrawInBatch(Hwnd(list));
   ::SendMessageW(Hwnd(list), LVM_DELETEITEM, row, 0);
 }
 
-std::wstring ListGetText(Control list, int row, int column) {
+std::wstring ListGetText(ListViewHandle list, int row, int column) {
   if (!win32gui::ValidRow(Hwnd(list), row) || column < 0) return {};
   return win32gui::ListText(Hwnd(list), row, column);
 }
 
-void ListSetText(Control list, int row, int column, const std::wstring& text) {
+void ListSetText(ListViewHandle list, int row, int column, const std::wstring& text) {
   if (!win32gui::ValidRow(Hwnd(list), row) || column < 0) return;
   // An unchanged cell is left alone: the list then repaints only the cells that changed.
   if (win32gui::ListText(Hwnd(list), row, column) == text) return;
@@ -524,13 +524,13 @@ void ListSetText(Control list, int row, int column, const std::wstring& text) {
   ::SendMessageW(Hwnd(list), LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
 }
 
-int ListGetImage(Control list, int row) {
+int ListGetImage(ListViewHandle list, int row) {
   LVITEMW item;
   if (!win32gui::GetListItem(Hwnd(list), row, LVIF_IMAGE, item)) return -1;
   return item.iImage;
 }
 
-void ListSetImage(Control list, int row, int imageIndex) {
+void ListSetImage(ListViewHandle list, int row, int imageIndex) {
   if (!win32gui::ValidRow(Hwnd(list), row)) return;
   if (ListGetImage(list, row) == (imageIndex < 0 ? -1 : imageIndex)) return;
   LVITEMW item{};
@@ -540,18 +540,18 @@ void ListSetImage(Control list, int row, int imageIndex) {
   ::SendMessageW(Hwnd(list), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-void ListRedrawRow(Control list, int row) {
+void ListRedrawRow(ListViewHandle list, int row) {
   if (!win32gui::ValidRow(Hwnd(list), row)) return;
   ::SendMessageW(Hwnd(list), LVM_REDRAWITEMS, row, row);
 }
 
-void* ListGetData(Control list, int row) {
+void* ListGetData(ListViewHandle list, int row) {
   LVITEMW item;
   if (!win32gui::GetListItem(Hwnd(list), row, LVIF_PARAM, item)) return nullptr;
   return reinterpret_cast<void*>(item.lParam);
 }
 
-void ListSetData(Control list, int row, void* data) {
+void ListSetData(ListViewHandle list, int row, void* data) {
   if (!win32gui::ValidRow(Hwnd(list), row)) return;
   LVITEMW item{};
   item.mask = LVIF_PARAM;
@@ -560,12 +560,12 @@ void ListSetData(Control list, int row, void* data) {
   ::SendMessageW(Hwnd(list), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-int ListSelectedRow(Control list) {
+int ListSelectedRow(ListViewHandle list) {
   return static_cast<int>(
       ::SendMessageW(Hwnd(list), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
-void ListSelectRow(Control list, int row) {
+void ListSelectRow(ListViewHandle list, int row) {
   HWND window = Hwnd(list);
   LVITEMW item{};
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
@@ -578,13 +578,13 @@ void ListSelectRow(Control list, int row) {
   ::SendMessageW(window, LVM_ENSUREVISIBLE, row, FALSE);
 }
 
-void ListBeginUpdate(Control list) {
+void ListBeginUpdate(ListViewHandle list) {
   HWND window = Hwnd(list);
   ControlInfo* info = FindControl(window);
   if (info) ++info->updateDepth;
 }
 
-void ListEndUpdate(Control list) {
+void ListEndUpdate(ListViewHandle list) {
   HWND window = Hwnd(list);
   ControlInfo* info = FindControl(window);
   if (!info || info->updateDepth == 0) return;  // an End without a Begin changes nothing
@@ -596,7 +596,7 @@ void ListEndUpdate(Control list) {
   }
 }
 
-void StatusSetParts(Control bar, const std::vector<int>& widths) {
+void StatusSetParts(StatusBarHandle bar, const std::vector<int>& widths) {
   // The system wants right edges; the last part runs to the bar's right end.
   std::vector<int> edges;
   int right = 0;
@@ -608,13 +608,13 @@ void StatusSetParts(Control bar, const std::vector<int>& widths) {
   ::SendMessageW(Hwnd(bar), SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
 }
 
-void StatusSetText(Control bar, int part, const std::wstring& text) {
+void StatusSetText(StatusBarHandle bar, int part, const std::wstring& text) {
   if (part < 0 || part > 255) return;
   ::SendMessageW(Hwnd(bar), SB_SETTEXTW, static_cast<WPARAM>(part),
                  reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-std::wstring StatusGetText(Control bar, int part) {
+std::wstring StatusGetText(StatusBarHandle bar, int part) {
   HWND window = Hwnd(bar);
   const auto parts = static_cast<int>(::SendMessageW(window, SB_GETPARTS, 0, 0));
   if (part < 0 || part >= parts) return {};
@@ -625,7 +625,7 @@ std::wstring StatusGetText(Control bar, int part) {
   return text;
 }
 
-void PictureSetImage(Control picture, const RasterView& image) {
+void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
   HWND window = Hwnd(picture);
   const ControlInfo* info = FindControl(window);
   if (!info || info->kind != ControlKind::PictureBox) return;

@@ -1,5 +1,6 @@
 #pragma once
-// State shared by the Win32 GUI sources (gui_window.cpp, gui_controls.cpp). GUI thread only.
+// State shared by the Win32 GUI sources (gui.cpp, gui_controls.cpp, gui_keyboard.cpp). GUI
+// thread only.
 
 #include <windows.h>
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/constants.h"
 #include "platform/sysinfo.h"
 #include "platform/threads.h"
 #include "sampling/MemInfo.h"
@@ -18,23 +19,31 @@ TEST(CountersContract, EntryResolvesOnceAndAcceptsTheLayoutSizes) {
 
   alignas(16) unsigned char buffer[1024];
   std::memset(buffer, 0, sizeof buffer);
-  ASSERT_EQ(plat::CallQueryEntry(entry, 0, buffer, kNativeLayout.basicInfoSize), 0);
+  ASSERT_EQ(plat::CallQueryEntry(entry, plat::kSystemBasicInformation, buffer,
+                                 kNativeLayout.basicInfoSize),
+            0);
   EXPECT_GT(buffer[kNativeLayout.basicNumberOfProcessors], 0);
 
   std::memset(buffer, 0, sizeof buffer);
-  ASSERT_EQ(plat::CallQueryEntry(entry, 3, buffer, kNativeLayout.timeOfDaySize), 0);
+  ASSERT_EQ(plat::CallQueryEntry(entry, plat::kSystemTimeOfDayInformation, buffer,
+                                 kNativeLayout.timeOfDaySize),
+            0);
   std::int64_t now = 0;
   std::memcpy(&now, buffer + kNativeLayout.timeOfDayCurrentTime, 8);
   EXPECT_GT(now, 125'000'000'000'000'000);  // after the year 1997, in 100 ns since 1601
 
   std::memset(buffer, 0, sizeof buffer);
-  ASSERT_EQ(plat::CallQueryEntry(entry, 2, buffer, kNativeLayout.perfInfoSize), 0);
+  ASSERT_EQ(plat::CallQueryEntry(entry, plat::kSystemPerformanceInformation, buffer,
+                                 kNativeLayout.perfInfoSize),
+            0);
   std::int64_t idle = -1;
   std::memcpy(&idle, buffer + kNativeLayout.perfIdleProcessTime, 8);
   EXPECT_GT(idle, 0);  // 0 would keep GetCpuUsage at its first call for ever
 
   // A basic record of the wrong size is refused.
-  EXPECT_NE(plat::CallQueryEntry(entry, 0, buffer, kNativeLayout.basicInfoSize - 4), 0);
+  EXPECT_NE(plat::CallQueryEntry(entry, plat::kSystemBasicInformation, buffer,
+                                 kNativeLayout.basicInfoSize - 4),
+            0);
 }
 
 TEST(CountersContract, FirstSampleIsZeroThenALoad) {

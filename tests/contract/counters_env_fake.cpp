@@ -1,4 +1,4 @@
-#include "platform/fake/fake_counters.h"
+#include "platform/fake/control/sysinfo.h"
 #include "tests/contract/counters_env.h"
 
 void PrepareCountersContract() {

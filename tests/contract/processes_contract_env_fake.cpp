@@ -1,4 +1,4 @@
-#include "platform/fake/fake_os.h"
+#include "platform/fake/control/os.h"
 #include "tests/contract/processes_contract_env.h"
 
 namespace contract {

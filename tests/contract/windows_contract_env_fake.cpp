@@ -1,6 +1,6 @@
 #include <limits>
 
-#include "platform/fake/fake_os.h"
+#include "platform/fake/control/os.h"
 #include "tests/contract/windows_contract_env.h"
 
 namespace contract {

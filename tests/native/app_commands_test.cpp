@@ -2,6 +2,7 @@
 // pause, exit and home page; and failures that escape a tick or a command.
 
 #include "app/commands.h"
+#include "platform/constants.h"
 #include "tests/native/app_fixture.h"
 
 using ::testing::ElementsAre;
@@ -11,7 +12,7 @@ namespace {
 
 class CommandsTest : public AppTest {
  protected:
-  plat::Control Window() const { return form->Handle; }
+  plat::MainWindowHandle Window() const { return form->Handle; }
   void Click(int commandId) { fake::Command(Window(), commandId); }
   // Which of H2, N5, N6, N8 are checked.
   std::vector<bool> SpeedChecks() const {
@@ -99,14 +100,14 @@ TEST_F(CommandsTest, NewTaskMenuItemOpensRunDialogAndLeavesTheTimerAlone) {
 }
 
 TEST_F(CommandsTest, RunDialogChordIsWindowsRDownThenUp) {
-  fake::SetScanCode(91, 0x5B);
-  fake::SetScanCode(82, 0x13);
+  fake::SetScanCode(plat::kVkLWin, 0x5B);
+  fake::SetScanCode(plat::kVkR, 0x13);
   Click(kCmdButton3);
   const auto events = fake::KeyEvents();
   ASSERT_EQ(events.size(), 4u);
-  const std::uint8_t keys[] = {91, 82, 82, 91};
+  const std::uint8_t keys[] = {plat::kVkLWin, plat::kVkR, plat::kVkR, plat::kVkLWin};
   const std::uint8_t scans[] = {0x5B, 0x13, 0x13, 0x5B};
-  const std::uint32_t flags[] = {0, 0, 2, 2};
+  const std::uint32_t flags[] = {0, 0, plat::kKeyEventFKeyUp, plat::kKeyEventFKeyUp};
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(events[i].virtualKey, keys[i]) << i;
     EXPECT_EQ(events[i].scanCode, scans[i]) << i;
@@ -151,7 +152,7 @@ TEST_F(CommandsTest, EndTaskReEnablesTheTimerWhenTerminationFails) {
 
   Click(kCmdButton1);  // through the window: reported, not thrown
   ASSERT_EQ(fake::MessageBoxesShown().size(), 1u);
-  EXPECT_EQ(fake::MessageBoxesShown()[0].flags, 16u);
+  EXPECT_EQ(fake::MessageBoxesShown()[0].flags, plat::kMbIconError);
   ExpectTimer(true, 1000);
 }
 
@@ -166,7 +167,7 @@ TEST_F(CommandsTest, SwitchToBringsTheRowsWindowToTheFront) {
 TEST_F(CommandsTest, EndProcessAsksThenEndsOnYesOnly) {
   AddProcess(777, u"target.exe");
   SelectProcess(L"777");
-  fake::ScriptMessageBoxAnswers({7, 6});
+  fake::ScriptMessageBoxAnswers({plat::kIdNo, plat::kIdYes});
   Click(kCmdEndProcBtn);
   EXPECT_THAT(Terminated(), IsEmpty());
   Click(kCmdEndProcBtn);
@@ -176,7 +177,7 @@ TEST_F(CommandsTest, EndProcessAsksThenEndsOnYesOnly) {
   const fake::MessageBox& box = fake::MessageBoxesShown()[0];
   EXPECT_EQ(box.owner, Window());
   EXPECT_EQ(box.caption, L"任务管理器警告");
-  EXPECT_EQ(box.flags, 52u);
+  EXPECT_EQ(box.flags, plat::kMbYesNo | plat::kMbIconExclamation);
   EXPECT_EQ(box.text,
             L"警告: 终止进程会导致不希望发生的结果，\n\r包括数据丢失和系统不稳定。在被终止前，\n\r"
             L"进程将没有机会保存其状态和数据。确实\n\r想终止该进程吗?");
@@ -185,7 +186,7 @@ TEST_F(CommandsTest, EndProcessAsksThenEndsOnYesOnly) {
 
 TEST_F(CommandsTest, EndProcessOnTheIdleEntryAsksAndEndsNothing) {
   SelectProcess(L"0");
-  fake::ScriptMessageBoxAnswers({6});
+  fake::ScriptMessageBoxAnswers({plat::kIdYes});
   Click(kCmdEndProcBtn);
   EXPECT_EQ(fake::MessageBoxesShown().size(), 1u);
   EXPECT_THAT(Terminated(), IsEmpty());
@@ -199,14 +200,15 @@ TEST_F(CommandsTest, EndProcessUsesThePidReadBeforeTheBox) {
     // Ticks go on while the box is open; this one removes the selected row.
     fake::RemoveProcess(777);
     EXPECT_TRUE(fake::FireTimer(Window()));
-    return 6;
+    return plat::kIdYes;
   });
   Click(kCmdEndProcBtn);
   EXPECT_THAT(ColumnTexts(form->procListView, 1), ::testing::Not(::testing::Contains(L"777")));
   // The process has gone by now, so the attempt is all there is to see.
   std::vector<std::uint32_t> terminateOpens;
   for (const fake::OpenCall& call : fake::OpenProcessCalls()) {
-    if (call.access == 0x401) terminateOpens.push_back(call.pid);
+    if (call.access == (plat::kProcessTerminate | plat::kProcessQueryInformation))
+      terminateOpens.push_back(call.pid);
   }
   EXPECT_THAT(terminateOpens, ElementsAre(777u));
 }
@@ -216,7 +218,7 @@ TEST_F(CommandsTest, ListCommandsWithoutASelectionDoNothing) {
   AddTaskWindow(777);
   form->RefreshProcessList();
   form->RefreshTaskList();
-  fake::ScriptMessageBoxAnswers({6});
+  fake::ScriptMessageBoxAnswers({plat::kIdYes});
   fake::ClearGuiLog();
   for (int id : {kCmdButton1, kCmdButton2, kCmdEndProcBtn}) Click(id);
   EXPECT_THAT(fake::MessageBoxesShown(), IsEmpty());
@@ -243,7 +245,7 @@ TEST_F(CommandsTest, HomePageTriesInternetExplorerThenTheDefaultBrowser) {
   EXPECT_EQ(call.file, "IExplore.EXE");
   EXPECT_EQ(call.parameters, kHomePageUrl);
   EXPECT_EQ(call.directory, std::nullopt);
-  EXPECT_EQ(call.showCommand, 1);
+  EXPECT_EQ(call.showCommand, plat::kSwShowNormal);
 
   fake::SetShellResult(2);  // file not found
   Click(kCmdButton4);
@@ -252,7 +254,7 @@ TEST_F(CommandsTest, HomePageTriesInternetExplorerThenTheDefaultBrowser) {
   EXPECT_EQ(fallback.file, kHomePageUrl);
   EXPECT_EQ(fallback.parameters, std::nullopt);
   EXPECT_EQ(fallback.verb, "open");
-  EXPECT_EQ(fallback.showCommand, 1);
+  EXPECT_EQ(fallback.showCommand, plat::kSwShowNormal);
   EXPECT_THAT(fake::MessageBoxesShown(), IsEmpty());
 }
 
@@ -274,7 +276,7 @@ TEST_F(CommandsTest, FailedTickIsReportedAndTheNextTickRunsAsUsual) {
   ASSERT_TRUE(fake::FireTimer(Window()));
   ASSERT_EQ(fake::MessageBoxesShown().size(), 1u);
   EXPECT_EQ(fake::MessageBoxesShown()[0].caption, L"Varnex");
-  EXPECT_EQ(fake::MessageBoxesShown()[0].flags, 16u);
+  EXPECT_EQ(fake::MessageBoxesShown()[0].flags, plat::kMbIconError);
   EXPECT_FALSE(fake::MessageBoxesShown()[0].text.empty());
   EXPECT_EQ(plat::ListRowCount(form->TaskListView), 0);  // the tick ended at the failure
 

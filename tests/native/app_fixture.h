@@ -12,9 +12,9 @@
 
 #include "app/CpuUseage.h"
 #include "app/performance_page.h"
-#include "platform/fake/fake_counters.h"
-#include "platform/fake/fake_gui.h"
-#include "platform/fake/fake_os.h"
+#include "platform/fake/control/gui.h"
+#include "platform/fake/control/os.h"
+#include "platform/fake/control/sysinfo.h"
 #include "sampling/MemInfo.h"
 #include "sampling/uProcInfo.h"
 #include "sampling/unitUseage.h"
@@ -41,14 +41,14 @@ class AppTest : public ::testing::Test {
   }
 
   // The texts of one column, top to bottom.
-  static std::vector<std::wstring> ColumnTexts(plat::Control list, int column) {
+  static std::vector<std::wstring> ColumnTexts(plat::ListViewHandle list, int column) {
     std::vector<std::wstring> out;
     for (int row = 0; row < plat::ListRowCount(list); ++row) {
       out.push_back(plat::ListGetText(list, row, column));
     }
     return out;
   }
-  static std::vector<std::wstring> RowTexts(plat::Control list, int row) {
+  static std::vector<std::wstring> RowTexts(plat::ListViewHandle list, int row) {
     std::vector<std::wstring> out;
     for (int column = 0; column < plat::ListColumnCount(list); ++column) {
       out.push_back(plat::ListGetText(list, row, column));

@@ -2,6 +2,7 @@
 // first show, resizing, close and the program entry.
 
 #include "app/commands.h"
+#include "app/form_member.h"
 #include "app/main_menu.h"
 #include "app/performance_page.h"
 #include "app/program.h"
@@ -53,7 +54,7 @@ TEST_F(FormTest, ControlsFollowTheTableInTabOrder) {
   const plat::Rect page = plat::TabDisplayRect(form->PageControl1, 426, 357);
   for (const testtable::ExpectedControl& e : testtable::kControls) {
     SCOPED_TRACE(e.name);
-    const plat::Control c = form.get()->*e.member;
+    const plat::Control c = e.member.Get(*form);
     EXPECT_EQ(c, fake::FindControl(e.name));
     EXPECT_EQ(fake::KindOf(c), e.kind);
     EXPECT_EQ(plat::ControlRect(c), e.kind == plat::ControlKind::TabPage ? page : e.rect);
@@ -64,7 +65,7 @@ TEST_F(FormTest, ControlsFollowTheTableInTabOrder) {
 }
 
 TEST_F(FormTest, ListColumnsAndStatusParts) {
-  auto columns = [](plat::Control list) {
+  auto columns = [](plat::ListViewHandle list) {
     std::vector<std::tuple<std::wstring, int, plat::Align>> out;
     for (const fake::Column& c : fake::Columns(list)) out.emplace_back(c.caption, c.width, c.align);
     return out;

@@ -16,7 +16,7 @@ class ProcessListTest : public AppTest {
     AppTest::SetUp();
     fake::ClearProcesses();
   }
-  plat::Control List() const { return form->procListView; }
+  plat::ListViewHandle List() const { return form->procListView; }
   std::vector<std::wstring> Names() const { return ColumnTexts(List(), 0); }
   std::vector<std::wstring> Pids() const { return ColumnTexts(List(), 1); }
   void SetWorkingSetK(std::uint32_t pid, std::uint64_t k) {

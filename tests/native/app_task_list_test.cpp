@@ -3,6 +3,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "platform/constants.h"
 #include "sampling/uProcInfo.h"
 #include "tests/native/app_fixture.h"
 
@@ -14,7 +15,7 @@ namespace {
 
 class TaskListTest : public AppTest {
  protected:
-  plat::Control List() const { return form->TaskListView; }
+  plat::ListViewHandle List() const { return form->TaskListView; }
   std::vector<std::wstring> Titles() const { return ColumnTexts(List(), 0); }
 
   static std::uintptr_t Window(const std::string& title, std::uint32_t pid,
@@ -123,7 +124,7 @@ TEST_F(TaskListTest, WindowHiddenAndShownAgainMovesToTheBottom) {
   form->RefreshTaskList();
   fake::FindWindow(a)->style = 0;
   form->RefreshTaskList();
-  fake::FindWindow(a)->style = 0x10000000;
+  fake::FindWindow(a)->style = plat::kWsVisible;
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"B", L"A"));
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/fake/fake_clock.h"
+#include "platform/fake/control/threads.h"
 #include "platform/threads.h"
 
 namespace {

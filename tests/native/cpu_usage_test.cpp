@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_counters.h"
+#include "platform/constants.h"
+#include "platform/fake/control/sysinfo.h"
 #include "sampling/MemInfo.h"
 #include "sampling/os_layouts.h"
 #include "sampling/unitUseage.h"
@@ -113,7 +114,7 @@ TEST_P(FailedCpuQuery, ChangesNothingAndTheNextCoversBothIntervals) {
   GetCpuUsage();
   Advance(10'000'000, 20'000'000);
   EXPECT_EQ(GetCpuUsage(), 50);
-  fake::QueueStatus(GetParam(), fake::kStatusInfoLengthMismatch);
+  fake::QueueStatus(GetParam(), plat::kStatusInfoLengthMismatch);
   Advance(20'000'000, 20'000'000);  // the second second fully busy
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(CpuUsage.load(), 50);
@@ -129,22 +130,23 @@ INSTANTIATE_TEST_SUITE_P(EachClass, FailedCpuQuery, ::testing::Values(0u, 3u, 2u
 TEST_F(CpuUsageTest, InformationalStatusAlsoFailsAndStopsTheRemainingQueries) {
   GetCpuUsage();
   fake::ClearQueryCalls();
-  fake::QueueStatus(0, 0x40000000);  // an informational status is not success either
+  fake::QueueStatus(plat::kSystemBasicInformation,
+                    0x40000000);  // an informational status is not success either
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0}));
   fake::ClearQueryCalls();
-  fake::QueueStatus(3, fake::kStatusInfoLengthMismatch);
+  fake::QueueStatus(plat::kSystemTimeOfDayInformation, plat::kStatusInfoLengthMismatch);
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0, 3}));
   fake::ClearQueryCalls();
-  fake::QueueStatus(2, fake::kStatusInfoLengthMismatch);
+  fake::QueueStatus(plat::kSystemPerformanceInformation, plat::kStatusInfoLengthMismatch);
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0, 3, 2}));
   EXPECT_EQ(CpuUsage.load(), 0);
 }
 
 TEST_F(CpuUsageTest, FailedFirstQueryKeepsTheFirstCallMarker) {
-  fake::QueueStatus(2, fake::kStatusInfoLengthMismatch);
+  fake::QueueStatus(plat::kSystemPerformanceInformation, plat::kStatusInfoLengthMismatch);
   EXPECT_EQ(GetCpuUsage(), 0);
   Advance(10'000'000, 0);
   EXPECT_EQ(GetCpuUsage(), 0);  // still the first successful sample

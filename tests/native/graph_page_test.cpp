@@ -9,6 +9,7 @@
 #include "app/performance_page.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
+#include "platform/fake/control/sysinfo.h"
 #include "platform/threads.h"
 #include "sampling/os_layouts.h"
 #include "tests/native/app_fixture.h"
@@ -72,7 +73,7 @@ TEST_F(GraphPageTest, ShowCreatesGriddedGraphsAndStartsTheSampler) {
   // The pictures got the images with their first grid, before the thread drew anything.
   TUseage firstGrid(86, 256);
   firstGrid.DrawGrid();
-  for (plat::Control picture : {form->CpuImg, form->memImg}) {
+  for (plat::PictureBoxHandle picture : {form->CpuImg, form->memImg}) {
     EXPECT_EQ(fake::PictureSetCount(picture), 1);
     const fake::Picture shown = fake::PictureOf(picture);
     EXPECT_EQ(shown.width, 256);

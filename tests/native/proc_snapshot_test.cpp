@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_os.h"
+#include "platform/constants.h"
+#include "platform/fake/control/os.h"
 #include "platform/process.h"
 #include "sampling/uProcInfo.h"
 
@@ -297,7 +298,7 @@ TEST_F(ProcessSnapshot, ReadsTheSystemTableAndClosesEveryHandle) {
   EXPECT_EQ(entries[3].info.CpuTime, 61.0 / 86400.0);
   EXPECT_EQ(fake::OpenHandleCount(), 0);
   for (const fake::OpenCall& call : fake::OpenProcessCalls()) {
-    EXPECT_EQ(call.access, 0x1F0FFFu);
+    EXPECT_EQ(call.access, plat::kProcessAllAccessXp);
     EXPECT_FALSE(call.inherit);
   }
   EXPECT_EQ(fake::OpenProcessCalls().size(), 4u);  // every process opened once
@@ -336,8 +337,7 @@ TEST_F(ProcessSnapshot, TableLargerThanTheBufferIsQueriedAgainAndTheNextStartsTh
 
 TEST_F(ProcessSnapshot, FailedQueriesAreNeverWalked) {
   // The first answer claims a length the buffer could hold; the table is not trusted anyway.
-  fake::ScriptProcessQueries(
-      {{static_cast<std::int32_t>(0xC0000004u), 100}, {static_cast<std::int32_t>(0xC0000017u), 0}});
+  fake::ScriptProcessQueries({{plat::kStatusInfoLengthMismatch, 100}, {plat::kStatusNoMemory, 0}});
   TProcList list;
   GetProcessList(list);
   EXPECT_EQ(list.Count(), 3u);
@@ -349,7 +349,8 @@ TEST_F(ProcessSnapshot, FailedQueriesAreNeverWalked) {
 
 TEST_F(ProcessSnapshot, SuccessReportingALengthOfZeroIsReadOverTheWholeBuffer) {
   fake::AddProcess({.pid = 700, .name = u"late.exe"});
-  fake::ScriptProcessQueries({{.status = 0, .returnedLength = 0, .writesTable = true}});
+  fake::ScriptProcessQueries(
+      {{.status = plat::kStatusSuccess, .returnedLength = 0, .writesTable = true}});
   TProcList list;
   GetProcessList(list);
   ASSERT_EQ(list.Count(), 4u);
@@ -358,8 +359,7 @@ TEST_F(ProcessSnapshot, SuccessReportingALengthOfZeroIsReadOverTheWholeBuffer) {
 }
 
 TEST_F(ProcessSnapshot, QueriesThatKeepFailingGiveAnEmptySnapshot) {
-  std::vector<fake::ScriptedQuery> failures(20,
-                                            {static_cast<std::int32_t>(0xC0000004u), 0xFFFFFFFFu});
+  std::vector<fake::ScriptedQuery> failures(20, {plat::kStatusInfoLengthMismatch, 0xFFFFFFFFu});
   fake::ScriptProcessQueries(failures);
   TProcList list;
   GetProcessList(list);
@@ -395,7 +395,8 @@ TEST_F(Termination, EndsTheProcessWithExitCodeZeroAndClosesTheHandle) {
   EXPECT_EQ(fake::Terminations()[0].exitCode, 0u);
   EXPECT_FALSE(fake::ProcessExists(808));
   ASSERT_EQ(fake::OpenProcessCalls().size(), 1u);
-  EXPECT_EQ(fake::OpenProcessCalls()[0].access, 0x401u);
+  EXPECT_EQ(fake::OpenProcessCalls()[0].access,
+            plat::kProcessTerminate | plat::kProcessQueryInformation);
   EXPECT_EQ(fake::OpenHandleCount(), 0);
 }
 
@@ -429,10 +430,10 @@ TEST_F(Privileges, EnableDebugPrivilegeEnablesItAndClosesTheToken) {
 
 TEST_F(Privileges, SetPrivilegeDisablesWithAttributesZero) {
   ASSERT_TRUE(EnableDebugPrivilege());
-  plat::TokenHandle token;
-  ASSERT_TRUE(plat::OpenProcessToken(plat::GetCurrentProcess(), 0x20, &token));
-  EXPECT_TRUE(SetPrivilege(token, "SeDebugPrivilege", false));
-  plat::CloseHandle(token);
+  plat::OwnedToken token;
+  ASSERT_TRUE(plat::OpenProcessToken(plat::GetCurrentProcess(), plat::kTokenAdjustPrivileges,
+                                     token.Receive()));
+  EXPECT_TRUE(SetPrivilege(token.Get(), "SeDebugPrivilege", false));
   EXPECT_FALSE(fake::PrivilegeEnabled("SeDebugPrivilege"));
   EXPECT_EQ(fake::LastAdjust()->newState[12], 0);
 }
@@ -450,10 +451,10 @@ TEST_F(Privileges, TokenThatCannotBeOpenedReportsFalseWithoutAdjusting) {
 }
 
 TEST_F(Privileges, UnknownPrivilegeNameReportsFalse) {
-  plat::TokenHandle token;
-  ASSERT_TRUE(plat::OpenProcessToken(plat::GetCurrentProcess(), 0x20, &token));
-  EXPECT_FALSE(SetPrivilege(token, "SeNoSuchPrivilege", true));
-  plat::CloseHandle(token);
+  plat::OwnedToken token;
+  ASSERT_TRUE(plat::OpenProcessToken(plat::GetCurrentProcess(), plat::kTokenAdjustPrivileges,
+                                     token.Receive()));
+  EXPECT_FALSE(SetPrivilege(token.Get(), "SeNoSuchPrivilege", true));
 }
 
 }  // namespace

@@ -18,10 +18,11 @@
 #include "app/process_rows.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
+#include "platform/constants.h"
 #include "platform/drawing.h"
-#include "platform/fake/fake_counters.h"
-#include "platform/fake/fake_gui.h"
-#include "platform/fake/fake_os.h"
+#include "platform/fake/control/gui.h"
+#include "platform/fake/control/os.h"
+#include "platform/fake/control/sysinfo.h"
 #include "platform/sysinfo.h"
 #include "platform/threads.h"
 #include "platform/windows_input.h"
@@ -33,7 +34,6 @@ namespace {
 
 constexpr int kTicks = 10000;
 constexpr int kPasses = 10000;
-constexpr std::int32_t kVisible = 0x10000000;
 
 // The process list as the plain algorithm keeps it: rows of texts, matched by a scan of the
 // snapshot from its start.
@@ -170,7 +170,7 @@ void Churn(TOsPopulation& desktop, std::vector<std::uint32_t>& ended) {
     if (w == nullptr) continue;
     switch (random() % 6) {
       case 0:
-        w->style ^= kVisible;  // hidden, or shown again
+        w->style ^= plat::kWsVisible;  // hidden, or shown again
         break;
       case 1:
         w->title = "Title " + std::to_string(random() % 1000);
@@ -194,7 +194,7 @@ void Churn(TOsPopulation& desktop, std::vector<std::uint32_t>& ended) {
 }
 
 // Callers add the tick's trace.
-void ExpectSameProcessRows(plat::Control list, const ReferenceProcessList& reference) {
+void ExpectSameProcessRows(plat::ListViewHandle list, const ReferenceProcessList& reference) {
   ASSERT_EQ(plat::ListRowCount(list), static_cast<int>(reference.rows.size()));
   for (int r = 0; r < plat::ListRowCount(list); ++r) {
     SCOPED_TRACE(::testing::Message() << "row " << r);
@@ -208,7 +208,7 @@ void ExpectSameProcessRows(plat::Control list, const ReferenceProcessList& refer
 }
 
 void ExpectSameTaskRows(const TMainForm& form, const ReferenceTaskList& reference) {
-  const plat::Control list = form.TaskListView;
+  const plat::ListViewHandle list = form.TaskListView;
   ASSERT_EQ(plat::ListRowCount(list), static_cast<int>(reference.rows.size()));
   const std::vector<std::uintptr_t> icons = fake::ImageListIcons(form.ImageList);
   for (int r = 0; r < plat::ListRowCount(list); ++r) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_os.h"
+#include "platform/fake/control/os.h"
 #include "sampling/uProcInfo.h"
 
 namespace {

@@ -5,12 +5,13 @@
 // the tab control's display area.
 
 #include "app/CpuUseage.h"
+#include "app/form_member.h"
 #include "platform/gui.h"
 
 namespace testtable {
 
 struct ExpectedControl {
-  plat::Control TMainForm::*member;
+  FormMember member;
   const char* name;
   plat::ControlKind kind;
   plat::Rect rect;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_os.h"
+#include "platform/fake/control/os.h"
 
 class TOsPopulation {
  public:

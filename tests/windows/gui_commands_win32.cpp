@@ -11,6 +11,7 @@
 #include "app/CpuUseage.h"
 #include "app/commands.h"
 #include "app/performance_page.h"
+#include "platform/constants.h"
 #include "platform/gui.h"
 #include "platform/threads.h"
 #include "platform/windows_input.h"
@@ -21,7 +22,6 @@ namespace {
 
 using cmdtest::ChildProcess;
 
-constexpr int kYes = 6;
 // A child started under emulation may take long before its window shows.
 constexpr std::uint32_t kChildAppearsMs = 180000;
 
@@ -62,7 +62,7 @@ TEST_F(GuiCommands, EndProcessAnsweredYesEndsTheSelectedProcessAndItsRow) {
 
   plat::ListSelectRow(form->procListView, RowWith(form->procListView, 1, pid));
   {
-    cmdtest::BoxAnswerer answerer(L"任务管理器警告", kYes, 20000);
+    cmdtest::BoxAnswerer answerer(L"任务管理器警告", plat::kIdYes, 20000);
     form->endProcBtnClick();
     EXPECT_TRUE(answerer.Answered());
   }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/constants.h"
 #include "platform/drawing.h"
 #include "platform/gui.h"
 #include "platform/windows_input.h"
@@ -18,9 +19,6 @@ namespace {
 using plat::Control;
 using plat::ControlKind;
 using plat::Rect;
-
-constexpr int kGwlStyle = -16;
-constexpr std::int32_t kWsVisible = 0x10000000;
 
 class RecordingEvents final : public plat::WindowEvents {
  public:
@@ -35,14 +33,14 @@ class RecordingEvents final : public plat::WindowEvents {
   }
   void OnClose() override { log.push_back("close"); }
 
-  Control window;
+  plat::MainWindowHandle window;
   std::vector<std::string> log;
   int ticks = 0;
   int closeAfterTicks = -1;
 };
 
 bool Visible(Control control) {
-  return (plat::GetWindowLongA(control, kGwlStyle) & kWsVisible) != 0;
+  return (plat::GetWindowLongA(control, plat::kGwlStyle) & plat::kWsVisible) != 0;
 }
 
 class GuiContract : public ::testing::Test {
@@ -82,14 +80,14 @@ class GuiContract : public ::testing::Test {
 
   // A report list with three columns; AddRows gives it rows a, b (with texts in every column)
   // and c.
-  Control List3() {
-    Control list = Make(ControlKind::ListView, window, L"", {0, 0, 300, 200});
+  plat::ListViewHandle List3() {
+    plat::ListViewHandle list{Make(ControlKind::ListView, window, L"", {0, 0, 300, 200})};
     plat::ListAddColumn(list, L"映像名称", 100, plat::Align::Left);
     plat::ListAddColumn(list, L"PID", 50, plat::Align::Right);
     plat::ListAddColumn(list, L"CPU", 50, plat::Align::Right);
     return list;
   }
-  static void AddRows(Control list) {
+  static void AddRows(plat::ListViewHandle list) {
     EXPECT_EQ(plat::ListAddRow(list, L"a.exe"), 0);
     EXPECT_EQ(plat::ListAddRow(list, L"b.exe"), 1);
     EXPECT_EQ(plat::ListAddRow(list, L"c.exe"), 2);
@@ -98,7 +96,7 @@ class GuiContract : public ::testing::Test {
   }
 
   RecordingEvents events;
-  Control window;
+  plat::MainWindowHandle window;
 };
 
 TEST_F(GuiContract, MainWindowIsHiddenUntilShownThenReportsShowBeforeResize) {
@@ -131,14 +129,14 @@ TEST_F(GuiContract, MainWindowIsHiddenUntilShownThenReportsShowBeforeResize) {
 }
 
 TEST_F(GuiContract, ControlsHaveTheirSystemClassesCaptionsAndPlaces) {
-  Control tabs = Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357});
+  plat::TabControlHandle tabs{Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357})};
   Control page = Make(ControlKind::TabPage, tabs, L"性能", {});
-  Control list = Make(ControlKind::ListView, page, L"", {24, 24, 377, 281});
+  plat::ListViewHandle list{Make(ControlKind::ListView, page, L"", {24, 24, 377, 281})};
   Control button = Make(ControlKind::Button, page, L"结束任务(&E)", {137, 311, 89, 25}, 101);
   Control group = Make(ControlKind::GroupBox, page, L"CPU 使用记录", {120, 8, 283, 121});
   Control panel = Make(ControlKind::Panel, group, L"", {12, 21, 260, 90});
-  Control picture = Make(ControlKind::PictureBox, panel, L"", {2, 2, 256, 86});
-  Control bar = Make(ControlKind::StatusBar, window, L"", {0, 357, 426, 19});
+  plat::PictureBoxHandle picture{Make(ControlKind::PictureBox, panel, L"", {2, 2, 256, 86})};
+  plat::StatusBarHandle bar{Make(ControlKind::StatusBar, window, L"", {0, 357, 426, 19})};
   Control top = Make(ControlKind::Button, window, L"进入工具主站", {152, 0, 273, 20}, 104);
   const struct {
     Control control;
@@ -166,7 +164,7 @@ TEST_F(GuiContract, ControlsHaveTheirSystemClassesCaptionsAndPlaces) {
 }
 
 TEST_F(GuiContract, PagesFillTheTabDisplayAreaAndOnlyTheSelectedOneShows) {
-  Control tabs = Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357});
+  plat::TabControlHandle tabs{Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357})};
   Control page1 = Make(ControlKind::TabPage, tabs, L"应用程序", {});
   Control page2 = Make(ControlKind::TabPage, tabs, L"进程", {});
   Control page3 = Make(ControlKind::TabPage, tabs, L"性能", {});
@@ -191,7 +189,7 @@ TEST_F(GuiContract, PagesFillTheTabDisplayAreaAndOnlyTheSelectedOneShows) {
 }
 
 TEST_F(GuiContract, StatusBarDocksToTheBottomEdgeFullWidth) {
-  Control bar = Make(ControlKind::StatusBar, window, L"", {0, 357, 426, 19});
+  plat::StatusBarHandle bar{Make(ControlKind::StatusBar, window, L"", {0, 357, 426, 19})};
   plat::ShowMainWindow(window);
   const Rect client = plat::ClientRect(window);
   const Rect barRect = plat::ControlRect(bar);
@@ -202,7 +200,7 @@ TEST_F(GuiContract, StatusBarDocksToTheBottomEdgeFullWidth) {
 }
 
 TEST_F(GuiContract, ListStartsEmptyAndRowTextsRoundTrip) {
-  Control list = List3();
+  plat::ListViewHandle list = List3();
   EXPECT_EQ(plat::ListColumnCount(list), 3);
   EXPECT_EQ(plat::ListRowCount(list), 0);
   EXPECT_EQ(plat::ListSelectedRow(list), -1);
@@ -221,7 +219,7 @@ TEST_F(GuiContract, ListStartsEmptyAndRowTextsRoundTrip) {
 }
 
 TEST_F(GuiContract, ListImagesAndDataAreKeptPerRow) {
-  Control list = List3();
+  plat::ListViewHandle list = List3();
   AddRows(list);
   EXPECT_EQ(plat::ListGetImage(list, 0), -1);  // a new row shows no image
   plat::ListSetImage(list, 1, 3);
@@ -237,7 +235,7 @@ TEST_F(GuiContract, ListImagesAndDataAreKeptPerRow) {
 }
 
 TEST_F(GuiContract, ListSelectsOneRowAtMost) {
-  Control list = List3();
+  plat::ListViewHandle list = List3();
   AddRows(list);
   plat::ListSelectRow(list, 2);
   EXPECT_EQ(plat::ListSelectedRow(list), 2);
@@ -248,7 +246,7 @@ TEST_F(GuiContract, ListSelectsOneRowAtMost) {
 }
 
 TEST_F(GuiContract, DeletedRowTakesItsTextsAndDataAlongAndMissingRowsReadEmpty) {
-  Control list = List3();
+  plat::ListViewHandle list = List3();
   AddRows(list);
   int a = 0, b = 0;
   plat::ListSetData(list, 2, &b);
@@ -268,7 +266,7 @@ TEST_F(GuiContract, DeletedRowTakesItsTextsAndDataAlongAndMissingRowsReadEmpty) 
 }
 
 TEST_F(GuiContract, BatchUpdatesNestAndStillApplyChanges) {
-  Control list = Make(ControlKind::ListView, window, L"", {0, 0, 300, 200});
+  plat::ListViewHandle list{Make(ControlKind::ListView, window, L"", {0, 0, 300, 200})};
   plat::ListAddColumn(list, L"任务", 250, plat::Align::Left);
   plat::ShowMainWindow(window);
   plat::ListEndUpdate(list);  // an unmatched End is ignored
@@ -284,7 +282,7 @@ TEST_F(GuiContract, BatchUpdatesNestAndStillApplyChanges) {
 }
 
 TEST_F(GuiContract, StatusBarPartsKeepTheirTexts) {
-  Control bar = Make(ControlKind::StatusBar, window, L"", {});
+  plat::StatusBarHandle bar{Make(ControlKind::StatusBar, window, L"", {})};
   plat::StatusSetParts(bar, {95, 120, 50});
   plat::StatusSetText(bar, 0, L"进程数：42");
   plat::StatusSetText(bar, 1, L"CPU 使用：7%");
@@ -355,7 +353,7 @@ TEST_F(GuiContract, ImageListCopiesIconsAndRefusesNone) {
 }
 
 TEST_F(GuiContract, PicturesRefuseRastersWhoseRowsAreTooShort) {
-  Control picture = Make(ControlKind::PictureBox, window, L"", {0, 0, 256, 86});
+  plat::PictureBoxHandle picture{Make(ControlKind::PictureBox, window, L"", {0, 0, 256, 86})};
   std::vector<std::uint8_t> pixels(256 * 3 * 86, 0x80);
   plat::ShowMainWindow(window);
   plat::PictureSetImage(picture, {pixels.data(), 256, 86, 256 * 3});
@@ -370,7 +368,7 @@ TEST_F(GuiContract, PicturesRefuseRastersWhoseRowsAreTooShort) {
 // on a control of a hidden page; the focus leaves such a page for the tab control, however
 // it came there, and the keys that follow do not stop the loop.
 TEST_F(GuiContract, FocusOnAHiddenPageMovesToTheTabsAndKeysDoNotHang) {
-  Control tabs = Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357});
+  plat::TabControlHandle tabs{Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357})};
   Make(ControlKind::TabPage, tabs, L"应用程序", {});
   Control page2 = Make(ControlKind::TabPage, tabs, L"进程", {});
   Control button = Make(ControlKind::Button, page2, L"结束进程(&E)", {298, 310, 101, 25}, 101);

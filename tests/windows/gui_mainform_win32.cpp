@@ -12,6 +12,7 @@
 
 #include "app/CpuUseage.h"
 #include "app/commands.h"
+#include "app/form_member.h"
 #include "app/performance_page.h"
 #include "platform/gui.h"
 #include "platform/sysinfo.h"
@@ -86,7 +87,7 @@ TEST_F(GuiMainForm, ControlsSitWhereTheTableSaysBeforeTheFirstShow) {
   const Rect page = plat::TabDisplayRect(form->PageControl1, 426, 357);
   for (const testtable::ExpectedControl& e : testtable::kControls) {
     SCOPED_TRACE(e.name);
-    const Control control = form->*e.member;
+    const Control control = e.member.Get(*form);
     ASSERT_TRUE(control);
     EXPECT_EQ(cmdtest::ClassOf(control), SystemClass(e.kind));
     EXPECT_EQ(plat::ControlText(control), e.caption);
@@ -164,8 +165,8 @@ TEST_F(GuiMainForm, ShownWindowRefreshesEveryPanelAndListsItselfAsATask) {
 // 6 px to spare, the lowest control exactly 6 px above the page's bottom edge, and the
 // buttons as far under the list as the table puts them.
 struct PageContents {
-  Control TMainForm::*page;
-  std::vector<Control TMainForm::*> controls;
+  FormMember page;
+  std::vector<FormMember> controls;
   int listToButtons;  // 0: no list above buttons
 };
 
@@ -179,11 +180,11 @@ const PageContents kPages[] = {
 
 void ExpectWholePages(TMainForm& form) {
   for (const PageContents& contents : kPages) {
-    const Rect page = plat::ControlRect(form.*contents.page);
-    const Rect list = plat::ControlRect(form.*contents.controls.front());
+    const Rect page = plat::ControlRect(contents.page.Get(form));
+    const Rect list = plat::ControlRect(contents.controls.front().Get(form));
     int lowest = 0;
-    for (Control TMainForm::*member : contents.controls) {
-      const Rect r = plat::ControlRect(form.*member);
+    for (const FormMember& member : contents.controls) {
+      const Rect r = plat::ControlRect(member.Get(form));
       EXPECT_GE(r.left, 6);
       EXPECT_GE(r.top, 6);
       EXPECT_LE(r.left + r.width, page.width - 6);
@@ -233,7 +234,7 @@ TEST_F(GuiMainForm, TabWalksTheControlsAndCtrlTabAndArrowsThePages) {
   using cmdtest::kVkControl, cmdtest::kVkLeft, cmdtest::kVkShift, cmdtest::kVkTab;
   struct Step {
     std::vector<std::uint16_t> keys;
-    Control TMainForm::*focus;
+    FormMember focus;
     int page;
   };
   const Step steps[] = {
@@ -252,7 +253,7 @@ TEST_F(GuiMainForm, TabWalksTheControlsAndCtrlTabAndArrowsThePages) {
   for (std::size_t i = 0; i < std::size(steps); ++i) {
     SCOPED_TRACE("step " + std::to_string(i));
     cmdtest::PressKeys(form->Handle, steps[i].keys);
-    EXPECT_EQ(cmdtest::FocusedControl(), form->*steps[i].focus);
+    EXPECT_EQ(cmdtest::FocusedControl(), steps[i].focus.Get(*form));
     EXPECT_EQ(plat::TabSelected(form->PageControl1), steps[i].page);
   }
 }

@@ -44,7 +44,7 @@ class MainFormTest : public ::testing::Test {
   }
 
   // The row of `list` whose `column` reads `text`; -1 when none.
-  static int RowWith(plat::Control list, int column, const std::wstring& text) {
+  static int RowWith(plat::ListViewHandle list, int column, const std::wstring& text) {
     for (int row = 0; row < plat::ListRowCount(list); ++row) {
       if (plat::ListGetText(list, row, column) == text) return row;
     }

@@ -1,10 +1,10 @@
 #pragma once
-// The simulated GUI behind platform/gui.h and platform/drawing.h: every window, control,
-// menu, timer, message box and image list lives in memory, and tests drive and inspect it
-// through the functions below. It follows the list view, tab control and timer semantics of
-// Win32 (rows shift up on deletion, the selection follows them, an interval of 0 never
-// ticks); a misuse that Win32 would reject (a row out of range, an EndUpdate without a
-// Begin, a call on a control that does not exist) is recorded in Violations().
+// Control API of the simulated GUI behind platform/gui.h (and its image lists, drawing.h):
+// every window, control, menu, timer, message box and image list lives in memory, and tests
+// drive and inspect it through the functions below. It follows the list view, tab control
+// and timer semantics of Win32 (rows shift up on deletion, the selection follows them, an
+// interval of 0 never ticks); a misuse that Win32 would reject (a row out of range, an EndUpdate
+// without a Begin, a call on a control that does not exist) is recorded in Violations().
 
 #include <cstdint>
 #include <functional>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/drawing.h"
+#include "platform/fake/control/drawing.h"
 #include "platform/gui.h"
 #include "platform/types.h"
 
@@ -39,22 +40,22 @@ void ClearGuiLog();
 
 // Controls and windows.
 plat::Control FindControl(const std::string& name);  // 0 when there is none
-plat::Control MainWindow();                          // the last main window created
+plat::MainWindowHandle MainWindow();                 // the last main window created
 plat::ControlKind KindOf(plat::Control control);
 std::string NameOf(plat::Control control);
 plat::Control ParentOf(plat::Control control);
 int CommandIdOf(plat::Control control);
 std::vector<plat::Control> ChildrenOf(plat::Control parent);  // in creation order
 bool IsDestroyed(plat::Control control);
-bool IsShown(plat::Control window);
-plat::MainWindowArgs MainWindowArgsOf(plat::Control window);
+bool IsShown(plat::MainWindowHandle window);
+plat::MainWindowArgs MainWindowArgsOf(plat::MainWindowHandle window);
 
 // Raises the main window's events as the system would.
-void ResizeClient(plat::Control window, int clientWidth, int clientHeight);  // OnResize
-void Command(plat::Control window, int commandId);                           // OnCommand
+void ResizeClient(plat::MainWindowHandle window, int clientWidth, int clientHeight);  // OnResize
+void Command(plat::MainWindowHandle window, int commandId);                           // OnCommand
 // One tick of the window's timer: OnTimer when the timer runs (it never runs with an
 // interval of 0). Returns whether it ticked.
-bool FireTimer(plat::Control window);
+bool FireTimer(plat::MainWindowHandle window);
 
 // The message loop runs `body` (if any) and returns 0 once it is done; by then the body is
 // expected to have closed the main window.
@@ -66,19 +67,19 @@ struct Column {
   int width = 0;
   plat::Align align = plat::Align::Left;
 };
-std::vector<Column> Columns(plat::Control list);
-plat::ImageListHandle ListImageList(plat::Control list);
-int UpdateDepth(plat::Control list);  // Begin calls not yet ended
-int UpdatePairs(plat::Control list);  // completed Begin/End pairs
+std::vector<Column> Columns(plat::ListViewHandle list);
+plat::ImageListHandle ListImageList(plat::ListViewHandle list);
+int UpdateDepth(plat::ListViewHandle list);  // Begin calls not yet ended
+int UpdatePairs(plat::ListViewHandle list);  // completed Begin/End pairs
 // Makes the list's row changes (add, delete, set text) throw std::runtime_error from the
 // `count`-th one on (1: the next one), to test what a failure in the middle of a refresh
 // leaves behind; 0 switches it off.
-void FailRowChangesFrom(plat::Control list, int count);
+void FailRowChangesFrom(plat::ListViewHandle list, int count);
 // The caption of every row, top to bottom.
-std::vector<std::wstring> RowCaptions(plat::Control list);
+std::vector<std::wstring> RowCaptions(plat::ListViewHandle list);
 
 // Status bars.
-std::vector<int> StatusParts(plat::Control bar);
+std::vector<int> StatusParts(plat::StatusBarHandle bar);
 
 // Menus.
 struct MenuItem {
@@ -86,12 +87,12 @@ struct MenuItem {
   int commandId = 0;  // 0 for a submenu
   std::vector<MenuItem> items;
 };
-std::vector<MenuItem> MenuBar(plat::Control window);  // top-level items
+std::vector<MenuItem> MenuBar(plat::MainWindowHandle window);  // top-level items
 
 // Timer and window styles.
-bool TimerRunning(plat::Control window);
-std::uint32_t TimerInterval(plat::Control window);  // the last interval started
-bool DoubleBuffered(plat::Control window);
+bool TimerRunning(plat::MainWindowHandle window);
+std::uint32_t TimerInterval(plat::MainWindowHandle window);  // the last interval started
+bool DoubleBuffered(plat::MainWindowHandle window);
 int RepaintCount(plat::Control control);
 
 // Pictures: the last raster given, copied, and how many were given.
@@ -101,12 +102,12 @@ struct Picture {
   int height = 0;
   int stride = 0;
 };
-Picture PictureOf(plat::Control picture);
-int PictureSetCount(plat::Control picture);
+Picture PictureOf(plat::PictureBoxHandle picture);
+int PictureSetCount(plat::PictureBoxHandle picture);
 
 // Message boxes. A box answers with the next scripted answer; with none scripted, a Yes/No
-// box answers 7 (No) and any other box 1 (OK). A handler, when set, decides instead and may
-// run program code while the box is "open".
+// box answers plat::kIdNo and any other box plat::kIdOk. A handler, when set, decides instead and
+// may run program code while the box is "open".
 struct MessageBox {
   plat::Control owner;
   std::wstring text;
@@ -117,10 +118,5 @@ void ScriptMessageBoxAnswers(const std::vector<int>& answers);
 void SetMessageBoxHandler(std::function<int(const MessageBox&)> handler);
 const std::vector<MessageBox>& MessageBoxesShown();
 bool MessageBoxOpen();
-
-// Image lists: the icon handle values added since the last clear, in order.
-std::vector<std::uintptr_t> ImageListIcons(plat::ImageListHandle list);
-int LiveImageLists();  // created and not yet destroyed
-int ImageListClearCount(plat::ImageListHandle list);
 
 }  // namespace fake

@@ -243,7 +243,7 @@ namespace plat {
 using win32::FromHwnd;
 using win32::ToHwnd;
 
-Control CreateMainWindow(const MainWindowArgs& args) {
+MainWindowHandle CreateMainWindow(const MainWindowArgs& args) {
   win32gui::RegisterMainClass();
   auto* state = new win32gui::MainWindowState;
   state->events = args.events;
@@ -268,16 +268,16 @@ Control CreateMainWindow(const MainWindowArgs& args) {
   }
   ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(state->font.Get()), FALSE);
   win32gui::g_mainWindow = window;
-  return FromHwnd(window);
+  return MainWindowHandle{FromHwnd(window)};
 }
 
-void ShowMainWindow(Control window) {
+void ShowMainWindow(MainWindowHandle window) {
   HWND hwnd = ToHwnd(window);
   ::ShowWindow(hwnd, SW_SHOWNORMAL);
   ::UpdateWindow(hwnd);
 }
 
-void CloseMainWindow(Control window) {
+void CloseMainWindow(MainWindowHandle window) {
   HWND hwnd = ToHwnd(window);
   if (::IsWindow(hwnd)) ::SendMessageW(hwnd, WM_CLOSE, 0, 0);
 }
@@ -324,7 +324,7 @@ Rect ClientRect(Control control) {
   return Rect{0, 0, rc.right - rc.left, rc.bottom - rc.top};
 }
 
-MenuHandle CreateMenuBar(Control window) {
+MenuHandle CreateMenuBar(MainWindowHandle window) {
   HMENU bar = ::CreateMenu();
   if (bar && !::SetMenu(ToHwnd(window), bar)) {
     ::DestroyMenu(bar);
@@ -358,7 +358,7 @@ void AddMenuItem(MenuHandle parent, const std::wstring& caption, int commandId) 
   RedrawMenuBar();
 }
 
-void SetMenuChecked(Control window, int commandId, bool checked) {
+void SetMenuChecked(MainWindowHandle window, int commandId, bool checked) {
   HMENU bar = ::GetMenu(ToHwnd(window));
   if (bar) {
     ::CheckMenuItem(bar, static_cast<UINT>(commandId),
@@ -366,31 +366,31 @@ void SetMenuChecked(Control window, int commandId, bool checked) {
   }
 }
 
-bool IsMenuChecked(Control window, int commandId) {
+bool IsMenuChecked(MainWindowHandle window, int commandId) {
   HMENU bar = ::GetMenu(ToHwnd(window));
   if (!bar) return false;
   const UINT state = ::GetMenuState(bar, static_cast<UINT>(commandId), MF_BYCOMMAND);
   return state != static_cast<UINT>(-1) && (state & MF_CHECKED) != 0;
 }
 
-void StartTimer(Control window, std::uint32_t intervalMs) {
+void StartTimer(MainWindowHandle window, std::uint32_t intervalMs) {
   HWND hwnd = ToHwnd(window);
   ::KillTimer(hwnd, win32gui::kTimerId);
   if (intervalMs > 0) ::SetTimer(hwnd, win32gui::kTimerId, intervalMs, nullptr);
 }
 
-void StopTimer(Control window) { ::KillTimer(ToHwnd(window), win32gui::kTimerId); }
+void StopTimer(MainWindowHandle window) { ::KillTimer(ToHwnd(window), win32gui::kTimerId); }
 
-void SetTopmost(Control window, bool topmost) {
+void SetTopmost(MainWindowHandle window, bool topmost) {
   ::SetWindowPos(ToHwnd(window), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-bool IsTopmost(Control window) {
+bool IsTopmost(MainWindowHandle window) {
   return (::GetWindowLongPtrW(ToHwnd(window), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
-void SetDoubleBuffered(Control window) {
+void SetDoubleBuffered(MainWindowHandle window) {
   win32gui::MainWindowState* state = win32gui::MainStateOf(ToHwnd(window));
   if (state) state->doubleBuffered = true;
   win32gui::ApplyDoubleBuffering(ToHwnd(window));

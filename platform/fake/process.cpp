@@ -1,4 +1,4 @@
-// The fake's processes, tokens, process table, ANSI text and locale.
+// The fake's processes, tokens and privileges, behind platform/process.h.
 
 #include <cstring>
 #include <map>
@@ -6,29 +6,16 @@
 #include <stdexcept>
 #include <unordered_map>
 
+#include "platform/constants.h"
+#include "platform/fake/control/os.h"
 #include "platform/fake/fake_lookup.h"
-#include "platform/fake/fake_os.h"
+#include "platform/fake/os_state.h"
 #include "platform/process.h"
-#include "platform/sysinfo.h"
-
-namespace fake::detail {
-void ResetWindowsState();
-void DestroyWindowsOfProcess(std::uint32_t pid);
-}  // namespace fake::detail
 
 namespace fake {
 namespace {
 
-constexpr std::int32_t kStatusInfoLengthMismatch = static_cast<std::int32_t>(0xC0000004u);
-constexpr std::int32_t kStatusInvalidInfoClass = static_cast<std::int32_t>(0xC0000003u);
-constexpr std::uint32_t kErrorAccessDenied = 5;
-constexpr std::uint32_t kErrorInvalidHandle = 6;
-constexpr std::uint32_t kErrorInvalidParameter = 87;
-constexpr std::uint32_t kErrorInsufficientBuffer = 122;
-constexpr std::uint32_t kErrorNotAllAssigned = 1300;
-constexpr std::uint32_t kErrorNoSuchPrivilege = 1313;
 constexpr std::uintptr_t kCurrentProcessPseudoHandle = ~std::uintptr_t{0};
-constexpr std::uint32_t kThreadRecordSize = 64;
 
 struct OpenHandle {
   std::uint32_t pid = 0;
@@ -38,8 +25,6 @@ struct OpenHandle {
 
 struct State {
   std::vector<Process> processes;
-  std::vector<ScriptedQuery> scriptedQueries;
-  std::vector<std::uint32_t> queryLengths;
   std::vector<OpenCall> openCalls;
   std::unordered_map<std::uintptr_t, OpenHandle> handles;
   std::uintptr_t nextHandle = 0x1000;
@@ -50,7 +35,6 @@ struct State {
   std::map<std::string, bool> tokenHolds;  // privilege -> enabled
   bool openTokenFails = false;
   std::optional<AdjustCall> lastAdjust;
-  std::wstring timeSeparator = L":";
 };
 
 std::recursive_mutex stateMutex;
@@ -67,15 +51,6 @@ constexpr KnownPrivilege kPrivileges[] = {
     {"SeIncreaseBasePriorityPrivilege", 14},
 };
 
-struct KnownCharacter {
-  char16_t wide;
-  unsigned char lead, trail;
-};
-constexpr KnownCharacter kCharacters[] = {
-    {u'中', 0xD6, 0xD0}, {u'文', 0xCE, 0xC4}, {u'进', 0xBD, 0xF8},
-    {u'程', 0xB3, 0xCC}, {u'任', 0xC8, 0xCE}, {u'务', 0xCE, 0xF1},
-};
-
 void DefaultState() {
   state = State{};
   state.processes = {
@@ -84,24 +59,6 @@ void DefaultState() {
       Process{.pid = kOwnPid, .name = u"varnex_tests", .workingSet = 8 * 1024 * 1024},
   };
   state.tokenHolds = {{"SeDebugPrivilege", false}, {"SeShutdownPrivilege", false}};
-}
-
-std::size_t AlignUp(std::size_t value, std::size_t alignment) {
-  return (value + alignment - 1) / alignment * alignment;
-}
-
-void WriteAt(std::uint8_t* bytes, std::size_t offset, const void* value, std::size_t size) {
-  std::memcpy(bytes + offset, value, size);
-}
-
-void WritePointer(std::uint8_t* bytes, std::size_t offset, std::uint64_t value,
-                  std::uint32_t size) {
-  if (size == 8) {
-    WriteAt(bytes, offset, &value, 8);
-  } else {
-    const auto narrow = static_cast<std::uint32_t>(value);
-    WriteAt(bytes, offset, &narrow, 4);
-  }
 }
 
 Process* FindLocked(std::uint32_t pid) {
@@ -114,11 +71,11 @@ Process* ProcessOf(plat::ProcessHandle handle, std::uint32_t access) {
   if (handle.value == kCurrentProcessPseudoHandle) return FindLocked(kOwnPid);
   auto it = state.handles.find(handle.value);
   if (it == state.handles.end() || it->second.token) {
-    lastError = kErrorInvalidHandle;
+    lastError = plat::kErrorInvalidHandle;
     return nullptr;
   }
   if ((it->second.access & access) != access) {
-    lastError = kErrorAccessDenied;
+    lastError = plat::kErrorAccessDenied;
     return nullptr;
   }
   return FindLocked(it->second.pid);
@@ -130,7 +87,7 @@ bool CloseAny(std::uintptr_t value, bool token) {
   if (!token && value == kCurrentProcessPseudoHandle) return true;
   auto it = state.handles.find(value);
   if (it == state.handles.end() || it->second.token != token) {
-    lastError = kErrorInvalidHandle;
+    lastError = plat::kErrorInvalidHandle;
     return false;
   }
   state.handles.erase(it);
@@ -144,13 +101,22 @@ struct Init {
 
 }  // namespace
 
+namespace detail {
+
+std::recursive_mutex& ProcessMutex() { return stateMutex; }
+const std::vector<Process>& ProcessesLocked() { return state.processes; }
+
+}  // namespace detail
+
 void ResetOs() {
   {
     std::lock_guard lock(stateMutex);
     DefaultState();
   }
   lastError = 0;
+  detail::ResetSystemState();
   detail::ResetWindowsState();
+  detail::ResetShellState();
 }
 
 void AddProcess(const Process& process) {
@@ -180,50 +146,6 @@ bool ProcessExists(std::uint32_t pid) {
 Process* FindProcess(std::uint32_t pid) {
   std::lock_guard lock(stateMutex);
   return FindLocked(pid);
-}
-
-std::vector<std::uint8_t> BuildProcessTable(const std::vector<Process>& processes,
-                                            const OsLayout& layout, std::uint64_t bufferAddress) {
-  std::vector<std::size_t> recordStarts;
-  std::size_t size = 0;
-  for (const Process& process : processes) {
-    recordStarts.push_back(size);
-    size += AlignUp(layout.procMinRecordSize, 8) +
-            static_cast<std::size_t>(process.threads > 0 ? process.threads : 0) * kThreadRecordSize;
-  }
-  std::vector<std::size_t> nameStarts;
-  for (const Process& process : processes) {
-    nameStarts.push_back(size);
-    if (process.name) size += AlignUp((process.name->size() + 1) * 2, 8);
-  }
-  std::vector<std::uint8_t> bytes(size, 0);
-  for (std::size_t i = 0; i < processes.size(); ++i) {
-    const Process& process = processes[i];
-    const std::size_t at = recordStarts[i];
-    const std::uint32_t next =
-        i + 1 < processes.size() ? static_cast<std::uint32_t>(recordStarts[i + 1] - at) : 0;
-    WriteAt(bytes.data(), at + layout.procNextEntryOffset, &next, 4);
-    WriteAt(bytes.data(), at + layout.procUserTime, &process.userTime, 8);
-    WriteAt(bytes.data(), at + layout.procKernelTime, &process.kernelTime, 8);
-    WritePointer(bytes.data(), at + layout.procUniqueProcessId, process.pid,
-                 layout.procPointerSize);
-    if (process.name) {
-      WritePointer(bytes.data(), at + layout.procImageNameBuffer, bufferAddress + nameStarts[i],
-                   layout.procPointerSize);
-      std::memcpy(bytes.data() + nameStarts[i], process.name->data(), process.name->size() * 2);
-    }
-  }
-  return bytes;
-}
-
-void ScriptProcessQueries(const std::vector<ScriptedQuery>& answers) {
-  std::lock_guard lock(stateMutex);
-  state.scriptedQueries.insert(state.scriptedQueries.end(), answers.begin(), answers.end());
-}
-
-std::vector<std::uint32_t> ProcessQueryLengths() {
-  std::lock_guard lock(stateMutex);
-  return state.queryLengths;
 }
 
 std::vector<OpenCall> OpenProcessCalls() {
@@ -281,51 +203,12 @@ std::optional<AdjustCall> LastAdjust() {
   return state.lastAdjust;
 }
 
-void SetTimeSeparator(const std::wstring& separator) {
-  std::lock_guard lock(stateMutex);
-  state.timeSeparator = separator;
-}
-
-std::optional<std::string> AnsiCodeOf(char16_t character) {
-  for (const KnownCharacter& known : kCharacters) {
-    if (known.wide == character) {
-      return std::string{static_cast<char>(known.lead), static_cast<char>(known.trail)};
-    }
-  }
-  return std::nullopt;
-}
-
 }  // namespace fake
 
 namespace plat {
 
 using fake::state;
 using fake::stateMutex;
-
-std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer, std::uint32_t length,
-                                    std::uint32_t* returnedLength) {
-  std::lock_guard lock(stateMutex);
-  if (infoClass != 5) return fake::kStatusInvalidInfoClass;
-  state.queryLengths.push_back(length);
-  if (!state.scriptedQueries.empty()) {
-    const fake::ScriptedQuery answer = state.scriptedQueries.front();
-    state.scriptedQueries.erase(state.scriptedQueries.begin());
-    if (returnedLength) *returnedLength = answer.returnedLength;
-    if (answer.writesTable) {
-      const std::vector<std::uint8_t> table = fake::BuildProcessTable(
-          state.processes, kNativeLayout, reinterpret_cast<std::uintptr_t>(buffer));
-      if (table.size() <= length) std::memcpy(buffer, table.data(), table.size());
-    }
-    return answer.status;
-  }
-  const std::vector<std::uint8_t> table = fake::BuildProcessTable(
-      state.processes, kNativeLayout, reinterpret_cast<std::uintptr_t>(buffer));
-  const auto needed = static_cast<std::uint32_t>(table.size());
-  if (returnedLength) *returnedLength = needed;
-  if (length < needed) return fake::kStatusInfoLengthMismatch;
-  std::memcpy(buffer, table.data(), table.size());
-  return 0;
-}
 
 ProcessHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                           std::uint32_t processId) {
@@ -334,12 +217,12 @@ ProcessHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
   state.openCalls.push_back({desiredAccess, inheritHandle, processId});
   fake::Process* process = fake::FindLocked(processId);
   if (process == nullptr) {
-    fake::lastError = fake::kErrorInvalidParameter;
+    fake::lastError = plat::kErrorInvalidParameter;
     return {};
   }
   if (process->throwOnOpen) throw std::runtime_error("injected failure opening a process");
   if (!process->canOpen) {
-    fake::lastError = fake::kErrorAccessDenied;
+    fake::lastError = plat::kErrorAccessDenied;
     return {};
   }
   const std::uintptr_t value = state.nextHandle;
@@ -354,10 +237,10 @@ bool CloseHandle(TokenHandle handle) { return fake::CloseAny(handle.value, true)
 bool TerminateProcess(ProcessHandle handle, std::uint32_t exitCode) {
   std::lock_guard lock(stateMutex);
   ++state.apiCalls;
-  fake::Process* process = fake::ProcessOf(handle, 0x1);
+  fake::Process* process = fake::ProcessOf(handle, kProcessTerminate);
   if (process == nullptr) return false;
   if (!process->canTerminate) {
-    fake::lastError = fake::kErrorAccessDenied;
+    fake::lastError = plat::kErrorAccessDenied;
     return false;
   }
   const std::uint32_t pid = process->pid;
@@ -375,13 +258,12 @@ bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t s
   std::lock_guard lock(stateMutex);
   ++state.apiCalls;
   if (state.memoryInfoFails) return false;
-  // PROCESS_QUERY_INFORMATION | PROCESS_VM_READ
-  fake::Process* target = fake::ProcessOf(process, 0x410);
+  fake::Process* target = fake::ProcessOf(process, kProcessQueryInformation | kProcessVmRead);
   if (target == nullptr) return false;
   std::uint32_t cb = 0;
   if (size >= 4) std::memcpy(&cb, counters, 4);
   if (size < kNativeLayout.pmcSize || cb < kNativeLayout.pmcSize) {
-    fake::lastError = fake::kErrorInsufficientBuffer;
+    fake::lastError = plat::kErrorInsufficientBuffer;
     return false;
   }
   auto* bytes = static_cast<std::uint8_t*>(counters);
@@ -394,8 +276,8 @@ bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t s
 bool OpenProcessToken(ProcessHandle process, std::uint32_t desiredAccess, TokenHandle* token) {
   std::lock_guard lock(stateMutex);
   ++state.apiCalls;
-  if (state.openTokenFails || fake::ProcessOf(process, 0x400) == nullptr) {
-    fake::lastError = fake::kErrorAccessDenied;
+  if (state.openTokenFails || fake::ProcessOf(process, kProcessQueryInformation) == nullptr) {
+    fake::lastError = plat::kErrorAccessDenied;
     return false;
   }
   const std::uintptr_t value = state.nextHandle;
@@ -409,7 +291,7 @@ bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid* luid)
   std::lock_guard lock(stateMutex);
   ++state.apiCalls;
   if (systemName != nullptr || name == nullptr) {
-    fake::lastError = fake::kErrorInvalidParameter;
+    fake::lastError = plat::kErrorInvalidParameter;
     return false;
   }
   for (const fake::KnownPrivilege& known : fake::kPrivileges) {
@@ -419,7 +301,7 @@ bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid* luid)
       return true;
     }
   }
-  fake::lastError = fake::kErrorNoSuchPrivilege;
+  fake::lastError = plat::kErrorNoSuchPrivilege;
   return false;
 }
 
@@ -440,21 +322,21 @@ bool AdjustTokenPrivileges(TokenHandle token, bool disableAllPrivileges, const v
   state.lastAdjust = call;
   auto it = state.handles.find(token.value);
   if (it == state.handles.end() || !it->second.token) {
-    fake::lastError = fake::kErrorInvalidHandle;
+    fake::lastError = plat::kErrorInvalidHandle;
     return false;
   }
-  if ((it->second.access & 0x20) == 0) {
-    fake::lastError = fake::kErrorAccessDenied;
+  if ((it->second.access & kTokenAdjustPrivileges) == 0) {
+    fake::lastError = plat::kErrorAccessDenied;
     return false;
   }
   if (newState == nullptr || bufferLength < 4) {
-    fake::lastError = fake::kErrorInvalidParameter;
+    fake::lastError = plat::kErrorInvalidParameter;
     return false;
   }
   std::uint32_t count = 0;
   std::memcpy(&count, newState, 4);
   if (bufferLength < 4 + std::uint64_t{count} * 12) {
-    fake::lastError = fake::kErrorInvalidParameter;
+    fake::lastError = plat::kErrorInvalidParameter;
     return false;
   }
   if (returnLength) *returnLength = 0;
@@ -475,54 +357,12 @@ bool AdjustTokenPrivileges(TokenHandle token, bool disableAllPrivileges, const v
       allAssigned = false;
       continue;
     }
-    held->second = (attributes & 2) != 0;
+    held->second = (attributes & kSePrivilegeEnabled) != 0;
   }
-  fake::lastError = allAssigned ? 0 : fake::kErrorNotAllAssigned;
+  fake::lastError = allAssigned ? 0 : plat::kErrorNotAllAssigned;
   return true;
 }
 
 std::uint32_t GetLastError() { return fake::lastError; }
-
-std::string WideToAnsi(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char16_t c : text) {
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (auto code = fake::AnsiCodeOf(c)) {
-      out += *code;
-    } else {
-      out.push_back('?');
-    }
-  }
-  return out;
-}
-
-std::wstring AnsiToWide(std::string_view text) {
-  std::wstring out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      out.push_back(static_cast<wchar_t>(lead));
-      continue;
-    }
-    if (lead == 0x80 || i + 1 >= text.size()) {
-      out.push_back(L'?');
-      continue;
-    }
-    const auto trail = static_cast<unsigned char>(text[++i]);
-    wchar_t wide = L'?';
-    for (const fake::KnownCharacter& known : fake::kCharacters) {
-      if (known.lead == lead && known.trail == trail) wide = static_cast<wchar_t>(known.wide);
-    }
-    out.push_back(wide);
-  }
-  return out;
-}
-
-std::wstring LocaleTimeSeparator() {
-  std::lock_guard lock(stateMutex);
-  return state.timeSeparator;
-}
 
 }  // namespace plat

@@ -1,18 +1,14 @@
-// The fake's top-level windows, synthesised input and shell.
+// The fake's top-level windows and synthesised input, behind platform/windows_input.h.
 
 #include <algorithm>
 #include <cstring>
 #include <mutex>
 
+#include "platform/constants.h"
+#include "platform/fake/control/windows_input.h"
 #include "platform/fake/fake_lookup.h"
-#include "platform/fake/fake_os.h"
-#include "platform/shell.h"
+#include "platform/fake/os_state.h"
 #include "platform/windows_input.h"
-
-namespace fake::detail {
-void ResetWindowsState();
-void DestroyWindowsOfProcess(std::uint32_t pid);
-}  // namespace fake::detail
 
 namespace fake {
 namespace {
@@ -25,9 +21,8 @@ struct WindowState {
   std::vector<std::uintptr_t> foregroundRequests;
   std::uintptr_t foreground = 0;
   std::vector<KeyEvent> keyEvents;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> scanCodes{{91, 0x5B}, {82, 0x13}};
-  std::vector<ShellCall> shellCalls;
-  std::intptr_t shellResult = 42;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> scanCodes{{plat::kVkLWin, 0x5B},
+                                                                 {plat::kVkR, 0x13}};
 };
 
 std::recursive_mutex windowMutex;
@@ -37,11 +32,6 @@ Window* FindLocked(std::uintptr_t handle) {
   static std::size_t hint = 0;
   return FindFromHint(windowState.windows, hint,
                       [handle](const Window& w) { return w.handle == handle; });
-}
-
-std::optional<std::string> Copy(const char* text) {
-  if (text == nullptr) return std::nullopt;
-  return std::string(text);
 }
 
 // Copies whole characters of the fake double-byte code page, at most length - 1 bytes.
@@ -141,16 +131,6 @@ void SetScanCode(std::uint32_t virtualKey, std::uint32_t scanCode) {
   windowState.scanCodes.emplace_back(virtualKey, scanCode);
 }
 
-std::vector<ShellCall> ShellCalls() {
-  std::lock_guard lock(windowMutex);
-  return windowState.shellCalls;
-}
-
-void SetShellResult(std::intptr_t result) {
-  std::lock_guard lock(windowMutex);
-  windowState.shellResult = result;
-}
-
 }  // namespace fake
 
 namespace plat {
@@ -174,7 +154,7 @@ bool EnumWindows(EnumWindowsCallbackFn callback, void* param) {
 std::int32_t GetWindowLongA(WindowHandle window, int index) {
   std::lock_guard lock(windowMutex);
   const fake::Window* found = fake::FindLocked(window.value);
-  if (found == nullptr || index != -16) return 0;
+  if (found == nullptr || index != kGwlStyle) return 0;
   return found->style;
 }
 
@@ -214,8 +194,8 @@ IconHandle SendGetIcon(WindowHandle window, int iconType, std::uint32_t timeoutM
   }
   windowState.iconWaitMs += found->answerDelayMs;
   *answered = true;
-  if (iconType == 0) return IconHandle{found->smallIcon};
-  if (iconType == 1) return IconHandle{found->bigIcon};
+  if (iconType == kIconSmall) return IconHandle{found->smallIcon};
+  if (iconType == kIconBig) return IconHandle{found->bigIcon};
   return {};
 }
 
@@ -248,19 +228,11 @@ void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t f
 
 std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) {
   std::lock_guard lock(windowMutex);
-  if (mapType != 0) return 0;
+  if (mapType != kMapVkVkToVsc) return 0;
   for (const auto& entry : windowState.scanCodes) {
     if (entry.first == code) return entry.second;
   }
   return 0;
-}
-
-std::intptr_t ShellExecuteA(WindowHandle owner, const char* verb, const char* file,
-                            const char* parameters, const char* directory, int showCommand) {
-  std::lock_guard lock(windowMutex);
-  windowState.shellCalls.push_back({owner.value, fake::Copy(verb), fake::Copy(file),
-                                    fake::Copy(parameters), fake::Copy(directory), showCommand});
-  return windowState.shellResult;
 }
 
 }  // namespace plat

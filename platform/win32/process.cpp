@@ -1,13 +1,10 @@
-// Processes, tokens and the process table on Win32.
+// Processes, tokens and privileges on Win32.
 
 #include <windows.h>
-
-#include <winternl.h>
 
 #include <atomic>
 
 #include "platform/process.h"
-#include "platform/sysinfo.h"
 
 namespace {
 
@@ -38,16 +35,6 @@ GetProcessMemoryInfoFn MemoryInfoRoutine() {
 }  // namespace
 
 namespace plat {
-
-std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer, std::uint32_t length,
-                                    std::uint32_t* returnedLength) {
-  ULONG returned = 0;
-  const NTSTATUS status =
-      ::NtQuerySystemInformation(static_cast<SYSTEM_INFORMATION_CLASS>(infoClass), buffer, length,
-                                 returnedLength ? &returned : nullptr);
-  if (returnedLength) *returnedLength = returned;
-  return static_cast<std::int32_t>(status);
-}
 
 ProcessHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                           std::uint32_t processId) {

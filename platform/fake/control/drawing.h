@@ -1,0 +1,17 @@
+#pragma once
+// Control API of the simulated image lists (platform/drawing.h). They belong to the simulated
+// GUI: ResetGui (gui.h) forgets them, and their misuses are among its Violations.
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace fake {
+
+// The icon handle values added since the last clear, in order.
+std::vector<std::uintptr_t> ImageListIcons(plat::ImageListHandle list);
+int LiveImageLists();  // created and not yet destroyed
+int ImageListClearCount(plat::ImageListHandle list);
+
+}  // namespace fake

@@ -1,0 +1,266 @@
+// The simulated controls behind platform/gui.h: tab controls, report lists, status bars and
+// picture boxes, with Win32's semantics (rows shift up on deletion and the selection follows
+// them), and their probes for tests.
+
+#include "platform/gui.h"
+
+#include <stdexcept>
+#include <utility>
+
+#include "platform/fake/control/gui.h"
+#include "platform/fake/gui_state.h"
+
+using fake::gui::ControlState;
+using fake::gui::GetKind;
+using fake::gui::GetList;
+using fake::gui::GetRow;
+using fake::gui::Log;
+using fake::gui::Peek;
+using fake::gui::Row;
+using fake::gui::RowChange;
+using fake::gui::Violation;
+
+namespace plat {
+
+void TabSelect(TabControlHandle tabs, int index) {
+  ControlState* t = GetKind(tabs, ControlKind::TabControl, "TabSelect");
+  if (!t) return;
+  if (index < 0 || index >= static_cast<int>(t->pages.size())) {
+    Violation("TabSelect: no page " + std::to_string(index));
+    return;
+  }
+  t->selectedTab = index;
+  Log("TabSelect", tabs, std::to_string(index));
+}
+
+int TabSelected(TabControlHandle tabs) {
+  ControlState* t = GetKind(tabs, ControlKind::TabControl, "TabSelected");
+  return t ? t->selectedTab : -1;
+}
+
+Rect TabDisplayRect(TabControlHandle tabs, int width, int height) {
+  GetKind(tabs, ControlKind::TabControl, "TabDisplayRect");
+  return Rect{fake::kTabInsetLeft, fake::kTabInsetTop,
+              width - fake::kTabInsetLeft - fake::kTabInsetRight,
+              height - fake::kTabInsetTop - fake::kTabInsetBottom};
+}
+
+void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, Align align) {
+  ControlState* l = GetList(list, "ListAddColumn");
+  if (!l) return;
+  l->columns.push_back(fake::Column{caption, width, align});
+  for (Row& row : l->rows) row.cells.resize(l->columns.size());
+}
+
+void ListSetImageList(ListViewHandle list, ImageListHandle images) {
+  ControlState* l = GetList(list, "ListSetImageList");
+  if (l) l->images = images;
+}
+
+int ListRowCount(ListViewHandle list) {
+  ControlState* l = GetList(list, "ListRowCount");
+  return l ? static_cast<int>(l->rows.size()) : 0;
+}
+
+int ListColumnCount(ListViewHandle list) {
+  ControlState* l = GetList(list, "ListColumnCount");
+  return l ? static_cast<int>(l->columns.size()) : 0;
+}
+
+int ListAddRow(ListViewHandle list, const std::wstring& caption) {
+  ControlState* l = GetList(list, "ListAddRow");
+  if (!l) return -1;
+  RowChange(l);
+  Row row;
+  row.cells.resize(l->columns.empty() ? 1 : l->columns.size());
+  row.cells[0] = caption;
+  l->rows.push_back(std::move(row));
+  Log("ListAddRow", list, std::to_string(l->rows.size() - 1));
+  return static_cast<int>(l->rows.size()) - 1;
+}
+
+void ListDeleteRow(ListViewHandle list, int row) {
+  ControlState* l = GetList(list, "ListDeleteRow");
+  if (!GetRow(l, row, "ListDeleteRow")) return;
+  RowChange(l);
+  l->rows.erase(l->rows.begin() + row);
+  if (l->selected == row) {
+    l->selected = -1;
+  } else if (l->selected > row) {
+    --l->selected;
+  }
+  Log("ListDeleteRow", list, std::to_string(row));
+}
+
+std::wstring ListGetText(ListViewHandle list, int row, int column) {
+  Row* r = GetRow(GetList(list, "ListGetText"), row, "ListGetText");
+  if (!r || column < 0 || column >= static_cast<int>(r->cells.size())) return {};
+  return r->cells[column];
+}
+
+void ListSetText(ListViewHandle list, int row, int column, const std::wstring& text) {
+  ControlState* l = GetList(list, "ListSetText");
+  Row* r = GetRow(l, row, "ListSetText");
+  if (!r) return;
+  RowChange(l);
+  if (column < 0 || column >= static_cast<int>(r->cells.size())) {
+    Violation("ListSetText: no column " + std::to_string(column));
+    return;
+  }
+  r->cells[column] = text;
+  Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
+}
+
+int ListGetImage(ListViewHandle list, int row) {
+  Row* r = GetRow(GetList(list, "ListGetImage"), row, "ListGetImage");
+  return r ? r->image : -1;
+}
+
+void ListSetImage(ListViewHandle list, int row, int imageIndex) {
+  Row* r = GetRow(GetList(list, "ListSetImage"), row, "ListSetImage");
+  if (r) r->image = imageIndex;
+}
+
+void ListRedrawRow(ListViewHandle list, int row) {
+  if (GetRow(GetList(list, "ListRedrawRow"), row, "ListRedrawRow")) {
+    Log("ListRedrawRow", list, std::to_string(row));
+  }
+}
+
+void* ListGetData(ListViewHandle list, int row) {
+  Row* r = GetRow(GetList(list, "ListGetData"), row, "ListGetData");
+  return r ? r->data : nullptr;
+}
+
+void ListSetData(ListViewHandle list, int row, void* data) {
+  Row* r = GetRow(GetList(list, "ListSetData"), row, "ListSetData");
+  if (r) r->data = data;
+}
+
+int ListSelectedRow(ListViewHandle list) {
+  ControlState* l = GetList(list, "ListSelectedRow");
+  return l ? l->selected : -1;
+}
+
+void ListSelectRow(ListViewHandle list, int row) {
+  ControlState* l = GetList(list, "ListSelectRow");
+  if (!l) return;
+  if (row == -1) {
+    l->selected = -1;
+    return;
+  }
+  if (GetRow(l, row, "ListSelectRow")) l->selected = row;
+}
+
+void ListBeginUpdate(ListViewHandle list) {
+  ControlState* l = GetList(list, "ListBeginUpdate");
+  if (!l) return;
+  ++l->updateDepth;
+  Log("ListBeginUpdate", list);
+}
+
+void ListEndUpdate(ListViewHandle list) {
+  ControlState* l = GetList(list, "ListEndUpdate");
+  if (!l) return;
+  if (l->updateDepth == 0) {
+    Violation("ListEndUpdate without ListBeginUpdate on " + l->name);
+    return;
+  }
+  --l->updateDepth;
+  ++l->updatePairs;
+  Log("ListEndUpdate", list);
+}
+
+void StatusSetParts(StatusBarHandle bar, const std::vector<int>& widths) {
+  ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusSetParts");
+  if (!b) return;
+  b->parts = widths;
+  b->partTexts.resize(widths.size());
+}
+
+void StatusSetText(StatusBarHandle bar, int part, const std::wstring& text) {
+  ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusSetText");
+  if (!b) return;
+  if (part < 0 || part >= static_cast<int>(b->partTexts.size())) {
+    Violation("StatusSetText: no part " + std::to_string(part));
+    return;
+  }
+  b->partTexts[part] = text;
+  Log("StatusSetText", bar, std::to_string(part));
+}
+
+std::wstring StatusGetText(StatusBarHandle bar, int part) {
+  ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusGetText");
+  if (!b || part < 0 || part >= static_cast<int>(b->partTexts.size())) return {};
+  return b->partTexts[part];
+}
+
+void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
+  ControlState* p = GetKind(picture, ControlKind::PictureBox, "PictureSetImage");
+  if (!p) return;
+  fake::Picture copy;
+  copy.width = image.width;
+  copy.height = image.height;
+  copy.stride = image.stride;
+  if (image.bits && image.height > 0 && image.stride > 0) {
+    copy.bits.assign(image.bits,
+                     image.bits + static_cast<std::size_t>(image.stride) * image.height);
+  }
+  p->picture = std::move(copy);
+  ++p->pictureSets;
+  Log("PictureSetImage", picture);
+}
+
+}  // namespace plat
+
+namespace fake {
+
+std::vector<Column> Columns(plat::ListViewHandle list) {
+  const ControlState* c = Peek(list);
+  return c ? c->columns : std::vector<Column>{};
+}
+
+plat::ImageListHandle ListImageList(plat::ListViewHandle list) {
+  const ControlState* c = Peek(list);
+  return c ? c->images : plat::ImageListHandle{};
+}
+
+int UpdateDepth(plat::ListViewHandle list) {
+  const ControlState* c = Peek(list);
+  return c ? c->updateDepth : 0;
+}
+
+int UpdatePairs(plat::ListViewHandle list) {
+  const ControlState* c = Peek(list);
+  return c ? c->updatePairs : 0;
+}
+
+void FailRowChangesFrom(plat::ListViewHandle list, int count) {
+  ControlState* l = GetList(list, "FailRowChangesFrom");
+  if (l) l->failCountdown = count;
+}
+
+std::vector<std::wstring> RowCaptions(plat::ListViewHandle list) {
+  std::vector<std::wstring> out;
+  if (const ControlState* c = Peek(list)) {
+    for (const Row& row : c->rows) out.push_back(row.cells.empty() ? L"" : row.cells[0]);
+  }
+  return out;
+}
+
+std::vector<int> StatusParts(plat::StatusBarHandle bar) {
+  const ControlState* c = Peek(bar);
+  return c ? c->parts : std::vector<int>{};
+}
+
+Picture PictureOf(plat::PictureBoxHandle picture) {
+  const ControlState* c = Peek(picture);
+  return c ? c->picture : Picture{};
+}
+
+int PictureSetCount(plat::PictureBoxHandle picture) {
+  const ControlState* c = Peek(picture);
+  return c ? c->pictureSets : 0;
+}
+
+}  // namespace fake

@@ -1,0 +1,106 @@
+#pragma once
+// The fake GUI's state, shared by gui.cpp (windows, menus, timer, message boxes),
+// gui_controls.cpp (tabs, lists, status bars, pictures) and drawing.cpp (image lists); not for
+// tests. Everything runs on the thread of the test.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/fake/control/gui.h"
+#include "platform/gui.h"
+
+namespace fake::gui {
+
+struct Row {
+  std::vector<std::wstring> cells;  // caption, then one text per further column
+  int image = -1;
+  void* data = nullptr;
+};
+
+struct Menu {
+  std::vector<fake::MenuItem> items;
+  std::vector<std::uintptr_t> submenus;  // per item: the submenu handle, 0 for a command
+};
+
+struct ControlState {
+  plat::ControlKind kind = plat::ControlKind::Button;
+  bool isWindow = false;
+  std::string name;
+  std::wstring caption;
+  plat::Rect rect;
+  plat::Control parent;
+  int commandId = 0;
+  bool destroyed = false;
+  // main window
+  plat::MainWindowArgs args;
+  bool shown = false;
+  bool timerRunning = false;
+  std::uint32_t timerInterval = 0;
+  bool topmost = false;
+  bool doubleBuffered = false;
+  std::uintptr_t menuBar = 0;
+  std::map<int, bool> checks;
+  // tab control
+  std::vector<plat::Control> pages;
+  int selectedTab = -1;
+  // list view
+  std::vector<fake::Column> columns;
+  std::vector<Row> rows;
+  int selected = -1;
+  int updateDepth = 0;
+  int updatePairs = 0;
+  int failCountdown = 0;
+  plat::ImageListHandle images;
+  // status bar
+  std::vector<int> parts;
+  std::vector<std::wstring> partTexts;
+  // picture box
+  fake::Picture picture;
+  int pictureSets = 0;
+  int repaints = 0;
+};
+
+struct State {
+  std::uintptr_t nextHandle = 0x100;
+  std::map<std::uintptr_t, ControlState> controls;
+  std::vector<std::uintptr_t> order;  // creation order
+  std::map<std::uintptr_t, Menu> menus;
+  plat::Control mainWindow;
+  std::vector<std::string> violations;
+  std::vector<std::string> log;
+  std::function<void()> loopBody;
+  std::deque<int> answers;
+  std::function<int(const fake::MessageBox&)> boxHandler;
+  std::vector<fake::MessageBox> boxes;
+  int boxesOpen = 0;
+};
+
+// The one state of the simulated GUI.
+State& S();
+
+// A new handle value for a control, window, menu or image list.
+std::uintptr_t NewHandle();
+void Violation(std::string text);
+// Appends "op name [arg]" to the log.
+void Log(const std::string& op, plat::Control control, const std::string& arg = "");
+// The live control, or null (and a violation) when there is none; a destroyed control
+// fails quietly, as calls on a destroyed window do.
+ControlState* Get(plat::Control control, const char* op);
+ControlState* GetKind(plat::Control control, plat::ControlKind kind, const char* op);
+ControlState* GetWindow(plat::Control window, const char* op);
+ControlState* GetList(plat::Control list, const char* op);
+// Counts down an injected failure of a row change.
+void RowChange(ControlState* list);
+Row* GetRow(ControlState* list, int row, const char* op);
+plat::Control NewControl(ControlState state);
+// The control's state for a probe: no violation, destroyed controls too.
+const ControlState* Peek(plat::Control control);
+
+// drawing.cpp: forgets every image list.
+void ResetImageLists();
+
+}  // namespace fake::gui

@@ -1,0 +1,25 @@
+#pragma once
+// The simulated system's state that its source files share with each other; not for tests.
+// The process table is shared by process.cpp and sysinfo.cpp; ResetOs (process.cpp) resets
+// the others' state; a terminated process's windows go in windows_input.cpp.
+
+#include <cstdint>
+#include <mutex>
+#include <vector>
+
+#include "platform/fake/control/process.h"
+
+namespace fake::detail {
+
+// process.cpp: the lock of the process table, and the table itself (under that lock).
+std::recursive_mutex& ProcessMutex();
+const std::vector<Process>& ProcessesLocked();
+// sysinfo.cpp: forgets scripted process-table queries and the time separator.
+void ResetSystemState();
+// windows_input.cpp.
+void ResetWindowsState();
+void DestroyWindowsOfProcess(std::uint32_t pid);
+// shell.cpp.
+void ResetShellState();
+
+}  // namespace fake::detail
