@@ -254,8 +254,8 @@ plat::Control FromHwnd(HWND window) {
   return plat::Control{reinterpret_cast<std::uintptr_t>(window)};
 }
 
-void CheckInputTaken(ULONGLONG deadline) {
-  if (HIWORD(::GetQueueStatus(QS_INPUT)) == 0 || ::GetTickCount64() > deadline) {
+void CheckInputTaken(std::uint64_t deadline) {
+  if (HIWORD(::GetQueueStatus(QS_INPUT)) == 0 || plat::MonotonicMilliseconds() > deadline) {
     QuitLoop();
   } else {
     CallAfter(20, [deadline] { CheckInputTaken(deadline); });
@@ -281,7 +281,7 @@ void PressKeys(plat::Control window, const std::vector<std::uint16_t>& keys) {
     events.push_back(up);
   }
   ::SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT));
-  const ULONGLONG deadline = ::GetTickCount64() + 3000;
+  const std::uint64_t deadline = plat::MonotonicMilliseconds() + 3000;
   CallAfter(20, [deadline] { CheckInputTaken(deadline); });
   plat::RunMessageLoop();
 }
@@ -297,8 +297,8 @@ plat::Control ClickTarget(plat::Control control) {
   events[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   ::SendInput(2, events, sizeof(INPUT));
   HWND target = nullptr;
-  const ULONGLONG deadline = ::GetTickCount64() + 3000;
-  while (::GetTickCount64() < deadline) {
+  const std::uint64_t deadline = plat::MonotonicMilliseconds() + 3000;
+  while (plat::MonotonicMilliseconds() < deadline) {
     MSG msg{};
     if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       ::Sleep(10);
