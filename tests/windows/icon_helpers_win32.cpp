@@ -4,9 +4,6 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
-#include <string>
-
 namespace icontest {
 namespace {
 
@@ -57,21 +54,6 @@ std::vector<std::uint32_t> DrawnIconPixels(plat::Control list, int row) {
   }
   ::ReleaseDC(window, dc);
   return pixels;
-}
-
-std::string Probe(plat::WindowHandle w) {
-  HWND h = ToHwnd(w);
-  DWORD_PTR r = 0;
-  ULONGLONG t0 = ::GetTickCount64();
-  ::SetLastError(0);
-  LRESULT ok = ::SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_BLOCK, 500, &r);
-  DWORD err = ::GetLastError();
-  ULONGLONG t1 = ::GetTickCount64();
-  char buf[200];
-  DWORD pid = 0;
-  DWORD tid = ::GetWindowThreadProcessId(h, &pid);
-  std::snprintf(buf, sizeof buf, "plain ok %d err %lu took %llu hung %d tid %lu pid %lu", (int)ok, err, t1 - t0, ::IsHungAppWindow(h), tid, pid);
-  return buf;
 }
 
 }  // namespace icontest

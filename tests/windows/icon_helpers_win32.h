@@ -3,7 +3,6 @@
 // report list has drawn for a row's icon.
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "platform/types.h"
@@ -31,5 +30,4 @@ void SetSmallIcon(plat::WindowHandle window, plat::IconHandle icon);
 // the row has no icon area.
 std::vector<std::uint32_t> DrawnIconPixels(plat::Control list, int row);
 
-std::string Probe(plat::WindowHandle w);
 }  // namespace icontest
