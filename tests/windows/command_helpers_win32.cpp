@@ -21,15 +21,9 @@ namespace {
 constexpr wchar_t kIdleChildFlag[] = L"--varnex-idle-child";
 constexpr wchar_t kWindowChildFlag[] = L"--varnex-window-child";
 constexpr wchar_t kHungWindowChildFlag[] = L"--varnex-hung-window-child";
-constexpr wchar_t kBusyWindowChildFlag[] = L"--varnex-busy-window-child";
 constexpr UINT kChildLifetimeMs = 60000;
-constexpr UINT kBusyMessage = WM_APP + 1;  // wParam: how long to take no message, in ms
 
 LRESULT CALLBACK ChildWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == kBusyMessage) {
-    ::Sleep(static_cast<DWORD>(wParam));
-    return 0;
-  }
   if (message == WM_DESTROY) {
     ::PostQuitMessage(0);
     return 0;
@@ -39,7 +33,7 @@ LRESULT CALLBACK ChildWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 // The window child shows its window before any test runs and ends when the window is
 // closed or its minute is over.
-void RunWindowChild(bool hang, bool redIcon) {
+void RunWindowChild(bool hang) {
   WNDCLASSW windowClass{};
   windowClass.lpfnWndProc = ChildWindowProc;
   windowClass.hInstance = ::GetModuleHandleW(nullptr);
@@ -51,11 +45,6 @@ void RunWindowChild(bool hang, bool redIcon) {
                                   WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 200, nullptr,
                                   nullptr, windowClass.hInstance, nullptr);
   if (!window) ::ExitProcess(2);
-  if (redIcon) {
-    static const icontest::SolidIcon red(0x0000FF);
-    icontest::SetSmallIcon(plat::WindowHandle{reinterpret_cast<std::uintptr_t>(window)},
-                           red.Handle());
-  }
   if (hang) {
     // Answers what creating and showing the window asks, then takes no message again.
     MSG pending{};
@@ -81,9 +70,8 @@ struct ChildEntry {
       ::Sleep(kChildLifetimeMs);
       ::ExitProcess(0);
     }
-    if (commandLine.find(kHungWindowChildFlag) != std::wstring::npos) RunWindowChild(true, false);
-    if (commandLine.find(kBusyWindowChildFlag) != std::wstring::npos) RunWindowChild(false, true);
-    if (commandLine.find(kWindowChildFlag) != std::wstring::npos) RunWindowChild(false, false);
+    if (commandLine.find(kHungWindowChildFlag) != std::wstring::npos) RunWindowChild(true);
+    if (commandLine.find(kWindowChildFlag) != std::wstring::npos) RunWindowChild(false);
   }
 } childEntry;
 
@@ -99,7 +87,6 @@ ChildProcess::ChildProcess(Kind kind) {
   std::wstring commandLine = L"\"" + std::wstring(path) + L"\" " +
                              (kind == Kind::Idle         ? kIdleChildFlag
                               : kind == Kind::HungWindow ? kHungWindowChildFlag
-                              : kind == Kind::BusyWindow ? kBusyWindowChildFlag
                                                          : kWindowChildFlag);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -127,15 +114,95 @@ bool ChildProcess::WaitEnded(std::uint32_t timeoutMs) {
   return process_ && ::WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
 }
 
-bool MakeWindowBusy(plat::WindowHandle window, std::uint32_t ms) {
-  HWND hwnd = reinterpret_cast<HWND>(window.value);
-  if (!::PostMessageW(hwnd, kBusyMessage, ms, 0)) return false;
-  for (int i = 0; i < 100; ++i) {
-    DWORD_PTR result = 0;
-    if (!::SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_BLOCK, 50, &result)) return true;
-    ::Sleep(10);
+struct BusyWindow::State {
+  std::wstring title;
+  HWND window = nullptr;
+  HANDLE ready = nullptr;  // set once the window is up, or its creation failed
+  HANDLE stop = nullptr;   // ends a busy spell at once
+  std::atomic<std::uint64_t> busyUntil{0};
+};
+
+namespace {
+
+constexpr UINT kBusyMessage = WM_APP + 1;  // wParam: how long to keep WM_GETICON waiting, in ms
+
+LRESULT CALLBACK BusyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<BusyWindow::State*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == kBusyMessage) {
+    state->busyUntil = plat::MonotonicMilliseconds() + wParam;
+    return 1;
   }
-  return false;
+  if (message == WM_GETICON && state != nullptr) {
+    const std::uint64_t now = plat::MonotonicMilliseconds();
+    if (now < state->busyUntil) {
+      ::WaitForSingleObject(state->stop, static_cast<DWORD>(state->busyUntil - now));
+    }
+  }
+  if (message == WM_DESTROY) {
+    ::PostQuitMessage(0);
+    return 0;
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+DWORD WINAPI RunBusyWindow(void* arg) {
+  auto* state = static_cast<BusyWindow::State*>(arg);
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = BusyWindowProc;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"VarnexTestBusyWindow";
+  windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  ::RegisterClassW(&windowClass);
+  const icontest::SolidIcon red(0x0000FF);
+  HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, state->title.c_str(),
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300, 200, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+  if (window) {
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    icontest::SetSmallIcon(plat::WindowHandle{reinterpret_cast<std::uintptr_t>(window)},
+                           red.Handle());
+  }
+  state->window = window;
+  ::SetEvent(state->ready);
+  MSG msg{};
+  while (window && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  return 0;
+}
+
+}  // namespace
+
+BusyWindow::BusyWindow(const std::wstring& title) : state_(new State) {
+  state_->title = title;
+  state_->ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  state_->stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = ::CreateThread(nullptr, 0, RunBusyWindow, state_, 0, nullptr);
+  if (thread_) ::WaitForSingleObject(state_->ready, INFINITE);
+}
+
+BusyWindow::~BusyWindow() {
+  ::SetEvent(state_->stop);
+  if (thread_) {
+    if (state_->window) ::PostMessageW(state_->window, WM_CLOSE, 0, 0);
+    ::WaitForSingleObject(thread_, INFINITE);
+    ::CloseHandle(thread_);
+  }
+  ::CloseHandle(state_->stop);
+  ::CloseHandle(state_->ready);
+  delete state_;
+}
+
+plat::WindowHandle BusyWindow::Window() const {
+  return plat::WindowHandle{reinterpret_cast<std::uintptr_t>(state_->window)};
+}
+
+bool MakeWindowBusy(plat::WindowHandle window, std::uint32_t ms) {
+  DWORD_PTR taken = 0;
+  return ::SendMessageTimeoutW(reinterpret_cast<HWND>(window.value), kBusyMessage, ms, 0,
+                               SMTO_BLOCK, 5000, &taken) != 0 &&
+         taken == 1;
 }
 
 struct BoxAnswerer::State {

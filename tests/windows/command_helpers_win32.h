@@ -22,9 +22,7 @@ std::wstring WindowChildTitle(std::uint32_t pid);
 class ChildProcess {
  public:
   // HungWindow: a window child whose thread stops taking messages once its window is up.
-  // BusyWindow: a window child with a small icon of pure red (0x0000FF) that MakeWindowBusy
-  // can keep from taking messages for a while.
-  enum class Kind { Idle, Window, HungWindow, BusyWindow };
+  enum class Kind { Idle, Window, HungWindow };
   explicit ChildProcess(Kind kind);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
@@ -39,8 +37,28 @@ class ChildProcess {
   void* process_ = nullptr;
 };
 
-// Has the window of a BusyWindow child take no message for `ms` milliseconds; returns once
-// it has stopped answering (false when it never did).
+// A visible top-level window captioned `title` with a small icon of pure red (0x0000FF),
+// made and served by a thread of its own. The destructor ends any busy spell, closes the
+// window and waits for the thread.
+class BusyWindow {
+ public:
+  explicit BusyWindow(const std::wstring& title);
+  ~BusyWindow();
+  BusyWindow(const BusyWindow&) = delete;
+  BusyWindow& operator=(const BusyWindow&) = delete;
+
+  plat::WindowHandle Window() const;  // null when the start failed
+
+  struct State;  // shared with the window's thread
+
+ private:
+  State* state_;
+  void* thread_ = nullptr;
+};
+
+// Keeps a BusyWindow from answering WM_GETICON for the next `ms` milliseconds; it answers
+// every other message as usual (a window of the same process that took no message at all
+// would stall the GetWindowText of the caller). False when the window did not take the order.
 bool MakeWindowBusy(plat::WindowHandle window, std::uint32_t ms);
 
 // Watches, on its own thread, for a message box with `caption` and presses `button` in it
