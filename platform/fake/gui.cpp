@@ -4,6 +4,7 @@
 
 #include "platform/gui.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -93,6 +94,28 @@ const ControlState* Peek(plat::Control control) {
   return it == S().controls.end() ? nullptr : &it->second;
 }
 
+void DockStatusBars(plat::Control parent) {
+  const ControlState* p = Peek(parent);
+  if (!p) return;
+  for (auto& [handle, c] : S().controls) {
+    if (c.parent != parent || c.isWindow || c.kind != plat::ControlKind::StatusBar) continue;
+    c.rect = plat::Rect{0, p->rect.height - c.barHeight, p->rect.width, c.barHeight};
+  }
+}
+
+namespace {
+
+// Gives the main window a client area of that size; its outer size follows.
+void ResizeWindow(ControlState& w, plat::Control window, int clientWidth, int clientHeight) {
+  w.rect.width = clientWidth;
+  w.rect.height = clientHeight;
+  w.outer.width = clientWidth + fake::kFrameWidth;
+  w.outer.height = clientHeight + fake::kFrameHeight;
+  DockStatusBars(window);
+}
+
+}  // namespace
+
 }  // namespace fake::gui
 
 using fake::gui::ControlState;
@@ -103,6 +126,7 @@ using fake::gui::Menu;
 using fake::gui::NewControl;
 using fake::gui::Peek;
 using fake::gui::ResetImageLists;
+using fake::gui::ResizeWindow;
 using fake::gui::S;
 using fake::gui::State;
 using fake::gui::Violation;
@@ -116,6 +140,9 @@ MainWindowHandle CreateMainWindow(const MainWindowArgs& args) {
   state.caption = args.caption;
   state.rect =
       Rect{0, 0, args.outerWidth - fake::kFrameWidth, args.outerHeight - fake::kFrameHeight};
+  state.outer = Rect{std::max(0, (fake::kDesktopWidth - args.outerWidth) / 2),
+                     std::max(0, (fake::kDesktopHeight - args.outerHeight) / 2), args.outerWidth,
+                     args.outerHeight};
   state.args = args;
   Control window = NewControl(std::move(state));
   S().mainWindow = window;
@@ -172,6 +199,7 @@ Control CreateControl(const ControlArgs& args) {
   if (args.kind == ControlKind::TabPage &&
       (parent->isWindow || parent->kind != ControlKind::TabControl)) {
     Violation(std::string("CreateControl: page outside a tab control: ") + args.name);
+    return {};
   }
   ControlState state;
   state.kind = args.kind;
@@ -180,6 +208,9 @@ Control CreateControl(const ControlArgs& args) {
   state.rect = args.rect;
   state.parent = args.parent;
   state.commandId = args.commandId;
+  if (args.kind == ControlKind::StatusBar) {
+    state.barHeight = args.rect.height > 0 ? args.rect.height : fake::kStatusBarHeight;
+  }
   Control control = NewControl(std::move(state));
   ControlState& p = S().controls[args.parent.value];
   if (args.kind == ControlKind::TabPage && !p.isWindow && p.kind == ControlKind::TabControl) {
@@ -188,19 +219,33 @@ Control CreateControl(const ControlArgs& args) {
     Rect display = TabDisplayRect(TabControlHandle{args.parent}, p.rect.width, p.rect.height);
     S().controls[control.value].rect = display;
   }
+  if (args.kind == ControlKind::StatusBar) fake::gui::DockStatusBars(args.parent);
   return control;
 }
 
 void MoveControl(Control control, const Rect& rect) {
   ControlState* c = Get(control, "MoveControl");
   if (!c) return;
-  c->rect = rect;
+  if (c->isWindow) {
+    c->outer = rect;
+    ResizeWindow(*c, control, rect.width - fake::kFrameWidth, rect.height - fake::kFrameHeight);
+  } else {
+    c->rect = rect;
+  }
+  if (!c->isWindow && c->kind == ControlKind::TabControl) {
+    const Rect display = TabDisplayRect(TabControlHandle{control}, rect.width, rect.height);
+    for (Control page : c->pages) S().controls[page.value].rect = display;
+  }
+  if (!c->isWindow && c->kind == ControlKind::StatusBar && rect.height > 0) {
+    c->barHeight = rect.height;  // docking keeps the latest height
+  }
   Log("MoveControl", control);
 }
 
 Rect ControlRect(Control control) {
   ControlState* c = Get(control, "ControlRect");
-  return c ? c->rect : Rect{};
+  if (!c) return {};
+  return c->isWindow ? c->outer : c->rect;
 }
 
 std::wstring ControlText(Control control) {
@@ -391,6 +436,19 @@ bool IsShown(plat::MainWindowHandle window) {
   return c && c->shown;
 }
 
+bool IsVisible(plat::Control control) {
+  const ControlState* c = Peek(control);
+  if (!c || c->destroyed) return false;
+  if (c->isWindow) return c->shown;
+  if (c->kind == plat::ControlKind::TabPage) {
+    const ControlState* tabs = Peek(c->parent);
+    const auto& pages = tabs->pages;
+    const auto at = std::find(pages.begin(), pages.end(), control) - pages.begin();
+    return at == tabs->selectedTab;
+  }
+  return !c->redrawSuspended;
+}
+
 plat::MainWindowArgs MainWindowArgsOf(plat::MainWindowHandle window) {
   const ControlState* c = Peek(window);
   return c ? c->args : plat::MainWindowArgs{};
@@ -399,8 +457,7 @@ plat::MainWindowArgs MainWindowArgsOf(plat::MainWindowHandle window) {
 void ResizeClient(plat::MainWindowHandle window, int clientWidth, int clientHeight) {
   ControlState* w = GetWindow(window, "ResizeClient");
   if (!w) return;
-  w->rect.width = clientWidth;
-  w->rect.height = clientHeight;
+  ResizeWindow(*w, window, clientWidth, clientHeight);
   if (w->args.events) w->args.events->OnResize(clientWidth, clientHeight);
 }
 

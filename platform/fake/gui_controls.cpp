@@ -4,6 +4,7 @@
 
 #include "platform/gui.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -75,6 +76,7 @@ int ListAddRow(ListViewHandle list, const std::wstring& caption) {
   row.cells.resize(l->columns.empty() ? 1 : l->columns.size());
   row.cells[0] = caption;
   l->rows.push_back(std::move(row));
+  if (l->updateDepth > 0) l->redrawSuspended = true;
   Log("ListAddRow", list, std::to_string(l->rows.size() - 1));
   return static_cast<int>(l->rows.size()) - 1;
 }
@@ -84,6 +86,7 @@ void ListDeleteRow(ListViewHandle list, int row) {
   if (!GetRow(l, row, "ListDeleteRow")) return;
   RowChange(l);
   l->rows.erase(l->rows.begin() + row);
+  if (l->updateDepth > 0) l->redrawSuspended = true;
   if (l->selected == row) {
     l->selected = -1;
   } else if (l->selected > row) {
@@ -118,7 +121,7 @@ int ListGetImage(ListViewHandle list, int row) {
 
 void ListSetImage(ListViewHandle list, int row, int imageIndex) {
   Row* r = GetRow(GetList(list, "ListSetImage"), row, "ListSetImage");
-  if (r) r->image = imageIndex;
+  if (r) r->image = imageIndex < 0 ? -1 : imageIndex;
 }
 
 void ListRedrawRow(ListViewHandle list, int row) {
@@ -145,11 +148,9 @@ int ListSelectedRow(ListViewHandle list) {
 void ListSelectRow(ListViewHandle list, int row) {
   ControlState* l = GetList(list, "ListSelectRow");
   if (!l) return;
-  if (row == -1) {
-    l->selected = -1;
-    return;
-  }
-  if (GetRow(l, row, "ListSelectRow")) l->selected = row;
+  // The old selection goes first, so that a row that does not exist selects none.
+  l->selected = -1;
+  if (row != -1 && GetRow(l, row, "ListSelectRow")) l->selected = row;
 }
 
 void ListBeginUpdate(ListViewHandle list) {
@@ -168,6 +169,7 @@ void ListEndUpdate(ListViewHandle list) {
   }
   --l->updateDepth;
   ++l->updatePairs;
+  if (l->updateDepth == 0) l->redrawSuspended = false;
   Log("ListEndUpdate", list);
 }
 
@@ -175,7 +177,7 @@ void StatusSetParts(StatusBarHandle bar, const std::vector<int>& widths) {
   ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusSetParts");
   if (!b) return;
   b->parts = widths;
-  b->partTexts.resize(widths.size());
+  b->partTexts.resize(std::max<std::size_t>(widths.size(), 1));  // never fewer than one
 }
 
 void StatusSetText(StatusBarHandle bar, int part, const std::wstring& text) {
@@ -198,11 +200,14 @@ std::wstring StatusGetText(StatusBarHandle bar, int part) {
 void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
   ControlState* p = GetKind(picture, ControlKind::PictureBox, "PictureSetImage");
   if (!p) return;
+  // A raster whose rows would not hold its width is refused; it, like an empty one, clears
+  // the box.
   fake::Picture copy;
-  copy.width = image.width;
-  copy.height = image.height;
-  copy.stride = image.stride;
-  if (image.bits && image.height > 0 && image.stride > 0) {
+  if (image.bits && image.width > 0 && image.height > 0 && image.width <= 0x7FFF &&
+      image.height <= 0x7FFF && image.stride >= image.width * 3) {
+    copy.width = image.width;
+    copy.height = image.height;
+    copy.stride = image.stride;
     copy.bits.assign(image.bits,
                      image.bits + static_cast<std::size_t>(image.stride) * image.height);
   }

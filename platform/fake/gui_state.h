@@ -31,12 +31,13 @@ struct ControlState {
   bool isWindow = false;
   std::string name;
   std::wstring caption;
-  plat::Rect rect;
+  plat::Rect rect;  // a main window's: its client area, at 0, 0
   plat::Control parent;
   int commandId = 0;
   bool destroyed = false;
   // main window
   plat::MainWindowArgs args;
+  plat::Rect outer;  // on the desktop
   bool shown = false;
   bool timerRunning = false;
   std::uint32_t timerInterval = 0;
@@ -53,11 +54,13 @@ struct ControlState {
   int selected = -1;
   int updateDepth = 0;
   int updatePairs = 0;
+  bool redrawSuspended = false;  // a row changed inside the open batch
   int failCountdown = 0;
   plat::ImageListHandle images;
   // status bar
   std::vector<int> parts;
-  std::vector<std::wstring> partTexts;
+  std::vector<std::wstring> partTexts = std::vector<std::wstring>(1);  // one part at first
+  int barHeight = 0;
   // picture box
   fake::Picture picture;
   int pictureSets = 0;
@@ -99,6 +102,9 @@ Row* GetRow(ControlState* list, int row, const char* op);
 plat::Control NewControl(ControlState state);
 // The control's state for a probe: no violation, destroyed controls too.
 const ControlState* Peek(plat::Control control);
+
+// Places the status bars among the control's children at its bottom edge, full width.
+void DockStatusBars(plat::Control parent);
 
 // drawing.cpp: forgets every image list.
 void ResetImageLists();

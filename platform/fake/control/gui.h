@@ -2,8 +2,9 @@
 // Control API of the simulated GUI behind platform/gui.h (and its image lists, drawing.h):
 // every window, control, menu, timer, message box and image list lives in memory, and tests
 // drive and inspect it through the functions below. It follows the list view, tab control
-// and timer semantics of Win32 (rows shift up on deletion, the selection follows them, an
-// interval of 0 never ticks); a misuse that Win32 would reject (a row out of range, an EndUpdate
+// and timer semantics of Win32 (rows shift up on deletion, the selection follows them, pages
+// fill their tab control, status bars dock to their parent's bottom edge, an interval of 0
+// never ticks); a misuse that Win32 would reject (a row out of range, an EndUpdate
 // without a Begin, a call on a control that does not exist) is recorded in Violations().
 
 #include <cstdint>
@@ -21,6 +22,11 @@ namespace fake {
 // Frame of the simulated main window: the client area is the outer size less these.
 inline constexpr int kFrameWidth = 8;
 inline constexpr int kFrameHeight = 54;  // caption, menu bar and borders
+// The desktop the main window is centred on.
+inline constexpr int kDesktopWidth = 1024;
+inline constexpr int kDesktopHeight = 768;
+// The height of a status bar created without one.
+inline constexpr int kStatusBarHeight = 20;
 // The page area of a tab control of width w and height h is {4, 24, w - 8, h - 28}.
 inline constexpr int kTabInsetLeft = 4;
 inline constexpr int kTabInsetTop = 24;
@@ -48,6 +54,10 @@ int CommandIdOf(plat::Control control);
 std::vector<plat::Control> ChildrenOf(plat::Control parent);  // in creation order
 bool IsDestroyed(plat::Control control);
 bool IsShown(plat::MainWindowHandle window);
+// The control's own visibility, as its WS_VISIBLE style bit reads: a main window once shown,
+// a page while its tab is selected, a list but while a batch update holds its drawing (from
+// the first row added or deleted in it), any other control from its creation.
+bool IsVisible(plat::Control control);
 plat::MainWindowArgs MainWindowArgsOf(plat::MainWindowHandle window);
 
 // Raises the main window's events as the system would.
@@ -95,7 +105,8 @@ std::uint32_t TimerInterval(plat::MainWindowHandle window);  // the last interva
 bool DoubleBuffered(plat::MainWindowHandle window);
 int RepaintCount(plat::Control control);
 
-// Pictures: the last raster given, copied, and how many were given.
+// Pictures: the last raster given, copied (empty when it was refused), and how many were
+// given.
 struct Picture {
   std::vector<std::uint8_t> bits;
   int width = 0;

@@ -1,0 +1,300 @@
+// The GUI adapter against the platform: the fake natively, the real Win32 controls under
+// Wine or Windows. Window events, controls and their places, pages, the status bar, list
+// rows, images, data, selection and batches, menus, stay-on-top, the timer, image lists and
+// pictures, checked through the seam.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/drawing.h"
+#include "platform/gui.h"
+#include "tests/contract/gui_contract_env.h"
+#include "tests/contract/gui_contract_fixture.h"
+
+namespace {
+
+using contract::GuiContract;
+using contract::IsVisible;
+using plat::Control;
+using plat::ControlKind;
+using plat::Rect;
+
+TEST_F(GuiContract, MainWindowIsHiddenUntilShownThenReportsShowBeforeResize) {
+  EXPECT_EQ(plat::ControlText(window), L"Varnex");
+  const Rect outer = plat::ControlRect(window);
+  EXPECT_EQ(outer.width, 434);
+  EXPECT_EQ(outer.height, 430);
+  EXPECT_GE(outer.left, 0);
+  EXPECT_GE(outer.top, 0);
+  EXPECT_FALSE(IsVisible(window));
+  EXPECT_TRUE(events.log.empty());
+
+  plat::ShowMainWindow(window);
+  EXPECT_TRUE(IsVisible(window));
+  const Rect client = plat::ClientRect(window);
+  EXPECT_GT(client.width, 0);
+  EXPECT_GT(client.height, 0);
+  ASSERT_GE(events.log.size(), 2u);
+  EXPECT_EQ(events.log[0], "show");
+  EXPECT_EQ(events.log[1],
+            "resize " + std::to_string(client.width) + "x" + std::to_string(client.height));
+
+  // A second show raises no second OnShow.
+  plat::ShowMainWindow(window);
+  EXPECT_EQ(std::count(events.log.begin(), events.log.end(), "show"), 1);
+
+  plat::CloseMainWindow(window);
+  EXPECT_EQ(events.log.back(), "close");
+  EXPECT_EQ(plat::RunMessageLoop(), 0);  // the loop ends at once once the window is gone
+}
+
+// Their window classes are checked with the main form's, which has every kind of control
+// (GuiMainForm in tests/windows/gui_mainform_win32.cpp).
+TEST_F(GuiContract, ControlsKeepTheirCaptionsAndPlaces) {
+  plat::TabControlHandle tabs{Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357})};
+  Control page = Make(ControlKind::TabPage, tabs, L"性能", {});
+  plat::ListViewHandle list{Make(ControlKind::ListView, page, L"", {24, 24, 377, 281})};
+  Control button = Make(ControlKind::Button, page, L"结束任务(&E)", {137, 311, 89, 25}, 101);
+  Control group = Make(ControlKind::GroupBox, page, L"CPU 使用记录", {120, 8, 283, 121});
+  Control panel = Make(ControlKind::Panel, group, L"", {12, 21, 260, 90});
+  plat::PictureBoxHandle picture{Make(ControlKind::PictureBox, panel, L"", {2, 2, 256, 86})};
+  Control top = Make(ControlKind::Button, window, L"进入工具主站", {152, 0, 273, 20}, 104);
+  const struct {
+    Control control;
+    const wchar_t* text;
+    Rect rect;
+  } expected[] = {
+      {tabs, L"", {0, 0, 426, 357}},
+      {list, L"", {24, 24, 377, 281}},
+      {button, L"结束任务(&E)", {137, 311, 89, 25}},
+      {group, L"CPU 使用记录", {120, 8, 283, 121}},
+      {panel, L"", {12, 21, 260, 90}},
+      {picture, L"", {2, 2, 256, 86}},
+      {top, L"进入工具主站", {152, 0, 273, 20}},
+  };
+  for (const auto& e : expected) {
+    SCOPED_TRACE(testing::PrintToString(e.rect));
+    EXPECT_EQ(plat::ControlText(e.control), e.text);
+    EXPECT_EQ(plat::ControlRect(e.control), e.rect);
+  }
+  // The panel's bevels lie inside its client area; the picture fills what they enclose.
+  EXPECT_EQ(plat::ClientRect(panel), (Rect{0, 0, 260, 90}));
+}
+
+TEST_F(GuiContract, PagesFillTheTabDisplayAreaAndOnlyTheSelectedOneShows) {
+  plat::TabControlHandle tabs{Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357})};
+  Control page1 = Make(ControlKind::TabPage, tabs, L"应用程序", {});
+  Control page2 = Make(ControlKind::TabPage, tabs, L"进程", {});
+  Control page3 = Make(ControlKind::TabPage, tabs, L"性能", {});
+  const Rect display = plat::TabDisplayRect(tabs, 426, 357);
+  EXPECT_GT(display.top, 0);
+  EXPECT_LT(display.width, 426);
+  for (Control page : {page1, page2, page3}) EXPECT_EQ(plat::ControlRect(page), display);
+  EXPECT_EQ(plat::TabSelected(tabs), 0);  // the first one added
+  EXPECT_TRUE(IsVisible(page1));
+  EXPECT_FALSE(IsVisible(page3));
+
+  plat::TabSelect(tabs, 2);
+  EXPECT_EQ(plat::TabSelected(tabs), 2);
+  EXPECT_FALSE(IsVisible(page1));
+  EXPECT_FALSE(IsVisible(page2));
+  EXPECT_TRUE(IsVisible(page3));
+  plat::TabSelect(tabs, 7);  // no such tab: nothing changes
+  EXPECT_EQ(plat::TabSelected(tabs), 2);
+
+  plat::MoveControl(tabs, {0, 0, 500, 400});
+  EXPECT_EQ(plat::ControlRect(page3), plat::TabDisplayRect(tabs, 500, 400));
+}
+
+TEST_F(GuiContract, StatusBarDocksToTheBottomEdgeFullWidthAndFollowsTheWindow) {
+  plat::StatusBarHandle bar{Make(ControlKind::StatusBar, window, L"", {5, 5, 100, 19})};
+  plat::ShowMainWindow(window);
+  const Rect outer = plat::ControlRect(window);
+  for (int grow : {0, 100}) {
+    SCOPED_TRACE(grow);
+    plat::MoveControl(window, {outer.left, outer.top, outer.width + grow, outer.height + grow});
+    const Rect client = plat::ClientRect(window);
+    EXPECT_EQ(plat::ControlRect(bar), (Rect{0, client.height - 19, client.width, 19}));
+  }
+}
+
+TEST_F(GuiContract, ListStartsEmptyAndRowTextsRoundTrip) {
+  plat::ListViewHandle list = List3();
+  EXPECT_EQ(plat::ListColumnCount(list), 3);
+  EXPECT_EQ(plat::ListRowCount(list), 0);
+  EXPECT_EQ(plat::ListSelectedRow(list), -1);
+  AddRows(list);
+  EXPECT_EQ(plat::ListRowCount(list), 3);
+  EXPECT_EQ(plat::ListGetText(list, 1, 0), L"b.exe");
+  EXPECT_EQ(plat::ListGetText(list, 1, 1), L"1234");
+  EXPECT_EQ(plat::ListGetText(list, 1, 2), L"00");
+  EXPECT_EQ(plat::ListGetText(list, 0, 1), L"");
+  plat::ListSetText(list, 2, 0, L"任务管理器");
+  EXPECT_EQ(plat::ListGetText(list, 2, 0), L"任务管理器");
+  // Texts longer than any first guess at a buffer come back whole.
+  const std::wstring longText(1000, L'x');
+  plat::ListSetText(list, 0, 2, longText);
+  EXPECT_EQ(plat::ListGetText(list, 0, 2), longText);
+}
+
+TEST_F(GuiContract, ListImagesAndDataAreKeptPerRow) {
+  plat::ListViewHandle list = List3();
+  AddRows(list);
+  EXPECT_EQ(plat::ListGetImage(list, 0), -1);  // a new row shows no image
+  plat::ListSetImage(list, 1, 3);
+  EXPECT_EQ(plat::ListGetImage(list, 1), 3);
+  plat::ListSetImage(list, 1, -1);
+  EXPECT_EQ(plat::ListGetImage(list, 1), -1);
+  int a = 0, b = 0;
+  EXPECT_EQ(plat::ListGetData(list, 0), nullptr);
+  plat::ListSetData(list, 0, &a);
+  plat::ListSetData(list, 2, &b);
+  EXPECT_EQ(plat::ListGetData(list, 0), &a);
+  EXPECT_EQ(plat::ListGetData(list, 2), &b);
+}
+
+TEST_F(GuiContract, ListSelectsOneRowAtMost) {
+  plat::ListViewHandle list = List3();
+  AddRows(list);
+  plat::ListSelectRow(list, 2);
+  EXPECT_EQ(plat::ListSelectedRow(list), 2);
+  plat::ListSelectRow(list, 1);
+  EXPECT_EQ(plat::ListSelectedRow(list), 1);
+  plat::ListSelectRow(list, -1);
+  EXPECT_EQ(plat::ListSelectedRow(list), -1);
+  plat::ListSelectRow(list, 0);
+  plat::ListSelectRow(list, 9);  // no such row: none is selected
+  EXPECT_EQ(plat::ListSelectedRow(list), -1);
+}
+
+TEST_F(GuiContract, DeletedRowTakesItsTextsAndDataAlongAndMissingRowsReadEmpty) {
+  plat::ListViewHandle list = List3();
+  AddRows(list);
+  int a = 0, b = 0;
+  plat::ListSetData(list, 2, &b);
+  plat::ListSelectRow(list, 2);
+  plat::ListDeleteRow(list, 0);
+  EXPECT_EQ(plat::ListRowCount(list), 2);
+  EXPECT_EQ(plat::ListGetText(list, 0, 0), L"b.exe");
+  EXPECT_EQ(plat::ListGetText(list, 0, 1), L"1234");
+  EXPECT_EQ(plat::ListGetData(list, 1), &b);
+  EXPECT_EQ(plat::ListSelectedRow(list), 1);  // the selection moves up with its row
+
+  plat::ListDeleteRow(list, 5);
+  plat::ListSetText(list, 9, 0, L"nothing");
+  plat::ListSetData(list, -1, &a);
+  EXPECT_EQ(plat::ListRowCount(list), 2);
+  EXPECT_EQ(plat::ListGetText(list, 9, 0), L"");
+  EXPECT_EQ(plat::ListGetData(list, 9), nullptr);
+  EXPECT_EQ(plat::ListGetImage(list, 9), -1);
+  plat::ListDeleteRow(list, 1);
+  EXPECT_EQ(plat::ListSelectedRow(list), -1);  // the selected row takes the selection along
+}
+
+TEST_F(GuiContract, BatchUpdatesNestAndStillApplyChanges) {
+  plat::ListViewHandle list{Make(ControlKind::ListView, window, L"", {0, 0, 300, 200})};
+  plat::ListAddColumn(list, L"任务", 250, plat::Align::Left);
+  plat::ShowMainWindow(window);
+  plat::ListEndUpdate(list);  // an unmatched End is ignored
+  plat::ListBeginUpdate(list);
+  plat::ListBeginUpdate(list);
+  plat::ListAddRow(list, L"one");
+  plat::ListEndUpdate(list);
+  plat::ListAddRow(list, L"two");
+  plat::ListEndUpdate(list);
+  EXPECT_EQ(plat::ListRowCount(list), 2);
+  EXPECT_EQ(plat::ListGetText(list, 1, 0), L"two");
+  EXPECT_TRUE(IsVisible(list));  // redrawing is on again after the last End
+}
+
+TEST_F(GuiContract, StatusBarPartsKeepTheirTexts) {
+  plat::StatusBarHandle bar{Make(ControlKind::StatusBar, window, L"", {})};
+  plat::StatusSetText(bar, 0, L"one part");  // a new bar has one
+  EXPECT_EQ(plat::StatusGetText(bar, 0), L"one part");
+  plat::StatusSetParts(bar, {95, 120, 50});
+  plat::StatusSetText(bar, 0, L"进程数：42");
+  plat::StatusSetText(bar, 1, L"CPU 使用：7%");
+  plat::StatusSetText(bar, 2, L"内存使用：1/2");
+  EXPECT_EQ(plat::StatusGetText(bar, 0), L"进程数：42");
+  EXPECT_EQ(plat::StatusGetText(bar, 1), L"CPU 使用：7%");
+  EXPECT_EQ(plat::StatusGetText(bar, 2), L"内存使用：1/2");
+  plat::StatusSetText(bar, 1, L"");
+  EXPECT_EQ(plat::StatusGetText(bar, 1), L"");
+  EXPECT_EQ(plat::StatusGetText(bar, 3), L"");
+}
+
+TEST_F(GuiContract, MenuCheckMarksAreFoundByCommandInNestedMenus) {
+  plat::MenuHandle bar = plat::CreateMenuBar(window);
+  ASSERT_TRUE(bar);
+  plat::MenuHandle view = plat::AddSubMenu(bar, L"查看(&V)");
+  plat::MenuHandle speed = plat::AddSubMenu(view, L"更新速度(&U)");
+  plat::AddMenuItem(speed, L"高(&H)", 301);
+  plat::AddMenuItem(speed, L"标准(&N)", 302);
+  plat::MenuHandle options = plat::AddSubMenu(bar, L"选项(&Q)");
+  plat::AddMenuItem(options, L"总在最前面(&A)", 201);
+  plat::AddSubMenu(bar, L"帮助(&H)");  // a menu without items
+
+  EXPECT_FALSE(plat::IsMenuChecked(window, 302));
+  plat::SetMenuChecked(window, 302, true);
+  plat::SetMenuChecked(window, 201, true);
+  EXPECT_TRUE(plat::IsMenuChecked(window, 302));
+  EXPECT_TRUE(plat::IsMenuChecked(window, 201));
+  EXPECT_FALSE(plat::IsMenuChecked(window, 301));
+  plat::SetMenuChecked(window, 302, false);
+  EXPECT_FALSE(plat::IsMenuChecked(window, 302));
+  EXPECT_FALSE(plat::IsMenuChecked(window, 999));
+}
+
+TEST_F(GuiContract, TopmostStyleFollowsTheSetting) {
+  plat::ShowMainWindow(window);
+  EXPECT_FALSE(plat::IsTopmost(window));
+  plat::SetTopmost(window, true);
+  EXPECT_TRUE(plat::IsTopmost(window));
+  plat::SetTopmost(window, false);
+  EXPECT_FALSE(plat::IsTopmost(window));
+}
+
+TEST_F(GuiContract, TimerTicksArriveUntilTheWindowCloses) {
+  plat::ShowMainWindow(window);
+  events.closeAfterTicks = 3;
+  contract::DeliverTimerTicks(window);
+  plat::StartTimer(window, 500);
+  plat::StartTimer(window, 20);  // replaces the first timer
+  EXPECT_EQ(plat::RunMessageLoop(), 0);
+  EXPECT_EQ(events.ticks, 3);
+  EXPECT_EQ(events.log.back(), "close");
+}
+
+TEST_F(GuiContract, ImageListCopiesIconsAndRefusesNone) {
+  plat::ImageListHandle images = plat::CreateSmallImageList();
+  ASSERT_TRUE(images);
+  EXPECT_EQ(plat::ImageListAddIcon(images, plat::IconHandle{}), -1);
+  EXPECT_EQ(plat::ImageListCount(images), 0);
+  const plat::IconHandle icon = contract::AnyIcon(window);
+  ASSERT_TRUE(icon);
+  EXPECT_EQ(plat::ImageListAddIcon(images, icon), 0);
+  EXPECT_EQ(plat::ImageListAddIcon(images, icon), 1);
+  EXPECT_EQ(plat::ImageListCount(images), 2);
+  plat::ImageListClear(images);
+  EXPECT_EQ(plat::ImageListCount(images), 0);
+  EXPECT_EQ(plat::ImageListAddIcon(images, icon), 0);  // the icon itself is still usable
+  plat::DestroyImageList(images);
+}
+
+TEST_F(GuiContract, PicturesRefuseRastersWhoseRowsAreTooShort) {
+  plat::PictureBoxHandle picture{Make(ControlKind::PictureBox, window, L"", {0, 0, 256, 86})};
+  std::vector<std::uint8_t> pixels(256 * 3 * 86, 0x80);
+  plat::ShowMainWindow(window);
+  plat::PictureSetImage(picture, {pixels.data(), 256, 86, 256 * 3});
+  plat::RepaintNow(picture);
+  plat::PictureSetImage(picture, {pixels.data(), 256, 86, 10});  // would read past the end
+  plat::PictureSetImage(picture, {nullptr, 256, 86, 768});
+  plat::RepaintNow(window);
+  EXPECT_EQ(plat::ControlRect(picture), (Rect{0, 0, 256, 86}));
+}
+
+}  // namespace

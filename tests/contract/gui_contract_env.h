@@ -1,0 +1,23 @@
+#pragma once
+// What the GUI contract tests need from the platform they run on: what the seam itself does
+// not expose.
+
+#include "platform/gui.h"
+#include "platform/types.h"
+
+namespace contract {
+
+void ResetGuiEnvironment();
+
+// The control's own WS_VISIBLE style bit: hidden pages, and lists whose drawing a batch
+// holds, read false.
+bool IsVisible(plat::Control control);
+
+// An icon that an image list can copy.
+plat::IconHandle AnyIcon(plat::MainWindowHandle window);
+
+// Has the next RunMessageLoop deliver the window's timer ticks until the window closes, as
+// the system's loop does by itself.
+void DeliverTimerTicks(plat::MainWindowHandle window);
+
+}  // namespace contract
