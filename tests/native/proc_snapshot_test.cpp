@@ -28,6 +28,24 @@ std::vector<Entry> Entries(TProcList& list) {
   return out;
 }
 
+// One field of every entry, in order.
+template <typename Field>
+auto Each(const std::vector<Entry>& entries, Field field) {
+  std::vector<std::decay_t<decltype(field(entries.front()))>> out;
+  for (const Entry& e : entries) out.push_back(field(e));
+  return out;
+}
+std::vector<std::string> Keys(const std::vector<Entry>& entries) {
+  return Each(entries, [](const Entry& e) { return e.key; });
+}
+std::vector<std::string> Names(const std::vector<Entry>& entries) {
+  return Each(entries, [](const Entry& e) { return e.info.Name; });
+}
+std::vector<std::uint32_t> MemoryKs(const std::vector<Entry>& entries) {
+  return Each(entries, [](const Entry& e) { return e.info.MemoryK; });
+}
+using Strings = std::vector<std::string>;
+
 struct LayoutCase {
   const char* name;
   const OsLayout* layout;
@@ -62,23 +80,17 @@ TEST_P(ProcessTableWalk, RecordsComeInTableOrderPastThreadRecords) {
   const auto entries = Snapshot({{.pid = 900, .name = u"z.exe", .threads = 7},
                                  {.pid = 12, .name = u"a.exe", .threads = 0},
                                  {.pid = 4000, .name = u"m.exe", .threads = 31}});
-  ASSERT_EQ(entries.size(), 3u);
-  EXPECT_EQ(entries[0].key, "900");
-  EXPECT_EQ(entries[1].key, "12");
-  EXPECT_EQ(entries[2].key, "4000");
-  EXPECT_EQ(entries[2].info.Name, "m.exe");
+  EXPECT_EQ(Keys(entries), (Strings{"900", "12", "4000"}));
+  EXPECT_EQ(Names(entries), (Strings{"z.exe", "a.exe", "m.exe"}));
 }
 
 TEST_P(ProcessTableWalk, IdleRecordIsSystemIdleWith16K) {
   const auto entries = Snapshot({{.pid = 0, .name = std::nullopt, .workingSet = 1 << 20},
                                  {.pid = 8, .name = u"", .workingSet = 1 << 20}});
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].key, "0");
-  EXPECT_EQ(entries[0].info.Name, "System Idle");
-  EXPECT_EQ(entries[0].info.MemoryK, 16u);
+  EXPECT_EQ(Keys(entries), (Strings{"0", "8"}));
   // An empty name counts as no name.
-  EXPECT_EQ(entries[1].info.Name, "System Idle");
-  EXPECT_EQ(entries[1].info.MemoryK, 16u);
+  EXPECT_EQ(Names(entries), (Strings{"System Idle", "System Idle"}));
+  EXPECT_EQ(MemoryKs(entries), (std::vector<std::uint32_t>{16, 16}));
 }
 
 TEST_P(ProcessTableWalk, CpuTimeIsWholeSecondsInDays) {
@@ -87,11 +99,8 @@ TEST_P(ProcessTableWalk, CpuTimeIsWholeSecondsInDays) {
       {.pid = 2, .name = u"b", .userTime = 20 * 3600 * kSecond, .kernelTime = 5 * 3600 * kSecond},
       {.pid = 3, .name = u"c", .userTime = 3725 * kSecond + kSecond / 2},
   });
-  ASSERT_EQ(entries.size(), 3u);
-  EXPECT_EQ(entries[0].info.CpuTime, 59.0 / 86400.0);
-  EXPECT_GE(entries[1].info.CpuTime, 1.0);
-  EXPECT_EQ(entries[1].info.CpuTime, 90000.0 / 86400.0);
-  EXPECT_EQ(entries[2].info.CpuTime, 3725.0 / 86400.0);
+  EXPECT_EQ(Each(entries, [](const Entry& e) { return e.info.CpuTime; }),
+            (std::vector<double>{59.0 / 86400.0, 90000.0 / 86400.0, 3725.0 / 86400.0}));
 }
 
 TEST_P(ProcessTableWalk, WorkingSetRoundsToNearestKilobyteTiesToEven) {
@@ -99,27 +108,20 @@ TEST_P(ProcessTableWalk, WorkingSetRoundsToNearestKilobyteTiesToEven) {
                                  {.pid = 11, .name = u"b", .workingSet = 2560},
                                  {.pid = 12, .name = u"c", .workingSet = 4096},
                                  {.pid = 13, .name = u"d", .workingSet = 1535}});
-  ASSERT_EQ(entries.size(), 4u);
-  EXPECT_EQ(entries[0].info.MemoryK, 2u);
-  EXPECT_EQ(entries[1].info.MemoryK, 2u);
-  EXPECT_EQ(entries[2].info.MemoryK, 4u);
-  EXPECT_EQ(entries[3].info.MemoryK, 1u);
+  EXPECT_EQ(MemoryKs(entries), (std::vector<std::uint32_t>{2, 2, 4, 1}));
 }
 
 TEST_P(ProcessTableWalk, ProcessThatCannotBeOpenedShowsZero) {
   const auto entries =
       Snapshot({{.pid = 10, .name = u"locked", .workingSet = 4096, .canOpen = false}});
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].info.MemoryK, 0u);
+  EXPECT_EQ(MemoryKs(entries), std::vector<std::uint32_t>{0});
 }
 
 TEST_P(ProcessTableWalk, FailingRecordIsLeftOutAndTheWalkGoesOn) {
   const auto entries = Snapshot({{.pid = 10, .name = u"a"},
                                  {.pid = 11, .name = u"bad", .throwOnOpen = true},
                                  {.pid = 12, .name = u"c"}});
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].key, "10");
-  EXPECT_EQ(entries[1].key, "12");
+  EXPECT_EQ(Keys(entries), (Strings{"10", "12"}));
 }
 
 TEST_P(ProcessTableWalk, FailingLastRecordPropagates) {
@@ -137,9 +139,7 @@ TEST_P(ProcessTableWalk, KeyIsThePidAsSigned32Bits) {
 
 TEST_P(ProcessTableWalk, NamesAreConvertedToTheAnsiCodePage) {
   const auto entries = Snapshot({{.pid = 5, .name = u"中文.exe"}, {.pid = 6, .name = u"é.exe"}});
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].info.Name, "\xD6\xD0\xCE\xC4.exe");
-  EXPECT_EQ(entries[1].info.Name, "?.exe");
+  EXPECT_EQ(Names(entries), (Strings{"\xD6\xD0\xCE\xC4.exe", "?.exe"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLayouts, ProcessTableWalk,
