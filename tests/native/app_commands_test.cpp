@@ -1,6 +1,8 @@
 // The user's commands: end task, switch to, Run dialog, end process, on top, speed and
 // pause, exit and home page; and failures that escape a tick or a command.
 
+#include <tuple>
+
 #include "app/commands.h"
 #include "platform/constants.h"
 #include "tests/native/app_fixture.h"
@@ -96,17 +98,16 @@ TEST_F(CommandsTest, RunDialogChordIsWindowsRDownThenUp) {
   fake::SetScanCode(plat::kVkLWin, 0x5B);
   fake::SetScanCode(plat::kVkR, 0x13);
   Click(kCmdButton3);
-  const auto events = fake::KeyEvents();
-  ASSERT_EQ(events.size(), 4u);
-  const std::uint8_t keys[] = {plat::kVkLWin, plat::kVkR, plat::kVkR, plat::kVkLWin};
-  const std::uint8_t scans[] = {0x5B, 0x13, 0x13, 0x5B};
-  const std::uint32_t flags[] = {0, 0, plat::kKeyEventFKeyUp, plat::kKeyEventFKeyUp};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(events[i].virtualKey, keys[i]) << i;
-    EXPECT_EQ(events[i].scanCode, scans[i]) << i;
-    EXPECT_EQ(events[i].flags, flags[i]) << i;
-    EXPECT_EQ(events[i].extraInfo, 0u) << i;
+  // Key, scan code, flags and extra information of each event.
+  using Event = std::tuple<int, int, std::uint32_t, std::uintptr_t>;
+  std::vector<Event> events;
+  for (const fake::KeyEvent& e : fake::KeyEvents()) {
+    events.emplace_back(e.virtualKey, e.scanCode, e.flags, e.extraInfo);
   }
+  const std::uint32_t up = plat::kKeyEventFKeyUp;
+  EXPECT_THAT(events,
+              ElementsAre(Event{plat::kVkLWin, 0x5B, 0, 0}, Event{plat::kVkR, 0x13, 0, 0},
+                          Event{plat::kVkR, 0x13, up, 0}, Event{plat::kVkLWin, 0x5B, up, 0}));
 }
 
 TEST_F(CommandsTest, EndTaskEndsTheWindowsProcess) {
