@@ -1,6 +1,8 @@
 // The user's commands: end task, switch to, Run dialog, end process, on top, speed and
 // pause, exit and home page; and failures that escape a tick or a command.
 
+#include <tuple>
+
 #include "app/commands.h"
 #include "platform/constants.h"
 #include "tests/native/app_fixture.h"
@@ -29,16 +31,9 @@ class CommandsTest : public AppTest {
       EXPECT_EQ(fake::TimerInterval(Window()), interval);
     }
   }
-  static std::uintptr_t AddTaskWindow(std::uint32_t pid) {
-    fake::Window w;
-    w.title = "Task";
-    w.className = "Notepad";
-    w.pid = pid;
-    return fake::AddWindow(w);
-  }
   // Adds a task window of `pid`, refreshes the task list and selects the window's row.
   std::uintptr_t SelectTask(std::uint32_t pid) {
-    const std::uintptr_t window = AddTaskWindow(pid);
+    const std::uintptr_t window = AddWindow("Task", pid);
     form->RefreshTaskList();
     for (int row = 0; row < plat::ListRowCount(form->TaskListView); ++row) {
       const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(form->TaskListView, row));
@@ -64,30 +59,30 @@ class CommandsTest : public AppTest {
 };
 
 TEST_F(CommandsTest, SpeedAndPauseFollowTheClicks) {
-  EXPECT_EQ(SpeedChecks(), (std::vector<bool>{false, true, false, false}));
-  ExpectTimer(true, 1000);
-
-  Click(kCmdH2);
-  EXPECT_EQ(SpeedChecks(), (std::vector<bool>{true, false, false, false}));
-  ExpectTimer(true, 500);
-
-  Click(kCmdN8);  // pause: only N8 checked
-  EXPECT_EQ(SpeedChecks(), (std::vector<bool>{false, false, false, true}));
-  ExpectTimer(false, 500);
-  EXPECT_FALSE(fake::FireTimer(Window()));
-
-  Click(kCmdN8);  // resume: nothing checked, the last interval
-  EXPECT_EQ(SpeedChecks(), (std::vector<bool>{false, false, false, false}));
-  ExpectTimer(true, 500);
-
-  Click(kCmdN8);
-  Click(kCmdN6);  // a speed while paused resumes at that speed
-  EXPECT_EQ(SpeedChecks(), (std::vector<bool>{false, false, true, false}));
-  ExpectTimer(true, 2000);
-
-  Click(kCmdN5);
-  EXPECT_EQ(SpeedChecks(), (std::vector<bool>{false, true, false, false}));
-  ExpectTimer(true, 1000);
+  using Checks = std::vector<bool>;
+  const struct {
+    int click;  // 0: the window as created
+    Checks checks;
+    bool running;
+    std::uint32_t interval;
+  } steps[] = {
+      {0, {false, true, false, false}, true, 1000},
+      {kCmdH2, {true, false, false, false}, true, 500},
+      {kCmdN8, {false, false, false, true}, false, 500},  // pause: only N8 checked
+      {kCmdN8, {false, false, false, false}, true, 500},  // resume: nothing checked, last interval
+      {kCmdN8, {false, false, false, true}, false, 500},  // paused again
+      {kCmdN6, {false, false, true, false}, true, 2000},  // a speed while paused resumes at it
+      {kCmdN5, {false, true, false, false}, true, 1000},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(testing::Message() << "after command " << step.click);
+    if (step.click != 0) Click(step.click);
+    EXPECT_EQ(SpeedChecks(), step.checks);
+    ExpectTimer(step.running, step.interval);
+    if (!step.running) {
+      EXPECT_FALSE(fake::FireTimer(Window()));
+    }
+  }
 }
 
 TEST_F(CommandsTest, NewTaskMenuItemOpensRunDialogAndLeavesTheTimerAlone) {
@@ -103,23 +98,22 @@ TEST_F(CommandsTest, RunDialogChordIsWindowsRDownThenUp) {
   fake::SetScanCode(plat::kVkLWin, 0x5B);
   fake::SetScanCode(plat::kVkR, 0x13);
   Click(kCmdButton3);
-  const auto events = fake::KeyEvents();
-  ASSERT_EQ(events.size(), 4u);
-  const std::uint8_t keys[] = {plat::kVkLWin, plat::kVkR, plat::kVkR, plat::kVkLWin};
-  const std::uint8_t scans[] = {0x5B, 0x13, 0x13, 0x5B};
-  const std::uint32_t flags[] = {0, 0, plat::kKeyEventFKeyUp, plat::kKeyEventFKeyUp};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(events[i].virtualKey, keys[i]) << i;
-    EXPECT_EQ(events[i].scanCode, scans[i]) << i;
-    EXPECT_EQ(events[i].flags, flags[i]) << i;
-    EXPECT_EQ(events[i].extraInfo, 0u) << i;
+  // Key, scan code, flags and extra information of each event.
+  using Event = std::tuple<int, int, std::uint32_t, std::uintptr_t>;
+  std::vector<Event> events;
+  for (const fake::KeyEvent& e : fake::KeyEvents()) {
+    events.emplace_back(e.virtualKey, e.scanCode, e.flags, e.extraInfo);
   }
+  const std::uint32_t up = plat::kKeyEventFKeyUp;
+  EXPECT_THAT(events,
+              ElementsAre(Event{plat::kVkLWin, 0x5B, 0, 0}, Event{plat::kVkR, 0x13, 0, 0},
+                          Event{plat::kVkR, 0x13, up, 0}, Event{plat::kVkLWin, 0x5B, up, 0}));
 }
 
 TEST_F(CommandsTest, EndTaskEndsTheWindowsProcess) {
   AddProcess(300, u"victim.exe");
   AddProcess(301, u"bystander.exe");
-  AddTaskWindow(301);
+  AddWindow("Task", 301);
   SelectTask(300);
   Click(kCmdButton1);
   EXPECT_THAT(Terminated(), ElementsAre(300u));
@@ -157,7 +151,7 @@ TEST_F(CommandsTest, EndTaskReEnablesTheTimerWhenTerminationFails) {
 }
 
 TEST_F(CommandsTest, SwitchToBringsTheRowsWindowToTheFront) {
-  AddTaskWindow(fake::kOwnPid);
+  AddWindow("Task", fake::kOwnPid);
   const std::uintptr_t selected = SelectTask(4);
   Click(kCmdButton2);
   EXPECT_THAT(fake::ForegroundRequests(), ElementsAre(selected));
@@ -215,7 +209,7 @@ TEST_F(CommandsTest, EndProcessUsesThePidReadBeforeTheBox) {
 
 TEST_F(CommandsTest, ListCommandsWithoutASelectionDoNothing) {
   AddProcess(777, u"target.exe");
-  AddTaskWindow(777);
+  AddWindow("Task", 777);
   form->RefreshProcessList();
   form->RefreshTaskList();
   fake::ScriptMessageBoxAnswers({plat::kIdYes});
@@ -271,7 +265,7 @@ TEST_F(CommandsTest, ExitClosesTheWindow) {
 }
 
 TEST_F(CommandsTest, FailedTickIsReportedAndTheNextTickRunsAsUsual) {
-  AddTaskWindow(4);
+  AddWindow("Task", 4);
   AddProcessThatFailsToOpen(999);
   ASSERT_TRUE(fake::FireTimer(Window()));
   ASSERT_EQ(fake::MessageBoxesShown().size(), 1u);

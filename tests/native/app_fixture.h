@@ -69,6 +69,14 @@ class AppTest : public ::testing::Test {
     fake::AddProcess(p);
   }
 
+  // A visible top-level window of `pid`; returns its handle.
+  static std::uintptr_t AddWindow(const std::string& title, std::uint32_t pid,
+                                  const std::string& className = "Notepad",
+                                  std::uintptr_t smallIcon = 0) {
+    return fake::AddWindow(
+        {.className = className, .title = title, .pid = pid, .smallIcon = smallIcon});
+  }
+
   // A process whose opening fails with an exception: every snapshot that meets it throws
   // when it is the table's last record.
   static void AddProcessThatFailsToOpen(std::uint32_t pid) {

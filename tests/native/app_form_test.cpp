@@ -85,37 +85,36 @@ TEST_F(FormTest, ListColumnsAndStatusParts) {
 }
 
 TEST_F(FormTest, MenuBarWithTagsAndTheNormalSpeedChecked) {
+  using Item = std::pair<std::wstring, int>;  // caption and command id (0: a submenu)
+  const auto items = [](const std::vector<fake::MenuItem>& menu) {
+    std::vector<Item> out;
+    for (const fake::MenuItem& item : menu) out.emplace_back(item.caption, item.commandId);
+    return out;
+  };
   const auto bar = fake::MenuBar(form->Handle);
+  EXPECT_THAT(items(bar), ElementsAre(Item{L"文件(&F)", 0}, Item{L"选项(&Q)", 0},
+                                      Item{L"查看(&V)", 0}, Item{L"帮助(&H)", kCmdH1}));
   ASSERT_EQ(bar.size(), 4u);
-  EXPECT_EQ(bar[0].caption, L"文件(&F)");
-  ASSERT_EQ(bar[0].items.size(), 2u);
-  EXPECT_EQ(bar[0].items[0].caption, L"新任务(运行...)(&N)");
-  EXPECT_EQ(bar[0].items[0].commandId, kCmdN1);
-  EXPECT_EQ(bar[0].items[1].caption, L"退出任务管理器(&X)");
-  EXPECT_EQ(bar[0].items[1].commandId, kCmdX1);
-  EXPECT_EQ(bar[1].caption, L"选项(&Q)");
-  ASSERT_EQ(bar[1].items.size(), 1u);
-  EXPECT_EQ(bar[1].items[0].caption, L"总在最前面(&A)");
-  EXPECT_EQ(bar[1].items[0].commandId, kCmdA1);
-  EXPECT_EQ(bar[2].caption, L"查看(&V)");
+  EXPECT_THAT(items(bar[0].items), ElementsAre(Item{L"新任务(运行...)(&N)", kCmdN1},
+                                               Item{L"退出任务管理器(&X)", kCmdX1}));
+  EXPECT_THAT(items(bar[1].items), ElementsAre(Item{L"总在最前面(&A)", kCmdA1}));
+  EXPECT_THAT(items(bar[2].items), ElementsAre(Item{L"更新速度(&U)", 0}));
   ASSERT_EQ(bar[2].items.size(), 1u);
-  EXPECT_EQ(bar[2].items[0].caption, L"更新速度(&U)");
-  const auto& speed = bar[2].items[0].items;
-  ASSERT_EQ(speed.size(), 4u);
-  const wchar_t* captions[] = {L"高(&H)", L"标准(&N)", L"低(&L)", L"暂停(&P)"};
-  const int ids[] = {kCmdH2, kCmdN5, kCmdN6, kCmdN8};
-  const int tags[] = {500, 1000, 2000, 0};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(speed[i].caption, captions[i]);
-    EXPECT_EQ(speed[i].commandId, ids[i]);
-    EXPECT_EQ(MenuTag(ids[i]), tags[i]);
-    EXPECT_EQ(plat::IsMenuChecked(form->Handle, ids[i]), ids[i] == kCmdN5);
-  }
-  EXPECT_EQ(bar[3].caption, L"帮助(&H)");
+  EXPECT_THAT(items(bar[2].items[0].items),
+              ElementsAre(Item{L"高(&H)", kCmdH2}, Item{L"标准(&N)", kCmdN5},
+                          Item{L"低(&L)", kCmdN6}, Item{L"暂停(&P)", kCmdN8}));
   EXPECT_THAT(bar[3].items, IsEmpty());
-  for (int id : {kCmdN1, kCmdX1, kCmdA1}) {
-    EXPECT_FALSE(plat::IsMenuChecked(form->Handle, id));
-    EXPECT_EQ(MenuTag(id), 0);
+
+  const struct {
+    int id, tag;
+    bool checked;
+  } marks[] = {{kCmdH2, 500, false}, {kCmdN5, 1000, true}, {kCmdN6, 2000, false},
+               {kCmdN8, 0, false},   {kCmdN1, 0, false},   {kCmdX1, 0, false},
+               {kCmdA1, 0, false}};
+  for (const auto& mark : marks) {
+    SCOPED_TRACE(mark.id);
+    EXPECT_EQ(MenuTag(mark.id), mark.tag);
+    EXPECT_EQ(plat::IsMenuChecked(form->Handle, mark.id), mark.checked);
   }
 }
 
@@ -136,10 +135,7 @@ TEST_F(FormTest, TimerWithIntervalZeroNeverTicks) {
 }
 
 TEST_F(FormTest, TickBeforeFirstShowRefreshesListsOnly) {
-  fake::Window w;
-  w.title = "Editor";
-  w.className = "Notepad";
-  fake::AddWindow(w);
+  AddWindow("Editor", fake::kOwnPid);
   ASSERT_TRUE(fake::FireTimer(form->Handle));
   EXPECT_EQ(plat::ListRowCount(form->procListView), 3);
   EXPECT_EQ(plat::ListRowCount(form->TaskListView), 1);
@@ -205,13 +201,7 @@ TEST_F(FormTest, ProgramEntryRunsTheWindowUntilItCloses) {
 }
 
 TEST_F(FormTest, ClosingFreesTheTaskRecordsAndTheImageList) {
-  for (std::uint32_t pid : {7u, 8u, 9u}) {
-    fake::Window w;
-    w.title = "W";
-    w.className = "Notepad";
-    w.pid = pid;
-    fake::AddWindow(w);
-  }
+  for (std::uint32_t pid : {7u, 8u, 9u}) AddWindow("W", pid);
   form->RefreshTaskList();
   EXPECT_EQ(fake::LiveImageLists(), 1);
   form.reset();  // the sanitizer build reports any record left behind

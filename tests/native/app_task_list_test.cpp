@@ -18,16 +18,6 @@ class TaskListTest : public AppTest {
   plat::ListViewHandle List() const { return form->TaskListView; }
   std::vector<std::wstring> Titles() const { return ColumnTexts(List(), 0); }
 
-  static std::uintptr_t Window(const std::string& title, std::uint32_t pid,
-                               const std::string& className = "Notepad",
-                               std::uintptr_t smallIcon = 0) {
-    fake::Window w;
-    w.title = title;
-    w.pid = pid;
-    w.className = className;
-    w.smallIcon = smallIcon;
-    return fake::AddWindow(w);
-  }
   // Moves a window to the bottom of the Z order, keeping its handle.
   static void SendToBack(std::uintptr_t handle) {
     fake::Window copy = *fake::FindWindow(handle);
@@ -50,8 +40,8 @@ class TaskListTest : public AppTest {
 };
 
 TEST_F(TaskListTest, RowsShowTitleStatusAndIconInSnapshotOrder) {
-  Window("Editor", 10, "Notepad", 0x501);
-  Window("  Calc ", 11, "CalcFrame", 0);
+  AddWindow("Editor", 10, "Notepad", 0x501);
+  AddWindow("  Calc ", 11, "CalcFrame", 0);
   form->RefreshTaskList();
   ASSERT_EQ(plat::ListRowCount(List()), 2);
   EXPECT_THAT(RowTexts(List(), 0), ElementsAre(L"Editor", L"正在运行"));
@@ -63,18 +53,18 @@ TEST_F(TaskListTest, RowsShowTitleStatusAndIconInSnapshotOrder) {
 }
 
 TEST_F(TaskListTest, DesktopNeverGetsARow) {
-  Window("Program Manager", 10, "Progman");
-  Window("Editor", 10, "Notepad");
+  AddWindow("Program Manager", 10, "Progman");
+  AddWindow("Editor", 10, "Notepad");
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"Editor"));
 }
 
 TEST_F(TaskListTest, BrowserAndExplorerWindowsEachGetARowAndBlockNothing) {
-  Window("Page 1", 20, "IEFrame");
-  Window("Page 2", 20, "IEFrame");
-  Window("C:\\", 20, "CabinetWClass");
-  Window("Other", 20, "Dialog");
-  Window("Second other", 20, "Dialog");
+  AddWindow("Page 1", 20, "IEFrame");
+  AddWindow("Page 2", 20, "IEFrame");
+  AddWindow("C:\\", 20, "CabinetWClass");
+  AddWindow("Other", 20, "Dialog");
+  AddWindow("Second other", 20, "Dialog");
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"Page 1", L"Page 2", L"C:\\", L"Other"));
   form->RefreshTaskList();
@@ -82,9 +72,9 @@ TEST_F(TaskListTest, BrowserAndExplorerWindowsEachGetARowAndBlockNothing) {
 }
 
 TEST_F(TaskListTest, OneRowPerProcessStaysWithItsWindowWhateverTheOrder) {
-  std::uintptr_t first = Window("First", 30);
-  Window("Second", 30);
-  Window("Elsewhere", 31);
+  std::uintptr_t first = AddWindow("First", 30);
+  AddWindow("Second", 30);
+  AddWindow("Elsewhere", 31);
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"First", L"Elsewhere"));
 
@@ -95,9 +85,9 @@ TEST_F(TaskListTest, OneRowPerProcessStaysWithItsWindowWhateverTheOrder) {
 }
 
 TEST_F(TaskListTest, HiddenRowWindowIsReplacedByItsSiblingOnlyOneRefreshLater) {
-  std::uintptr_t main = Window("Main", 40);
-  Window("Tool", 40);
-  Window("Other", 41);
+  std::uintptr_t main = AddWindow("Main", 40);
+  AddWindow("Tool", 40);
+  AddWindow("Other", 41);
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"Main", L"Other"));
 
@@ -109,8 +99,8 @@ TEST_F(TaskListTest, HiddenRowWindowIsReplacedByItsSiblingOnlyOneRefreshLater) {
 }
 
 TEST_F(TaskListTest, RetitledWindowKeepsItsRow) {
-  std::uintptr_t a = Window("Before", 50);
-  Window("Below", 51);
+  std::uintptr_t a = AddWindow("Before", 50);
+  AddWindow("Below", 51);
   form->RefreshTaskList();
   fake::FindWindow(a)->title = "After";
   form->RefreshTaskList();
@@ -119,8 +109,8 @@ TEST_F(TaskListTest, RetitledWindowKeepsItsRow) {
 }
 
 TEST_F(TaskListTest, WindowHiddenAndShownAgainMovesToTheBottom) {
-  std::uintptr_t a = Window("A", 60);
-  Window("B", 61);
+  std::uintptr_t a = AddWindow("A", 60);
+  AddWindow("B", 61);
   form->RefreshTaskList();
   fake::FindWindow(a)->style = 0;
   form->RefreshTaskList();
@@ -130,24 +120,24 @@ TEST_F(TaskListTest, WindowHiddenAndShownAgainMovesToTheBottom) {
 }
 
 TEST_F(TaskListTest, AdjacentVanishedWindowsAllGoInOneRefresh) {
-  Window("A", 70);
-  std::uintptr_t b = Window("B", 71);
-  std::uintptr_t c = Window("C", 72);
-  std::uintptr_t d = Window("D", 73);
-  Window("E", 74);
+  AddWindow("A", 70);
+  std::uintptr_t b = AddWindow("B", 71);
+  std::uintptr_t c = AddWindow("C", 72);
+  std::uintptr_t d = AddWindow("D", 73);
+  AddWindow("E", 74);
   form->RefreshTaskList();
   fake::DestroyWindow(b);
   fake::DestroyWindow(c);
   fake::FindWindow(d)->style = 0;
-  Window("Also A", 70);  // A's row claims the process first
+  AddWindow("Also A", 70);  // A's row claims the process first
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"A", L"E"));
   ExpectOwnRecords();
 }
 
 TEST_F(TaskListTest, DestroyedWindowsRowIsDeletedAlthoughItHasNoOwner) {
-  Window("Keep", 80);
-  std::uintptr_t gone = Window("Gone", 81);
+  AddWindow("Keep", 80);
+  std::uintptr_t gone = AddWindow("Gone", 81);
   form->RefreshTaskList();
   fake::DestroyWindow(gone);
   form->RefreshTaskList();
@@ -155,14 +145,12 @@ TEST_F(TaskListTest, DestroyedWindowsRowIsDeletedAlthoughItHasNoOwner) {
 }
 
 TEST_F(TaskListTest, WindowDestroyedBeforeItsIconQueryShowsNoIconThenGoes) {
-  Window("Keep", 82, "Notepad", 0x801);
-  fake::Window closing;
-  closing.title = "Closing";
-  closing.pid = 83;
-  closing.smallIcon = 0x802;
-  closing.classIcon = 0x803;
-  closing.closesOnMessage = true;
-  fake::AddWindow(closing);
+  AddWindow("Keep", 82, "Notepad", 0x801);
+  fake::AddWindow({.title = "Closing",
+                   .pid = 83,
+                   .smallIcon = 0x802,
+                   .classIcon = 0x803,
+                   .closesOnMessage = true});
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"Keep", L"Closing"));
   EXPECT_EQ(plat::ListGetImage(List(), 1), -1);
@@ -173,12 +161,12 @@ TEST_F(TaskListTest, WindowDestroyedBeforeItsIconQueryShowsNoIconThenGoes) {
 }
 
 TEST_F(TaskListTest, ImageListIsRebuiltEachRefreshInHandlingOrder) {
-  std::uintptr_t a = Window("A", 90, "Notepad", 0xA1);
-  Window("B", 91, "Notepad", 0);
+  std::uintptr_t a = AddWindow("A", 90, "Notepad", 0xA1);
+  AddWindow("B", 91, "Notepad", 0);
   form->RefreshTaskList();
   fake::FindWindow(a)->smallIcon = 0;
   fake::FindWindow(a)->bigIcon = 0xA2;
-  Window("C", 92, "Notepad", 0xC1);
+  AddWindow("C", 92, "Notepad", 0xC1);
   form->RefreshTaskList();
   EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0xA2u, 0xC1u));
   EXPECT_EQ(plat::ListGetImage(List(), 0), 0);
@@ -197,8 +185,8 @@ std::vector<std::string> Redraws() {
 }
 
 TEST_F(TaskListTest, RowWhoseIconChangedBehindTheSameIndexIsRedrawnOnce) {
-  const std::uintptr_t a = Window("A", 130, "Notepad", 0xA1);
-  const std::uintptr_t b = Window("B", 131, "Notepad", 0xB1);
+  const std::uintptr_t a = AddWindow("A", 130, "Notepad", 0xA1);
+  const std::uintptr_t b = AddWindow("B", 131, "Notepad", 0xB1);
   form->RefreshTaskList();
   fake::ClearGuiLog();
   form->RefreshTaskList();
@@ -219,16 +207,13 @@ TEST_F(TaskListTest, RowWhoseIconChangedBehindTheSameIndexIsRedrawnOnce) {
 }
 
 TEST_F(TaskListTest, WindowTooBusyToAnswerKeepsTheIconItShowedLast) {
-  fake::Window w;
-  w.title = "Busy";
-  w.pid = 140;
-  w.smallIcon = 0x141;
-  w.classIcon = 0x142;
-  const std::uintptr_t busy = fake::AddWindow(w);
-  w.title = "Busy from the start";
-  w.pid = 143;
-  w.answerDelayMs = 500;
-  fake::AddWindow(w);
+  const std::uintptr_t busy =
+      fake::AddWindow({.title = "Busy", .pid = 140, .smallIcon = 0x141, .classIcon = 0x142});
+  fake::AddWindow({.title = "Busy from the start",
+                   .pid = 143,
+                   .smallIcon = 0x141,
+                   .classIcon = 0x142,
+                   .answerDelayMs = 500});
   form->RefreshTaskList();
   // A window without a row yet has nothing to keep: its class icon.
   EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0x141u, 0x142u));
@@ -254,12 +239,8 @@ TEST_F(TaskListTest, WindowTooBusyToAnswerKeepsTheIconItShowedLast) {
 }
 
 TEST_F(TaskListTest, RowOfAWindowWithTheTopBitSetIsMatchedInPlace) {
-  fake::Window high;
-  high.handle = 0x80001234;
-  high.title = "High";
-  high.pid = 150;
-  fake::AddWindow(high);
-  Window("Low", 151);
+  fake::AddWindow({.handle = 0x80001234, .title = "High", .pid = 150});
+  AddWindow("Low", 151);
   form->RefreshTaskList();
   fake::ClearGuiLog();
   fake::FindWindow(0x80001234)->title = "Higher";
@@ -271,8 +252,8 @@ TEST_F(TaskListTest, RowOfAWindowWithTheTopBitSetIsMatchedInPlace) {
 }
 
 TEST_F(TaskListTest, RowWhoseProcessIsAlreadyClaimedAboveIsLeftUntouched) {
-  Window("A", 160, "Notepad", 0xA1);
-  const std::uintptr_t b = Window("B", 161, "Notepad", 0xB1);
+  AddWindow("A", 160, "Notepad", 0xA1);
+  const std::uintptr_t b = AddWindow("B", 161, "Notepad", 0xB1);
   form->RefreshTaskList();
 
   fake::Window* moved = fake::FindWindow(b);
@@ -288,18 +269,18 @@ TEST_F(TaskListTest, RowWhoseProcessIsAlreadyClaimedAboveIsLeftUntouched) {
 }
 
 TEST_F(TaskListTest, SameWindowNeverGetsTwoRows) {
-  Window("IE", 100, "IEFrame");
+  AddWindow("IE", 100, "IEFrame");
   form->RefreshTaskList();
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"IE"));
 }
 
 TEST_F(TaskListTest, BatchUpdateEndsOnceAlsoWhenARowChangeFails) {
-  Window("A", 110);
-  Window("B", 111);
+  AddWindow("A", 110);
+  AddWindow("B", 111);
   form->RefreshTaskList();
   EXPECT_EQ(fake::UpdatePairs(List()), 1);
-  Window("C", 112);
+  AddWindow("C", 112);
   fake::FailRowChangesFrom(List(), 5);  // after both matches, at the new row
   EXPECT_THROW(form->RefreshTaskList(), std::runtime_error);
   EXPECT_EQ(fake::UpdatePairs(List()), 2);
@@ -312,7 +293,7 @@ TEST_F(TaskListTest, BatchUpdateEndsOnceAlsoWhenARowChangeFails) {
 
 TEST_F(TaskListTest, RecordsAreFreedWithTheFormAndOnClose) {
   // Leaks and double frees are caught by the address sanitizer of the test build.
-  for (int i = 0; i < 5; ++i) Window("W" + std::to_string(i), 120 + i);
+  for (int i = 0; i < 5; ++i) AddWindow("W" + std::to_string(i), 120 + i);
   form->RefreshTaskList();
   form->RefreshTaskList();
   fake::DestroyWindow(WindowOfRow(2));

@@ -82,14 +82,13 @@ TEST_F(CpuUsageTest, FirstCallReturnsZeroAndSecondMeasuresTheInterval) {
 
 TEST_F(CpuUsageTest, QueriesUseTheLayoutsExactSizesInOrder) {
   GetCpuUsage();
-  const auto calls = fake::QueryCalls();
-  ASSERT_EQ(calls.size(), 3u);
-  EXPECT_EQ(calls[0].infoClass, 0u);
-  EXPECT_EQ(calls[0].length, kNativeLayout.basicInfoSize);
-  EXPECT_EQ(calls[1].infoClass, 3u);
-  EXPECT_EQ(calls[1].length, kNativeLayout.timeOfDaySize);
-  EXPECT_EQ(calls[2].infoClass, 2u);
-  EXPECT_EQ(calls[2].length, kNativeLayout.perfInfoSize);
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> classAndLength;
+  for (const auto& call : fake::QueryCalls())
+    classAndLength.emplace_back(call.infoClass, call.length);
+  EXPECT_EQ(classAndLength, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{
+                                {0, kNativeLayout.basicInfoSize},
+                                {3, kNativeLayout.timeOfDaySize},
+                                {2, kNativeLayout.perfInfoSize}}));
 }
 
 TEST_F(CpuUsageTest, SameClockTickWithNoIdleGivesHundred) {
@@ -129,19 +128,22 @@ INSTANTIATE_TEST_SUITE_P(EachClass, FailedCpuQuery, ::testing::Values(0u, 3u, 2u
 
 TEST_F(CpuUsageTest, InformationalStatusAlsoFailsAndStopsTheRemainingQueries) {
   GetCpuUsage();
-  fake::ClearQueryCalls();
-  fake::QueueStatus(plat::kSystemBasicInformation,
-                    0x40000000);  // an informational status is not success either
-  EXPECT_EQ(GetCpuUsage(), 0);
-  EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0}));
-  fake::ClearQueryCalls();
-  fake::QueueStatus(plat::kSystemTimeOfDayInformation, plat::kStatusInfoLengthMismatch);
-  EXPECT_EQ(GetCpuUsage(), 0);
-  EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0, 3}));
-  fake::ClearQueryCalls();
-  fake::QueueStatus(plat::kSystemPerformanceInformation, plat::kStatusInfoLengthMismatch);
-  EXPECT_EQ(GetCpuUsage(), 0);
-  EXPECT_EQ(Classes(fake::QueryCalls()), (std::vector<std::uint32_t>{0, 3, 2}));
+  const struct {
+    std::uint32_t failing;
+    std::int32_t status;
+    std::vector<std::uint32_t> queried;
+  } cases[] = {
+      {plat::kSystemBasicInformation, 0x40000000, {0}},  // informational is not success either
+      {plat::kSystemTimeOfDayInformation, plat::kStatusInfoLengthMismatch, {0, 3}},
+      {plat::kSystemPerformanceInformation, plat::kStatusInfoLengthMismatch, {0, 3, 2}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.failing);
+    fake::ClearQueryCalls();
+    fake::QueueStatus(c.failing, c.status);
+    EXPECT_EQ(GetCpuUsage(), 0);
+    EXPECT_EQ(Classes(fake::QueryCalls()), c.queried);
+  }
   EXPECT_EQ(CpuUsage.load(), 0);
 }
 
@@ -187,15 +189,13 @@ TEST_F(CpuUsageTest, ZeroIdleTimeNeverLeavesTheFirstCallState) {
 
 TEST(MemoryStatusRead, FillsEveryFieldIncludingTheLength) {
   fake::ResetCounters();
-  plat::MemoryStatus wanted;
-  wanted.dwMemoryLoad = 7;
-  wanted.dwTotalPhys = 1000;
-  wanted.dwAvailPhys = 400;
-  wanted.dwTotalPageFile = 3000;
-  wanted.dwAvailPageFile = 2000;
-  wanted.dwTotalVirtual = 99;
-  wanted.dwAvailVirtual = 98;
-  fake::SetMemoryStatus(wanted);
+  fake::SetMemoryStatus({.dwMemoryLoad = 7,
+                         .dwTotalPhys = 1000,
+                         .dwAvailPhys = 400,
+                         .dwTotalPageFile = 3000,
+                         .dwAvailPageFile = 2000,
+                         .dwTotalVirtual = 99,
+                         .dwAvailVirtual = 98});
   plat::MemoryStatus status;
   ReadMemoryStatus(status);
   EXPECT_EQ(status.dwLength, kNativeLayout.memoryStatusSize);

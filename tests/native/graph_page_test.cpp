@@ -187,11 +187,10 @@ class GraphPageMemory : public GraphPageTest, public ::testing::WithParamInterfa
 TEST_P(GraphPageMemory, PanelAndGraphHeightStayTrueAboveFourGibibytes) {
   const MemoryCase& c = GetParam();
   const plat::MemoryStatus record = Memory(c.totalPhys, c.availPhys, c.pageFile);
-  plat::MemoryStatusEx truth;
-  truth.dwLength = 64;
-  truth.ullTotalPhys = c.exTotalPhys;
-  truth.ullAvailPhys = c.exAvailPhys;
-  truth.ullTotalPageFile = c.exPageFile;
+  const plat::MemoryStatusEx truth{.dwLength = 64,
+                                   .ullTotalPhys = c.exTotalPhys,
+                                   .ullAvailPhys = c.exAvailPhys,
+                                   .ullTotalPageFile = c.exPageFile};
   fake::SetMemoryStatus(record);
   fake::SetMemoryStatusEx(truth, c.exFails);
   ShowForm();

@@ -28,11 +28,28 @@ std::vector<Entry> Entries(TProcList& list) {
   return out;
 }
 
+std::vector<std::string> Keys(const std::vector<Entry>& entries) {
+  std::vector<std::string> out;
+  for (const Entry& e : entries) out.push_back(e.key);
+  return out;
+}
+// One field of every entry's record, in table order.
+template <typename T>
+std::vector<T> Each(const std::vector<Entry>& entries, T TProcInfo::*field) {
+  std::vector<T> out;
+  for (const Entry& e : entries) out.push_back(e.info.*field);
+  return out;
+}
+using Strings = std::vector<std::string>;
+
 struct LayoutCase {
   const char* name;
   const OsLayout* layout;
   std::uint64_t address;
 };
+const LayoutCase kLayouts[] = {{"Layout32", &kLayout32, 0x00A30000},
+                               {"Layout64", &kLayout64, 0x000001F4C2A10000}};
+std::string LayoutName(const testing::TestParamInfo<LayoutCase>& info) { return info.param.name; }
 
 class ProcessTableWalk : public testing::TestWithParam<LayoutCase> {
  protected:
@@ -62,23 +79,17 @@ TEST_P(ProcessTableWalk, RecordsComeInTableOrderPastThreadRecords) {
   const auto entries = Snapshot({{.pid = 900, .name = u"z.exe", .threads = 7},
                                  {.pid = 12, .name = u"a.exe", .threads = 0},
                                  {.pid = 4000, .name = u"m.exe", .threads = 31}});
-  ASSERT_EQ(entries.size(), 3u);
-  EXPECT_EQ(entries[0].key, "900");
-  EXPECT_EQ(entries[1].key, "12");
-  EXPECT_EQ(entries[2].key, "4000");
-  EXPECT_EQ(entries[2].info.Name, "m.exe");
+  EXPECT_EQ(Keys(entries), (Strings{"900", "12", "4000"}));
+  EXPECT_EQ(Each(entries, &TProcInfo::Name), (Strings{"z.exe", "a.exe", "m.exe"}));
 }
 
 TEST_P(ProcessTableWalk, IdleRecordIsSystemIdleWith16K) {
   const auto entries = Snapshot({{.pid = 0, .name = std::nullopt, .workingSet = 1 << 20},
                                  {.pid = 8, .name = u"", .workingSet = 1 << 20}});
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].key, "0");
-  EXPECT_EQ(entries[0].info.Name, "System Idle");
-  EXPECT_EQ(entries[0].info.MemoryK, 16u);
+  EXPECT_EQ(Keys(entries), (Strings{"0", "8"}));
   // An empty name counts as no name.
-  EXPECT_EQ(entries[1].info.Name, "System Idle");
-  EXPECT_EQ(entries[1].info.MemoryK, 16u);
+  EXPECT_EQ(Each(entries, &TProcInfo::Name), (Strings{"System Idle", "System Idle"}));
+  EXPECT_EQ(Each(entries, &TProcInfo::MemoryK), (std::vector<std::uint32_t>{16, 16}));
 }
 
 TEST_P(ProcessTableWalk, CpuTimeIsWholeSecondsInDays) {
@@ -87,11 +98,8 @@ TEST_P(ProcessTableWalk, CpuTimeIsWholeSecondsInDays) {
       {.pid = 2, .name = u"b", .userTime = 20 * 3600 * kSecond, .kernelTime = 5 * 3600 * kSecond},
       {.pid = 3, .name = u"c", .userTime = 3725 * kSecond + kSecond / 2},
   });
-  ASSERT_EQ(entries.size(), 3u);
-  EXPECT_EQ(entries[0].info.CpuTime, 59.0 / 86400.0);
-  EXPECT_GE(entries[1].info.CpuTime, 1.0);
-  EXPECT_EQ(entries[1].info.CpuTime, 90000.0 / 86400.0);
-  EXPECT_EQ(entries[2].info.CpuTime, 3725.0 / 86400.0);
+  EXPECT_EQ(Each(entries, &TProcInfo::CpuTime),
+            (std::vector<double>{59.0 / 86400.0, 90000.0 / 86400.0, 3725.0 / 86400.0}));
 }
 
 TEST_P(ProcessTableWalk, WorkingSetRoundsToNearestKilobyteTiesToEven) {
@@ -99,27 +107,20 @@ TEST_P(ProcessTableWalk, WorkingSetRoundsToNearestKilobyteTiesToEven) {
                                  {.pid = 11, .name = u"b", .workingSet = 2560},
                                  {.pid = 12, .name = u"c", .workingSet = 4096},
                                  {.pid = 13, .name = u"d", .workingSet = 1535}});
-  ASSERT_EQ(entries.size(), 4u);
-  EXPECT_EQ(entries[0].info.MemoryK, 2u);
-  EXPECT_EQ(entries[1].info.MemoryK, 2u);
-  EXPECT_EQ(entries[2].info.MemoryK, 4u);
-  EXPECT_EQ(entries[3].info.MemoryK, 1u);
+  EXPECT_EQ(Each(entries, &TProcInfo::MemoryK), (std::vector<std::uint32_t>{2, 2, 4, 1}));
 }
 
 TEST_P(ProcessTableWalk, ProcessThatCannotBeOpenedShowsZero) {
   const auto entries =
       Snapshot({{.pid = 10, .name = u"locked", .workingSet = 4096, .canOpen = false}});
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].info.MemoryK, 0u);
+  EXPECT_EQ(Each(entries, &TProcInfo::MemoryK), std::vector<std::uint32_t>{0});
 }
 
 TEST_P(ProcessTableWalk, FailingRecordIsLeftOutAndTheWalkGoesOn) {
   const auto entries = Snapshot({{.pid = 10, .name = u"a"},
                                  {.pid = 11, .name = u"bad", .throwOnOpen = true},
                                  {.pid = 12, .name = u"c"}});
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].key, "10");
-  EXPECT_EQ(entries[1].key, "12");
+  EXPECT_EQ(Keys(entries), (Strings{"10", "12"}));
 }
 
 TEST_P(ProcessTableWalk, FailingLastRecordPropagates) {
@@ -137,15 +138,10 @@ TEST_P(ProcessTableWalk, KeyIsThePidAsSigned32Bits) {
 
 TEST_P(ProcessTableWalk, NamesAreConvertedToTheAnsiCodePage) {
   const auto entries = Snapshot({{.pid = 5, .name = u"中文.exe"}, {.pid = 6, .name = u"é.exe"}});
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].info.Name, "\xD6\xD0\xCE\xC4.exe");
-  EXPECT_EQ(entries[1].info.Name, "?.exe");
+  EXPECT_EQ(Each(entries, &TProcInfo::Name), (Strings{"\xD6\xD0\xCE\xC4.exe", "?.exe"}));
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLayouts, ProcessTableWalk,
-                         testing::Values(LayoutCase{"Layout32", &kLayout32, 0x00A30000},
-                                         LayoutCase{"Layout64", &kLayout64, 0x000001F4C2A10000}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(BothLayouts, ProcessTableWalk, testing::ValuesIn(kLayouts), LayoutName);
 
 // Hand-made damaged tables: the walk must stay inside the filled bytes.
 class DamagedTable : public testing::TestWithParam<LayoutCase> {
@@ -162,16 +158,14 @@ class DamagedTable : public testing::TestWithParam<LayoutCase> {
   void PutPointer(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint64_t value) {
     std::memcpy(bytes.data() + at, &value, layout().procPointerSize);
   }
-  // Walks a heap copy of exactly `filled` bytes, so a sanitizer sees any overrun.
-  std::vector<std::int32_t> WalkPids(const std::vector<std::uint8_t>& bytes, std::size_t filled,
-                                     WalkResult* result = nullptr) {
+  // Walks a heap copy of exactly `filled` bytes, so a sanitizer sees any overrun; the walk's
+  // result is kept in `last`.
+  std::vector<std::int32_t> WalkPids(const std::vector<std::uint8_t>& bytes, std::size_t filled) {
     std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[filled == 0 ? 1 : filled]);
     std::memcpy(exact.get(), bytes.data(), filled);
     std::vector<std::int32_t> pids;
-    const WalkResult r =
-        WalkProcessTable(exact.get(), filled, address(), layout(),
-                         [&](const RawProcessRecord& raw, bool) { pids.push_back(raw.pid); });
-    if (result) *result = r;
+    last = WalkProcessTable(exact.get(), filled, address(), layout(),
+                            [&](const RawProcessRecord& raw, bool) { pids.push_back(raw.pid); });
     return pids;
   }
   std::uint32_t NextOf(const std::vector<std::uint8_t>& bytes, std::size_t at) {
@@ -179,42 +173,40 @@ class DamagedTable : public testing::TestWithParam<LayoutCase> {
     std::memcpy(&next, bytes.data() + at, 4);
     return next;
   }
+  WalkResult last;
 };
+
+using Pids = std::vector<std::int32_t>;
 
 TEST_P(DamagedTable, LinkPastTheFilledBytesEndsTheWalkAfterThatRecord) {
   auto bytes =
       Table({{.pid = 1, .name = u"a"}, {.pid = 2, .name = u"b"}, {.pid = 3, .name = u"c"}});
   const std::size_t second = NextOf(bytes, 0);
   Put32(bytes, second, static_cast<std::uint32_t>(bytes.size()));
-  WalkResult result;
-  EXPECT_EQ(WalkPids(bytes, bytes.size(), &result), (std::vector<std::int32_t>{1, 2}));
-  EXPECT_EQ(result.end, WalkEnd::BrokenLink);
+  EXPECT_EQ(WalkPids(bytes, bytes.size()), (Pids{1, 2}));
+  EXPECT_EQ(last.end, WalkEnd::BrokenLink);
 }
 
 TEST_P(DamagedTable, LinkShorterThanARecordNeverLoops) {
   auto bytes = Table({{.pid = 1, .name = u"a"}, {.pid = 2, .name = u"b"}});
   Put32(bytes, 0, 4);
-  WalkResult result;
-  EXPECT_EQ(WalkPids(bytes, bytes.size(), &result), (std::vector<std::int32_t>{1}));
-  EXPECT_EQ(result.end, WalkEnd::BrokenLink);
+  EXPECT_EQ(WalkPids(bytes, bytes.size()), (Pids{1}));
+  EXPECT_EQ(last.end, WalkEnd::BrokenLink);
   Put32(bytes, 0, 0xFFFFFFF0u);
-  EXPECT_EQ(WalkPids(bytes, bytes.size()), (std::vector<std::int32_t>{1}));
+  EXPECT_EQ(WalkPids(bytes, bytes.size()), (Pids{1}));
 }
 
 TEST_P(DamagedTable, NextRecordCutOffByTheFilledLengthIsNotRead) {
   const auto bytes = Table({{.pid = 1, .name = std::nullopt}, {.pid = 2, .name = std::nullopt}});
   const std::size_t second = NextOf(bytes, 0);
-  WalkResult result;
-  EXPECT_EQ(WalkPids(bytes, second + layout().procMinRecordSize - 1, &result),
-            (std::vector<std::int32_t>{1}));
-  EXPECT_EQ(result.end, WalkEnd::BrokenLink);
+  EXPECT_EQ(WalkPids(bytes, second + layout().procMinRecordSize - 1), (Pids{1}));
+  EXPECT_EQ(last.end, WalkEnd::BrokenLink);
 }
 
 TEST_P(DamagedTable, BytesShorterThanOneRecordYieldNothing) {
   const auto bytes = Table({{.pid = 1, .name = std::nullopt}});
-  WalkResult result;
-  EXPECT_TRUE(WalkPids(bytes, layout().procMinRecordSize - 1, &result).empty());
-  EXPECT_EQ(result.end, WalkEnd::TooShort);
+  EXPECT_TRUE(WalkPids(bytes, layout().procMinRecordSize - 1).empty());
+  EXPECT_EQ(last.end, WalkEnd::TooShort);
   EXPECT_TRUE(WalkPids(bytes, 0).empty());
 }
 
@@ -223,24 +215,22 @@ TEST_P(DamagedTable, NamePointerOutsideTheBytesSkipsThatRecordOnly) {
       Table({{.pid = 1, .name = u"a"}, {.pid = 2, .name = u"b"}, {.pid = 3, .name = u"c"}});
   const std::size_t second = NextOf(bytes, 0);
   PutPointer(bytes, second + layout().procImageNameBuffer, address() + bytes.size());
-  WalkResult result;
-  EXPECT_EQ(WalkPids(bytes, bytes.size(), &result), (std::vector<std::int32_t>{1, 3}));
-  EXPECT_EQ(result.damaged, 1u);
-  EXPECT_EQ(result.end, WalkEnd::Complete);
+  EXPECT_EQ(WalkPids(bytes, bytes.size()), (Pids{1, 3}));
+  EXPECT_EQ(last.damaged, 1u);
+  EXPECT_EQ(last.end, WalkEnd::Complete);
   PutPointer(bytes, second + layout().procImageNameBuffer, address() - 2);
-  EXPECT_EQ(WalkPids(bytes, bytes.size()), (std::vector<std::int32_t>{1, 3}));
+  EXPECT_EQ(WalkPids(bytes, bytes.size()), (Pids{1, 3}));
 }
 
 TEST_P(DamagedTable, NameWithoutNulInsideTheBytesIsNotRead) {
   auto bytes = Table({{.pid = 1, .name = std::nullopt}, {.pid = 2, .name = u"tail"}});
   // The last name ends the table; cut the filled length before its NUL.
   const std::size_t nameEnd = bytes.size() - 16 + 2 * 4;  // "tail" and NUL padded to 16
-  WalkResult result;
-  EXPECT_EQ(WalkPids(bytes, nameEnd, &result), (std::vector<std::int32_t>{1}));
-  EXPECT_EQ(result.damaged, 1u);
+  EXPECT_EQ(WalkPids(bytes, nameEnd), (Pids{1}));
+  EXPECT_EQ(last.damaged, 1u);
   // And a name pointer at the very last odd byte.
   PutPointer(bytes, NextOf(bytes, 0) + layout().procImageNameBuffer, address() + nameEnd - 1);
-  EXPECT_EQ(WalkPids(bytes, nameEnd), (std::vector<std::int32_t>{1}));
+  EXPECT_EQ(WalkPids(bytes, nameEnd), (Pids{1}));
 }
 
 TEST_P(DamagedTable, LastSoundRecordIsTheOneWhoseFailurePropagates) {
@@ -253,10 +243,7 @@ TEST_P(DamagedTable, LastSoundRecordIsTheOneWhoseFailurePropagates) {
                std::runtime_error);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothLayouts, DamagedTable,
-                         testing::Values(LayoutCase{"Layout32", &kLayout32, 0x00A30000},
-                                         LayoutCase{"Layout64", &kLayout64, 0x000001F4C2A10000}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(BothLayouts, DamagedTable, testing::ValuesIn(kLayouts), LayoutName);
 
 TEST(WorkingSetKilobytes, RoundsAndSaturates) {
   EXPECT_EQ(WorkingSetKilobytes(0), 0u);
