@@ -78,6 +78,7 @@ comctl32.dll ImageList_Create ImageList_Destroy ImageList_GetImageCount ImageLis
 comctl32.dll ImageList_ReplaceIcon InitCommonControlsEx
 gdi32.dll CreateFontIndirectW DeleteObject EnumFontFamiliesExW GetDeviceCaps GetGlyphIndicesW
 gdi32.dll GetStockObject GetTextMetricsW SelectObject SetBkColor SetDIBitsToDevice SetTextColor
+gdi32.dll CombineRgn CreateRectRgn CreateRectRgnIndirect EqualRgn
 kernel32.dll CloseHandle CreateEventW CreateSemaphoreW CreateThread DeleteCriticalSection
 kernel32.dll EnterCriticalSection FreeLibrary GetCurrentProcess GetCurrentProcessId
 kernel32.dll GetCurrentThreadId GetLastError GetLocaleInfoW GetModuleHandleA GetModuleHandleW
@@ -105,6 +106,8 @@ user32.dll LoadCursorW LoadIconW LoadImageW MapVirtualKeyA MapWindowPoints Messa
 user32.dll PostQuitMessage RedrawWindow RegisterClassExW ReleaseDC SendMessageTimeoutW
 user32.dll SendMessageW SetForegroundWindow SetMenu SetTimer SetWindowLongW SetWindowPos
 user32.dll ShowWindow SystemParametersInfoW TranslateMessage UpdateWindow keybd_event
+user32.dll GetKeyState GetWindow GetWindowRgn IntersectRect IsWindowEnabled IsWindowVisible
+user32.dll OffsetRect SetFocus SetWindowRgn
 '
 if [ "$bits" = 32 ]; then
   read -r major minor < <(awk '/^MajorSubsystemVersion/{a=$2} /^MinorSubsystemVersion/{b=$2}
