@@ -3,7 +3,7 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer).
 #   scripts/fuzz.sh            a long run: FUZZ_SECONDS (default 600) per target; inputs it
 #                              finds are kept in build/bench-fuzz/corpus-<target>
-#   scripts/fuzz.sh --smoke    a bounded short run (about 25 s per target) from the seeds in
+#   scripts/fuzz.sh --smoke    a bounded short run (about 15 s per target) from the seeds in
 #                              fuzz/corpus/<target>, for the test command
 # Exits non-zero when a target crashes, leaks, times out or fails to build; a crashing input
 # is left in build/bench-fuzz/ as crash-*, leak-* or timeout-*.
@@ -15,7 +15,7 @@ smoke=""
 seconds=${FUZZ_SECONDS:-600}
 for arg in "$@"; do
   case $arg in
-    --smoke) smoke=1 seconds=${FUZZ_SMOKE_SECONDS:-25} ;;
+    --smoke) smoke=1 seconds=${FUZZ_SMOKE_SECONDS:-15} ;;
     -h | --help) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "fuzz.sh: unknown option $arg" >&2; exit 2 ;;
   esac
