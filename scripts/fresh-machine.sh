@@ -7,7 +7,7 @@
 #   scripts/fresh-machine.sh [--only run-first|test-first] [--parallel] [--keep] [--write]
 # --parallel runs both chroots at once; --keep leaves the chroots under /var/tmp/varnex-fresh;
 # --write records the result in docs/fresh-machine.md. Needs root and Debian's package
-# servers; takes the better part of an hour. Not part of the test command.
+# servers; takes about half an hour. Not part of the test command.
 set -uo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
