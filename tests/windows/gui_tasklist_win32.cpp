@@ -35,6 +35,15 @@ class GuiTaskList : public MainFormTest {
     return -1;
   }
   int RowTitled(const std::wstring& title) const { return RowWith(form->TaskListView, 0, title); }
+  // Lets `window` claim the test process's row before the main window shows (the main
+  // window would otherwise claim it), shows the task page and returns the window's row.
+  int ShowWithRowOf(plat::WindowHandle window) {
+    form->OnTimer();
+    form->Show();
+    plat::TabSelect(form->PageControl1, 0);
+    form->OnTimer();
+    return RowOf(window);
+  }
   std::wstring Text(int row, int column) const {
     return plat::ListGetText(form->TaskListView, row, column);
   }
@@ -175,11 +184,7 @@ TEST_F(GuiTaskList, WindowThatChangesItsIconShowsTheNewOneAfterTheNextRefresh) {
   const icontest::SolidIcon blue(kBlue);
   const plat::WindowHandle window = TestWindow("VarnexIconChange", "Varnex icon change");
   icontest::SetSmallIcon(window, red.Handle());
-  form->OnTimer();  // before the main window shows, this window claims the process
-  form->Show();
-  plat::TabSelect(form->PageControl1, 0);
-  form->OnTimer();
-  const int row = RowOf(window);
+  const int row = ShowWithRowOf(window);
   ASSERT_GE(row, 0);
   const std::vector<std::uint32_t> before = icontest::DrawnIconPixels(form->TaskListView, row);
   EXPECT_TRUE(ShowsColour(before, kRed));
@@ -197,11 +202,7 @@ TEST_F(GuiTaskList, WindowBusyLongerThanTheIconWaitKeepsItsIcon) {
   const cmdtest::BusyWindow busy(L"Varnex busy window");
   const plat::WindowHandle window = busy.Window();
   ASSERT_TRUE(window);
-  form->OnTimer();  // before the main window shows, this window claims the process
-  form->Show();
-  plat::TabSelect(form->PageControl1, 0);
-  form->OnTimer();
-  const int row = RowOf(window);
+  const int row = ShowWithRowOf(window);
   ASSERT_GE(row, 0);
   ASSERT_TRUE(ShowsColour(icontest::DrawnIconPixels(form->TaskListView, row), kRed));
 
