@@ -327,26 +327,6 @@ void ApplyDoubleBuffering(HWND root) {
   }
 }
 
-void DockStatusBars(HWND parent) {
-  RECT client{};
-  ::GetClientRect(parent, &client);
-  for (auto& [window, info] : Registry()) {
-    if (info.kind == plat::ControlKind::StatusBar && ::GetParent(window) == parent) {
-      ::SetWindowPos(window, nullptr, 0, client.bottom - info.barHeight, client.right,
-                     info.barHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-  }
-  ClipTabControls(parent);
-}
-
-static int NaturalStatusHeight(HWND bar) {
-  win32::WindowDc dc(bar);
-  win32::SelectScope font(dc.Get(), FontFor(bar));
-  TEXTMETRICW metrics{};
-  ::GetTextMetricsW(dc.Get(), &metrics);
-  return metrics.tmHeight + 8;  // text, the parts' sunken edges and a margin
-}
-
 }  // namespace win32gui
 
 namespace plat {
@@ -410,12 +390,6 @@ Control CreateControl(const ControlArgs& args) {
       if (state && state->doubleBuffered) win32gui::SetListDoubleBuffered(window);
       break;
     }
-    case ControlKind::StatusBar: {
-      ControlInfo* bar = FindControl(window);
-      bar->barHeight = rect.height > 0 ? rect.height : win32gui::NaturalStatusHeight(window);
-      win32gui::DockStatusBars(parent);
-      break;
-    }
     default:
       break;
   }
@@ -429,9 +403,6 @@ void MoveControl(Control control, const Rect& rect) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
   ControlInfo* info = FindControl(window);
   if (info && info->kind == ControlKind::TabControl) win32gui::FitPages(window);
-  if (info && info->kind == ControlKind::StatusBar && rect.height > 0) {
-    info->barHeight = rect.height;  // docking keeps the latest height
-  }
   if (::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) {
     win32gui::ClipTabControls(::GetParent(window));
   }
@@ -473,6 +444,10 @@ void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, 
   column.pszText = text.data();
   column.iSubItem = ListColumnCount(list);
   ::SendMessageW(window, LVM_INSERTCOLUMNW, column.iSubItem, reinterpret_cast<LPARAM>(&column));
+}
+
+void ListSetColumnWidth(ListViewHandle list, int column, int width) {
+  ::SendMessageW(Hwnd(list), LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0));
 }
 
 void ListSetImageList(ListViewHandle list, ImageListHandle images) {
