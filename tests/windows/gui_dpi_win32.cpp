@@ -79,6 +79,15 @@ TEST_F(GuiDpi, TheTableIsScaledAndEveryTextIsWhole) {
 
   form->Show();
   form->TimerTimer();  // fills the status texts
+  // The figures, for the log.
+  for (const plat::Control c : {plat::Control(form->Handle), plat::Control(form->Button1),
+                                plat::Control(form->Button4), plat::Control(form->GroupBox1),
+                                plat::Control(form->StatusBar), plat::Control(form->CpuImg)}) {
+    const Rect r = plat::ControlRect(c);
+    std::printf("%s: %d, %d, %d x %d\n", cmdtest::ClassOf(c).c_str(), r.left, r.top, r.width,
+                r.height);
+  }
+  std::printf("character height %d\n", CharacterHeight(H(form->Button1)));
   for (const testtable::ExpectedControl& e : testtable::kControls) {
     SCOPED_TRACE(e.name);
     HWND control = H(e.member.Get(*form));
@@ -133,9 +142,9 @@ TEST_F(GuiDpi, TheTableIsScaledAndEveryTextIsWhole) {
   }
 }
 
-// A move to a display of a third more scale and back (96 to 128, 144 to 192; the window must fit
-// the 1280 x 1024 screen): the window takes each suggested rectangle, the controls and the font
-// follow, the task rows keep their selection and the list its first row shown.
+// A move to a display one 25 % step larger and back (96 to 120, 144 to 168; the window must
+// fit Xvfb's 1280 x 1024 screen): the window takes each suggested rectangle, the controls and
+// the font follow, the process rows keep their selection and the list its first row shown.
 TEST_F(GuiDpi, MovingToAnotherScaleAndBackLaysEverythingOutAgain) {
   form->Show();
   form->TimerTimer();
@@ -148,7 +157,7 @@ TEST_F(GuiDpi, MovingToAnotherScaleAndBackLaysEverythingOutAgain) {
 
   const int dpi = plat::WindowDpi(form->Handle);
   const Rect before = plat::ControlRect(form->Handle);
-  for (const int to : {dpi * 4 / 3, dpi}) {
+  for (const int to : {dpi + 24, dpi}) {
     SCOPED_TRACE(to);
     const Rect suggested{before.left, before.top, before.width * to / dpi,
                          before.height * to / dpi};
