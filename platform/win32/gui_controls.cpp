@@ -50,14 +50,21 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 // A panel draws its lowered outer and inner bevel inside its own client area, one pixel
-// each, as the picture boxes placed at (2, 2) expect.
+// each at 96 dpi, as the picture boxes placed at (2, 2) expect; each line grows with the
+// window's DPI as the picture's inset does (2 pixels from 144 dpi).
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
     win32::PaintScope paint(window);
     RECT client{};
     ::GetClientRect(window, &client);
     ::FillRect(paint.Get(), &client, ::GetSysColorBrush(COLOR_BTNFACE));
-    ::DrawEdge(paint.Get(), &client, EDGE_SUNKEN, BF_RECT);
+    const MainWindowState* state = MainStateOf(window);
+    const int thickness = state ? std::max(1, (state->dpi + 48) / 96) : 1;
+    for (const UINT edge : {BDR_SUNKENOUTER, BDR_SUNKENINNER}) {
+      for (int i = 0; i < thickness; ++i) {
+        ::DrawEdge(paint.Get(), &client, edge, BF_RECT | BF_ADJUST);
+      }
+    }
     return 0;
   }
   if (message == WM_ERASEBKGND) return 1;  // WM_PAINT fills everything
