@@ -3,9 +3,8 @@
 
 #include "app/CpuUseage.h"
 
+#include <algorithm>
 #include <exception>
-#include <initializer_list>
-#include <tuple>
 #include <vector>
 
 #include "app/commands.h"
@@ -73,11 +72,48 @@ const ControlRow kControls[] = {
 
 constexpr int kTabSheet3Index = 2;
 
-void AddColumns(plat::ListViewHandle list,
-                std::initializer_list<std::tuple<const wchar_t*, int, plat::Align>> columns) {
-  for (const auto& [caption, width, align] : columns) {
-    plat::ListAddColumn(list, caption, width, align);
+struct ColumnRow {
+  const wchar_t* caption;
+  int width;
+  plat::Align align;
+};
+const ColumnRow kTaskColumns[] = {{L"任务", 250, plat::Align::Left},
+                                  {L"状态", 100, plat::Align::Left}};
+const ColumnRow kProcColumns[] = {{L"映像名称", 100, plat::Align::Left},
+                                  {L"PID", 50, plat::Align::Right},
+                                  {L"CPU", 50, plat::Align::Right},
+                                  {L"CPU时间", 70, plat::Align::Right},
+                                  {L"内存使用", 100, plat::Align::Right}};
+constexpr int kStatusPartWidths[] = {95, 120, 50};
+constexpr int kFontPoints = 8;
+constexpr int kPointsPerInch = 72;
+constexpr int kSmallIconSize = 16;
+
+// Adds the columns, or with `add` false sets the widths of those already there.
+template <std::size_t N>
+void SetColumns(plat::ListViewHandle list, const ColumnRow (&columns)[N], int dpi, bool add) {
+  for (std::size_t i = 0; i < N; ++i) {
+    const int width = Scaled(columns[i].width, dpi);
+    if (add) {
+      plat::ListAddColumn(list, columns[i].caption, width, columns[i].align);
+    } else {
+      plat::ListSetColumnWidth(list, static_cast<int>(i), width);
+    }
   }
+}
+
+// The part widths at `dpi`, from the parts' scaled right edges.
+std::vector<int> StatusPartWidths(int dpi) {
+  std::vector<int> widths;
+  int left = 0;
+  int logicalRight = 0;
+  for (int width : kStatusPartWidths) {
+    logicalRight += width;
+    const int right = Scaled(logicalRight, dpi);
+    widths.push_back(right - left);
+    left = right;
+  }
+  return widths;
 }
 
 // The control table as the layout sees it: parents as indexes into the same table.
@@ -101,12 +137,20 @@ std::vector<TLayoutItem> LayoutTable() {
 TMainForm::TMainForm() {
   plat::MainWindowArgs args;
   args.caption = L"Varnex";
-  args.outerWidth = kOuterWidth;
-  args.outerHeight = kOuterHeight;
   args.fontName = L"MS Sans Serif";
-  args.fontPoints = 8;
   args.events = this;
   Handle = plat::CreateMainWindow(args);
+  dpi_ = plat::WindowDpi(Handle);
+
+  // At the centre of the whole desktop, not of the work area beside the taskbar; on a
+  // desktop too small for it, the caption stays in sight.
+  const plat::Rect desktop = plat::DesktopRect();
+  const int width = Scaled(kOuterWidth, dpi_);
+  const int height = Scaled(kOuterHeight, dpi_);
+  plat::MoveControl(
+      Handle, plat::Rect{desktop.left + std::max(0, (desktop.width - width) / 2),
+                         desktop.top + std::max(0, (desktop.height - height) / 2), width, height});
+  plat::SetWindowFont(Handle, MulDivRound(kFontPoints, dpi_, kPointsPerInch));
 
   for (const ControlRow& row : kControls) {
     plat::ControlArgs control;
@@ -114,22 +158,18 @@ TMainForm::TMainForm() {
     control.parent = row.parent.Get(*this);
     control.name = row.name;
     control.caption = row.caption;
-    control.rect = row.rect;
+    control.rect = ScaledRect(row.rect, dpi_);
     control.commandId = row.commandId;
     row.member.Set(*this, plat::CreateControl(control));
   }
 
-  AddColumns(TaskListView, {{L"任务", 250, plat::Align::Left}, {L"状态", 100, plat::Align::Left}});
-  AddColumns(procListView, {{L"映像名称", 100, plat::Align::Left},
-                            {L"PID", 50, plat::Align::Right},
-                            {L"CPU", 50, plat::Align::Right},
-                            {L"CPU时间", 70, plat::Align::Right},
-                            {L"内存使用", 100, plat::Align::Right}});
-  plat::StatusSetParts(StatusBar, {95, 120, 50});
+  SetColumns(TaskListView, kTaskColumns, dpi_, true);
+  SetColumns(procListView, kProcColumns, dpi_, true);
+  plat::StatusSetParts(StatusBar, StatusPartWidths(dpi_));
 
   BuildMainMenu(Handle);
 
-  ImageList = plat::CreateSmallImageList();
+  ImageList = plat::CreateSmallImageList(Scaled(kSmallIconSize, dpi_));
   plat::ListSetImageList(TaskListView, ImageList);
   plat::TabSelect(PageControl1, kTabSheet3Index);
   Timer.Attach(Handle);
@@ -168,6 +208,7 @@ void TMainForm::Guarded(Body&& body) {
 }
 
 void TMainForm::OnShow() {
+  shown_ = true;
   Guarded([this] { FormShow(); });
 }
 
@@ -215,16 +256,67 @@ void TMainForm::OnCommand(int commandId) {
 }
 
 void TMainForm::OnResize(int clientWidth, int clientHeight) {
-  Guarded([this, clientWidth, clientHeight] {
-    std::vector<plat::Rect> rects =
-        ComputeLayout(LayoutTable(), kDesignClient, TSize{clientWidth, clientHeight},
-                      [this](int width, int height) {
-                        return plat::TabDisplayRect(PageControl1, width, height);
-                      });
-    for (std::size_t i = 0; i < rects.size(); ++i) {
-      plat::MoveControl(kControls[i].member.Get(*this), rects[i]);
+  Guarded([this, clientWidth, clientHeight] { LayOut(clientWidth, clientHeight); });
+}
+
+void TMainForm::LayOut(int clientWidth, int clientHeight) {
+  MoveControls(ComputeLayout(
+      LayoutTable(), kDesignClient, TSize{clientWidth, clientHeight},
+      [this](int width, int height) { return plat::TabDisplayRect(PageControl1, width, height); },
+      dpi_));
+}
+
+void TMainForm::MoveControls(const std::vector<plat::Rect>& rects) {
+  for (std::size_t i = 0; i < rects.size() && i < std::size(kControls); ++i) {
+    // A page fills its tab control's page area by itself.
+    if (kControls[i].rule == R::TabPage) continue;
+    plat::MoveControl(kControls[i].member.Get(*this), rects[i]);
+  }
+}
+
+void TMainForm::OnDpiChanged(int dpi, const plat::Rect& suggested) {
+  Guarded([this, dpi, &suggested] {
+    if (dpi <= 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    plat::SetWindowFont(Handle, MulDivRound(kFontPoints, dpi_, kPointsPerInch));
+    SetColumns(TaskListView, kTaskColumns, dpi_, false);
+    SetColumns(procListView, kProcColumns, dpi_, false);
+    plat::StatusSetParts(StatusBar, StatusPartWidths(dpi_));
+    RenewImageList();
+    plat::MoveControl(Handle, suggested);
+    if (shown_) {
+      const plat::Rect client = plat::ClientRect(Handle);
+      LayOut(client.width, client.height);
+    } else {
+      std::vector<plat::Rect> rects;
+      for (const ControlRow& row : kControls) rects.push_back(ScaledRect(row.rect, dpi_));
+      MoveControls(rects);
     }
+    ShowGraphFrames();
   });
+}
+
+void TMainForm::RenewImageList() {
+  const plat::ImageListHandle fresh = plat::CreateSmallImageList(Scaled(kSmallIconSize, dpi_));
+  // Each row gets the copy of the icon it showed, at the new size.
+  const int rows = plat::ListRowCount(TaskListView);
+  for (int row = 0; row < rows; ++row) {
+    const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(TaskListView, row));
+    const auto shown = info ? shownIcons_.find(WindowKey(info->WindowHandle)) : shownIcons_.end();
+    plat::ListSetImage(
+        TaskListView, row,
+        shown != shownIcons_.end() ? plat::ImageListAddIcon(fresh, shown->second) : -1);
+  }
+  plat::ListSetImageList(TaskListView, fresh);
+  if (ImageList) plat::DestroyImageList(ImageList);
+  ImageList = fresh;
+}
+
+plat::Rect TMainForm::DesignRect(plat::Control control) const {
+  for (const ControlRow& row : kControls) {
+    if (row.member.Get(*this) == control) return row.rect;
+  }
+  return {};
 }
 
 void TMainForm::OnClose() {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "app/timer.h"
 #include "platform/gui.h"
@@ -34,6 +35,7 @@ class TMainForm final : public plat::WindowEvents {
   void OnCommand(int commandId) override;
   void OnResize(int clientWidth, int clientHeight) override;
   void OnClose() override;
+  void OnDpiChanged(int dpi, const plat::Rect& suggested) override;
 
   // The refresh cycle.
   void FormShow();
@@ -59,6 +61,11 @@ class TMainForm final : public plat::WindowEvents {
   void StartGraphs();
   void UpdateGraphs();
   void StopGraphs();
+
+  // The dots per inch the window is laid out for, and a control's rectangle in the control
+  // table (pixels at 96 dpi).
+  int Dpi() const { return dpi_; }
+  plat::Rect DesignRect(plat::Control control) const;
 
   plat::MainWindowHandle Handle;
   plat::TabControlHandle PageControl1;
@@ -88,8 +95,22 @@ class TMainForm final : public plat::WindowEvents {
   void Guarded(Body&& body);
   // Frees the TWinInfo records that the task rows own.
   void ReleaseTaskRecords();
+  // Places every control for a client area of that size at the current DPI.
+  void LayOut(int clientWidth, int clientHeight);
+  // Moves the controls of the table, one rectangle per row, pages left to their tab control.
+  void MoveControls(const std::vector<plat::Rect>& rects);
+  // A new image list at the small-icon size of the current DPI, holding the icons the rows
+  // show; the old list is destroyed.
+  void RenewImageList();
+  // Shows the graphs' current frames in their picture boxes, scaled to the boxes' size.
+  void ShowGraphFrames();
 
+  int dpi_ = 96;
+  bool shown_ = false;
   bool failureBoxOpen_ = false;
+  // The graph pictures at the picture boxes' size, when that differs from the images'.
+  std::vector<std::uint8_t> cpuPixels_;
+  std::vector<std::uint8_t> memPixels_;
   // The icon each task row showed after the last refresh, by the row's window key.
   std::unordered_map<std::string, plat::IconHandle> shownIcons_;
 };

@@ -3,6 +3,7 @@
 #include "app/layout.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -16,14 +17,15 @@ void Follow(int& position, int& extent, bool nearEdge, bool farEdge, int delta) 
   }
 }
 
-// Where one item goes inside a parent designed at `parentDesign` and now `parentNow`.
-plat::Rect Place(const TLayoutItem& item, TSize parentDesign, TSize parentNow,
+// Where one item (its design rectangle already in device pixels) goes inside a parent
+// designed at `parentDesign` and now `parentNow`; the status bar is `barHeight` high.
+plat::Rect Place(const TLayoutItem& item, TSize parentDesign, TSize parentNow, int barHeight,
                  const TTabDisplayFn& tabDisplay) {
   switch (item.rule) {
     case TLayoutRule::AboveStatus:
-      return plat::Rect{0, 0, parentNow.width, parentNow.height - kStatusBarHeight};
+      return plat::Rect{0, 0, parentNow.width, parentNow.height - barHeight};
     case TLayoutRule::DockBottom:
-      return plat::Rect{0, parentNow.height - kStatusBarHeight, parentNow.width, kStatusBarHeight};
+      return plat::Rect{0, parentNow.height - barHeight, parentNow.width, barHeight};
     case TLayoutRule::TabPage:
       return tabDisplay ? tabDisplay(parentNow.width, parentNow.height)
                         : plat::Rect{0, 0, parentNow.width, parentNow.height};
@@ -41,20 +43,40 @@ plat::Rect Place(const TLayoutItem& item, TSize parentDesign, TSize parentNow,
 // The design height of page `page`: its lowest bottom-anchored child's bottom edge plus the
 // margin, or `areaHeight` (the designed tab control's page area) when no child follows the
 // bottom edge (nothing then depends on the page's height).
-int PageDesignHeight(const std::vector<TLayoutItem>& items, int page, int areaHeight) {
+int PageDesignHeight(const std::vector<TLayoutItem>& items, int page, int areaHeight, int dpi) {
   int lowest = -1;
   for (const TLayoutItem& item : items) {
     if (item.parent == page && item.rule == TLayoutRule::Anchored && item.anchors.bottom) {
       lowest = std::max(lowest, item.design.top + item.design.height);
     }
   }
-  return lowest < 0 ? areaHeight : lowest + kPageBottomMargin;
+  return lowest < 0 ? areaHeight : Scaled(lowest + kPageBottomMargin, dpi);
 }
 
 }  // namespace
 
+int MulDivRound(int value, int numerator, int denominator) {
+  if (denominator == 0) return 0;
+  const std::int64_t product = std::int64_t{value} * numerator;
+  // Halves away from zero: the magnitude is rounded, then the sign restored.
+  const bool negative = (product < 0) != (denominator < 0);
+  const std::int64_t magnitude = product < 0 ? -product : product;
+  const std::int64_t divisor = denominator < 0 ? -std::int64_t{denominator} : denominator;
+  const std::int64_t rounded = (magnitude + divisor / 2) / divisor;
+  return static_cast<int>(negative ? -rounded : rounded);
+}
+
+plat::Rect ScaledRect(const plat::Rect& logical, int dpi) {
+  const int left = Scaled(logical.left, dpi);
+  const int top = Scaled(logical.top, dpi);
+  return plat::Rect{left, top, Scaled(logical.left + logical.width, dpi) - left,
+                    Scaled(logical.top + logical.height, dpi) - top};
+}
+
 std::vector<plat::Rect> ComputeLayout(const std::vector<TLayoutItem>& items, TSize design,
-                                      TSize current, const TTabDisplayFn& tabDisplay) {
+                                      TSize current, const TTabDisplayFn& tabDisplay, int dpi) {
+  design = TSize{Scaled(design.width, dpi), Scaled(design.height, dpi)};
+  const int barHeight = Scaled(kStatusBarHeight, dpi);
   // Each item's rectangle at the design size, so that its children know their parent's
   // design size: a filled control's design size follows from its parent's, like its
   // current size does.
@@ -70,11 +92,13 @@ std::vector<plat::Rect> ComputeLayout(const std::vector<TLayoutItem>& items, TSi
       parentDesign = TSize{d.width, d.height};
       parentNow = TSize{n.width, n.height};
     }
-    atDesign[i] = Place(item, parentDesign, parentDesign, tabDisplay);
+    TLayoutItem scaled = item;
+    scaled.design = ScaledRect(item.design, dpi);
+    atDesign[i] = Place(scaled, parentDesign, parentDesign, barHeight, tabDisplay);
     if (item.rule == TLayoutRule::TabPage) {
-      atDesign[i].height = PageDesignHeight(items, static_cast<int>(i), atDesign[i].height);
+      atDesign[i].height = PageDesignHeight(items, static_cast<int>(i), atDesign[i].height, dpi);
     }
-    now[i] = Place(item, parentDesign, parentNow, tabDisplay);
+    now[i] = Place(scaled, parentDesign, parentNow, barHeight, tabDisplay);
   }
   return now;
 }

@@ -22,6 +22,19 @@ enum class TLayoutRule {
   DockBottom,   // the status bar: full width, docked to the bottom edge
 };
 
+// The control table's numbers are pixels at this many dots per inch.
+inline constexpr int kDesignDpi = 96;
+
+// value * numerator / denominator rounded to the nearest integer, halves away from zero,
+// as MulDiv rounds; 0 when the denominator is 0.
+int MulDivRound(int value, int numerator, int denominator);
+// A length of the control table in device pixels at `dpi`.
+inline int Scaled(int logical, int dpi) { return MulDivRound(logical, dpi, kDesignDpi); }
+// A rectangle of the control table in device pixels at `dpi`: its edges are scaled, so
+// controls that meet or line up in the table still do.
+plat::Rect ScaledRect(const plat::Rect& logical, int dpi);
+
+// In the table's units, like the constant below.
 inline constexpr int kStatusBarHeight = 19;
 // The space kept between a page's lowest bottom-anchored control and the page's bottom edge,
 // as the table keeps between a list and the buttons under it.
@@ -42,13 +55,15 @@ struct TSize {
 // The page area, relative to the tab control, of a tab control of the given size.
 using TTabDisplayFn = std::function<plat::Rect(int width, int height)>;
 
-// The rectangles of every item for a window client area of `current`, the table having been
-// designed for `design`. Parents must come before their children in the table. A control's
-// client area is taken to be its whole rectangle (borders and captions are part of the
-// design offsets of its children). A page's design height is not the page area of the
-// designed tab control but what its controls need: its lowest bottom-anchored control ends
-// kPageBottomMargin above the page's bottom edge; positions stay relative to the page's
+// The rectangles of every item, in device pixels at `dpi`, for a window client area of
+// `current` device pixels, the table having been designed for `design` (the table's units,
+// like every item's design rectangle and the constants above). Parents must come before their
+// children in the table. A control's client area is taken to be its whole rectangle (borders and
+// captions are part of the design offsets of its children). A page's design height is not the page
+// area of the designed tab control but what its controls need: its lowest bottom-anchored control
+// ends kPageBottomMargin above the page's bottom edge; positions stay relative to the page's
 // top-left corner, so a page smaller than that takes the difference from its stretching
 // controls.
 std::vector<plat::Rect> ComputeLayout(const std::vector<TLayoutItem>& items, TSize design,
-                                      TSize current, const TTabDisplayFn& tabDisplay);
+                                      TSize current, const TTabDisplayFn& tabDisplay,
+                                      int dpi = kDesignDpi);

@@ -3,9 +3,11 @@
 #include "app/performance_page.h"
 
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "app/CpuUseage.h"
+#include "app/layout.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
 #include "platform/gui.h"
@@ -22,26 +24,54 @@ long long Kilobytes(double bytes) { return std::llrint(std::nearbyint(bytes / 10
 
 }  // namespace
 
+plat::RasterView ScaleNearest(const plat::RasterView& from, int width, int height,
+                              std::vector<std::uint8_t>& pixels) {
+  if ((from.width == width && from.height == height) || from.width <= 0 || from.height <= 0 ||
+      width <= 0 || height <= 0) {
+    return from;
+  }
+  const int stride = width * 3;
+  pixels.resize(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* source =
+        from.bits + static_cast<std::size_t>(y * from.height / height) * from.stride;
+    std::uint8_t* row = pixels.data() + static_cast<std::size_t>(y) * stride;
+    for (int x = 0; x < width; ++x) {
+      std::memcpy(row + 3 * x, source + 3 * (x * from.width / width), 3);
+    }
+  }
+  return plat::RasterView{pixels.data(), width, height, stride};
+}
+
 void TMainForm::StartGraphs() {
-  const plat::Rect cpuRect = plat::ControlRect(CpuImg);
-  const plat::Rect memRect = plat::ControlRect(memImg);
+  // The images keep the table's size at every DPI; the pictures show them scaled.
+  const plat::Rect cpuRect = DesignRect(CpuImg);
+  const plat::Rect memRect = DesignRect(memImg);
   SetThread = CreateSampler(cpuRect.height, cpuRect.width, memRect.height, memRect.width);
   CpuGraph = SetThread->CpuGraph;
   MemGraph = SetThread->MemGraph;
   // The thread is still suspended: nothing draws on the images yet.
-  plat::PictureSetImage(CpuImg, CpuGraph->View());
-  plat::PictureSetImage(memImg, MemGraph->View());
+  ShowGraphFrames();
   SetThread->Resume();
+}
+
+void TMainForm::ShowGraphFrames() {
+  if (CpuGraph == nullptr || SetThread == nullptr) return;
+  const plat::Rect cpuBox = ScaledRect(DesignRect(CpuImg), Dpi());
+  const plat::Rect memBox = ScaledRect(DesignRect(memImg), Dpi());
+  // The copies are taken between two passes; once the thread has released its images the
+  // pictures keep the last frame.
+  SetThread->WithFrames([&](const TUseage& cpu, const TUseage& mem) {
+    plat::PictureSetImage(CpuImg,
+                          ScaleNearest(cpu.View(), cpuBox.width, cpuBox.height, cpuPixels_));
+    plat::PictureSetImage(memImg,
+                          ScaleNearest(mem.View(), memBox.width, memBox.height, memPixels_));
+  });
 }
 
 void TMainForm::UpdateGraphs() {
   if (CpuGraph == nullptr || SetThread == nullptr) return;
-  // The copies are taken between two passes; once the thread has released its images the
-  // pictures keep the last frame.
-  SetThread->WithFrames([this](const TUseage& cpu, const TUseage& mem) {
-    plat::PictureSetImage(CpuImg, cpu.View());
-    plat::PictureSetImage(memImg, mem.View());
-  });
+  ShowGraphFrames();
   plat::RepaintNow(memPanel);
   plat::RepaintNow(CpuPanel);
 

@@ -15,12 +15,12 @@ struct RasterView {
   int stride = 0;
 };
 
-// An image list of 16 x 16 images.
-ImageListHandle CreateSmallImageList();
+// An image list of `size` x `size` images (the small-icon size: 16 at 96 dpi).
+ImageListHandle CreateSmallImageList(int size);
 void DestroyImageList(ImageListHandle list);
 void ImageListClear(ImageListHandle list);
 int ImageListCount(ImageListHandle list);
-// Adds a copy of the icon's image scaled to 16 x 16 and returns its index; the icon itself
+// Adds a copy of the icon's image scaled to the list's size and returns its index; the icon itself
 // is left untouched. -1 when nothing was added (a 0 handle, or a failure).
 int ImageListAddIcon(ImageListHandle list, IconHandle icon);
 

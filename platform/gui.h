@@ -21,6 +21,10 @@ class WindowEvents {
   virtual void OnCommand(int commandId) = 0;  // a button click or a menu item
   virtual void OnResize(int clientWidth, int clientHeight) = 0;
   virtual void OnClose() = 0;  // the window is closing, for any reason
+  // The window moved to a display of another scale (dots per inch); `suggested` is the
+  // outer rectangle the system proposes for it there. Nothing is repainted until the
+  // handler returns; then the whole window is, once.
+  virtual void OnDpiChanged(int dpi, const Rect& suggested) = 0;
 
  protected:
   ~WindowEvents() = default;
@@ -28,16 +32,24 @@ class WindowEvents {
 
 struct MainWindowArgs {
   std::wstring caption;
-  int outerWidth = 0;  // placed at the centre of the desktop
-  int outerHeight = 0;
-  std::wstring fontName;  // the font of every control
-  int fontPoints = 8;
+  std::wstring fontName;  // the face of every control's font (SetWindowFont)
   WindowEvents* events = nullptr;
 };
 
-// Creates the main window, hidden. OnResize is not raised before ShowMainWindow.
+// Creates the main window, hidden, with no size of its own yet: the program places it
+// (MoveControl, in device pixels) and gives it its font once it knows its DPI. OnResize is
+// not raised before ShowMainWindow.
 MainWindowHandle CreateMainWindow(const MainWindowArgs& args);
-// Shows the window; the first show raises OnShow, then OnResize with the client size. The
+// The dots per inch of the display the window is on (96 at 100 %).
+int WindowDpi(MainWindowHandle window);
+// The primary display's rectangle in device pixels.
+Rect DesktopRect();
+// One font of the window's face, `pixelHeight` pixels high (character height), for the
+// window and every control in it, including those created later; the font it replaces is
+// deleted once no control uses it.
+void SetWindowFont(MainWindowHandle window, int pixelHeight);
+// Shows the window; the first show raises OnShow, then OnResize with the client size; from
+// then on every change of the client size raises OnResize. The
 // keyboard focus goes to the first control in tab order whenever the window itself would get
 // it, unless it comes back to the control that had it when the window was deactivated.
 void ShowMainWindow(MainWindowHandle window);
@@ -61,7 +73,7 @@ enum class ControlKind {
   GroupBox,
   Panel,       // inner and outer bevel lowered, one pixel each, drawn inside its client area
   PictureBox,  // shows the copy of a raster given with PictureSetImage
-  StatusBar,   // docked to the bottom edge of its parent, as high as last given
+  StatusBar,   // placed like any other control: it neither sizes nor docks itself
 };
 
 struct ControlArgs {
@@ -91,6 +103,7 @@ Rect TabDisplayRect(TabControlHandle tabs, int width, int height);
 // Report list. Column 0 is the row's caption, column i + 1 its sub-item i.
 enum class Align { Left, Right };
 void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, Align align);
+void ListSetColumnWidth(ListViewHandle list, int column, int width);
 void ListSetImageList(ListViewHandle list, ImageListHandle images);
 int ListRowCount(ListViewHandle list);
 int ListColumnCount(ListViewHandle list);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Varnex.exe and starts it.
-#   scripts/run.sh [--win32] [--seconds N] [--shot FILE] [--exe FILE]
+#   scripts/run.sh [--win32] [--seconds N] [--shot FILE] [--exe FILE] [--dpi N]
 #
 # Debian/Ubuntu: installs what is missing (scripts/install-deps.sh), cross-builds the 64-bit
 # program (the 32-bit one with --win32, run through qemu-user: slow) and runs it under Wine
@@ -9,6 +9,8 @@
 # program runs N seconds (default 8), a screenshot is saved (default
 # build/screenshots/varnex.png) and everything the script started is stopped. --exe runs an
 # already built Varnex.exe (of either architecture) and skips the install and the build.
+# --dpi shows it on a display of N dots per inch (120 is 125 %, 144 is 150 %, 192 is 200 %),
+# in a 64-bit Wine prefix of its own (build/wine-prefix-<N>dpi).
 #
 # Windows (Git Bash / MSYS2 with a MinGW g++ and CMake on the PATH): builds natively and
 # starts the program directly.
@@ -19,6 +21,7 @@ arch=win64
 exe=""
 seconds=8
 shot=$ROOT/build/screenshots/varnex.png
+dpi=""
 
 while [ $# -gt 0 ]; do
   case $1 in
@@ -26,6 +29,7 @@ while [ $# -gt 0 ]; do
     --seconds) seconds=${2:?--seconds needs a number}; shift ;;
     --shot) shot=${2:?--shot needs a file name}; shift ;;
     --exe) exe=${2:?--exe needs a file name}; shift ;;
+    --dpi) dpi=${2:?--dpi needs a number}; shift ;;
     -h | --help) sed -n '2,14p' "$0"; exit 0 ;;
     *) echo "run.sh: unknown argument $1" >&2; exit 2 ;;
   esac
@@ -64,6 +68,10 @@ fi
 # WINEPREFIX (build/wine-prefix unless set), WINEDEBUG=-all, WINEDLLOVERRIDES, LANG=zh_CN.UTF-8,
 # and the Xvfb helpers.
 . "$ROOT/scripts/wine-env.sh"
+if [ -n "$dpi" ]; then
+  varnex_scaled_prefix "$ROOT/build/wine-prefix-${dpi}dpi" "$dpi"
+  export WINEPREFIX=$ROOT/build/wine-prefix-${dpi}dpi
+fi
 if [ "$arch" = win32 ]; then varnex_wine_prefix 32; else varnex_wine_prefix 64; fi
 
 run_wine() {

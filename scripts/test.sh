@@ -158,11 +158,12 @@ check_imports() {  # name exe objdump
 # Runs a Windows test program under Wine (on the display it is given, else on a private
 # Xvfb of wine-run.sh's) into $LOGS/<name>.log; its exit status and time go to <name>.rc.
 # The prefix's server is kept running afterwards unless KEEP_WINESERVER is set empty.
-run_wintests() {  # name exe timeout
+run_wintests() {  # name exe timeout [args...]
   local name=$1 exe=$2 limit=$3 t0=$SECONDS log=$LOGS/$1.log rc
+  shift 3
   rm -f "$LOGS/$name.rc"
   KEEP_WINESERVER=${KEEP_WINESERVER-1} bash "$ROOT/scripts/wine-run.sh" --timeout "$limit" "$exe" \
-    --gtest_color=no \
+    --gtest_color=no "$@" \
     >"$log" 2>&1
   rc=$?
   echo "$rc $((SECONDS - t0))" >"$LOGS/$name.rc"
@@ -368,6 +369,15 @@ if [ -n "$do_win64$do_screenshot" ]; then
     wait_for_prefix
     run_wintests win64-tests "$BUILD/win64/varnex_wintests.exe" 900
     record_wintests win64-tests
+    # The display-scale tests once more on a display of 144 dpi, in a prefix of its own.
+    dpi_prefix=$BUILD/wine-prefix-144dpi
+    if varnex_scaled_prefix "$dpi_prefix" 144 >"$LOGS/wine-prefix-144dpi.log" 2>&1; then
+      (export WINEPREFIX=$dpi_prefix KEEP_WINESERVER=""
+        run_wintests win64-tests-144dpi "$BUILD/win64/varnex_wintests.exe" 300 '--gtest_filter=GuiDpi.*')
+      record_wintests win64-tests-144dpi
+    else
+      record win64-tests-144dpi 0 1 0 "no 144-dpi prefix: $LOGS/wine-prefix-144dpi.log"
+    fi
   fi
 fi
 

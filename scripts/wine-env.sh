@@ -194,6 +194,24 @@ varnex_wine_prefix() {  # [64|32]
   ) 9>"$WINEPREFIX.lock"
 }
 
+# A 64-bit prefix of its own in DIR whose display reads DPI dots per inch (LogPixels), as a
+# display set to another scale: copied from this machine's pristine prefix (else from
+# WINEPREFIX) once, then kept.
+varnex_scaled_prefix() {  # dir dpi
+  local dir=$1 dpi=$2 from
+  [ -f "$dir/.varnex-dpi-$dpi" ] && [ -z "$(varnex_wine_prefix_lacks "$dir")" ] && return 0
+  from=$(varnex_wine_template)
+  if [ -n "$(varnex_wine_prefix_lacks "$from")" ]; then
+    varnex_wine_prefix 64 || return 1
+    from=$WINEPREFIX
+  fi
+  rm -rf "$dir" && varnex_copy_prefix "$from" "$dir" || return 1
+  WINEPREFIX=$dir "$VARNEX_WINE64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels \
+    /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 || return 1
+  WINEPREFIX=$dir "$VARNEX_WINESERVER" -w || true
+  touch "$dir/.varnex-dpi-$dpi"
+}
+
 # Starts Xvfb on a free display when DISPLAY is unset; sets DISPLAY and VARNEX_XVFB_PID.
 # VARNEX_DISPLAY picks the first display number to try. A display whose lock file is
 # elsewhere (another chroot, another mount namespace) makes Xvfb exit: the next is tried.

@@ -16,6 +16,7 @@ struct ImageListState {
   std::vector<std::uintptr_t> icons;
   bool destroyed = false;
   int clears = 0;
+  int size = 0;
 };
 
 std::map<std::uintptr_t, ImageListState>& ImageLists() {
@@ -36,9 +37,9 @@ ImageListState* GetImages(plat::ImageListHandle list, const char* op) {
 
 namespace plat {
 
-ImageListHandle CreateSmallImageList() {
+ImageListHandle CreateSmallImageList(int size) {
   ImageListHandle list{fake::gui::NewHandle()};
-  ImageLists()[list.value];
+  ImageLists()[list.value].size = size;
   return list;
 }
 
@@ -89,6 +90,11 @@ int LiveImageLists() {
 int ImageListClearCount(plat::ImageListHandle list) {
   auto it = ImageLists().find(list.value);
   return it == ImageLists().end() ? 0 : it->second.clears;
+}
+
+int ImageListSize(plat::ImageListHandle list) {
+  auto it = ImageLists().find(list.value);
+  return it == ImageLists().end() ? 0 : it->second.size;
 }
 
 }  // namespace fake

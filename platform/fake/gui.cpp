@@ -94,24 +94,23 @@ const ControlState* Peek(plat::Control control) {
   return it == S().controls.end() ? nullptr : &it->second;
 }
 
-void DockStatusBars(plat::Control parent) {
-  const ControlState* p = Peek(parent);
-  if (!p) return;
-  for (auto& [handle, c] : S().controls) {
-    if (c.parent != parent || c.isWindow || c.kind != plat::ControlKind::StatusBar) continue;
-    c.rect = plat::Rect{0, p->rect.height - c.barHeight, p->rect.width, c.barHeight};
-  }
-}
-
 namespace {
 
 // Gives the main window a client area of that size; its outer size follows.
-void ResizeWindow(ControlState& w, plat::Control window, int clientWidth, int clientHeight) {
+void ResizeWindow(ControlState& w, int clientWidth, int clientHeight) {
   w.rect.width = clientWidth;
   w.rect.height = clientHeight;
   w.outer.width = clientWidth + fake::kFrameWidth;
   w.outer.height = clientHeight + fake::kFrameHeight;
-  DockStatusBars(window);
+}
+
+// The main window that holds `control` (or is it).
+plat::Control RootOf(plat::Control control) {
+  while (const ControlState* c = Peek(control)) {
+    if (c->isWindow || !c->parent) break;
+    control = c->parent;
+  }
+  return control;
 }
 
 }  // namespace
@@ -138,11 +137,8 @@ MainWindowHandle CreateMainWindow(const MainWindowArgs& args) {
   state.isWindow = true;
   state.name = "MainForm";
   state.caption = args.caption;
-  state.rect =
-      Rect{0, 0, args.outerWidth - fake::kFrameWidth, args.outerHeight - fake::kFrameHeight};
-  state.outer = Rect{std::max(0, (fake::kDesktopWidth - args.outerWidth) / 2),
-                     std::max(0, (fake::kDesktopHeight - args.outerHeight) / 2), args.outerWidth,
-                     args.outerHeight};
+  state.outer = Rect{0, 0, fake::kFrameWidth, fake::kFrameHeight};
+  state.dpi = S().displayDpi;
   state.args = args;
   Control window = NewControl(std::move(state));
   S().mainWindow = window;
@@ -170,6 +166,7 @@ void CloseMainWindow(MainWindowHandle window) {
   if (!w) return;
   w->destroyed = true;
   w->timerRunning = false;
+  if (w->fontHeight != 0) --S().fonts;  // the window's font goes with it
   for (auto& [handle, c] : S().controls) {
     for (Control p = c.parent; p; p = S().controls[p.value].parent) {
       if (p == window) c.destroyed = true;
@@ -185,6 +182,25 @@ int RunMessageLoop() {
     body();
   }
   return 0;
+}
+
+int WindowDpi(MainWindowHandle window) {
+  ControlState* w = GetWindow(window, "WindowDpi");
+  return w ? w->dpi : 96;
+}
+
+Rect DesktopRect() { return Rect{0, 0, fake::kDesktopWidth, fake::kDesktopHeight}; }
+
+void SetWindowFont(MainWindowHandle window, int pixelHeight) {
+  ControlState* w = GetWindow(window, "SetWindowFont");
+  if (!w) return;
+  const bool hadFont = w->fontHeight != 0;
+  ++S().fonts;
+  for (auto& [handle, c] : S().controls) {
+    if (!c.destroyed && fake::gui::RootOf(Control{handle}) == window) c.fontHeight = pixelHeight;
+  }
+  if (hadFont) --S().fonts;  // no control uses the old one any more
+  Log("SetWindowFont", window, std::to_string(pixelHeight));
 }
 
 Rect ClientRect(Control control) {
@@ -208,9 +224,7 @@ Control CreateControl(const ControlArgs& args) {
   state.rect = args.rect;
   state.parent = args.parent;
   state.commandId = args.commandId;
-  if (args.kind == ControlKind::StatusBar) {
-    state.barHeight = args.rect.height > 0 ? args.rect.height : fake::kStatusBarHeight;
-  }
+  state.fontHeight = Peek(fake::gui::RootOf(args.parent))->fontHeight;
   Control control = NewControl(std::move(state));
   ControlState& p = S().controls[args.parent.value];
   if (args.kind == ControlKind::TabPage && !p.isWindow && p.kind == ControlKind::TabControl) {
@@ -219,27 +233,27 @@ Control CreateControl(const ControlArgs& args) {
     Rect display = TabDisplayRect(TabControlHandle{args.parent}, p.rect.width, p.rect.height);
     S().controls[control.value].rect = display;
   }
-  if (args.kind == ControlKind::StatusBar) fake::gui::DockStatusBars(args.parent);
   return control;
 }
 
 void MoveControl(Control control, const Rect& rect) {
   ControlState* c = Get(control, "MoveControl");
   if (!c) return;
+  Log("MoveControl", control);
   if (c->isWindow) {
     c->outer = rect;
-    ResizeWindow(*c, control, rect.width - fake::kFrameWidth, rect.height - fake::kFrameHeight);
-  } else {
-    c->rect = rect;
+    const Rect before = c->rect;
+    ResizeWindow(*c, rect.width - fake::kFrameWidth, rect.height - fake::kFrameHeight);
+    if (c->shown && c->args.events && !(c->rect == before)) {
+      c->args.events->OnResize(c->rect.width, c->rect.height);
+    }
+    return;
   }
-  if (!c->isWindow && c->kind == ControlKind::TabControl) {
+  c->rect = rect;
+  if (c->kind == ControlKind::TabControl) {
     const Rect display = TabDisplayRect(TabControlHandle{control}, rect.width, rect.height);
     for (Control page : c->pages) S().controls[page.value].rect = display;
   }
-  if (!c->isWindow && c->kind == ControlKind::StatusBar && rect.height > 0) {
-    c->barHeight = rect.height;  // docking keeps the latest height
-  }
-  Log("MoveControl", control);
 }
 
 Rect ControlRect(Control control) {
@@ -457,9 +471,25 @@ plat::MainWindowArgs MainWindowArgsOf(plat::MainWindowHandle window) {
 void ResizeClient(plat::MainWindowHandle window, int clientWidth, int clientHeight) {
   ControlState* w = GetWindow(window, "ResizeClient");
   if (!w) return;
-  ResizeWindow(*w, window, clientWidth, clientHeight);
+  ResizeWindow(*w, clientWidth, clientHeight);
   if (w->args.events) w->args.events->OnResize(clientWidth, clientHeight);
 }
+
+void SetDisplayDpi(int dpi) { S().displayDpi = dpi; }
+
+void ChangeDpi(plat::MainWindowHandle window, int dpi, const plat::Rect& suggested) {
+  ControlState* w = GetWindow(window, "ChangeDpi");
+  if (!w) return;
+  w->dpi = dpi;
+  if (w->args.events) w->args.events->OnDpiChanged(dpi, suggested);
+}
+
+int FontHeightOf(plat::Control control) {
+  const ControlState* c = Peek(control);
+  return c ? c->fontHeight : 0;
+}
+
+int LiveFonts() { return S().fonts; }
 
 void Command(plat::MainWindowHandle window, int commandId) {
   ControlState* w = GetWindow(window, "Command");

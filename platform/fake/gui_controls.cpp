@@ -53,6 +53,16 @@ void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, 
   for (Row& row : l->rows) row.cells.resize(l->columns.size());
 }
 
+void ListSetColumnWidth(ListViewHandle list, int column, int width) {
+  ControlState* l = GetList(list, "ListSetColumnWidth");
+  if (!l) return;
+  if (column < 0 || column >= static_cast<int>(l->columns.size())) {
+    Violation("ListSetColumnWidth: no column " + std::to_string(column));
+    return;
+  }
+  l->columns[column].width = width;
+}
+
 void ListSetImageList(ListViewHandle list, ImageListHandle images) {
   ControlState* l = GetList(list, "ListSetImageList");
   if (l) l->images = images;

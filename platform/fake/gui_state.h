@@ -35,9 +35,11 @@ struct ControlState {
   plat::Control parent;
   int commandId = 0;
   bool destroyed = false;
+  int fontHeight = 0;  // the character height of the font it was last given, 0: none
   // main window
   plat::MainWindowArgs args;
   plat::Rect outer;  // on the desktop
+  int dpi = 96;
   bool shown = false;
   bool timerRunning = false;
   std::uint32_t timerInterval = 0;
@@ -60,7 +62,6 @@ struct ControlState {
   // status bar
   std::vector<int> parts;
   std::vector<std::wstring> partTexts = std::vector<std::wstring>(1);  // one part at first
-  int barHeight = 0;
   // picture box
   fake::Picture picture;
   int pictureSets = 0;
@@ -73,6 +74,8 @@ struct State {
   std::vector<std::uintptr_t> order;  // creation order
   std::map<std::uintptr_t, Menu> menus;
   plat::Control mainWindow;
+  int displayDpi = 96;  // what a new main window is shown at
+  int fonts = 0;        // fonts made and not yet deleted
   std::vector<std::string> violations;
   std::vector<std::string> log;
   std::function<void()> loopBody;
@@ -102,9 +105,6 @@ Row* GetRow(ControlState* list, int row, const char* op);
 plat::Control NewControl(ControlState state);
 // The control's state for a probe: no violation, destroyed controls too.
 const ControlState* Peek(plat::Control control);
-
-// Places the status bars among the control's children at its bottom edge, full width.
-void DockStatusBars(plat::Control parent);
 
 // drawing.cpp: forgets every image list.
 void ResetImageLists();

@@ -9,8 +9,8 @@
 
 namespace plat {
 
-ImageListHandle CreateSmallImageList() {
-  return win32::FromHimagelist(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 16, 16));
+ImageListHandle CreateSmallImageList(int size) {
+  return win32::FromHimagelist(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 16, 16));
 }
 
 void DestroyImageList(ImageListHandle list) {

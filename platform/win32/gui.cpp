@@ -8,6 +8,7 @@
 #include <array>
 #include <cwchar>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/gui.h"
@@ -60,16 +61,15 @@ int CALLBACK CollectChineseFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, L
   return 1;
 }
 
-// The requested face at the requested size. Bitmap faces such as "MS Sans Serif" have no
-// Chinese glyphs; Windows fills them in through font linking where it is configured, Wine
+// The requested face, `height` pixels high (character height). Bitmap faces such as "MS Sans Serif"
+// have no Chinese glyphs; Windows fills them in through font linking where it is configured, Wine
 // often does not. When the face lacks the program's characters, the first face that has
 // them is used instead at the same height: well-known Chinese UI faces first, then any
 // face the system lists for the GB2312 character set.
-win32::OwnedFont CreateUiFont(const std::wstring& face, int points) {
+win32::OwnedFont CreateUiFont(const std::wstring& face, int pixelHeight) {
   win32::WindowDc screen(nullptr);
   HDC dc = screen.Get();
-  const int dpi = dc ? ::GetDeviceCaps(dc, LOGPIXELSY) : 96;
-  const int height = -::MulDiv(points > 0 ? points : 8, dpi > 0 ? dpi : 96, 72);
+  const int height = -(pixelHeight > 0 ? pixelHeight : 11);  // negative: character height
 
   win32::OwnedFont requested(CreateFaceFont(face.empty() ? L"MS Shell Dlg" : face.c_str(), height));
   if (!dc || !requested || FontHasGlyphs(dc, requested.Get(), kChineseSample)) return requested;
@@ -90,6 +90,45 @@ win32::OwnedFont CreateUiFont(const std::wstring& face, int points) {
   }
   return requested;
 }
+
+// Functions newer than Windows XP, looked up at run time: the program starts on XP.
+template <typename Fn>
+Fn Routine(HMODULE module, const char* name) {
+  if (!module) return nullptr;
+  // Through a generic function pointer: FARPROC carries no signature of its own.
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+// The DPI of the display the window is on: GetDpiForWindow (Windows 10 1607), else the
+// monitor's effective DPI (GetDpiForMonitor, Windows 8.1), else the system DPI, which is
+// all that Windows XP to 8 have.
+int QueryDpi(HWND window) {
+  HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  if (auto forWindow = Routine<GetDpiForWindowFn>(user32, "GetDpiForWindow")) {
+    if (const UINT dpi = forWindow(window)) return static_cast<int>(dpi);
+  }
+  using MonitorFromWindowFn = HMONITOR(WINAPI*)(HWND, DWORD);
+  using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static HMODULE shcore = ::LoadLibraryW(L"shcore.dll");  // kept for the process's life
+  auto monitorOf = Routine<MonitorFromWindowFn>(user32, "MonitorFromWindow");
+  auto forMonitor = Routine<GetDpiForMonitorFn>(shcore, "GetDpiForMonitor");
+  if (monitorOf && forMonitor) {
+    constexpr DWORD kDefaultToNearest = 2;
+    constexpr int kEffectiveDpi = 0;
+    UINT x = 0;
+    UINT y = 0;
+    if (SUCCEEDED(forMonitor(monitorOf(window, kDefaultToNearest), kEffectiveDpi, &x, &y)) && y) {
+      return static_cast<int>(y);
+    }
+  }
+  win32::WindowDc screen(nullptr);
+  const int dpi = screen.Get() ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+  return dpi > 0 ? dpi : 96;
+}
+
+// WM_DPICHANGED (Windows 8.1): the new DPI in wParam, the suggested outer rectangle at lParam.
+constexpr UINT kWmDpiChanged = 0x02E0;
 
 MainWindowState* StateOfMain(HWND window) {
   if (!window || !g_mainAtom) return nullptr;
@@ -133,7 +172,6 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       }
       break;
     case WM_SIZE:
-      DockStatusBars(window);
       if (state->shown && state->events && wParam != SIZE_MINIMIZED) {
         Raise([&] { state->events->OnResize(LOWORD(lParam), HIWORD(lParam)); });
       }
@@ -178,6 +216,20 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(state->font.Get());
+    case kWmDpiChanged: {
+      const auto* r = reinterpret_cast<const RECT*>(lParam);
+      state->dpi = HIWORD(wParam);  // the vertical DPI; both are the same on Windows
+      if (state->events && r) {
+        // The window is redrawn once, when everything has taken the new DPI.
+        ::SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+        const plat::Rect suggested{r->left, r->top, r->right - r->left, r->bottom - r->top};
+        Raise([&] { state->events->OnDpiChanged(state->dpi, suggested); });
+        ::SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+        ::RedrawWindow(window, nullptr, nullptr,
+                       RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+      }
+      return 0;
+    }
     case WM_CLOSE:
       if (state->events) Raise([&] { state->events->OnClose(); });
       ::DestroyWindow(window);
@@ -247,28 +299,42 @@ MainWindowHandle CreateMainWindow(const MainWindowArgs& args) {
   win32gui::RegisterMainClass();
   auto* state = new win32gui::MainWindowState;
   state->events = args.events;
-  state->font = win32gui::CreateUiFont(args.fontName, args.fontPoints);
+  state->fontFace = args.fontName;
 
-  // At the centre of the whole desktop, not of the work area beside the taskbar.
-  const int width = args.outerWidth > 0 ? args.outerWidth : CW_USEDEFAULT;
-  const int height = args.outerHeight > 0 ? args.outerHeight : CW_USEDEFAULT;
-  int left = CW_USEDEFAULT;
-  int top = CW_USEDEFAULT;
-  if (args.outerWidth > 0 && args.outerHeight > 0) {
-    left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  }
-
+  // No size yet: the program places the window once it knows the window's DPI.
   HWND window = ::CreateWindowExW(0, win32gui::kMainClass, args.caption.c_str(),
-                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top, width, height,
-                                  nullptr, nullptr, ::GetModuleHandleW(nullptr), state);
+                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 0, 0, nullptr,
+                                  nullptr, ::GetModuleHandleW(nullptr), state);
   if (!window) {
     delete state;
     return {};
   }
-  ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(state->font.Get()), FALSE);
+  state->dpi = win32gui::QueryDpi(window);
   win32gui::g_mainWindow = window;
   return MainWindowHandle{FromHwnd(window)};
+}
+
+int WindowDpi(MainWindowHandle window) {
+  const win32gui::MainWindowState* state = win32gui::MainStateOf(ToHwnd(window));
+  return state ? state->dpi : win32gui::QueryDpi(ToHwnd(window));
+}
+
+Rect DesktopRect() {
+  return Rect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+}
+
+void SetWindowFont(MainWindowHandle window, int pixelHeight) {
+  HWND hwnd = ToHwnd(window);
+  win32gui::MainWindowState* state = win32gui::MainStateOf(hwnd);
+  if (!state) return;
+  win32::OwnedFont font = win32gui::CreateUiFont(state->fontFace, pixelHeight);
+  if (!font) return;
+  // The old font lives until every control has taken the new one.
+  win32::OwnedFont old = std::exchange(state->font, std::move(font));
+  const auto handle = reinterpret_cast<WPARAM>(state->font.Get());
+  ::SendMessageW(hwnd, WM_SETFONT, handle, FALSE);
+  win32gui::ForEachControl(
+      hwnd, [handle](HWND control) { ::SendMessageW(control, WM_SETFONT, handle, FALSE); });
 }
 
 void ShowMainWindow(MainWindowHandle window) {

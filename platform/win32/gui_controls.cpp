@@ -50,14 +50,21 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 // A panel draws its lowered outer and inner bevel inside its own client area, one pixel
-// each, as the picture boxes placed at (2, 2) expect.
+// each at 96 dpi, as the picture boxes placed at (2, 2) expect; each line grows with the
+// window's DPI as the picture's inset does (2 pixels from 144 dpi).
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
     win32::PaintScope paint(window);
     RECT client{};
     ::GetClientRect(window, &client);
     ::FillRect(paint.Get(), &client, ::GetSysColorBrush(COLOR_BTNFACE));
-    ::DrawEdge(paint.Get(), &client, EDGE_SUNKEN, BF_RECT);
+    const MainWindowState* state = MainStateOf(window);
+    const int thickness = state ? std::max(1, (state->dpi + 48) / 96) : 1;
+    for (const UINT edge : {BDR_SUNKENOUTER, BDR_SUNKENINNER}) {
+      for (int i = 0; i < thickness; ++i) {
+        ::DrawEdge(paint.Get(), &client, edge, BF_RECT | BF_ADJUST);
+      }
+    }
     return 0;
   }
   if (message == WM_ERASEBKGND) return 1;  // WM_PAINT fills everything
@@ -327,26 +334,6 @@ void ApplyDoubleBuffering(HWND root) {
   }
 }
 
-void DockStatusBars(HWND parent) {
-  RECT client{};
-  ::GetClientRect(parent, &client);
-  for (auto& [window, info] : Registry()) {
-    if (info.kind == plat::ControlKind::StatusBar && ::GetParent(window) == parent) {
-      ::SetWindowPos(window, nullptr, 0, client.bottom - info.barHeight, client.right,
-                     info.barHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-  }
-  ClipTabControls(parent);
-}
-
-static int NaturalStatusHeight(HWND bar) {
-  win32::WindowDc dc(bar);
-  win32::SelectScope font(dc.Get(), FontFor(bar));
-  TEXTMETRICW metrics{};
-  ::GetTextMetricsW(dc.Get(), &metrics);
-  return metrics.tmHeight + 8;  // text, the parts' sunken edges and a margin
-}
-
 }  // namespace win32gui
 
 namespace plat {
@@ -410,12 +397,6 @@ Control CreateControl(const ControlArgs& args) {
       if (state && state->doubleBuffered) win32gui::SetListDoubleBuffered(window);
       break;
     }
-    case ControlKind::StatusBar: {
-      ControlInfo* bar = FindControl(window);
-      bar->barHeight = rect.height > 0 ? rect.height : win32gui::NaturalStatusHeight(window);
-      win32gui::DockStatusBars(parent);
-      break;
-    }
     default:
       break;
   }
@@ -429,9 +410,6 @@ void MoveControl(Control control, const Rect& rect) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
   ControlInfo* info = FindControl(window);
   if (info && info->kind == ControlKind::TabControl) win32gui::FitPages(window);
-  if (info && info->kind == ControlKind::StatusBar && rect.height > 0) {
-    info->barHeight = rect.height;  // docking keeps the latest height
-  }
   if (::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) {
     win32gui::ClipTabControls(::GetParent(window));
   }
@@ -473,6 +451,10 @@ void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, 
   column.pszText = text.data();
   column.iSubItem = ListColumnCount(list);
   ::SendMessageW(window, LVM_INSERTCOLUMNW, column.iSubItem, reinterpret_cast<LPARAM>(&column));
+}
+
+void ListSetColumnWidth(ListViewHandle list, int column, int width) {
+  ::SendMessageW(Hwnd(list), LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0));
 }
 
 void ListSetImageList(ListViewHandle list, ImageListHandle images) {

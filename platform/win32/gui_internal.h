@@ -19,7 +19,6 @@ struct ControlInfo {
   int updateDepth = 0;           // nesting of ListBeginUpdate
   bool redrawSuspended = false;  // rows were added or deleted in the current batch
   std::vector<HWND> pages;       // a tab control's pages, in tab order
-  int barHeight = 0;             // a status bar's height: it is docked to the bottom edge
 };
 
 // Null for windows the program did not create through CreateControl.
@@ -27,11 +26,21 @@ ControlInfo* FindControl(HWND window);
 ControlInfo& AddControl(HWND window, plat::ControlKind kind, const char* name);
 // Forgets every control whose window no longer exists.
 void PruneControls();
+// Calls `use` with every control the program created below `root`, at any depth.
+template <typename Use>
+void ForEachControl(HWND root, Use&& use) {
+  for (HWND child = ::GetWindow(root, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    if (FindControl(child)) use(child);
+    ForEachControl(child, use);
+  }
+}
 
 // The state of a main window, reachable from any of its controls.
 struct MainWindowState {
   plat::WindowEvents* events = nullptr;
   win32::OwnedFont font;
+  std::wstring fontFace;
+  int dpi = 96;  // of the display the window is on
   bool shown = false;
   bool doubleBuffered = false;
   HWND lastFocus = nullptr;  // the control that had the focus when the window was deactivated
@@ -58,9 +67,6 @@ void ShowSelectedPage(HWND tabs);
 void ClipTabControls(HWND parent);
 // Applies the flicker-free list style to every list view below `root`.
 void ApplyDoubleBuffering(HWND root);
-// Re-docks the status bars that are direct children of `parent` after it was resized:
-// full width at the bottom edge, each with the height it was last given.
-void DockStatusBars(HWND parent);
 
 // Keyboard (gui_keyboard.cpp). The first control that Tab visits in `root`, or null.
 HWND FirstTabStop(HWND root);

@@ -110,16 +110,24 @@ TEST_F(GuiContract, PagesFillTheTabDisplayAreaAndOnlyTheSelectedOneShows) {
   EXPECT_EQ(plat::ControlRect(page3), plat::TabDisplayRect(tabs, 500, 400));
 }
 
-TEST_F(GuiContract, StatusBarDocksToTheBottomEdgeFullWidthAndFollowsTheWindow) {
+// The program places the status bar: neither the bar nor its parent moves it.
+TEST_F(GuiContract, StatusBarStaysWhereItIsPutWhenTheWindowResizes) {
   plat::StatusBarHandle bar{Make(ControlKind::StatusBar, window, L"", {5, 5, 100, 19})};
   plat::ShowMainWindow(window);
   const Rect outer = plat::ControlRect(window);
-  for (int grow : {0, 100}) {
-    SCOPED_TRACE(grow);
-    plat::MoveControl(window, {outer.left, outer.top, outer.width + grow, outer.height + grow});
-    const Rect client = plat::ClientRect(window);
-    EXPECT_EQ(plat::ControlRect(bar), (Rect{0, client.height - 19, client.width, 19}));
-  }
+  plat::MoveControl(window, {outer.left, outer.top, outer.width + 100, outer.height + 100});
+  EXPECT_EQ(plat::ControlRect(bar), (Rect{5, 5, 100, 19}));
+  plat::MoveControl(bar, {0, 300, 400, 29});
+  EXPECT_EQ(plat::ControlRect(bar), (Rect{0, 300, 400, 29}));
+}
+
+// The system's DPI change: the event carries the new DPI and the suggested outer rectangle
+// (Wine never sends one by itself).
+TEST_F(GuiContract, DpiChangeReachesTheProgramWithItsSuggestedRectangle) {
+  EXPECT_GT(plat::WindowDpi(window), 0);
+  plat::ShowMainWindow(window);
+  contract::RaiseDpiChange(window, 144, {30, 40, 651, 645});
+  EXPECT_EQ(events.log.back(), "dpi 144 30,40 651x645");
 }
 
 TEST_F(GuiContract, ListStartsEmptyAndRowTextsRoundTrip) {
@@ -270,7 +278,7 @@ TEST_F(GuiContract, TimerTicksArriveUntilTheWindowCloses) {
 }
 
 TEST_F(GuiContract, ImageListCopiesIconsAndRefusesNone) {
-  plat::ImageListHandle images = plat::CreateSmallImageList();
+  plat::ImageListHandle images = plat::CreateSmallImageList(16);
   ASSERT_TRUE(images);
   EXPECT_EQ(plat::ImageListAddIcon(images, plat::IconHandle{}), -1);
   EXPECT_EQ(plat::ImageListCount(images), 0);

@@ -1,6 +1,7 @@
 #include "platform/constants.h"
 #include "platform/windows_input.h"
 #include "tests/contract/gui_contract_env.h"
+#include "tests/windows/command_helpers_win32.h"
 
 namespace contract {
 
@@ -11,6 +12,10 @@ bool IsVisible(plat::Control control) {
 }
 
 plat::IconHandle AnyIcon(plat::MainWindowHandle window) { return plat::GetClassIcon(window); }
+
+void RaiseDpiChange(plat::MainWindowHandle window, int dpi, const plat::Rect& suggested) {
+  cmdtest::SendDpiChanged(window, dpi, suggested);
+}
 
 void DeliverTimerTicks(plat::MainWindowHandle) {}
 

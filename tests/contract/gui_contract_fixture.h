@@ -26,6 +26,11 @@ class RecordingEvents final : public plat::WindowEvents {
     log.push_back("resize " + std::to_string(w) + "x" + std::to_string(h));
   }
   void OnClose() override { log.push_back("close"); }
+  void OnDpiChanged(int dpi, const plat::Rect& r) override {
+    log.push_back("dpi " + std::to_string(dpi) + " " + std::to_string(r.left) + "," +
+                  std::to_string(r.top) + " " + std::to_string(r.width) + "x" +
+                  std::to_string(r.height));
+  }
 
   plat::MainWindowHandle window;
   std::vector<std::string> log;
@@ -39,14 +44,13 @@ class GuiContract : public ::testing::Test {
     ResetGuiEnvironment();
     plat::MainWindowArgs args;
     args.caption = L"Varnex";
-    args.outerWidth = 434;
-    args.outerHeight = 430;
     args.fontName = L"MS Sans Serif";
-    args.fontPoints = 8;
     args.events = &events;
     window = plat::CreateMainWindow(args);
     events.window = window;
     ASSERT_TRUE(window);
+    plat::MoveControl(window, {20, 10, 434, 430});
+    plat::SetWindowFont(window, 11);
   }
 
   void TearDown() override {

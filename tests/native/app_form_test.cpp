@@ -33,10 +33,10 @@ class FormTest : public AppTest {
 TEST_F(FormTest, WindowHasItsCaptionSizeAndFont) {
   plat::MainWindowArgs args = fake::MainWindowArgsOf(form->Handle);
   EXPECT_EQ(args.caption, L"Varnex");
-  EXPECT_EQ(args.outerWidth, 434);
-  EXPECT_EQ(args.outerHeight, 430);
+  // 434 x 430 at the centre of the fake's 1024 x 768 desktop.
+  EXPECT_EQ(plat::ControlRect(form->Handle), (plat::Rect{295, 169, 434, 430}));
   EXPECT_EQ(args.fontName, L"MS Sans Serif");
-  EXPECT_EQ(args.fontPoints, 8);
+  EXPECT_EQ(fake::FontHeightOf(form->Handle), 11);  // 8 points at 96 dpi
   EXPECT_EQ(args.events, form.get());
 }
 

@@ -427,6 +427,13 @@ plat::Rect ScreenRect() {
   return plat::Rect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
 }
 
+void SendDpiChanged(plat::Control window, int dpi, const plat::Rect& suggested) {
+  RECT rc{suggested.left, suggested.top, suggested.left + suggested.width,
+          suggested.top + suggested.height};
+  ::SendMessageW(ToHwnd(window), 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&rc));
+}
+
 struct Watchdog::State {
   std::string what;
   std::uint32_t timeoutMs = 0;

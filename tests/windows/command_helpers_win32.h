@@ -135,6 +135,8 @@ bool FullyVisible(plat::Control control);
 std::vector<int> StatusPartEdges(plat::Control bar);
 // The primary screen's size, as {0, 0, width, height}.
 plat::Rect ScreenRect();
+// Sends the window WM_DPICHANGED as the system does when it moves to another display.
+void SendDpiChanged(plat::Control window, int dpi, const plat::Rect& suggested);
 
 // Ends this test program with exit code 3 and a message naming `what` unless destroyed
 // within `timeoutMs`: a hang fails the run instead of stopping it.

@@ -13,5 +13,6 @@ namespace fake {
 std::vector<std::uintptr_t> ImageListIcons(plat::ImageListHandle list);
 int LiveImageLists();  // created and not yet destroyed
 int ImageListClearCount(plat::ImageListHandle list);
+int ImageListSize(plat::ImageListHandle list);  // the width and height of its images
 
 }  // namespace fake

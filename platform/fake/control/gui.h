@@ -4,8 +4,9 @@
 // drive and inspect it through the functions below. It follows the list view, tab control
 // and timer semantics of Win32 (rows shift up on deletion, the selection follows them, pages
 // fill their tab control, status bars dock to their parent's bottom edge, an interval of 0
-// never ticks); a misuse that Win32 would reject (a row out of range, an EndUpdate
-// without a Begin, a call on a control that does not exist) is recorded in Violations().
+// never ticks; a main window has a DPI, 96 unless set, and a font every control shares); a misuse
+// that Win32 would reject (a row out of range, an EndUpdate without a Begin, a call on a control
+// that does not exist) is recorded in Violations().
 
 #include <cstdint>
 #include <functional>
@@ -25,16 +26,23 @@ inline constexpr int kFrameHeight = 54;  // caption, menu bar and borders
 // The desktop the main window is centred on.
 inline constexpr int kDesktopWidth = 1024;
 inline constexpr int kDesktopHeight = 768;
-// The height of a status bar created without one.
-inline constexpr int kStatusBarHeight = 20;
 // The page area of a tab control of width w and height h is {4, 24, w - 8, h - 28}.
 inline constexpr int kTabInsetLeft = 4;
 inline constexpr int kTabInsetTop = 24;
 inline constexpr int kTabInsetRight = 4;
 inline constexpr int kTabInsetBottom = 4;
 
-// Forgets every window, control, menu, image list, message box and log entry.
+// Forgets every window, control, menu, image list, message box and log entry, and sets the
+// display back to 96 dpi.
 void ResetGui();
+
+// Display scale. Main windows created from now on are on a display of `dpi` dots per inch.
+void SetDisplayDpi(int dpi);
+// The window moves to a display of `dpi`: OnDpiChanged with the suggested outer rectangle.
+void ChangeDpi(plat::MainWindowHandle window, int dpi, const plat::Rect& suggested);
+// The character height of the font the control (or window) last took; 0 when none.
+int FontHeightOf(plat::Control control);
+int LiveFonts();  // fonts made by SetWindowFont and not yet deleted
 
 // Misuses detected since the last reset, one text each; empty when all calls were sound.
 const std::vector<std::string>& Violations();
@@ -60,7 +68,8 @@ bool IsShown(plat::MainWindowHandle window);
 bool IsVisible(plat::Control control);
 plat::MainWindowArgs MainWindowArgsOf(plat::MainWindowHandle window);
 
-// Raises the main window's events as the system would.
+// Raises the main window's events as the system would. MoveControl on a shown main window
+// raises OnResize too.
 void ResizeClient(plat::MainWindowHandle window, int clientWidth, int clientHeight);  // OnResize
 void Command(plat::MainWindowHandle window, int commandId);                           // OnCommand
 // One tick of the window's timer: OnTimer when the timer runs (it never runs with an
@@ -78,6 +87,7 @@ struct Column {
   plat::Align align = plat::Align::Left;
 };
 std::vector<Column> Columns(plat::ListViewHandle list);
+// The list's rows, selection and first row shown are kept by every change of the font.
 plat::ImageListHandle ListImageList(plat::ListViewHandle list);
 int UpdateDepth(plat::ListViewHandle list);  // Begin calls not yet ended
 int UpdatePairs(plat::ListViewHandle list);  // completed Begin/End pairs
