@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "platform/os_layouts.h"
 #include "sampling/MemInfo.h"
-#include "sampling/os_layouts.h"
 #include "sampling/unitUseage.h"
 
 namespace {

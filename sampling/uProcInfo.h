@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/os_layouts.h"
 #include "platform/types.h"
-#include "sampling/os_layouts.h"
 #include "sampling/snapshot_list.h"
 
 // One process as seen by one snapshot.

@@ -351,9 +351,7 @@ void SetDoubleBuffered(MainWindowHandle window) {
 
 void RepaintNow(Control control) {
   ControlState* c = Get(control, "RepaintNow");
-  if (!c) return;
-  ++c->repaints;
-  Log("RepaintNow", control);
+  if (c) Log("RepaintNow", control);
 }
 
 int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& caption,
@@ -361,7 +359,6 @@ int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& 
   fake::MessageBox box{owner, text, caption, flags};
   S().boxes.push_back(box);
   S().log.push_back("ShowMessageBox");
-  ++S().boxesOpen;
   int answer;
   if (S().boxHandler) {
     auto handler = S().boxHandler;
@@ -372,7 +369,6 @@ int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& 
   } else {
     answer = (flags & plat::kMbTypeMask) == plat::kMbYesNo ? plat::kIdNo : plat::kIdOk;
   }
-  --S().boxesOpen;
   return answer;
 }
 
@@ -406,11 +402,6 @@ plat::ControlKind KindOf(plat::Control control) {
 std::string NameOf(plat::Control control) {
   const ControlState* c = Peek(control);
   return c ? c->name : std::string();
-}
-
-plat::Control ParentOf(plat::Control control) {
-  const ControlState* c = Peek(control);
-  return c ? c->parent : plat::Control{};
 }
 
 int CommandIdOf(plat::Control control) {
@@ -509,11 +500,6 @@ bool DoubleBuffered(plat::MainWindowHandle window) {
   return c && c->doubleBuffered;
 }
 
-int RepaintCount(plat::Control control) {
-  const ControlState* c = Peek(control);
-  return c ? c->repaints : 0;
-}
-
 void ScriptMessageBoxAnswers(const std::vector<int>& answers) {
   S().answers.assign(answers.begin(), answers.end());
 }
@@ -523,7 +509,5 @@ void SetMessageBoxHandler(std::function<int(const MessageBox&)> handler) {
 }
 
 const std::vector<MessageBox>& MessageBoxesShown() { return S().boxes; }
-
-bool MessageBoxOpen() { return S().boxesOpen > 0; }
 
 }  // namespace fake

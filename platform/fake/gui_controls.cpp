@@ -245,14 +245,6 @@ void FailRowChangesFrom(plat::ListViewHandle list, int count) {
   if (l) l->failCountdown = count;
 }
 
-std::vector<std::wstring> RowCaptions(plat::ListViewHandle list) {
-  std::vector<std::wstring> out;
-  if (const ControlState* c = Peek(list)) {
-    for (const Row& row : c->rows) out.push_back(row.cells.empty() ? L"" : row.cells[0]);
-  }
-  return out;
-}
-
 std::vector<int> StatusParts(plat::StatusBarHandle bar) {
   const ControlState* c = Peek(bar);
   return c ? c->parts : std::vector<int>{};

@@ -46,9 +46,7 @@ struct KnownPrivilege {
   std::uint32_t luid;
 };
 constexpr KnownPrivilege kPrivileges[] = {
-    {"SeShutdownPrivilege", 19},
     {"SeDebugPrivilege", 20},
-    {"SeIncreaseBasePriorityPrivilege", 14},
 };
 
 void DefaultState() {

@@ -27,6 +27,13 @@ std::unordered_map<HWND, ControlInfo>& Registry() {
   return controls;
 }
 
+bool HasTabControlChild(HWND parent) {
+  for (const auto& [window, info] : Registry()) {
+    if (info.kind == plat::ControlKind::TabControl && ::GetParent(window) == parent) return true;
+  }
+  return false;
+}
+
 // Pages and panels hold buttons and lists; their notifications belong to the main window.
 LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -292,33 +299,6 @@ void ShowSelectedPage(HWND tabs) {
   }
 }
 
-void ClipTabControls(HWND parent) {
-  for (HWND tabs = ::GetWindow(parent, GW_CHILD); tabs; tabs = ::GetWindow(tabs, GW_HWNDNEXT)) {
-    const ControlInfo* info = FindControl(tabs);
-    if (!info || info->kind != plat::ControlKind::TabControl) continue;
-    const RECT own = WindowRectInParent(tabs);
-    win32::OwnedRegion shape(::CreateRectRgn(0, 0, own.right - own.left, own.bottom - own.top));
-    bool cut = false;
-    for (HWND later = ::GetWindow(tabs, GW_HWNDNEXT); later;
-         later = ::GetWindow(later, GW_HWNDNEXT)) {
-      if (!(::GetWindowLongPtrW(later, GWL_STYLE) & WS_VISIBLE)) continue;
-      const RECT other = WindowRectInParent(later);
-      RECT overlap{};
-      if (!::IntersectRect(&overlap, &own, &other)) continue;
-      ::OffsetRect(&overlap, -own.left, -own.top);
-      win32::OwnedRegion hole(::CreateRectRgnIndirect(&overlap));
-      ::CombineRgn(shape.Get(), shape.Get(), hole.Get(), RGN_DIFF);
-      cut = true;
-    }
-    // Setting a region redraws the control: only a changed one is set.
-    win32::OwnedRegion current(::CreateRectRgn(0, 0, 0, 0));
-    const bool hasRegion = ::GetWindowRgn(tabs, current.Get()) != ERROR;
-    if (cut ? hasRegion && ::EqualRgn(current.Get(), shape.Get()) : !hasRegion) continue;
-    // The system owns a region once it is set.
-    ::SetWindowRgn(tabs, cut ? shape.Release() : nullptr, TRUE);
-  }
-}
-
 void ApplyDoubleBuffering(HWND root) {
   for (auto& [window, info] : Registry()) {
     if (info.kind == plat::ControlKind::ListView && ::IsChild(root, window)) {
@@ -336,7 +316,6 @@ void DockStatusBars(HWND parent) {
                      info.barHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
-  ClipTabControls(parent);
 }
 
 static int NaturalStatusHeight(HWND bar) {
@@ -419,7 +398,12 @@ Control CreateControl(const ControlArgs& args) {
     default:
       break;
   }
-  win32gui::ClipTabControls(parent);
+  // Siblings are stacked in creation order: a control made after a tab control beside it (a
+  // button in the row of the tab headers) would lie under the strip, which then draws over
+  // it and takes its clicks. The program moves the focus itself, so the order is free.
+  if (args.kind != ControlKind::TabControl && win32gui::HasTabControlChild(parent)) {
+    ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   return win32::FromHwnd(window);
 }
 
@@ -431,9 +415,6 @@ void MoveControl(Control control, const Rect& rect) {
   if (info && info->kind == ControlKind::TabControl) win32gui::FitPages(window);
   if (info && info->kind == ControlKind::StatusBar && rect.height > 0) {
     info->barHeight = rect.height;  // docking keeps the latest height
-  }
-  if (::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) {
-    win32gui::ClipTabControls(::GetParent(window));
   }
 }
 

@@ -119,6 +119,8 @@ bool HandleNavigationKey(HWND root, const MSG& msg) {
   const LRESULT wants =
       ::SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
   if (wants & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+  // As the dialog manager does: the keyboard is in use, so focus rectangles show from now on.
+  ::SendMessageW(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
   MoveFocus(root, backwards);
   return true;
 }

@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "platform/constants.h"
+#include "platform/os_layouts.h"
 #include "platform/sysinfo.h"
 #include "platform/threads.h"
 #include "sampling/MemInfo.h"
-#include "sampling/os_layouts.h"
 #include "sampling/unitUseage.h"
 #include "tests/contract/counters_env.h"
 

@@ -18,9 +18,6 @@ namespace {
 
 class FormTest : public AppTest {
  protected:
-  static std::string Parent(const std::string& name) {
-    return fake::NameOf(fake::ParentOf(fake::FindControl(name)));
-  }
   static std::vector<std::string> Children(const std::string& parent) {
     std::vector<std::string> names;
     for (plat::Control c : fake::ChildrenOf(fake::FindControl(parent))) {

@@ -7,8 +7,8 @@
 
 #include "platform/constants.h"
 #include "platform/fake/control/sysinfo.h"
+#include "platform/os_layouts.h"
 #include "sampling/MemInfo.h"
-#include "sampling/os_layouts.h"
 #include "sampling/unitUseage.h"
 
 namespace {
@@ -197,7 +197,8 @@ TEST(MemoryStatusRead, FillsEveryFieldIncludingTheLength) {
                          .dwTotalVirtual = 99,
                          .dwAvailVirtual = 98});
   plat::MemoryStatus status;
-  ReadMemoryStatus(status);
+  plat::MemoryStatusEx extended;
+  ReadMemoryStatus(status, extended);
   EXPECT_EQ(status.dwLength, kNativeLayout.memoryStatusSize);
   EXPECT_EQ(status.dwMemoryLoad, 7u);
   EXPECT_EQ(status.dwTotalPhys, 1000u);

@@ -10,8 +10,8 @@
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
 #include "platform/fake/control/sysinfo.h"
+#include "platform/os_layouts.h"
 #include "platform/threads.h"
-#include "sampling/os_layouts.h"
 #include "tests/native/app_fixture.h"
 #include "tests/native/graph_helpers.h"
 

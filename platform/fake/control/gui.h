@@ -49,7 +49,6 @@ plat::Control FindControl(const std::string& name);  // 0 when there is none
 plat::MainWindowHandle MainWindow();                 // the last main window created
 plat::ControlKind KindOf(plat::Control control);
 std::string NameOf(plat::Control control);
-plat::Control ParentOf(plat::Control control);
 int CommandIdOf(plat::Control control);
 std::vector<plat::Control> ChildrenOf(plat::Control parent);  // in creation order
 bool IsDestroyed(plat::Control control);
@@ -85,8 +84,6 @@ int UpdatePairs(plat::ListViewHandle list);  // completed Begin/End pairs
 // `count`-th one on (1: the next one), to test what a failure in the middle of a refresh
 // leaves behind; 0 switches it off.
 void FailRowChangesFrom(plat::ListViewHandle list, int count);
-// The caption of every row, top to bottom.
-std::vector<std::wstring> RowCaptions(plat::ListViewHandle list);
 
 // Status bars.
 std::vector<int> StatusParts(plat::StatusBarHandle bar);
@@ -103,7 +100,6 @@ std::vector<MenuItem> MenuBar(plat::MainWindowHandle window);  // top-level item
 bool TimerRunning(plat::MainWindowHandle window);
 std::uint32_t TimerInterval(plat::MainWindowHandle window);  // the last interval started
 bool DoubleBuffered(plat::MainWindowHandle window);
-int RepaintCount(plat::Control control);
 
 // Pictures: the last raster given, copied (empty when it was refused), and how many were
 // given.
@@ -128,6 +124,5 @@ struct MessageBox {
 void ScriptMessageBoxAnswers(const std::vector<int>& answers);
 void SetMessageBoxHandler(std::function<int(const MessageBox&)> handler);
 const std::vector<MessageBox>& MessageBoxesShown();
-bool MessageBoxOpen();
 
 }  // namespace fake
