@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/constants.h"
+#include "platform/sysinfo.h"
 #include "sampling/uProcInfo.h"
 #include "tests/native/app_fixture.h"
 
@@ -32,9 +33,10 @@ class TaskListTest : public AppTest {
   void ExpectOwnRecords() const {
     std::set<void*> seen;
     for (int row = 0; row < plat::ListRowCount(List()); ++row) {
-      void* data = plat::ListGetData(List(), row);
-      ASSERT_NE(data, nullptr) << row;
-      EXPECT_TRUE(seen.insert(data).second) << "record shared by two rows";
+      auto* info = static_cast<TWinInfo*>(plat::ListGetData(List(), row));
+      ASSERT_NE(info, nullptr) << row;
+      EXPECT_TRUE(seen.insert(info).second) << "record shared by two rows";
+      EXPECT_EQ(plat::AnsiToWide(info->Title), RowTexts(List(), row).at(0)) << row;
     }
   }
 };

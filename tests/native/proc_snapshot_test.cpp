@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "platform/constants.h"
 #include "platform/fake/control/os.h"
 #include "platform/process.h"
+#include "sampling/snapshot_list.h"
 #include "sampling/uProcInfo.h"
 
 namespace {
@@ -262,6 +265,47 @@ TEST(CpuTimeDays, TruncatesAndNeverOverflows) {
   // A damaged table with huge times wraps instead of trapping: the sum reads -2.
   EXPECT_EQ(CpuTimeDays(INT64_MAX, INT64_MAX), 0.0);
   EXPECT_DOUBLE_EQ(CpuTimeDays(INT64_MAX, 1), -10675199.116724537);  // INT64_MIN
+}
+
+TEST(ProcessKeys, ParseOnlyWhatAPidColumnShows) {
+  const std::pair<const char*, std::int32_t> pids[] = {
+      {"0", 0}, {"007", 7}, {"-1", -1}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}};
+  for (const auto& [key, pid] : pids) EXPECT_EQ(ParseProcessKey(key), pid) << key;
+  for (const char* key :
+       {"2147483648", "-2147483649", "99999999999", "", "-", "+5", " 5", "5a", "--5", "5-"}) {
+    EXPECT_EQ(ParseProcessKey(key), std::nullopt) << key;
+  }
+}
+
+// Entries of one key come out in list order, however lookups, takes and later adds of that
+// key interleave; other keys are untouched.
+TEST(SnapshotList, EntriesOfOneKeyAreTakenInListOrder) {
+  TSnapshotList<int> list;
+  auto add = [&list](const char* key, int id) { list.Add(key, std::make_unique<int>(id)); };
+  auto take = [&list](const char* key) {
+    std::unique_ptr<int> record = list.TakeFirst(key);
+    return record ? *record : -1;
+  };
+  add("a", 0);
+  add("b", 1);
+  add("a", 2);
+  add("a", 3);
+  EXPECT_EQ(*list.Find("a"), 0);
+  EXPECT_EQ(take("a"), 0);
+  EXPECT_EQ(*list.Find("a"), 2);
+  EXPECT_EQ(take("a"), 2);
+  EXPECT_EQ(take("a"), 3);
+  EXPECT_EQ(take("a"), -1);
+  EXPECT_EQ(list.Find("a"), nullptr);
+  add("a", 4);  // after every earlier "a" was taken
+  add("a", 5);
+  EXPECT_EQ(list.Count(), 3u);
+  EXPECT_EQ(take("a"), 4);
+  EXPECT_EQ(take("c"), -1);
+  std::vector<std::pair<std::string, int>> left;
+  for (auto& [key, record] : list.TakeRemaining()) left.emplace_back(key, *record);
+  EXPECT_EQ(left, (std::vector<std::pair<std::string, int>>{{"b", 1}, {"a", 5}}));
+  EXPECT_EQ(list.Count(), 0u);
 }
 
 class FakeOsTest : public testing::Test {
