@@ -262,6 +262,8 @@ ControlInfo& AddControl(HWND window, plat::ControlKind kind, const char* name) {
   info = ControlInfo{};
   info.kind = kind;
   info.name = name ? name : "";
+  static unsigned created = 0;
+  info.created = ++created;
   return info;
 }
 
@@ -400,7 +402,7 @@ Control CreateControl(const ControlArgs& args) {
   }
   // Siblings are stacked in creation order: a control made after a tab control beside it (a
   // button in the row of the tab headers) would lie under the strip, which then draws over
-  // it and takes its clicks. The program moves the focus itself, so the order is free.
+  // it and takes its clicks. Tab follows the creation order, so the z-order is free.
   if (args.kind != ControlKind::TabControl && win32gui::HasTabControlChild(parent)) {
     ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }

@@ -20,6 +20,7 @@ struct ControlInfo {
   bool redrawSuspended = false;  // rows were added or deleted in the current batch
   std::vector<HWND> pages;       // a tab control's pages, in tab order
   int barHeight = 0;             // a status bar's height: it is docked to the bottom edge
+  unsigned created = 0;          // creation order, which is the tab order
 };
 
 // Null for windows the program did not create through CreateControl.

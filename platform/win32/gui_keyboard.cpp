@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32/gui_internal.h"
@@ -19,11 +20,21 @@ bool Shown(HWND window) {
   return (style & WS_VISIBLE) && !(style & WS_DISABLED);
 }
 
-// The controls that Tab visits, in order: within each parent in creation order (the
-// z-order, top first), a control parent's own children right after it. Hidden and disabled
-// windows and everything inside them are left out.
+// The controls that Tab visits, in order: within each parent in creation order (not the
+// z-order: a control may be raised over a sibling), a control parent's own children right
+// after it. Hidden and disabled windows and everything inside them are left out.
 void CollectTabStops(HWND parent, std::vector<HWND>& stops) {
+  std::vector<HWND> children;
   for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    children.push_back(child);
+  }
+  auto created = [](HWND window) {
+    const ControlInfo* info = FindControl(window);
+    return info ? info->created : 0u;
+  };
+  std::stable_sort(children.begin(), children.end(),
+                   [&created](HWND a, HWND b) { return created(a) < created(b); });
+  for (HWND child : children) {
     if (!Shown(child)) continue;
     if (::GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) stops.push_back(child);
     if (::GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) {
