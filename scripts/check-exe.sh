@@ -79,20 +79,19 @@ comctl32.dll ImageList_Create ImageList_Destroy ImageList_GetImageCount ImageLis
 comctl32.dll ImageList_ReplaceIcon InitCommonControlsEx
 gdi32.dll CreateFontIndirectW DeleteObject EnumFontFamiliesExW GetDeviceCaps GetGlyphIndicesW
 gdi32.dll GetStockObject GetTextMetricsW SelectObject SetBkColor SetDIBitsToDevice SetTextColor
-gdi32.dll CombineRgn CreateRectRgn CreateRectRgnIndirect EqualRgn
 kernel32.dll CloseHandle CreateEventW CreateSemaphoreW CreateThread DeleteCriticalSection
 kernel32.dll EnterCriticalSection FreeLibrary GetCurrentProcess GetCurrentProcessId
 kernel32.dll GetCurrentThreadId GetLastError GetLocaleInfoW GetModuleHandleA GetModuleHandleW
 kernel32.dll GetProcAddress GetStartupInfoA GetTickCount GlobalMemoryStatus GlobalMemoryStatusEx
 kernel32.dll InitializeCriticalSection IsDBCSLeadByteEx LeaveCriticalSection LoadLibraryA
-kernel32.dll LoadLibraryW MulDiv MultiByteToWideChar OpenProcess ReleaseSemaphore ResumeThread
+kernel32.dll MulDiv MultiByteToWideChar OpenProcess ReleaseSemaphore ResumeThread
 kernel32.dll SetEvent SetLastError SetUnhandledExceptionFilter Sleep TerminateProcess TlsAlloc
 kernel32.dll TlsFree TlsGetValue TlsSetValue VirtualProtect VirtualQuery WaitForSingleObject
 kernel32.dll WideCharToMultiByte
 msvcrt.dll __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode __p__fmode
-msvcrt.dll __set_app_type __setusermatherr _amsg_exit _cexit _close _errno _initterm _iob
-msvcrt.dll _onexit _read abort atoi calloc exit fprintf fputwc free fwprintf fwrite localeconv
-msvcrt.dll malloc memchr memcmp memcpy memmove memset realloc setlocale signal strchr strcmp
+msvcrt.dll __set_app_type __setusermatherr _amsg_exit _cexit _errno _initterm _iob
+msvcrt.dll _onexit abort atoi calloc exit fprintf fputwc free fwprintf fwrite localeconv
+msvcrt.dll malloc memcmp memcpy memmove memset realloc setlocale signal strchr strcmp
 msvcrt.dll strerror strlen strncmp vfprintf wcslen wcsncpy
 ntdll.dll NtQuerySystemInformation
 shell32.dll ShellExecuteA
@@ -107,8 +106,7 @@ user32.dll LoadCursorW LoadIconW LoadImageW MapVirtualKeyA MapWindowPoints Messa
 user32.dll PostQuitMessage RedrawWindow RegisterClassExW ReleaseDC SendMessageTimeoutW
 user32.dll SendMessageW SetForegroundWindow SetMenu SetTimer SetWindowLongW SetWindowPos
 user32.dll ShowWindow SystemParametersInfoW TranslateMessage UpdateWindow keybd_event
-user32.dll GetKeyState GetWindow GetWindowRgn IntersectRect IsWindowEnabled IsWindowVisible
-user32.dll OffsetRect SetFocus SetWindowRgn
+user32.dll GetKeyState GetWindow IsWindowEnabled IsWindowVisible SetFocus
 '
 if [ "$bits" = 32 ]; then
   read -r major minor < <(awk '/^MajorSubsystemVersion/{a=$2} /^MinorSubsystemVersion/{b=$2}

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/gui_internal.h"
@@ -24,17 +25,16 @@ bool Shown(HWND window) {
 // z-order: a control may be raised over a sibling), a control parent's own children right
 // after it. Hidden and disabled windows and everything inside them are left out.
 void CollectTabStops(HWND parent, std::vector<HWND>& stops) {
-  std::vector<HWND> children;
+  std::vector<std::pair<unsigned, HWND>> children;  // (creation order, window), sorted
   for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-    children.push_back(child);
+    const ControlInfo* info = FindControl(child);
+    const std::pair<unsigned, HWND> entry{info ? info->created : 0u, child};
+    children.insert(
+        std::upper_bound(children.begin(), children.end(), entry,
+                         [](const auto& a, const auto& b) { return a.first < b.first; }),
+        entry);
   }
-  auto created = [](HWND window) {
-    const ControlInfo* info = FindControl(window);
-    return info ? info->created : 0u;
-  };
-  std::stable_sort(children.begin(), children.end(),
-                   [&created](HWND a, HWND b) { return created(a) < created(b); });
-  for (HWND child : children) {
+  for (const auto& [created, child] : children) {
     if (!Shown(child)) continue;
     if (::GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) stops.push_back(child);
     if (::GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) {
