@@ -74,8 +74,8 @@ TEST_F(ProcessesContract, KillProcessOfNothingIsHarmless) {
 
 // The tests run with the privilege in their token (the fake's, Wine's, an administrator's).
 TEST_F(ProcessesContract, EnableDebugPrivilegeSucceedsAgainAndAgain) {
-  EXPECT_TRUE(EnableDebugPrivilege());
-  EXPECT_TRUE(EnableDebugPrivilege());
+  EXPECT_TRUE(plat::EnableDebugPrivilege());
+  EXPECT_TRUE(plat::EnableDebugPrivilege());
 }
 
 // Image names arrive in UTF-16 and are kept in the ANSI code page.

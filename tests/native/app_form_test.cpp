@@ -145,7 +145,7 @@ TEST_F(FormTest, TickBeforeFirstShowRefreshesListsOnly) {
 TEST_F(FormTest, FirstShowStartsTheGraphsAndCloseStopsThem) {
   form->Show();
   EXPECT_TRUE(fake::DoubleBuffered(form->Handle));
-  EXPECT_TRUE(fake::PrivilegeEnabled("SeDebugPrivilege"));
+  EXPECT_TRUE(fake::DebugPrivilegeEnabled());
   ASSERT_NE(CpuGraph, nullptr);
   ASSERT_NE(SetThread, nullptr);
   EXPECT_EQ(fake::PictureSetCount(form->CpuImg), 1);

@@ -443,49 +443,4 @@ TEST_F(Termination, ProcessesThatCannotBeOpenedOrEndedStaySilently) {
   EXPECT_EQ(fake::OpenHandleCount(), 0);
 }
 
-using Privileges = FakeOsTest;
-
-TEST_F(Privileges, EnableDebugPrivilegeEnablesItAndClosesTheToken) {
-  EXPECT_TRUE(EnableDebugPrivilege());
-  EXPECT_TRUE(fake::PrivilegeEnabled("SeDebugPrivilege"));
-  EXPECT_EQ(fake::OpenHandleCount(), 0);
-  const auto adjust = fake::LastAdjust();
-  ASSERT_TRUE(adjust.has_value());
-  EXPECT_FALSE(adjust->disableAll);
-  EXPECT_EQ(adjust->bufferLength, 16u);
-  EXPECT_FALSE(adjust->previousStateGiven);
-  EXPECT_TRUE(adjust->returnLengthGiven);
-  const std::vector<std::uint8_t> expected{1, 0, 0, 0, 20, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0};
-  EXPECT_EQ(adjust->newState, expected);
-}
-
-TEST_F(Privileges, SetPrivilegeDisablesWithAttributesZero) {
-  ASSERT_TRUE(EnableDebugPrivilege());
-  plat::OwnedToken token;
-  ASSERT_TRUE(plat::OpenProcessToken(plat::GetCurrentProcess(), plat::kTokenAdjustPrivileges,
-                                     token.Receive()));
-  EXPECT_TRUE(SetPrivilege(token.Get(), "SeDebugPrivilege", false));
-  EXPECT_FALSE(fake::PrivilegeEnabled("SeDebugPrivilege"));
-  EXPECT_EQ(fake::LastAdjust()->newState[12], 0);
-}
-
-TEST_F(Privileges, TokenWithoutThePrivilegeReportsFalse) {
-  fake::SetTokenHolds("SeDebugPrivilege", false);
-  EXPECT_FALSE(EnableDebugPrivilege());
-  EXPECT_EQ(fake::OpenHandleCount(), 0);
-}
-
-TEST_F(Privileges, TokenThatCannotBeOpenedReportsFalseWithoutAdjusting) {
-  fake::SetOpenTokenFails(true);
-  EXPECT_FALSE(EnableDebugPrivilege());
-  EXPECT_FALSE(fake::LastAdjust().has_value());
-}
-
-TEST_F(Privileges, UnknownPrivilegeNameReportsFalse) {
-  plat::OwnedToken token;
-  ASSERT_TRUE(plat::OpenProcessToken(plat::GetCurrentProcess(), plat::kTokenAdjustPrivileges,
-                                     token.Receive()));
-  EXPECT_FALSE(SetPrivilege(token.Get(), "SeNoSuchPrivilege", true));
-}
-
 }  // namespace
