@@ -17,9 +17,9 @@
 #include "platform/windows_input.h"
 #include "sampling/uProcInfo.h"
 #include "tests/contract/windows_contract_env.h"
+#include "tests/support/win32/command_helpers.h"
+#include "tests/support/win32/icon_helpers.h"
 #include "tests/support/win32/own_resources.h"
-#include "tests/windows/command_helpers_win32.h"
-#include "tests/windows/icon_helpers_win32.h"
 #include "tests/windows/main_form_fixture_win32.h"
 
 namespace {
@@ -50,11 +50,12 @@ class GuiTaskList : public MainFormTest {
   // Refreshes until a row captioned `title` shows up (a child program takes a while to
   // start, under qemu most of all); -1 when none did within three minutes.
   int WaitForRowTitled(const std::wstring& title) {
-    const std::uint64_t deadline = plat::MonotonicMilliseconds() + 180000;
-    while (RowTitled(title) < 0 && plat::MonotonicMilliseconds() < deadline) {
-      plat::Sleep(200);
-      form->OnTimer();
-    }
+    cmdtest::WaitUntil(
+        [&] {
+          form->OnTimer();
+          return RowTitled(title) >= 0;
+        },
+        180000, 200);
     return RowTitled(title);
   }
 

@@ -11,8 +11,8 @@
 #include "app/CpuUseage.h"
 #include "app/performance_page.h"
 #include "platform/gui.h"
+#include "tests/support/win32/command_helpers.h"
 #include "tests/support/win32/own_resources.h"
-#include "tests/windows/command_helpers_win32.h"
 #include "tests/windows/main_form_fixture_win32.h"
 
 namespace {
