@@ -25,10 +25,10 @@ class CommandsTest : public AppTest {
   }
   void ExpectTimer(bool running, std::uint32_t interval) const {
     EXPECT_EQ(form->Timer.Enabled(), running);
-    EXPECT_EQ(fake::TimerRunning(Window()), running);
+    EXPECT_EQ(fake::Inspect(Window()).timerRunning, running);
     EXPECT_EQ(form->Timer.Interval(), interval);
     if (running) {
-      EXPECT_EQ(fake::TimerInterval(Window()), interval);
+      EXPECT_EQ(fake::Inspect(Window()).timerInterval, interval);
     }
   }
   // Adds a task window of `pid`, refreshes the task list and selects the window's row.
@@ -261,7 +261,7 @@ TEST_F(CommandsTest, HelpMenuDoesNothing) {
 
 TEST_F(CommandsTest, ExitClosesTheWindow) {
   Click(kCmdX1);
-  EXPECT_TRUE(fake::IsDestroyed(Window()));
+  EXPECT_TRUE(fake::Inspect(Window()).destroyed);
 }
 
 TEST_F(CommandsTest, FailedTickIsReportedAndTheNextTickRunsAsUsual) {

@@ -281,12 +281,12 @@ TEST_F(TaskListTest, BatchUpdateEndsOnceAlsoWhenARowChangeFails) {
   AddWindow("A", 110);
   AddWindow("B", 111);
   form->RefreshTaskList();
-  EXPECT_EQ(fake::UpdatePairs(List()), 1);
+  EXPECT_EQ(fake::Inspect(List()).updatePairs, 1);
   AddWindow("C", 112);
   fake::FailRowChangesFrom(List(), 5);  // after both matches, at the new row
   EXPECT_THROW(form->RefreshTaskList(), std::runtime_error);
-  EXPECT_EQ(fake::UpdatePairs(List()), 2);
-  EXPECT_EQ(fake::UpdateDepth(List()), 0);
+  EXPECT_EQ(fake::Inspect(List()).updatePairs, 2);
+  EXPECT_EQ(fake::Inspect(List()).updateDepth, 0);
   fake::FailRowChangesFrom(List(), 0);
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"A", L"B", L"C"));
