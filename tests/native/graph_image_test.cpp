@@ -8,10 +8,9 @@
 #include <vector>
 
 #include "graphs/TUseage.h"
+#include "tests/native/graph_helpers.h"
 
 namespace {
-
-using PixelSet = std::set<std::pair<int, int>>;
 
 PixelSet PixelsOf(const TUseage& image, std::uint32_t color) {
   PixelSet found;
@@ -27,42 +26,6 @@ bool AllBlack(const TUseage& image) {
   return PixelsOf(image, 0).size() ==
          static_cast<std::size_t>(image.Width()) * static_cast<std::size_t>(image.Height());
 }
-
-// The grid read back as whole lines: the rows painted in the grid colour from column 0 to
-// width - 2, and the columns painted from row 0 to height - 2. No grid pixel may lie off them.
-struct Grid {
-  std::vector<int> rows, columns;
-};
-Grid GridOf(const TUseage& image) {
-  const int w = image.Width(), h = image.Height();
-  auto green = [&image](int x, int y) { return image.Pixel(x, y) == 0x008000u; };
-  Grid grid;
-  PixelSet onLines;
-  for (int y = 0; y < h && w > 1; ++y) {
-    bool whole = true;
-    for (int x = 0; x < w - 1; ++x) whole = whole && green(x, y);
-    if (!whole) continue;
-    grid.rows.push_back(y);
-    for (int x = 0; x < w - 1; ++x) onLines.insert({x, y});
-  }
-  for (int x = 0; x < w && h > 1; ++x) {
-    bool whole = true;
-    for (int y = 0; y < h - 1; ++y) whole = whole && green(x, y);
-    if (!whole) continue;
-    grid.columns.push_back(x);
-    for (int y = 0; y < h - 1; ++y) onLines.insert({x, y});
-  }
-  EXPECT_EQ(PixelsOf(image, 0x008000), onLines) << "grid pixels off the lines";
-  return grid;
-}
-
-const std::vector<int> kRows = {0, 12, 24, 36, 48, 60, 72, 84};
-const std::vector<int> kColumnsShift0 = {0,   12,  24,  36,  48,  60,  72,  84,  96,  108, 120,
-                                         132, 144, 156, 168, 180, 192, 204, 216, 228, 240, 252};
-const std::vector<int> kColumnsShift1 = {11,  23,  35,  47,  59,  71,  83,  95,  107, 119, 131,
-                                         143, 155, 167, 179, 191, 203, 215, 227, 239, 251};
-const std::vector<int> kColumnsShift11 = {1,   13,  25,  37,  49,  61,  73,  85,  97,  109, 121,
-                                          133, 145, 157, 169, 181, 193, 205, 217, 229, 241};
 
 // The walk, evaluated independently in 128-bit arithmetic for each visible major coordinate:
 // step k of n has major offset k and minor offset round(k * |dminor| / n), halves away from
@@ -143,15 +106,13 @@ TEST(GraphGrid, FirstAndSecondDrawingShiftByOne) {
   image.DrawGrid();
   EXPECT_EQ(image.PenColor(), TUseage::kGridColor);
   EXPECT_EQ(image.ScrollCount, 1);
-  EXPECT_EQ(GridOf(image).rows, kRows);
-  EXPECT_EQ(GridOf(image).columns, kColumnsShift0);
+  EXPECT_EQ(Colours(image.View()), GridOnly(kColumnsShift0));
   EXPECT_EQ(image.Pixel(0, 5), 0x008000u);
 
   image.ClearImage();
   image.DrawGrid();
   EXPECT_EQ(image.ScrollCount, 2);
-  EXPECT_EQ(GridOf(image).rows, kRows);
-  EXPECT_EQ(GridOf(image).columns, kColumnsShift1);
+  EXPECT_EQ(Colours(image.View()), GridOnly(kColumnsShift1));
   EXPECT_EQ(image.Pixel(0, 5), 0u);  // the column -1 line is clipped away
   EXPECT_EQ(image.Pixel(11, 5), 0x008000u);
 }
@@ -162,13 +123,9 @@ TEST(GraphGrid, EveryShiftMatchesAndSparesLastColumnAndRow) {
     image.ClearImage();
     image.DrawGrid();
     const PixelSet grid = PixelsOf(image, 0x008000);
-    const Grid lines = GridOf(image);
-    EXPECT_EQ(lines.rows, kRows) << "s = " << s;
-    ASSERT_EQ(lines.columns.size(), s == 0 ? 22u : 21u) << "s = " << s;
-    EXPECT_EQ(lines.columns.front(), s == 0 ? 0 : 12 - s) << "s = " << s;
-    for (std::size_t i = 1; i < lines.columns.size(); ++i) {
-      EXPECT_EQ(lines.columns[i] - lines.columns[i - 1], 12) << "s = " << s;
-    }
+    std::vector<int> columns;  // every 12th from 12 - s (0 without a shift) to 252 - s
+    for (int x = s == 0 ? 0 : 12 - s; x <= 252 - s; x += 12) columns.push_back(x);
+    EXPECT_EQ(Colours(image.View()), GridOnly(columns)) << "s = " << s;
     EXPECT_EQ(image.Pixel(252 - s, 40), 0x008000u) << "rightmost line, s = " << s;
     if (264 - s < 256) {
       EXPECT_EQ(image.Pixel(264 - s, 40), 0u) << "no line past the loop bound, s = " << s;
@@ -185,11 +142,11 @@ TEST(GraphGrid, ScrollCountWrapsAfterDrawingWithShiftEleven) {
   image.ScrollCount = 1199999;
   image.DrawGrid();
   EXPECT_EQ(image.ScrollCount, 0);
-  EXPECT_EQ(GridOf(image).columns, kColumnsShift11);
+  EXPECT_EQ(Colours(image.View()), GridOnly(kColumnsShift11));
   image.ClearImage();
   image.DrawGrid();
   EXPECT_EQ(image.ScrollCount, 1);
-  EXPECT_EQ(GridOf(image).columns, kColumnsShift0);
+  EXPECT_EQ(Colours(image.View()), GridOnly(kColumnsShift0));
 }
 
 TEST(GraphGrid, EmptyImagesOnlyCount) {
@@ -213,8 +170,7 @@ TEST(GraphGrid, EmptyImagesOnlyCount) {
 TEST(GraphGrid, OnePixelWideImageGetsColumnZeroOnlyWithoutShift) {
   TUseage image(30, 1);
   image.DrawGrid();  // s = 0: the vertical line runs down column 0 to row 28
-  EXPECT_EQ(GridOf(image).rows, std::vector<int>{});
-  EXPECT_EQ(GridOf(image).columns, std::vector<int>{0});
+  EXPECT_EQ(Colours(image.View()), (ColourMap{{0x008000, GridPixels({}, {0}, 1, 30)}}));
   image.ClearImage();
   image.DrawGrid();  // s = 1: nothing vertical; horizontal lines end before column 0
   EXPECT_TRUE(AllBlack(image));
