@@ -84,7 +84,7 @@ kernel32.dll EnterCriticalSection FreeLibrary GetCurrentProcess GetCurrentProces
 kernel32.dll GetCurrentThreadId GetLastError GetLocaleInfoW GetModuleHandleA GetModuleHandleW
 kernel32.dll GetProcAddress GetStartupInfoA GetTickCount GlobalMemoryStatus GlobalMemoryStatusEx
 kernel32.dll InitializeCriticalSection IsDBCSLeadByteEx LeaveCriticalSection LoadLibraryA
-kernel32.dll MulDiv MultiByteToWideChar OpenProcess ReleaseSemaphore ResumeThread
+kernel32.dll LoadLibraryW MulDiv MultiByteToWideChar OpenProcess ReleaseSemaphore ResumeThread
 kernel32.dll SetEvent SetLastError SetUnhandledExceptionFilter Sleep TerminateProcess TlsAlloc
 kernel32.dll TlsFree TlsGetValue TlsSetValue VirtualProtect VirtualQuery WaitForSingleObject
 kernel32.dll WideCharToMultiByte
