@@ -13,6 +13,7 @@
 #include "app/main_menu.h"
 #include "platform/constants.h"
 #include "platform/drawing.h"
+#include "platform/process.h"
 #include "platform/sysinfo.h"
 #include "sampling/uProcInfo.h"
 
@@ -328,7 +329,7 @@ void TMainForm::OnClose() {
 }
 
 void TMainForm::FormShow() {
-  EnableDebugPrivilege();
+  plat::EnableDebugPrivilege();
   plat::SetDoubleBuffered(Handle);
   StartGraphs();
 }

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "platform/fake/control/os.h"
-#include "sampling/os_layouts.h"
+#include "platform/os_layouts.h"
 #include "sampling/uProcInfo.h"
 
 namespace {

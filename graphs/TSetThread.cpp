@@ -1,10 +1,9 @@
 #include "graphs/TSetThread.h"
 
 #include <cmath>
-#include <stdexcept>
 
+#include "platform/os_layouts.h"
 #include "sampling/MemInfo.h"
-#include "sampling/os_layouts.h"
 #include "sampling/unitUseage.h"
 
 namespace {
@@ -95,9 +94,7 @@ void TSetThread::Execute() {
   std::int32_t memBaseline = 0;
   {
     plat::LockGuard guard(lock_);
-    if (CpuGraph == nullptr || MemGraph == nullptr) {
-      throw std::invalid_argument("sampler thread started without its images");
-    }
+    if (CpuGraph == nullptr || MemGraph == nullptr) return;  // started without its images
     cpuHistory.assign(static_cast<std::size_t>(CpuGraph->Width()), 0);
     memHistory.assign(static_cast<std::size_t>(MemGraph->Width()), 0);
     cpuScale = CpuScale(CpuGraph->Height());

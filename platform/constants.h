@@ -19,22 +19,12 @@ inline constexpr std::uint32_t kSystemPerformanceInformation = 2;
 inline constexpr std::uint32_t kSystemTimeOfDayInformation = 3;
 inline constexpr std::uint32_t kSystemProcessInformation = 5;
 
-// Access rights of process and token handles.
+// Access rights of process handles.
 inline constexpr std::uint32_t kProcessTerminate = 0x0001;
 inline constexpr std::uint32_t kProcessVmRead = 0x0010;
 inline constexpr std::uint32_t kProcessQueryInformation = 0x0400;
 // PROCESS_ALL_ACCESS as the SDK defines it before Vista; Windows XP refuses the later value.
 inline constexpr std::uint32_t kProcessAllAccessXp = 0x1F0FFF;
-inline constexpr std::uint32_t kTokenAdjustPrivileges = 0x0020;
-inline constexpr std::uint32_t kSePrivilegeEnabled = 0x00000002;
-
-// GetLastError codes.
-inline constexpr std::uint32_t kErrorAccessDenied = 5;
-inline constexpr std::uint32_t kErrorInvalidHandle = 6;
-inline constexpr std::uint32_t kErrorInvalidParameter = 87;
-inline constexpr std::uint32_t kErrorInsufficientBuffer = 122;
-inline constexpr std::uint32_t kErrorNotAllAssigned = 1300;
-inline constexpr std::uint32_t kErrorNoSuchPrivilege = 1313;
 
 // Top-level windows: GetWindowLongA's style index and the visible style bit, and WM_GETICON's
 // icon types.

@@ -1,5 +1,5 @@
 #pragma once
-// Processes and security: open, query, terminate, access tokens and privileges.
+// Processes: open, query, terminate; the debug privilege.
 
 #include <cstdint>
 #include <utility>
@@ -10,7 +10,6 @@ namespace plat {
 
 ProcessHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle, std::uint32_t processId);
 bool CloseHandle(ProcessHandle handle);
-bool CloseHandle(TokenHandle handle);
 bool TerminateProcess(ProcessHandle handle, std::uint32_t exitCode);
 ProcessHandle GetCurrentProcess();  // the pseudo handle; closing it is harmless
 std::uint32_t GetCurrentProcessId();
@@ -21,7 +20,7 @@ std::uint32_t GetCurrentProcessId();
 // fails.
 bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t size);
 
-// Owns a process or token handle and closes it once, when it goes out of scope or is given
+// Owns a process handle and closes it once, when it goes out of scope or is given
 // another. Copies are refused; a move hands the handle over.
 template <typename HandleType>
 class Owned {
@@ -42,11 +41,6 @@ class Owned {
 
   HandleType Get() const { return handle_; }
   explicit operator bool() const { return static_cast<bool>(handle_); }
-  // Closes the handle held, if any, and returns the empty slot for a call that opens one.
-  HandleType* Receive() {
-    Reset();
-    return &handle_;
-  }
   void Reset() {
     if (handle_) CloseHandle(std::exchange(handle_, HandleType{}));
   }
@@ -56,20 +50,8 @@ class Owned {
 };
 
 using OwnedProcess = Owned<ProcessHandle>;
-using OwnedToken = Owned<TokenHandle>;
-
-struct Luid {
-  std::uint32_t lowPart = 0;
-  std::int32_t highPart = 0;
-};
-
-bool OpenProcessToken(ProcessHandle process, std::uint32_t desiredAccess, TokenHandle* token);
-// `systemName` may be null (the local system).
-bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid* luid);
-// `newState` is a TOKEN_PRIVILEGES record of `bufferLength` bytes; `previousState` may be null.
-bool AdjustTokenPrivileges(TokenHandle token, bool disableAllPrivileges, const void* newState,
-                           std::uint32_t bufferLength, void* previousState,
-                           std::uint32_t* returnLength);
-std::uint32_t GetLastError();
+// Enables SeDebugPrivilege in the own process's token, so that every process can be opened;
+// false when the token cannot be opened for that or does not hold the privilege.
+bool EnableDebugPrivilege();
 
 }  // namespace plat

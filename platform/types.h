@@ -18,7 +18,6 @@ struct Handle {
 using WindowHandle = Handle<struct WindowTag>;  // HWND; the program's own controls are windows too
 using IconHandle = Handle<struct IconTag>;      // HICON, owned by whoever handed it out
 using ProcessHandle = Handle<struct ProcessTag>;
-using TokenHandle = Handle<struct TokenTag>;
 using ImageListHandle = Handle<struct ImageListTag>;
 using MenuHandle = Handle<struct MenuTag>;
 using ThreadHandle = Handle<struct ThreadTag>;

@@ -20,10 +20,9 @@ int GetWindowTextA(WindowHandle window, char* buffer, int length);
 // The large icon registered with the window's class (GetClassLongA with index -14).
 IconHandle GetClassIcon(WindowHandle window);
 // WM_GETICON with wParam `iconType` (0 small, 1 big) and lParam 0. The wait is bounded:
-// a window whose thread does not answer within `timeoutMs`, or is hung, yields 0.
-IconHandle SendGetIcon(WindowHandle window, int iconType, std::uint32_t timeoutMs);
-// The same, and `answered` (not null) tells whether the window answered in time: false for
-// a time-out, a hung window or a window that no longer exists.
+// a window whose thread does not answer within `timeoutMs`, or is hung, yields 0, and
+// `answered` (not null) tells whether the window answered in time: false for a time-out, a
+// hung window or a window that no longer exists.
 IconHandle SendGetIcon(WindowHandle window, int iconType, std::uint32_t timeoutMs, bool* answered);
 
 // Returns the owning thread's id, 0 when the window no longer exists (the process id is

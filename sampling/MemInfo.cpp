@@ -3,8 +3,6 @@
 plat::MemoryStatus MemStatus;
 plat::MemoryStatusEx MemStatusEx;
 
-void ReadMemoryStatus(plat::MemoryStatus& status) { plat::GlobalMemoryStatus(status); }
-
 void ReadMemoryStatus(plat::MemoryStatus& status, plat::MemoryStatusEx& extended) {
   plat::GlobalMemoryStatus(status);
   if (!plat::GlobalMemoryStatusEx(extended)) extended = plat::MemoryStatusEx{};
@@ -21,10 +19,12 @@ MemoryInUse UsedMemory(const plat::MemoryStatus& status, const plat::MemoryStatu
   }
   const std::uint64_t avail = extended.ullAvailPhys;
   std::uint64_t total = extended.ullTotalPhys;
-  // Wine hands a 32-bit process the physical total cut to its low 32 bits (in the basic
-  // system information as well), while the available amount and the commit limit stay whole.
-  // The total is then the smallest one with those low bits that is not below the available
-  // amount, as long as it stays within the commit limit. This holds while less than 4 GiB
+  // For Wine only: Windows reports these totals whole in the 64-bit record, but Wine hands a
+  // 32-bit process the physical total cut to its low 32 bits (in the basic system information
+  // as well) while the available amount and the commit limit stay whole, so on a machine
+  // above 4 GiB the memory in use would read 0 (the 32-bit counters contract under Wine
+  // fails without this). The total is then the smallest one with those low bits that is not
+  // below the available amount, within the commit limit; this holds while less than 4 GiB
   // is in use.
   constexpr std::uint64_t kLow32 = 0xFFFFFFFF;
   if (total < avail && total <= kLow32) {

@@ -13,9 +13,8 @@ extern plat::MemoryStatus MemStatus;
 // first read and after a failed one.
 extern plat::MemoryStatusEx MemStatusEx;
 
-// Has the system fill every field of `status` (GlobalMemoryStatus).
-void ReadMemoryStatus(plat::MemoryStatus& status);
-// The same, then the 64-bit figures into `extended` (zeroed when that query fails).
+// Has the system fill every field of `status` (GlobalMemoryStatus), then the 64-bit figures
+// into `extended` (zeroed when that query fails).
 void ReadMemoryStatus(plat::MemoryStatus& status, plat::MemoryStatusEx& extended);
 
 // Used physical memory and its reference total, the commit limit, in bytes.

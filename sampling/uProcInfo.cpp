@@ -214,30 +214,6 @@ void KillProcess(std::uint32_t pid) {
   plat::TerminateProcess(process.Get(), 0);
 }
 
-bool SetPrivilege(plat::TokenHandle token, const char* privilege, bool enable) {
-  plat::Luid luid;
-  plat::LookupPrivilegeValueA(nullptr, privilege, &luid);
-  std::uint8_t record[16];
-  const std::uint32_t count = 1;
-  const std::uint32_t attributes = enable ? plat::kSePrivilegeEnabled : 0;
-  std::memcpy(record + 0, &count, 4);
-  std::memcpy(record + 4, &luid.lowPart, 4);
-  std::memcpy(record + 8, &luid.highPart, 4);
-  std::memcpy(record + 12, &attributes, 4);
-  std::uint32_t returnLength = 0;
-  plat::AdjustTokenPrivileges(token, false, record, sizeof record, nullptr, &returnLength);
-  return plat::GetLastError() == 0;
-}
-
-bool EnableDebugPrivilege() {
-  plat::OwnedToken token;
-  if (!plat::OpenProcessToken(plat::GetCurrentProcess(), plat::kTokenAdjustPrivileges,
-                              token.Receive())) {
-    return false;
-  }
-  return SetPrivilege(token.Get(), "SeDebugPrivilege", true);
-}
-
 std::string ProcessKey(std::int32_t pid) { return std::to_string(pid); }
 
 std::optional<std::int32_t> ParseProcessKey(std::string_view key) {

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/os_layouts.h"
 #include "platform/types.h"
-#include "sampling/os_layouts.h"
 #include "sampling/snapshot_list.h"
 
 // One process as seen by one snapshot.
@@ -50,10 +50,6 @@ void GetProcessList(TProcList& list);
 std::size_t GetProcessWorkingSet(std::uint32_t pid);
 // Terminates the process; PID 0 is ignored. Failures are silent.
 void KillProcess(std::uint32_t pid);
-// Enables or disables a privilege on a token open for adjusting privileges; true exactly
-// when the system reports no error afterwards.
-bool SetPrivilege(plat::TokenHandle token, const char* privilege, bool enable);
-bool EnableDebugPrivilege();
 
 // Appends one entry per visible, titled top-level window, in Z order.
 void GetWindowList(TWinList& list);

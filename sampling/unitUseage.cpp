@@ -5,8 +5,8 @@
 #include <limits>
 
 #include "platform/constants.h"
+#include "platform/os_layouts.h"
 #include "platform/sysinfo.h"
-#include "sampling/os_layouts.h"
 
 std::atomic<std::int32_t> CpuUsage{0};
 

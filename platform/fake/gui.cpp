@@ -365,9 +365,7 @@ void SetDoubleBuffered(MainWindowHandle window) {
 
 void RepaintNow(Control control) {
   ControlState* c = Get(control, "RepaintNow");
-  if (!c) return;
-  ++c->repaints;
-  Log("RepaintNow", control);
+  if (c) Log("RepaintNow", control);
 }
 
 int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& caption,
@@ -375,7 +373,6 @@ int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& 
   fake::MessageBox box{owner, text, caption, flags};
   S().boxes.push_back(box);
   S().log.push_back("ShowMessageBox");
-  ++S().boxesOpen;
   int answer;
   if (S().boxHandler) {
     auto handler = S().boxHandler;
@@ -386,7 +383,6 @@ int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& 
   } else {
     answer = (flags & plat::kMbTypeMask) == plat::kMbYesNo ? plat::kIdNo : plat::kIdOk;
   }
-  --S().boxesOpen;
   return answer;
 }
 
@@ -412,26 +408,6 @@ plat::Control FindControl(const std::string& name) {
 
 plat::MainWindowHandle MainWindow() { return plat::MainWindowHandle{S().mainWindow}; }
 
-plat::ControlKind KindOf(plat::Control control) {
-  const ControlState* c = Peek(control);
-  return c ? c->kind : plat::ControlKind::Button;
-}
-
-std::string NameOf(plat::Control control) {
-  const ControlState* c = Peek(control);
-  return c ? c->name : std::string();
-}
-
-plat::Control ParentOf(plat::Control control) {
-  const ControlState* c = Peek(control);
-  return c ? c->parent : plat::Control{};
-}
-
-int CommandIdOf(plat::Control control) {
-  const ControlState* c = Peek(control);
-  return c ? c->commandId : 0;
-}
-
 std::vector<plat::Control> ChildrenOf(plat::Control parent) {
   std::vector<plat::Control> out;
   for (std::uintptr_t handle : S().order) {
@@ -440,32 +416,39 @@ std::vector<plat::Control> ChildrenOf(plat::Control parent) {
   return out;
 }
 
-bool IsDestroyed(plat::Control control) {
+ControlView Inspect(plat::Control control) {
+  ControlView view;
   const ControlState* c = Peek(control);
-  return !c || c->destroyed;
-}
-
-bool IsShown(plat::MainWindowHandle window) {
-  const ControlState* c = Peek(window);
-  return c && c->shown;
-}
-
-bool IsVisible(plat::Control control) {
-  const ControlState* c = Peek(control);
-  if (!c || c->destroyed) return false;
-  if (c->isWindow) return c->shown;
-  if (c->kind == plat::ControlKind::TabPage) {
-    const ControlState* tabs = Peek(c->parent);
-    const auto& pages = tabs->pages;
+  if (!c) return view;
+  view = {.kind = c->kind,
+          .name = c->name,
+          .commandId = c->commandId,
+          .destroyed = c->destroyed,
+          .shown = c->shown,
+          .mainWindowArgs = c->args,
+          .timerRunning = c->timerRunning,
+          .timerInterval = c->timerInterval,
+          .doubleBuffered = c->doubleBuffered,
+          .columns = c->columns,
+          .imageList = c->images,
+          .updateDepth = c->updateDepth,
+          .updatePairs = c->updatePairs,
+          .statusParts = c->parts,
+          .picture = c->picture,
+          .pictureSets = c->pictureSets};
+  // As WS_VISIBLE reads: a page while its tab is selected, a list outside a held batch.
+  if (c->destroyed) {
+    view.visible = false;
+  } else if (c->isWindow) {
+    view.visible = c->shown;
+  } else if (c->kind == plat::ControlKind::TabPage) {
+    const std::vector<plat::Control>& pages = Peek(c->parent)->pages;
     const auto at = std::find(pages.begin(), pages.end(), control) - pages.begin();
-    return at == tabs->selectedTab;
+    view.visible = at == Peek(c->parent)->selectedTab;
+  } else {
+    view.visible = !c->redrawSuspended;
   }
-  return !c->redrawSuspended;
-}
-
-plat::MainWindowArgs MainWindowArgsOf(plat::MainWindowHandle window) {
-  const ControlState* c = Peek(window);
-  return c ? c->args : plat::MainWindowArgs{};
+  return view;
 }
 
 void ResizeClient(plat::MainWindowHandle window, int clientWidth, int clientHeight) {
@@ -524,26 +507,6 @@ std::vector<MenuItem> MenuBar(plat::MainWindowHandle window) {
   return Expand(c->menuBar);
 }
 
-bool TimerRunning(plat::MainWindowHandle window) {
-  const ControlState* c = Peek(window);
-  return c && c->timerRunning;
-}
-
-std::uint32_t TimerInterval(plat::MainWindowHandle window) {
-  const ControlState* c = Peek(window);
-  return c ? c->timerInterval : 0;
-}
-
-bool DoubleBuffered(plat::MainWindowHandle window) {
-  const ControlState* c = Peek(window);
-  return c && c->doubleBuffered;
-}
-
-int RepaintCount(plat::Control control) {
-  const ControlState* c = Peek(control);
-  return c ? c->repaints : 0;
-}
-
 void ScriptMessageBoxAnswers(const std::vector<int>& answers) {
   S().answers.assign(answers.begin(), answers.end());
 }
@@ -553,7 +516,5 @@ void SetMessageBoxHandler(std::function<int(const MessageBox&)> handler) {
 }
 
 const std::vector<MessageBox>& MessageBoxesShown() { return S().boxes; }
-
-bool MessageBoxOpen() { return S().boxesOpen > 0; }
 
 }  // namespace fake

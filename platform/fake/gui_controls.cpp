@@ -230,52 +230,9 @@ void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
 
 namespace fake {
 
-std::vector<Column> Columns(plat::ListViewHandle list) {
-  const ControlState* c = Peek(list);
-  return c ? c->columns : std::vector<Column>{};
-}
-
-plat::ImageListHandle ListImageList(plat::ListViewHandle list) {
-  const ControlState* c = Peek(list);
-  return c ? c->images : plat::ImageListHandle{};
-}
-
-int UpdateDepth(plat::ListViewHandle list) {
-  const ControlState* c = Peek(list);
-  return c ? c->updateDepth : 0;
-}
-
-int UpdatePairs(plat::ListViewHandle list) {
-  const ControlState* c = Peek(list);
-  return c ? c->updatePairs : 0;
-}
-
 void FailRowChangesFrom(plat::ListViewHandle list, int count) {
   ControlState* l = GetList(list, "FailRowChangesFrom");
   if (l) l->failCountdown = count;
-}
-
-std::vector<std::wstring> RowCaptions(plat::ListViewHandle list) {
-  std::vector<std::wstring> out;
-  if (const ControlState* c = Peek(list)) {
-    for (const Row& row : c->rows) out.push_back(row.cells.empty() ? L"" : row.cells[0]);
-  }
-  return out;
-}
-
-std::vector<int> StatusParts(plat::StatusBarHandle bar) {
-  const ControlState* c = Peek(bar);
-  return c ? c->parts : std::vector<int>{};
-}
-
-Picture PictureOf(plat::PictureBoxHandle picture) {
-  const ControlState* c = Peek(picture);
-  return c ? c->picture : Picture{};
-}
-
-int PictureSetCount(plat::PictureBoxHandle picture) {
-  const ControlState* c = Peek(picture);
-  return c ? c->pictureSets : 0;
 }
 
 }  // namespace fake

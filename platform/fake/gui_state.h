@@ -65,7 +65,6 @@ struct ControlState {
   // picture box
   fake::Picture picture;
   int pictureSets = 0;
-  int repaints = 0;
 };
 
 struct State {
@@ -82,7 +81,6 @@ struct State {
   std::deque<int> answers;
   std::function<int(const fake::MessageBox&)> boxHandler;
   std::vector<fake::MessageBox> boxes;
-  int boxesOpen = 0;
 };
 
 // The one state of the simulated GUI.

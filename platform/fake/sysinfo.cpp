@@ -15,7 +15,7 @@
 #include "platform/constants.h"
 #include "platform/fake/control/sysinfo.h"
 #include "platform/fake/os_state.h"
-#include "sampling/os_layouts.h"
+#include "platform/os_layouts.h"
 
 struct plat::QueryEntry {};
 

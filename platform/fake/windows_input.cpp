@@ -199,11 +199,6 @@ IconHandle SendGetIcon(WindowHandle window, int iconType, std::uint32_t timeoutM
   return {};
 }
 
-IconHandle SendGetIcon(WindowHandle window, int iconType, std::uint32_t timeoutMs) {
-  bool answered = false;
-  return SendGetIcon(window, iconType, timeoutMs, &answered);
-}
-
 std::uint32_t GetWindowThreadProcessId(WindowHandle window, std::uint32_t* processId) {
   std::lock_guard lock(windowMutex);
   const fake::Window* found = fake::FindLocked(window.value);

@@ -28,15 +28,6 @@ static_assert(plat::kProcessAllAccessXp == (STANDARD_RIGHTS_REQUIRED | SYNCHRONI
 #if _WIN32_WINNT < 0x0600
 static_assert(plat::kProcessAllAccessXp == PROCESS_ALL_ACCESS);
 #endif
-static_assert(plat::kTokenAdjustPrivileges == TOKEN_ADJUST_PRIVILEGES);
-static_assert(plat::kSePrivilegeEnabled == SE_PRIVILEGE_ENABLED);
-
-static_assert(plat::kErrorAccessDenied == ERROR_ACCESS_DENIED);
-static_assert(plat::kErrorInvalidHandle == ERROR_INVALID_HANDLE);
-static_assert(plat::kErrorInvalidParameter == ERROR_INVALID_PARAMETER);
-static_assert(plat::kErrorInsufficientBuffer == ERROR_INSUFFICIENT_BUFFER);
-static_assert(plat::kErrorNotAllAssigned == ERROR_NOT_ALL_ASSIGNED);
-static_assert(plat::kErrorNoSuchPrivilege == ERROR_NO_SUCH_PRIVILEGE);
 
 static_assert(plat::kGwlStyle == GWL_STYLE);
 static_assert(plat::kWsVisible == static_cast<LONG>(WS_VISIBLE));

@@ -358,7 +358,8 @@ int RunMessageLoop() {
     if (main && ::IsWindow(main) && msg.hwnd && (msg.hwnd == main || ::IsChild(main, msg.hwnd))) {
       // Something may have put the focus on a control of a hidden page (another program
       // clicking a button there): it leaves before any key is handled.
-      HWND focus = win32gui::KeepFocusVisible(main);
+      const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+      HWND focus = key ? win32gui::KeepFocusVisible(main) : ::GetFocus();
       if (win32gui::HandleNavigationKey(main, msg)) continue;
       // Enter and Escape would come back from the dialog manager as commands 1 and 2, which
       // the program may use for something else: Enter clicks the focused button instead.

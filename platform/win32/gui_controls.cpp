@@ -27,6 +27,13 @@ std::unordered_map<HWND, ControlInfo>& Registry() {
   return controls;
 }
 
+bool HasTabControlChild(HWND parent) {
+  for (const auto& [window, info] : Registry()) {
+    if (info.kind == plat::ControlKind::TabControl && ::GetParent(window) == parent) return true;
+  }
+  return false;
+}
+
 // Pages and panels hold buttons and lists; their notifications belong to the main window.
 LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -262,6 +269,8 @@ ControlInfo& AddControl(HWND window, plat::ControlKind kind, const char* name) {
   info = ControlInfo{};
   info.kind = kind;
   info.name = name ? name : "";
+  static unsigned created = 0;
+  info.created = ++created;
   return info;
 }
 
@@ -296,33 +305,6 @@ void ShowSelectedPage(HWND tabs) {
     HWND page = info->pages[i];
     if (focus && (focus == page || ::IsChild(page, focus))) ::SetFocus(tabs);
     ::ShowWindow(page, SW_HIDE);
-  }
-}
-
-void ClipTabControls(HWND parent) {
-  for (HWND tabs = ::GetWindow(parent, GW_CHILD); tabs; tabs = ::GetWindow(tabs, GW_HWNDNEXT)) {
-    const ControlInfo* info = FindControl(tabs);
-    if (!info || info->kind != plat::ControlKind::TabControl) continue;
-    const RECT own = WindowRectInParent(tabs);
-    win32::OwnedRegion shape(::CreateRectRgn(0, 0, own.right - own.left, own.bottom - own.top));
-    bool cut = false;
-    for (HWND later = ::GetWindow(tabs, GW_HWNDNEXT); later;
-         later = ::GetWindow(later, GW_HWNDNEXT)) {
-      if (!(::GetWindowLongPtrW(later, GWL_STYLE) & WS_VISIBLE)) continue;
-      const RECT other = WindowRectInParent(later);
-      RECT overlap{};
-      if (!::IntersectRect(&overlap, &own, &other)) continue;
-      ::OffsetRect(&overlap, -own.left, -own.top);
-      win32::OwnedRegion hole(::CreateRectRgnIndirect(&overlap));
-      ::CombineRgn(shape.Get(), shape.Get(), hole.Get(), RGN_DIFF);
-      cut = true;
-    }
-    // Setting a region redraws the control: only a changed one is set.
-    win32::OwnedRegion current(::CreateRectRgn(0, 0, 0, 0));
-    const bool hasRegion = ::GetWindowRgn(tabs, current.Get()) != ERROR;
-    if (cut ? hasRegion && ::EqualRgn(current.Get(), shape.Get()) : !hasRegion) continue;
-    // The system owns a region once it is set.
-    ::SetWindowRgn(tabs, cut ? shape.Release() : nullptr, TRUE);
   }
 }
 
@@ -400,7 +382,12 @@ Control CreateControl(const ControlArgs& args) {
     default:
       break;
   }
-  win32gui::ClipTabControls(parent);
+  // Siblings are stacked in creation order: a control made after a tab control beside it (a
+  // button in the row of the tab headers) would lie under the strip, which then draws over
+  // it and takes its clicks. Tab follows the creation order, so the z-order is free.
+  if (args.kind != ControlKind::TabControl && win32gui::HasTabControlChild(parent)) {
+    ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   return win32::FromHwnd(window);
 }
 
@@ -410,9 +397,6 @@ void MoveControl(Control control, const Rect& rect) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
   ControlInfo* info = FindControl(window);
   if (info && info->kind == ControlKind::TabControl) win32gui::FitPages(window);
-  if (::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD) {
-    win32gui::ClipTabControls(::GetParent(window));
-  }
 }
 
 Rect ControlRect(Control control) {

@@ -19,6 +19,7 @@ struct ControlInfo {
   int updateDepth = 0;           // nesting of ListBeginUpdate
   bool redrawSuspended = false;  // rows were added or deleted in the current batch
   std::vector<HWND> pages;       // a tab control's pages, in tab order
+  unsigned created = 0;          // creation order, which is the tab order
 };
 
 // Null for windows the program did not create through CreateControl.
@@ -60,11 +61,6 @@ void SuspendRedrawInBatch(HWND list);
 // Shows the selected page of a tab control and hides the others; a focus inside a page that
 // goes out of sight moves to the tab control.
 void ShowSelectedPage(HWND tabs);
-// Cuts out of every tab control among the children of `parent` the places where siblings
-// created after it lie over it (a button beside the tabs). Siblings are stacked in creation
-// order, which is also the tab order, so the tab control lies above them; without the cut
-// it would draw over them and take their clicks. Redone whenever a child of `parent` moves.
-void ClipTabControls(HWND parent);
 // Applies the flicker-free list style to every list view below `root`.
 void ApplyDoubleBuffering(HWND root);
 

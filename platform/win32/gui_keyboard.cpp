@@ -7,6 +7,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/gui_internal.h"
@@ -19,11 +21,20 @@ bool Shown(HWND window) {
   return (style & WS_VISIBLE) && !(style & WS_DISABLED);
 }
 
-// The controls that Tab visits, in order: within each parent in creation order (the
-// z-order, top first), a control parent's own children right after it. Hidden and disabled
-// windows and everything inside them are left out.
+// The controls that Tab visits, in order: within each parent in creation order (not the
+// z-order: a control may be raised over a sibling), a control parent's own children right
+// after it. Hidden and disabled windows and everything inside them are left out.
 void CollectTabStops(HWND parent, std::vector<HWND>& stops) {
+  std::vector<std::pair<unsigned, HWND>> children;  // (creation order, window), sorted
   for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    const ControlInfo* info = FindControl(child);
+    const std::pair<unsigned, HWND> entry{info ? info->created : 0u, child};
+    children.insert(
+        std::upper_bound(children.begin(), children.end(), entry,
+                         [](const auto& a, const auto& b) { return a.first < b.first; }),
+        entry);
+  }
+  for (const auto& [created, child] : children) {
     if (!Shown(child)) continue;
     if (::GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) stops.push_back(child);
     if (::GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) {
@@ -119,6 +130,8 @@ bool HandleNavigationKey(HWND root, const MSG& msg) {
   const LRESULT wants =
       ::SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
   if (wants & (DLGC_WANTTAB | DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+  // As the dialog manager does: the keyboard is in use, so focus rectangles show from now on.
+  ::SendMessageW(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
   MoveFocus(root, backwards);
   return true;
 }

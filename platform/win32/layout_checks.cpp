@@ -1,4 +1,4 @@
-// The byte offsets of sampling/os_layouts.h against the SDK's declarations, for the
+// The byte offsets of platform/os_layouts.h against the SDK's declarations, for the
 // architecture being built. Nothing here runs.
 
 #include <windows.h>
@@ -8,7 +8,7 @@
 
 #include <cstddef>
 
-#include "sampling/os_layouts.h"
+#include "platform/os_layouts.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// Processes, tokens and privileges on Win32.
+// Processes and the debug privilege on Win32.
 
 #include <windows.h>
 
@@ -44,8 +44,6 @@ ProcessHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
 
 bool CloseHandle(ProcessHandle handle) { return ::CloseHandle(ToHandle(handle.value)) != FALSE; }
 
-bool CloseHandle(TokenHandle handle) { return ::CloseHandle(ToHandle(handle.value)) != FALSE; }
-
 bool TerminateProcess(ProcessHandle handle, std::uint32_t exitCode) {
   return ::TerminateProcess(ToHandle(handle.value), exitCode) != FALSE;
 }
@@ -62,36 +60,21 @@ bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t s
   return routine(ToHandle(process.value), counters, size) != FALSE;
 }
 
-bool OpenProcessToken(ProcessHandle process, std::uint32_t desiredAccess, TokenHandle* token) {
-  HANDLE opened = nullptr;
-  if (!::OpenProcessToken(ToHandle(process.value), desiredAccess, &opened)) return false;
-  *token = TokenHandle{reinterpret_cast<std::uintptr_t>(opened)};
-  return true;
-}
-
-bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid* luid) {
-  LUID found{};
-  if (!::LookupPrivilegeValueA(systemName, name, &found)) return false;
-  luid->lowPart = found.LowPart;
-  luid->highPart = found.HighPart;
-  return true;
-}
-
-bool AdjustTokenPrivileges(TokenHandle token, bool disableAllPrivileges, const void* newState,
-                           std::uint32_t bufferLength, void* previousState,
-                           std::uint32_t* returnLength) {
+bool EnableDebugPrivilege() {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return false;
+  TOKEN_PRIVILEGES privileges{};
+  privileges.PrivilegeCount = 1;
+  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
   DWORD returned = 0;
-  const BOOL ok = ::AdjustTokenPrivileges(
-      ToHandle(token.value), disableAllPrivileges,
-      static_cast<PTOKEN_PRIVILEGES>(const_cast<void*>(newState)), bufferLength,
-      static_cast<PTOKEN_PRIVILEGES>(previousState), returnLength ? &returned : nullptr);
-  // The error code is what callers look at: keep it across the copy-out.
-  const DWORD error = ::GetLastError();
-  if (returnLength) *returnLength = returned;
-  ::SetLastError(error);
-  return ok != FALSE;
+  // AdjustTokenPrivileges succeeds for a token without the privilege too: only the error code
+  // (ERROR_NOT_ALL_ASSIGNED) tells.
+  const bool enabled =
+      ::LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &privileges.Privileges[0].Luid) &&
+      ::AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, &returned) &&
+      ::GetLastError() == ERROR_SUCCESS;
+  ::CloseHandle(token);
+  return enabled;
 }
-
-std::uint32_t GetLastError() { return ::GetLastError(); }
 
 }  // namespace plat

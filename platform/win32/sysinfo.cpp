@@ -9,8 +9,8 @@
 #include <climits>
 #include <cstddef>
 
+#include "platform/os_layouts.h"
 #include "platform/sysinfo.h"
-#include "sampling/os_layouts.h"
 
 // plat::MemoryStatus is filled by GlobalMemoryStatus directly: it must be MEMORYSTATUS.
 static_assert(sizeof(plat::MemoryStatus) == sizeof(MEMORYSTATUS));

@@ -51,7 +51,6 @@ using OwnedFont = Owned<HFONT, DeleteGdiObject>;
 using OwnedBrush = Owned<HBRUSH, DeleteGdiObject>;
 using OwnedBitmap = Owned<HBITMAP, DeleteGdiObject>;
 using OwnedPen = Owned<HPEN, DeleteGdiObject>;
-using OwnedRegion = Owned<HRGN, DeleteGdiObject>;
 using OwnedMemoryDc = Owned<HDC, DeleteMemoryDc>;
 using OwnedIcon = Owned<HICON, DestroyIconHandle>;
 

@@ -68,11 +68,6 @@ IconHandle SendGetIcon(WindowHandle window, int iconType, std::uint32_t timeoutM
   return IconHandle{ok != 0 ? static_cast<std::uintptr_t>(result) : 0};
 }
 
-IconHandle SendGetIcon(WindowHandle window, int iconType, std::uint32_t timeoutMs) {
-  bool answered = false;
-  return SendGetIcon(window, iconType, timeoutMs, &answered);
-}
-
 std::uint32_t GetWindowThreadProcessId(WindowHandle window, std::uint32_t* processId) {
   DWORD pid = 0;
   const DWORD thread = ::GetWindowThreadProcessId(ToHwnd(window), &pid);

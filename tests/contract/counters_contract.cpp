@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "platform/constants.h"
+#include "platform/os_layouts.h"
 #include "platform/sysinfo.h"
 #include "platform/threads.h"
 #include "sampling/MemInfo.h"
-#include "sampling/os_layouts.h"
 #include "sampling/unitUseage.h"
 #include "tests/contract/counters_env.h"
 
@@ -66,8 +66,13 @@ TEST(CountersContract, MemoryStatusIsFilled) {
   plat::MemoryStatusEx extended;
   ReadMemoryStatus(status, extended);
   EXPECT_EQ(status.dwLength, kNativeLayout.memoryStatusSize);
-  EXPECT_GT(status.dwTotalPhys, 0u);
-  EXPECT_GT(status.dwTotalVirtual, 0u);
+  EXPECT_LE(status.dwMemoryLoad, 100u);
+  for (std::uint64_t figure :
+       {status.dwTotalPhys, status.dwAvailPhys, status.dwTotalPageFile, status.dwAvailPageFile,
+        status.dwTotalVirtual, status.dwAvailVirtual}) {
+    EXPECT_GT(figure, 0u);  // every field copied
+  }
+  EXPECT_LE(status.dwAvailVirtual, status.dwTotalVirtual);
   EXPECT_EQ(extended.dwLength, 64u);
   EXPECT_GE(extended.ullTotalPageFile, extended.ullAvailPageFile);
   const MemoryInUse memory = UsedMemory(status, extended);

@@ -293,16 +293,23 @@ TEST_F(GuiContract, ImageListCopiesIconsAndRefusesNone) {
   plat::DestroyImageList(images);
 }
 
-TEST_F(GuiContract, PicturesRefuseRastersWhoseRowsAreTooShort) {
+TEST_F(GuiContract, PicturesShowTheirRasterAndRefuseRowsTooShort) {
   plat::PictureBoxHandle picture{Make(ControlKind::PictureBox, window, L"", {0, 0, 256, 86})};
   std::vector<std::uint8_t> pixels(256 * 3 * 86, 0x80);
+  std::uint8_t* pixel = &pixels[3 * 256 * 3 + 5 * 3];  // (5, 3): blue, green, red
+  pixel[0] = 0x10, pixel[1] = 0x20, pixel[2] = 0x30;
   plat::ShowMainWindow(window);
   plat::PictureSetImage(picture, {pixels.data(), 256, 86, 256 * 3});
   plat::RepaintNow(picture);
+  // The raster shows as given, row 0 at the top.
+  EXPECT_EQ(contract::ShownPixel(picture, 5, 3), 0x302010u);
+  EXPECT_EQ(contract::ShownPixel(picture, 3, 5), 0x808080u);
+  EXPECT_EQ(contract::ShownPixel(picture, 255, 85), 0x808080u);
   plat::PictureSetImage(picture, {pixels.data(), 256, 86, 10});  // would read past the end
   plat::PictureSetImage(picture, {nullptr, 256, 86, 768});
   plat::RepaintNow(window);
   EXPECT_EQ(plat::ControlRect(picture), (Rect{0, 0, 256, 86}));
+  EXPECT_NE(contract::ShownPixel(picture, 5, 3), 0x302010u);  // a refused raster shows nothing
 }
 
 }  // namespace

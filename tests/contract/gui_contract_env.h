@@ -2,6 +2,8 @@
 // What the GUI contract tests need from the platform they run on: what the seam itself does
 // not expose.
 
+#include <cstdint>
+
 #include "platform/gui.h"
 #include "platform/types.h"
 
@@ -12,6 +14,9 @@ void ResetGuiEnvironment();
 // The control's own WS_VISIBLE style bit: hidden pages, and lists whose drawing a batch
 // holds, read false.
 bool IsVisible(plat::Control control);
+
+// The colour (0xRRGGBB) that the picture shows at (x, y) of its client area.
+std::uint32_t ShownPixel(plat::PictureBoxHandle picture, int x, int y);
 
 // An icon that an image list can copy.
 plat::IconHandle AnyIcon(plat::MainWindowHandle window);

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tests/contract/processes_contract_env.h"
-#include "tests/windows/command_helpers_win32.h"
+#include "tests/support/win32/command_helpers.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 
 #include "platform/process.h"
 #include "platform/windows_input.h"
@@ -52,14 +53,23 @@ TEST_F(WindowsContract, ListsVisibleTitledWindowsOnly) {
   list.TakeRemaining();
 }
 
-TEST_F(WindowsContract, LongTitleIsCutTo99Characters) {
-  const std::string title(150, 'T');
-  const auto window = Create("VarnexLong", title.c_str(), true);
-  TWinList list;
-  GetWindowList(list);
-  ASSERT_NE(list.Find(Key(window)), nullptr);
-  EXPECT_EQ(list.Find(Key(window))->Title, title.substr(0, 99));
-  list.TakeRemaining();
+// Cut to 99 bytes of the ANSI code page (936 here), never inside a double-byte character.
+TEST_F(WindowsContract, LongTitleIsCutTo99Bytes) {
+  std::string wide;
+  for (int i = 0; i < 60; ++i) wide += "\xD6\xD0";  // 60 characters, 120 bytes
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string(150, 'T'), std::string(99, 'T')},
+      {wide, wide.substr(0, 98)},  // room for 49 whole characters
+      {"x" + wide, "x" + wide.substr(0, 98)},
+  };
+  for (const auto& [title, shown] : cases) {
+    const auto window = Create("VarnexLong", title.c_str(), true);
+    TWinList list;
+    GetWindowList(list);
+    ASSERT_NE(list.Find(Key(window)), nullptr);
+    EXPECT_EQ(list.Find(Key(window))->Title, shown);
+    list.TakeRemaining();
+  }
 }
 
 TEST_F(WindowsContract, IconIsTheSmallOneElseTheClassOne) {

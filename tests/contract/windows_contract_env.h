@@ -2,6 +2,7 @@
 // What the window contract tests need from the platform they run on.
 
 #include <cstdint>
+#include <memory>
 
 #include "platform/types.h"
 
@@ -15,7 +16,7 @@ void DestroyTestWindow(plat::WindowHandle window);
 // Gives the window a small icon of its own and returns the icon's handle value.
 std::uintptr_t SetTestWindowSmallIcon(plat::WindowHandle window);
 
-// A visible titled window whose thread stops answering messages until this is destroyed.
+// A visible titled window whose thread does not answer WM_GETICON until this is destroyed.
 class UnresponsiveWindow {
  public:
   UnresponsiveWindow();
@@ -26,8 +27,7 @@ class UnresponsiveWindow {
 
  private:
   plat::WindowHandle window_;
-  std::uintptr_t thread_ = 0;
-  std::uintptr_t release_ = 0;
+  std::shared_ptr<void> busy_;  // what keeps the window busy, on Windows
 };
 
 }  // namespace contract

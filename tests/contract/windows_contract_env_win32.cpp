@@ -1,9 +1,11 @@
 #include <windows.h>
 
+#include <memory>
 #include <set>
 #include <string>
 
 #include "tests/contract/windows_contract_env.h"
+#include "tests/support/win32/command_helpers.h"
 
 namespace {
 
@@ -40,25 +42,6 @@ void RegisterTestClass(const char* className) {
   ::RegisterClassA(&windowClass);
 }
 
-struct StuckThreadArgs {
-  HANDLE ready;
-  HANDLE release;
-  HWND window;
-};
-
-DWORD WINAPI StuckThread(void* param) {
-  auto* args = static_cast<StuckThreadArgs*>(param);
-  RegisterTestClass("VarnexStuck");
-  args->window =
-      ::CreateWindowExA(0, "VarnexStuck", "stuck", WS_POPUP | WS_BORDER | WS_VISIBLE, 10, 10, 200,
-                        100, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-  ::SetEvent(args->ready);
-  // Stops answering: no message is taken until the test lets go.
-  ::WaitForSingleObject(args->release, INFINITE);
-  DestroyQuickly(args->window);
-  return 0;
-}
-
 }  // namespace
 
 namespace contract {
@@ -86,24 +69,13 @@ std::uintptr_t SetTestWindowSmallIcon(plat::WindowHandle window) {
   return reinterpret_cast<std::uintptr_t>(icon);
 }
 
+// A window of another thread kept busy in WM_GETICON for a minute; its destructor lets go.
 UnresponsiveWindow::UnresponsiveWindow() {
-  static StuckThreadArgs args;
-  args.ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  args.release = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  args.window = nullptr;
-  HANDLE thread = ::CreateThread(nullptr, 0, StuckThread, &args, 0, nullptr);
-  ::WaitForSingleObject(args.ready, 10000);
-  ::CloseHandle(args.ready);
-  window_ = plat::WindowHandle{reinterpret_cast<std::uintptr_t>(args.window)};
-  thread_ = reinterpret_cast<std::uintptr_t>(thread);
-  release_ = reinterpret_cast<std::uintptr_t>(args.release);
+  auto busy = std::make_shared<cmdtest::BusyWindow>(L"stuck");
+  if (cmdtest::MakeWindowBusy(busy->Window(), 60000)) window_ = busy->Window();
+  busy_ = busy;
 }
 
-UnresponsiveWindow::~UnresponsiveWindow() {
-  ::SetEvent(reinterpret_cast<HANDLE>(release_));
-  ::WaitForSingleObject(reinterpret_cast<HANDLE>(thread_), 10000);
-  ::CloseHandle(reinterpret_cast<HANDLE>(thread_));
-  ::CloseHandle(reinterpret_cast<HANDLE>(release_));
-}
+UnresponsiveWindow::~UnresponsiveWindow() = default;
 
 }  // namespace contract

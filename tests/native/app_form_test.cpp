@@ -18,20 +18,17 @@ namespace {
 
 class FormTest : public AppTest {
  protected:
-  static std::string Parent(const std::string& name) {
-    return fake::NameOf(fake::ParentOf(fake::FindControl(name)));
-  }
   static std::vector<std::string> Children(const std::string& parent) {
     std::vector<std::string> names;
     for (plat::Control c : fake::ChildrenOf(fake::FindControl(parent))) {
-      names.push_back(fake::NameOf(c));
+      names.push_back(fake::Inspect(c).name);
     }
     return names;
   }
 };
 
 TEST_F(FormTest, WindowHasItsCaptionSizeAndFont) {
-  plat::MainWindowArgs args = fake::MainWindowArgsOf(form->Handle);
+  plat::MainWindowArgs args = fake::Inspect(form->Handle).mainWindowArgs;
   EXPECT_EQ(args.caption, L"Varnex");
   // 434 x 430 at the centre of the fake's 1024 x 768 desktop.
   EXPECT_EQ(plat::ControlRect(form->Handle), (plat::Rect{295, 169, 434, 430}));
@@ -56,10 +53,10 @@ TEST_F(FormTest, ControlsFollowTheTableInTabOrder) {
     SCOPED_TRACE(e.name);
     const plat::Control c = e.member.Get(*form);
     EXPECT_EQ(c, fake::FindControl(e.name));
-    EXPECT_EQ(fake::KindOf(c), e.kind);
+    EXPECT_EQ(fake::Inspect(c).kind, e.kind);
     EXPECT_EQ(plat::ControlRect(c), e.kind == plat::ControlKind::TabPage ? page : e.rect);
     EXPECT_EQ(plat::ControlText(c), e.caption);
-    EXPECT_EQ(fake::CommandIdOf(c), e.commandId);
+    EXPECT_EQ(fake::Inspect(c).commandId, e.commandId);
   }
   EXPECT_EQ(plat::TabSelected(form->PageControl1), 2);
 }
@@ -67,7 +64,8 @@ TEST_F(FormTest, ControlsFollowTheTableInTabOrder) {
 TEST_F(FormTest, ListColumnsAndStatusParts) {
   auto columns = [](plat::ListViewHandle list) {
     std::vector<std::tuple<std::wstring, int, plat::Align>> out;
-    for (const fake::Column& c : fake::Columns(list)) out.emplace_back(c.caption, c.width, c.align);
+    for (const fake::Column& c : fake::Inspect(list).columns)
+      out.emplace_back(c.caption, c.width, c.align);
     return out;
   };
   using A = plat::Align;
@@ -78,10 +76,10 @@ TEST_F(FormTest, ListColumnsAndStatusParts) {
       columns(form->procListView),
       ElementsAre(C{L"映像名称", 100, A::Left}, C{L"PID", 50, A::Right}, C{L"CPU", 50, A::Right},
                   C{L"CPU时间", 70, A::Right}, C{L"内存使用", 100, A::Right}));
-  EXPECT_EQ(fake::ListImageList(form->TaskListView), form->ImageList);
+  EXPECT_EQ(fake::Inspect(form->TaskListView).imageList, form->ImageList);
   EXPECT_TRUE(form->ImageList);
-  EXPECT_EQ(fake::ListImageList(form->procListView), plat::ImageListHandle{});
-  EXPECT_THAT(fake::StatusParts(form->StatusBar), ElementsAre(95, 120, 50));
+  EXPECT_EQ(fake::Inspect(form->procListView).imageList, plat::ImageListHandle{});
+  EXPECT_THAT(fake::Inspect(form->StatusBar).statusParts, ElementsAre(95, 120, 50));
 }
 
 TEST_F(FormTest, MenuBarWithTagsAndTheNormalSpeedChecked) {
@@ -121,17 +119,17 @@ TEST_F(FormTest, MenuBarWithTagsAndTheNormalSpeedChecked) {
 TEST_F(FormTest, TimerRunsAtOneSecondFromCreation) {
   EXPECT_TRUE(form->Timer.Enabled());
   EXPECT_EQ(form->Timer.Interval(), 1000u);
-  EXPECT_TRUE(fake::TimerRunning(form->Handle));
-  EXPECT_EQ(fake::TimerInterval(form->Handle), 1000u);
+  EXPECT_TRUE(fake::Inspect(form->Handle).timerRunning);
+  EXPECT_EQ(fake::Inspect(form->Handle).timerInterval, 1000u);
 }
 
 TEST_F(FormTest, TimerWithIntervalZeroNeverTicks) {
   form->Timer.SetInterval(0);
-  EXPECT_FALSE(fake::TimerRunning(form->Handle));
+  EXPECT_FALSE(fake::Inspect(form->Handle).timerRunning);
   EXPECT_FALSE(fake::FireTimer(form->Handle));
   form->Timer.SetInterval(500);
-  EXPECT_TRUE(fake::TimerRunning(form->Handle));
-  EXPECT_EQ(fake::TimerInterval(form->Handle), 500u);
+  EXPECT_TRUE(fake::Inspect(form->Handle).timerRunning);
+  EXPECT_EQ(fake::Inspect(form->Handle).timerInterval, 500u);
 }
 
 TEST_F(FormTest, TickBeforeFirstShowRefreshesListsOnly) {
@@ -142,18 +140,18 @@ TEST_F(FormTest, TickBeforeFirstShowRefreshesListsOnly) {
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 0), L"进程数：3");
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 1), L"");
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 2), L"");
-  EXPECT_EQ(fake::PictureSetCount(form->CpuImg), 0);
+  EXPECT_EQ(fake::Inspect(form->CpuImg).pictureSets, 0);
 }
 
 TEST_F(FormTest, FirstShowStartsTheGraphsAndCloseStopsThem) {
   form->Show();
-  EXPECT_TRUE(fake::DoubleBuffered(form->Handle));
-  EXPECT_TRUE(fake::PrivilegeEnabled("SeDebugPrivilege"));
+  EXPECT_TRUE(fake::Inspect(form->Handle).doubleBuffered);
+  EXPECT_TRUE(fake::DebugPrivilegeEnabled());
   ASSERT_NE(CpuGraph, nullptr);
   ASSERT_NE(SetThread, nullptr);
-  EXPECT_EQ(fake::PictureSetCount(form->CpuImg), 1);
-  EXPECT_EQ(fake::PictureOf(form->memImg).width, 256);
-  EXPECT_EQ(fake::PictureOf(form->memImg).height, 86);
+  EXPECT_EQ(fake::Inspect(form->CpuImg).pictureSets, 1);
+  EXPECT_EQ(fake::Inspect(form->memImg).picture.width, 256);
+  EXPECT_EQ(fake::Inspect(form->memImg).picture.height, 86);
   // The fake's pages are 329 high: the buttons, bottom-anchored, end 6 px above the edge.
   EXPECT_EQ(plat::ControlRect(form->Button1), (plat::Rect{137, 298, 89, 25}));
   EXPECT_EQ(plat::ControlRect(form->TaskListView), (plat::Rect{22, 24, 377, 268}));
@@ -164,7 +162,7 @@ TEST_F(FormTest, FirstShowStartsTheGraphsAndCloseStopsThem) {
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 2).rfind(L"内存使用：", 0), 0u);
 
   fake::Command(form->Handle, kCmdX1);
-  EXPECT_TRUE(fake::IsDestroyed(form->Handle));
+  EXPECT_TRUE(fake::Inspect(form->Handle).destroyed);
   EXPECT_TRUE(SetThread->Terminated());
   EXPECT_TRUE(EndSampler(10000));
 }
@@ -190,7 +188,7 @@ TEST_F(FormTest, ProgramEntryRunsTheWindowUntilItCloses) {
   fake::ResetGui();
   bool shown = false;
   fake::SetMessageLoopBody([&] {
-    shown = fake::IsShown(fake::MainWindow());
+    shown = fake::Inspect(fake::MainWindow()).shown;
     ASSERT_NE(MainForm, nullptr);
     plat::CloseMainWindow(fake::MainWindow());
   });

@@ -136,8 +136,8 @@ TEST_F(ProcessListTest, BatchUpdateIsEndedExactlyOnce) {
   AddProcess(1, u"p.exe");
   form->RefreshProcessList();
   form->RefreshProcessList();
-  EXPECT_EQ(fake::UpdatePairs(List()), 2);
-  EXPECT_EQ(fake::UpdateDepth(List()), 0);
+  EXPECT_EQ(fake::Inspect(List()).updatePairs, 2);
+  EXPECT_EQ(fake::Inspect(List()).updateDepth, 0);
 }
 
 TEST_F(ProcessListTest, FailedSnapshotLeavesRowsAndBatchUntouched) {
@@ -145,8 +145,8 @@ TEST_F(ProcessListTest, FailedSnapshotLeavesRowsAndBatchUntouched) {
   form->RefreshProcessList();
   AddProcessThatFailsToOpen(2);  // the last record: its failure reaches the caller
   EXPECT_ANY_THROW(form->RefreshProcessList());
-  EXPECT_EQ(fake::UpdateDepth(List()), 0);
-  EXPECT_EQ(fake::UpdatePairs(List()), 1);
+  EXPECT_EQ(fake::Inspect(List()).updateDepth, 0);
+  EXPECT_EQ(fake::Inspect(List()).updatePairs, 1);
   EXPECT_THAT(Pids(), ElementsAre(L"1"));
 }
 
@@ -156,8 +156,8 @@ TEST_F(ProcessListTest, FailedRowChangeStillEndsTheBatch) {
   fake::RemoveProcess(2);
   fake::FailRowChangesFrom(List(), 3);
   EXPECT_THROW(form->RefreshProcessList(), std::runtime_error);
-  EXPECT_EQ(fake::UpdateDepth(List()), 0);
-  EXPECT_EQ(fake::UpdatePairs(List()), 2);
+  EXPECT_EQ(fake::Inspect(List()).updateDepth, 0);
+  EXPECT_EQ(fake::Inspect(List()).updatePairs, 2);
 
   fake::FailRowChangesFrom(List(), 0);
   form->RefreshProcessList();

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/constants.h"
+#include "platform/sysinfo.h"
 #include "sampling/uProcInfo.h"
 #include "tests/native/app_fixture.h"
 
@@ -32,9 +33,10 @@ class TaskListTest : public AppTest {
   void ExpectOwnRecords() const {
     std::set<void*> seen;
     for (int row = 0; row < plat::ListRowCount(List()); ++row) {
-      void* data = plat::ListGetData(List(), row);
-      ASSERT_NE(data, nullptr) << row;
-      EXPECT_TRUE(seen.insert(data).second) << "record shared by two rows";
+      auto* info = static_cast<TWinInfo*>(plat::ListGetData(List(), row));
+      ASSERT_NE(info, nullptr) << row;
+      EXPECT_TRUE(seen.insert(info).second) << "record shared by two rows";
+      EXPECT_EQ(plat::AnsiToWide(info->Title), RowTexts(List(), row).at(0)) << row;
     }
   }
 };
@@ -279,12 +281,12 @@ TEST_F(TaskListTest, BatchUpdateEndsOnceAlsoWhenARowChangeFails) {
   AddWindow("A", 110);
   AddWindow("B", 111);
   form->RefreshTaskList();
-  EXPECT_EQ(fake::UpdatePairs(List()), 1);
+  EXPECT_EQ(fake::Inspect(List()).updatePairs, 1);
   AddWindow("C", 112);
   fake::FailRowChangesFrom(List(), 5);  // after both matches, at the new row
   EXPECT_THROW(form->RefreshTaskList(), std::runtime_error);
-  EXPECT_EQ(fake::UpdatePairs(List()), 2);
-  EXPECT_EQ(fake::UpdateDepth(List()), 0);
+  EXPECT_EQ(fake::Inspect(List()).updatePairs, 2);
+  EXPECT_EQ(fake::Inspect(List()).updateDepth, 0);
   fake::FailRowChangesFrom(List(), 0);
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"A", L"B", L"C"));

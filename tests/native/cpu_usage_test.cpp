@@ -7,8 +7,8 @@
 
 #include "platform/constants.h"
 #include "platform/fake/control/sysinfo.h"
+#include "platform/os_layouts.h"
 #include "sampling/MemInfo.h"
-#include "sampling/os_layouts.h"
 #include "sampling/unitUseage.h"
 
 namespace {
@@ -185,26 +185,4 @@ TEST_F(CpuUsageTest, ZeroIdleTimeNeverLeavesTheFirstCallState) {
   fake::SetCurrentTime(kStartTime + 10'000'000);
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(CpuUsage.load(), 0);
-}
-
-TEST(MemoryStatusRead, FillsEveryFieldIncludingTheLength) {
-  fake::ResetCounters();
-  fake::SetMemoryStatus({.dwMemoryLoad = 7,
-                         .dwTotalPhys = 1000,
-                         .dwAvailPhys = 400,
-                         .dwTotalPageFile = 3000,
-                         .dwAvailPageFile = 2000,
-                         .dwTotalVirtual = 99,
-                         .dwAvailVirtual = 98});
-  plat::MemoryStatus status;
-  ReadMemoryStatus(status);
-  EXPECT_EQ(status.dwLength, kNativeLayout.memoryStatusSize);
-  EXPECT_EQ(status.dwMemoryLoad, 7u);
-  EXPECT_EQ(status.dwTotalPhys, 1000u);
-  EXPECT_EQ(status.dwAvailPhys, 400u);
-  EXPECT_EQ(status.dwTotalPageFile, 3000u);
-  EXPECT_EQ(status.dwAvailPageFile, 2000u);
-  EXPECT_EQ(status.dwTotalVirtual, 99u);
-  EXPECT_EQ(status.dwAvailVirtual, 98u);
-  EXPECT_EQ(fake::MemoryStatusReads(), 1);
 }

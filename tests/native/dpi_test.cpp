@@ -62,7 +62,7 @@ class DpiTest : public AppTest {
   void ExpectScale(const Scale& s) {
     SCOPED_TRACE(s.dpi);
     EXPECT_EQ(plat::WindowDpi(form->Handle), s.dpi);
-    if (!fake::IsShown(form->Handle)) {
+    if (!fake::Inspect(form->Handle).shown) {
       EXPECT_EQ(plat::ControlRect(form->Handle), s.outer);
       EXPECT_EQ(plat::ControlRect(form->Button1), s.button1);
     }
@@ -73,11 +73,12 @@ class DpiTest : public AppTest {
     }
     EXPECT_EQ(fake::LiveFonts(), 1);
     std::vector<int> widths;
-    for (const fake::Column& c : fake::Columns(form->TaskListView)) widths.push_back(c.width);
+    for (const fake::Column& c : fake::Inspect(form->TaskListView).columns)
+      widths.push_back(c.width);
     EXPECT_EQ(widths, s.taskColumns);
-    EXPECT_EQ(fake::StatusParts(form->StatusBar), s.parts);
+    EXPECT_EQ(fake::Inspect(form->StatusBar).statusParts, s.parts);
     EXPECT_EQ(fake::ImageListSize(form->ImageList), s.icon);
-    EXPECT_EQ(fake::ListImageList(form->TaskListView), form->ImageList);
+    EXPECT_EQ(fake::Inspect(form->TaskListView).imageList, form->ImageList);
     EXPECT_EQ(fake::LiveImageLists(), 1);
   }
 };
@@ -99,7 +100,7 @@ TEST_F(DpiTest, TheTableIsScaledToTheDisplay) {
   EXPECT_EQ(plat::ControlRect(form->TaskListView), (R{33, 36, 570, 443}));
   EXPECT_EQ(plat::ControlRect(form->Button1), (R{210, 488, 133, 37}));
   EXPECT_EQ(R(0, 0, CpuGraph->Width(), CpuGraph->Height()), (R{0, 0, 256, 86}));
-  const fake::Picture picture = fake::PictureOf(form->memImg);
+  const fake::Picture picture = fake::Inspect(form->memImg).picture;
   EXPECT_EQ(R(0, 0, picture.width, picture.height), (R{0, 0, 384, 129}));
 }
 
@@ -115,7 +116,7 @@ TEST_F(DpiTest, MovingToAnotherScaleAndBackKeepsRowsAndSelection) {
     fake::ChangeDpi(form->Handle, s.dpi, suggested);
     EXPECT_EQ(plat::ControlRect(form->Handle), suggested);
     ExpectScale(s);
-    EXPECT_EQ(fake::PictureOf(form->CpuImg).width, s.cpuImg.width);
+    EXPECT_EQ(fake::Inspect(form->CpuImg).picture.width, s.cpuImg.width);
     EXPECT_EQ(plat::ListSelectedRow(form->TaskListView), 1);
     EXPECT_EQ(fake::ImageListIcons(form->ImageList),
               (std::vector<std::uintptr_t>{0x47, 0x48, 0x49}));

@@ -3,6 +3,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "graphs/TSetThread.h"
@@ -34,4 +37,50 @@ inline plat::MemoryStatus Memory(std::size_t totalPhys, std::size_t availPhys,
   status.dwAvailPhys = availPhys;
   status.dwTotalPageFile = pageFile;
   return status;
+}
+
+using PixelSet = std::set<std::pair<int, int>>;  // (x, y)
+using ColourMap = std::map<std::uint32_t, PixelSet>;
+
+// Every pixel of the raster that is not black, by colour as the images name it (TUseage::Pixel:
+// blue in the high byte).
+inline ColourMap Colours(const plat::RasterView& view) {
+  ColourMap found;
+  for (int y = 0; y < view.height; ++y) {
+    for (int x = 0; x < view.width; ++x) {
+      const std::uint8_t* bgr = view.bits + y * view.stride + x * 3;
+      const std::uint32_t colour = bgr[0] << 16 | bgr[1] << 8 | bgr[2];
+      if (colour != 0) found[colour].insert({x, y});
+    }
+  }
+  return found;
+}
+
+// What a grid with these lines covers: each row from column 0 to width - 2, each column from
+// row 0 to height - 2 (the last column and row stay free).
+inline PixelSet GridPixels(const std::vector<int>& rows, const std::vector<int>& columns, int width,
+                           int height) {
+  PixelSet pixels;
+  for (int y : rows) {
+    for (int x = 0; x < width - 1; ++x) pixels.insert({x, y});
+  }
+  for (int x : columns) {
+    for (int y = 0; y < height - 1; ++y) pixels.insert({x, y});
+  }
+  return pixels;
+}
+
+// The grid lines of a 256 x 86 image, drawn with scroll offsets 0, 1 and 11.
+inline const std::vector<int> kRows = {0, 12, 24, 36, 48, 60, 72, 84};
+inline const std::vector<int> kColumnsShift0 = {0,   12,  24,  36,  48,  60,  72,  84,
+                                                96,  108, 120, 132, 144, 156, 168, 180,
+                                                192, 204, 216, 228, 240, 252};
+inline const std::vector<int> kColumnsShift1 = {11,  23,  35,  47,  59,  71,  83,
+                                                95,  107, 119, 131, 143, 155, 167,
+                                                179, 191, 203, 215, 227, 239, 251};
+inline const std::vector<int> kColumnsShift11 = {
+    1, 13, 25, 37, 49, 61, 73, 85, 97, 109, 121, 133, 145, 157, 169, 181, 193, 205, 217, 229, 241};
+// Just the grid of a 256 x 86 image, in its colour.
+inline ColourMap GridOnly(const std::vector<int>& columns) {
+  return {{0x008000, GridPixels(kRows, columns, 256, 86)}};
 }

@@ -5,12 +5,12 @@
 #include <random>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "graphs/TUseage.h"
+#include "tests/native/graph_helpers.h"
 
 namespace {
-
-using PixelSet = std::set<std::pair<int, int>>;
 
 PixelSet PixelsOf(const TUseage& image, std::uint32_t color) {
   PixelSet found;
@@ -25,22 +25,6 @@ PixelSet PixelsOf(const TUseage& image, std::uint32_t color) {
 bool AllBlack(const TUseage& image) {
   return PixelsOf(image, 0).size() ==
          static_cast<std::size_t>(image.Width()) * static_cast<std::size_t>(image.Height());
-}
-
-// Where a grid drawn with shift s must lie: horizontal lines on rows y % 12 == 0 from column 0
-// to width - 2, vertical lines at columns x0 - s (x0 = 0, 12, ... below width) from row 0 to
-// height - 2.
-PixelSet ExpectedGrid(int width, int height, int s) {
-  PixelSet expected;
-  for (int y = 0; y < height; y += 12) {
-    for (int x = 0; x <= width - 2; ++x) expected.insert({x, y});
-  }
-  for (int x0 = 0; x0 < width; x0 += 12) {
-    const int x = x0 - s;
-    if (x < 0) continue;
-    for (int y = 0; y <= height - 2; ++y) expected.insert({x, y});
-  }
-  return expected;
 }
 
 // The walk, evaluated independently in 128-bit arithmetic for each visible major coordinate:
@@ -122,13 +106,13 @@ TEST(GraphGrid, FirstAndSecondDrawingShiftByOne) {
   image.DrawGrid();
   EXPECT_EQ(image.PenColor(), TUseage::kGridColor);
   EXPECT_EQ(image.ScrollCount, 1);
-  EXPECT_EQ(PixelsOf(image, 0x008000), ExpectedGrid(256, 86, 0));
+  EXPECT_EQ(Colours(image.View()), GridOnly(kColumnsShift0));
   EXPECT_EQ(image.Pixel(0, 5), 0x008000u);
 
   image.ClearImage();
   image.DrawGrid();
   EXPECT_EQ(image.ScrollCount, 2);
-  EXPECT_EQ(PixelsOf(image, 0x008000), ExpectedGrid(256, 86, 1));
+  EXPECT_EQ(Colours(image.View()), GridOnly(kColumnsShift1));
   EXPECT_EQ(image.Pixel(0, 5), 0u);  // the column -1 line is clipped away
   EXPECT_EQ(image.Pixel(11, 5), 0x008000u);
 }
@@ -139,7 +123,9 @@ TEST(GraphGrid, EveryShiftMatchesAndSparesLastColumnAndRow) {
     image.ClearImage();
     image.DrawGrid();
     const PixelSet grid = PixelsOf(image, 0x008000);
-    EXPECT_EQ(grid, ExpectedGrid(256, 86, s)) << "s = " << s;
+    std::vector<int> columns;  // every 12th from 12 - s (0 without a shift) to 252 - s
+    for (int x = s == 0 ? 0 : 12 - s; x <= 252 - s; x += 12) columns.push_back(x);
+    EXPECT_EQ(Colours(image.View()), GridOnly(columns)) << "s = " << s;
     EXPECT_EQ(image.Pixel(252 - s, 40), 0x008000u) << "rightmost line, s = " << s;
     if (264 - s < 256) {
       EXPECT_EQ(image.Pixel(264 - s, 40), 0u) << "no line past the loop bound, s = " << s;
@@ -156,11 +142,11 @@ TEST(GraphGrid, ScrollCountWrapsAfterDrawingWithShiftEleven) {
   image.ScrollCount = 1199999;
   image.DrawGrid();
   EXPECT_EQ(image.ScrollCount, 0);
-  EXPECT_EQ(PixelsOf(image, 0x008000), ExpectedGrid(256, 86, 11));
+  EXPECT_EQ(Colours(image.View()), GridOnly(kColumnsShift11));
   image.ClearImage();
   image.DrawGrid();
   EXPECT_EQ(image.ScrollCount, 1);
-  EXPECT_EQ(PixelsOf(image, 0x008000), ExpectedGrid(256, 86, 0));
+  EXPECT_EQ(Colours(image.View()), GridOnly(kColumnsShift0));
 }
 
 TEST(GraphGrid, EmptyImagesOnlyCount) {
@@ -184,7 +170,7 @@ TEST(GraphGrid, EmptyImagesOnlyCount) {
 TEST(GraphGrid, OnePixelWideImageGetsColumnZeroOnlyWithoutShift) {
   TUseage image(30, 1);
   image.DrawGrid();  // s = 0: the vertical line runs down column 0 to row 28
-  EXPECT_EQ(PixelsOf(image, 0x008000), ExpectedGrid(1, 30, 0));
+  EXPECT_EQ(Colours(image.View()), (ColourMap{{0x008000, GridPixels({}, {0}, 1, 30)}}));
   image.ClearImage();
   image.DrawGrid();  // s = 1: nothing vertical; horizontal lines end before column 0
   EXPECT_TRUE(AllBlack(image));

@@ -10,8 +10,8 @@
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
 #include "platform/fake/control/sysinfo.h"
+#include "platform/os_layouts.h"
 #include "platform/threads.h"
-#include "sampling/os_layouts.h"
 #include "tests/native/app_fixture.h"
 #include "tests/native/graph_helpers.h"
 
@@ -53,7 +53,7 @@ TEST_F(GraphPageTest, TickBeforeShowLeavesCpuAndMemoryPanelsEmpty) {
   form->OnTimer();
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 1), L"");
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 2), L"");
-  EXPECT_EQ(fake::PictureSetCount(form->CpuImg), 0);
+  EXPECT_EQ(fake::Inspect(form->CpuImg).pictureSets, 0);
   EXPECT_EQ(SetThread, nullptr);
 }
 
@@ -71,14 +71,13 @@ TEST_F(GraphPageTest, ShowCreatesGriddedGraphsAndStartsTheSampler) {
   EXPECT_EQ(SetThread->ReadSample().memStatus.dwLength, kNativeLayout.memoryStatusSize);
 
   // The pictures got the images with their first grid, before the thread drew anything.
-  TUseage firstGrid(86, 256);
-  firstGrid.DrawGrid();
   for (plat::PictureBoxHandle picture : {form->CpuImg, form->memImg}) {
-    EXPECT_EQ(fake::PictureSetCount(picture), 1);
-    const fake::Picture shown = fake::PictureOf(picture);
+    EXPECT_EQ(fake::Inspect(picture).pictureSets, 1);
+    const fake::Picture shown = fake::Inspect(picture).picture;
     EXPECT_EQ(shown.width, 256);
     EXPECT_EQ(shown.height, 86);
-    EXPECT_EQ(shown.bits, Bytes(firstGrid));
+    EXPECT_EQ(Colours({shown.bits.data(), shown.width, shown.height, shown.stride}),
+              GridOnly(kColumnsShift0));
   }
   EXPECT_TRUE(WaitForPasses(*SetThread, 1));
 }
@@ -87,10 +86,10 @@ TEST_F(GraphPageTest, TickCopiesTheLatestFramesRepaintsAndWritesPanels) {
   fake::SetMemoryStatus(Memory(4096 + 1536, 4096, 2560));  // 1.5 K and 2.5 K: both round to 2
   ShowForm();
   const Frames frames = TickWithNewestFrames();
-  EXPECT_EQ(fake::PictureOf(form->CpuImg).bits, frames.cpu);
-  EXPECT_EQ(fake::PictureOf(form->memImg).bits, frames.mem);
-  EXPECT_EQ(fake::PictureSetCount(form->CpuImg), 1 + frames.ticks);
-  EXPECT_EQ(fake::PictureSetCount(form->memImg), 1 + frames.ticks);
+  EXPECT_EQ(fake::Inspect(form->CpuImg).picture.bits, frames.cpu);
+  EXPECT_EQ(fake::Inspect(form->memImg).picture.bits, frames.mem);
+  EXPECT_EQ(fake::Inspect(form->CpuImg).pictureSets, 1 + frames.ticks);
+  EXPECT_EQ(fake::Inspect(form->memImg).pictureSets, 1 + frames.ticks);
 
   // The fake's clock stands still between samples: the load reads 100.
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 1), L"CPU 使用：100%");
@@ -121,15 +120,15 @@ TEST_F(GraphPageTest, PanelsShowKilobytesOfUsedMemoryAndOfTheCommitLimit) {
 TEST_F(GraphPageTest, CloseStopsTheSamplerAndLaterTicksKeepTheLastFrame) {
   ShowForm();
   form->OnTimer();
-  const int copies = fake::PictureSetCount(form->CpuImg);
-  const std::vector<std::uint8_t> lastFrame = fake::PictureOf(form->CpuImg).bits;
+  const int copies = fake::Inspect(form->CpuImg).pictureSets;
+  const std::vector<std::uint8_t> lastFrame = fake::Inspect(form->CpuImg).picture.bits;
   form->FormClose();
   EXPECT_TRUE(SetThread->Terminated());
   ASSERT_TRUE(SetThread->WaitFor(5000));
   EXPECT_EQ(SetThread->CpuGraph, nullptr);
   form->UpdateGraphs();
-  EXPECT_EQ(fake::PictureSetCount(form->CpuImg), copies);
-  EXPECT_EQ(fake::PictureOf(form->CpuImg).bits, lastFrame);
+  EXPECT_EQ(fake::Inspect(form->CpuImg).pictureSets, copies);
+  EXPECT_EQ(fake::Inspect(form->CpuImg).picture.bits, lastFrame);
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 1), L"CPU 使用：100%");
 }
 
@@ -137,15 +136,15 @@ TEST_F(GraphPageTest, SamplerDrawsOnWhilePausedAndTheFirstTickAfterShowsTheNewes
   ShowForm();
   ASSERT_TRUE(fake::FireTimer(form->Handle));
   form->OnCommand(kCmdN8);  // pause
-  const int copies = fake::PictureSetCount(form->CpuImg);
-  const std::vector<std::uint8_t> pausedFrame = fake::PictureOf(form->CpuImg).bits;
+  const int copies = fake::Inspect(form->CpuImg).pictureSets;
+  const std::vector<std::uint8_t> pausedFrame = fake::Inspect(form->CpuImg).picture.bits;
   ASSERT_TRUE(WaitForPasses(*SetThread, SetThread->PassCount() + 1));
   EXPECT_FALSE(fake::FireTimer(form->Handle));
-  EXPECT_EQ(fake::PictureSetCount(form->CpuImg), copies);
+  EXPECT_EQ(fake::Inspect(form->CpuImg).pictureSets, copies);
 
   form->OnCommand(kCmdN8);  // resume
   const std::vector<std::uint8_t> newest = TickWithNewestFrames().cpu;
-  EXPECT_EQ(fake::PictureOf(form->CpuImg).bits, newest);
+  EXPECT_EQ(fake::Inspect(form->CpuImg).picture.bits, newest);
   EXPECT_NE(newest, pausedFrame);  // the grid moved on meanwhile
 }
 

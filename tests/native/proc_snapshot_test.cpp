@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "platform/constants.h"
 #include "platform/fake/control/os.h"
 #include "platform/process.h"
+#include "sampling/snapshot_list.h"
 #include "sampling/uProcInfo.h"
 
 namespace {
@@ -264,6 +267,47 @@ TEST(CpuTimeDays, TruncatesAndNeverOverflows) {
   EXPECT_DOUBLE_EQ(CpuTimeDays(INT64_MAX, 1), -10675199.116724537);  // INT64_MIN
 }
 
+TEST(ProcessKeys, ParseOnlyWhatAPidColumnShows) {
+  const std::pair<const char*, std::int32_t> pids[] = {
+      {"0", 0}, {"007", 7}, {"-1", -1}, {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}};
+  for (const auto& [key, pid] : pids) EXPECT_EQ(ParseProcessKey(key), pid) << key;
+  for (const char* key :
+       {"2147483648", "-2147483649", "99999999999", "", "-", "+5", " 5", "5a", "--5", "5-"}) {
+    EXPECT_EQ(ParseProcessKey(key), std::nullopt) << key;
+  }
+}
+
+// Entries of one key come out in list order, however lookups, takes and later adds of that
+// key interleave; other keys are untouched.
+TEST(SnapshotList, EntriesOfOneKeyAreTakenInListOrder) {
+  TSnapshotList<int> list;
+  auto add = [&list](const char* key, int id) { list.Add(key, std::make_unique<int>(id)); };
+  auto take = [&list](const char* key) {
+    std::unique_ptr<int> record = list.TakeFirst(key);
+    return record ? *record : -1;
+  };
+  add("a", 0);
+  add("b", 1);
+  add("a", 2);
+  add("a", 3);
+  EXPECT_EQ(*list.Find("a"), 0);
+  EXPECT_EQ(take("a"), 0);
+  EXPECT_EQ(*list.Find("a"), 2);
+  EXPECT_EQ(take("a"), 2);
+  EXPECT_EQ(take("a"), 3);
+  EXPECT_EQ(take("a"), -1);
+  EXPECT_EQ(list.Find("a"), nullptr);
+  add("a", 4);  // after every earlier "a" was taken
+  add("a", 5);
+  EXPECT_EQ(list.Count(), 3u);
+  EXPECT_EQ(take("a"), 4);
+  EXPECT_EQ(take("c"), -1);
+  std::vector<std::pair<std::string, int>> left;
+  for (auto& [key, record] : list.TakeRemaining()) left.emplace_back(key, *record);
+  EXPECT_EQ(left, (std::vector<std::pair<std::string, int>>{{"b", 1}, {"a", 5}}));
+  EXPECT_EQ(list.Count(), 0u);
+}
+
 class FakeOsTest : public testing::Test {
  protected:
   void SetUp() override { fake::ResetOs(); }
@@ -397,51 +441,6 @@ TEST_F(Termination, ProcessesThatCannotBeOpenedOrEndedStaySilently) {
   EXPECT_TRUE(fake::ProcessExists(809));
   EXPECT_TRUE(fake::ProcessExists(810));
   EXPECT_EQ(fake::OpenHandleCount(), 0);
-}
-
-using Privileges = FakeOsTest;
-
-TEST_F(Privileges, EnableDebugPrivilegeEnablesItAndClosesTheToken) {
-  EXPECT_TRUE(EnableDebugPrivilege());
-  EXPECT_TRUE(fake::PrivilegeEnabled("SeDebugPrivilege"));
-  EXPECT_EQ(fake::OpenHandleCount(), 0);
-  const auto adjust = fake::LastAdjust();
-  ASSERT_TRUE(adjust.has_value());
-  EXPECT_FALSE(adjust->disableAll);
-  EXPECT_EQ(adjust->bufferLength, 16u);
-  EXPECT_FALSE(adjust->previousStateGiven);
-  EXPECT_TRUE(adjust->returnLengthGiven);
-  const std::vector<std::uint8_t> expected{1, 0, 0, 0, 20, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0};
-  EXPECT_EQ(adjust->newState, expected);
-}
-
-TEST_F(Privileges, SetPrivilegeDisablesWithAttributesZero) {
-  ASSERT_TRUE(EnableDebugPrivilege());
-  plat::OwnedToken token;
-  ASSERT_TRUE(plat::OpenProcessToken(plat::GetCurrentProcess(), plat::kTokenAdjustPrivileges,
-                                     token.Receive()));
-  EXPECT_TRUE(SetPrivilege(token.Get(), "SeDebugPrivilege", false));
-  EXPECT_FALSE(fake::PrivilegeEnabled("SeDebugPrivilege"));
-  EXPECT_EQ(fake::LastAdjust()->newState[12], 0);
-}
-
-TEST_F(Privileges, TokenWithoutThePrivilegeReportsFalse) {
-  fake::SetTokenHolds("SeDebugPrivilege", false);
-  EXPECT_FALSE(EnableDebugPrivilege());
-  EXPECT_EQ(fake::OpenHandleCount(), 0);
-}
-
-TEST_F(Privileges, TokenThatCannotBeOpenedReportsFalseWithoutAdjusting) {
-  fake::SetOpenTokenFails(true);
-  EXPECT_FALSE(EnableDebugPrivilege());
-  EXPECT_FALSE(fake::LastAdjust().has_value());
-}
-
-TEST_F(Privileges, UnknownPrivilegeNameReportsFalse) {
-  plat::OwnedToken token;
-  ASSERT_TRUE(plat::OpenProcessToken(plat::GetCurrentProcess(), plat::kTokenAdjustPrivileges,
-                                     token.Receive()));
-  EXPECT_FALSE(SetPrivilege(token.Get(), "SeNoSuchPrivilege", true));
 }
 
 }  // namespace

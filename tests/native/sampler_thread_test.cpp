@@ -43,16 +43,6 @@ class SamplerThreadTest : public ::testing::Test {
   TSetThread* thread_ = nullptr;
 };
 
-// An image as the first pass leaves it before drawing its history: the start-up grid cleared
-// and drawn again, shifted by one.
-std::unique_ptr<TUseage> SecondGrid(int height, int width) {
-  auto image = std::make_unique<TUseage>(height, width);
-  image->DrawGrid();
-  image->ClearImage();
-  image->DrawGrid();
-  return image;
-}
-
 }  // namespace
 
 TEST(SamplerScales, CpuScaleRoundsHalvesToEven) {
@@ -104,36 +94,29 @@ TEST(SamplerHistory, DrawsEachStepAndShiftsLeftKeepingTheNewest) {
 TEST_F(SamplerThreadTest, FirstPassShowsGridsAndOneMemorySegmentThenStopsDuringSleep) {
   TSetThread* thread = Start(86, 256);
   ASSERT_TRUE(WaitForPasses(*thread, 1));
-  std::vector<std::uint8_t> cpuBytes, memBytes;
+  ColourMap cpuColours, memColours;
   std::uint32_t cpuPen = 0, memPen = 0;
-  int yellowLeftOf254 = 0, yellowIn254 = 0, yellowIn255 = 0;
   ASSERT_TRUE(thread->WithFrames([&](const TUseage& cpu, const TUseage& mem) {
-    cpuBytes = Bytes(cpu);
-    memBytes = Bytes(mem);
+    cpuColours = Colours(cpu.View());
+    memColours = Colours(mem.View());
     cpuPen = cpu.PenColor();
     memPen = mem.PenColor();
     EXPECT_EQ(cpu.ScrollCount, 2);
     EXPECT_EQ(mem.ScrollCount, 2);
-    for (int y = 0; y < 86; ++y) {
-      for (int x = 0; x < 256; ++x) {
-        if (mem.Pixel(x, y) != 0x58FFFF) continue;
-        (x < 254 ? yellowLeftOf254 : x == 254 ? yellowIn254 : yellowIn255)++;
-      }
-    }
   }));
   EXPECT_EQ(cpuPen, 0x58FF35u);
   EXPECT_EQ(memPen, 0x58FFFFu);
-
-  EXPECT_EQ(cpuBytes, Bytes(*SecondGrid(86, 256)));  // every CPU value is 0: row 87, below
-
-  const auto expectedMem = SecondGrid(86, 256);
-  expectedMem->SetPenColor(0x58FFFF);
-  expectedMem->DrawSegment(254, 87, 255, 87 - 22);
-  EXPECT_EQ(memBytes, Bytes(*expectedMem));
-  // The one memory segment runs from column 254 into column 255, whose line-to ends it.
-  EXPECT_EQ(yellowLeftOf254, 0);
-  EXPECT_GT(yellowIn254, 0);
-  EXPECT_GT(yellowIn255, 0);
+  // The start-up grid cleared and drawn again, shifted by one; every CPU value is 0 (row 87,
+  // below the image).
+  EXPECT_EQ(cpuColours, GridOnly(kColumnsShift1));
+  // The one memory segment, from (254, 87) up 22 rows to (255, 65): column 254 for the first
+  // half of the walk, column 255 for the rest, the end point left out.
+  PixelSet yellow;
+  for (int y = 77; y <= 85; ++y) yellow.insert({254, y});
+  for (int y = 66; y <= 76; ++y) yellow.insert({255, y});
+  PixelSet green = GridPixels(kRows, kColumnsShift1, 256, 86);
+  green.erase({254, 84});  // where the segment crosses a grid row
+  EXPECT_EQ(memColours, (ColourMap{{0x008000, green}, {0x58FFFF, yellow}}));
 
   // Start-up sample and first pass: the status reads as the thread left it.
   const TSetThread::Sample sample = thread->ReadSample();
@@ -213,10 +196,10 @@ TEST_F(SamplerThreadTest, StopBeforeResumeTakesOnlyStartupSamplesAndReleases) {
 TEST_F(SamplerThreadTest, OnePixelWideImagesNeverShiftAndKeepTheNewestSample) {
   TSetThread* thread = Start(86, 1);
   ASSERT_TRUE(WaitForPasses(*thread, 1));
-  std::vector<std::uint8_t> memBytes;
-  ASSERT_TRUE(
-      thread->WithFrames([&](const TUseage&, const TUseage& mem) { memBytes = Bytes(mem); }));
-  EXPECT_EQ(memBytes, Bytes(*SecondGrid(86, 1)));  // s = 1: nothing on a 1-pixel-wide image
+  ColourMap memColours;
+  ASSERT_TRUE(thread->WithFrames(
+      [&](const TUseage&, const TUseage& mem) { memColours = Colours(mem.View()); }));
+  EXPECT_EQ(memColours, ColourMap{});  // shifted by one, the grid misses the only column
 }
 
 TEST_F(SamplerThreadTest, MissingImageEndsTheThreadQuietly) {

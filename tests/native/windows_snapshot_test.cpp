@@ -73,18 +73,6 @@ TEST_F(WindowSnapshot, LongTitlesAndClassNamesKeepTheirFirst99Characters) {
   EXPECT_EQ(entries[0].info.ClassName, std::string(99, 'c'));
 }
 
-TEST_F(WindowSnapshot, DoubleByteCharactersCountTwo) {
-  std::string title;
-  for (int i = 0; i < 60; ++i) title += "\xD6\xD0";  // 60 characters, 120 bytes
-  fake::AddWindow({.className = "Wide", .title = title});
-  fake::AddWindow({.className = "Mixed", .title = "x" + title});
-  const auto entries = Snapshot();
-  ASSERT_EQ(entries.size(), 2u);
-  // 99 bytes leave room for 49 whole double-byte characters.
-  EXPECT_EQ(entries[0].info.Title, title.substr(0, 98));
-  EXPECT_EQ(entries[1].info.Title, "x" + title.substr(0, 98));
-}
-
 TEST_F(WindowSnapshot, HandlesWithTheTopBitSetAreKeyedUnsigned) {
   fake::AddWindow({.handle = 0x80000000u, .className = "A", .title = "high"});
   fake::AddWindow({.handle = 0xFFFFFFFEu, .className = "B", .title = "higher"});

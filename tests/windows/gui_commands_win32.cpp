@@ -15,7 +15,7 @@
 #include "platform/gui.h"
 #include "platform/threads.h"
 #include "platform/windows_input.h"
-#include "tests/windows/command_helpers_win32.h"
+#include "tests/support/win32/command_helpers.h"
 #include "tests/windows/main_form_fixture_win32.h"
 
 namespace {
@@ -35,13 +35,12 @@ class GuiCommands : public MainFormTest {
   // Ticks every 200 ms until `shown()` holds; false when `timeoutMs` passed first.
   template <typename Pred>
   bool TickUntil(Pred shown, std::uint32_t timeoutMs) {
-    const std::uint64_t deadline = plat::MonotonicMilliseconds() + timeoutMs;
-    for (;;) {
-      form->OnTimer();
-      if (shown()) return true;
-      if (plat::MonotonicMilliseconds() > deadline) return false;
-      plat::Sleep(200);
-    }
+    return cmdtest::WaitUntil(
+        [&] {
+          form->OnTimer();
+          return shown();
+        },
+        timeoutMs, 200);
   }
 
   // Runs the real message loop for `spanMs` and returns the timer ticks it delivered.

@@ -5,7 +5,7 @@
 
 #include "platform/gui.h"
 #include "tests/contract/gui_contract_fixture.h"
-#include "tests/windows/command_helpers_win32.h"
+#include "tests/support/win32/command_helpers.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 #include "platform/gui.h"
 #include "platform/sysinfo.h"
 #include "platform/threads.h"
+#include "tests/support/win32/command_helpers.h"
 #include "tests/windows/main_form_fixture_win32.h"
 
 namespace {
@@ -138,8 +139,7 @@ class GuiPerformance : public MainFormTest {
     form->Show();
     plat::TabSelect(form->PageControl1, 2);
     ASSERT_NE(SetThread, nullptr);
-    for (int i = 0; i < 100 && SetThread->PassCount() < passes; ++i) plat::Sleep(100);
-    ASSERT_GE(SetThread->PassCount(), passes);
+    ASSERT_TRUE(cmdtest::WaitUntil([passes] { return SetThread->PassCount() >= passes; }, 10000));
     form->OnTimer();
   }
 };

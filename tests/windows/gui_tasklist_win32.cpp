@@ -13,13 +13,13 @@
 #include "app/performance_page.h"
 #include "platform/gui.h"
 #include "platform/process.h"
-#include "platform/resources.h"
 #include "platform/threads.h"
 #include "platform/windows_input.h"
 #include "sampling/uProcInfo.h"
 #include "tests/contract/windows_contract_env.h"
-#include "tests/windows/command_helpers_win32.h"
-#include "tests/windows/icon_helpers_win32.h"
+#include "tests/support/win32/command_helpers.h"
+#include "tests/support/win32/icon_helpers.h"
+#include "tests/support/win32/own_resources.h"
 #include "tests/windows/main_form_fixture_win32.h"
 
 namespace {
@@ -50,11 +50,12 @@ class GuiTaskList : public MainFormTest {
   // Refreshes until a row captioned `title` shows up (a child program takes a while to
   // start, under qemu most of all); -1 when none did within three minutes.
   int WaitForRowTitled(const std::wstring& title) {
-    const std::uint64_t deadline = plat::MonotonicMilliseconds() + 180000;
-    while (RowTitled(title) < 0 && plat::MonotonicMilliseconds() < deadline) {
-      plat::Sleep(200);
-      form->OnTimer();
-    }
+    cmdtest::WaitUntil(
+        [&] {
+          form->OnTimer();
+          return RowTitled(title) >= 0;
+        },
+        180000, 200);
     return RowTitled(title);
   }
 
@@ -156,10 +157,10 @@ TEST_F(GuiTaskList, FiveHundredRefreshesKeepGdiAndUserObjects) {
   form->Show();
   for (int i = 0; i < 20; ++i) form->OnTimer();
   ASSERT_GE(RowOf(folder), 0);
-  const plat::OwnResources first = plat::QueryOwnResources();
+  const wintest::OwnResources first = wintest::QueryOwnResources();
 
   for (int i = 0; i < 500; ++i) form->OnTimer();
-  const plat::OwnResources last = plat::QueryOwnResources();
+  const wintest::OwnResources last = wintest::QueryOwnResources();
   std::printf("task list refreshes: GDI objects %u -> %u, USER objects %u -> %u\n",
               first.gdiObjects, last.gdiObjects, first.userObjects, last.userObjects);
   std::fflush(stdout);

@@ -12,7 +12,7 @@
 #include "app/CpuUseage.h"
 #include "platform/gui.h"
 #include "tests/contract/windows_contract_env.h"
-#include "tests/windows/command_helpers_win32.h"
+#include "tests/support/win32/command_helpers.h"
 
 class MainFormTest : public ::testing::Test {
  protected:

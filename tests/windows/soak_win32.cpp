@@ -11,8 +11,8 @@
 #include "app/CpuUseage.h"
 #include "app/performance_page.h"
 #include "platform/gui.h"
-#include "platform/resources.h"
-#include "tests/windows/command_helpers_win32.h"
+#include "tests/support/win32/command_helpers.h"
+#include "tests/support/win32/own_resources.h"
 #include "tests/windows/main_form_fixture_win32.h"
 
 namespace {
@@ -20,7 +20,7 @@ namespace {
 constexpr int kWarmUpTicks = 30;
 constexpr int kTicks = 1000;
 
-void Print(const char* when, const plat::OwnResources& r) {
+void Print(const char* when, const wintest::OwnResources& r) {
   std::printf("soak %s: GDI objects %u, USER objects %u, private bytes %llu, kernel handles %u\n",
               when, r.gdiObjects, r.userObjects, static_cast<unsigned long long>(r.privateBytes),
               r.kernelHandles);
@@ -37,7 +37,7 @@ TEST_F(SoakWin32, ThousandTicksKeepObjectsAndPrivateBytesFlat) {
   plat::RunMessageLoop();
   // Caches, fonts and the lists' first rows come with the first ticks.
   for (int i = 0; i < kWarmUpTicks; ++i) form->OnTimer();
-  const plat::OwnResources first = plat::QueryOwnResources();
+  const wintest::OwnResources first = wintest::QueryOwnResources();
   Print("first", first);
 
   // Private bytes at the end of each quarter. A leak grows every quarter alike; something the
@@ -47,13 +47,13 @@ TEST_F(SoakWin32, ThousandTicksKeepObjectsAndPrivateBytesFlat) {
   for (int i = 0; i < kTicks; ++i) {
     form->OnTimer();
     if (i % (kTicks / 4) == kTicks / 4 - 1) {
-      const plat::OwnResources now = plat::QueryOwnResources();
+      const wintest::OwnResources now = wintest::QueryOwnResources();
       Print("at", now);
       quarterGrowth.push_back(now.privateBytes > before ? now.privateBytes - before : 0);
       before = now.privateBytes;
     }
   }
-  const plat::OwnResources last = plat::QueryOwnResources();
+  const wintest::OwnResources last = wintest::QueryOwnResources();
   Print("last", last);
 
   // A count the system does not report reads 0 both times (GetGuiResources under Wine).

@@ -3,7 +3,7 @@
 // every window, control, menu, timer, message box and image list lives in memory, and tests
 // drive and inspect it through the functions below. It follows the list view, tab control
 // and timer semantics of Win32 (rows shift up on deletion, the selection follows them, pages
-// fill their tab control, status bars dock to their parent's bottom edge, an interval of 0
+// fill their tab control, an interval of 0
 // never ticks; a main window has a DPI, 96 unless set, and a font every control shares); a misuse
 // that Win32 would reject (a row out of range, an EndUpdate without a Begin, a call on a control
 // that does not exist) is recorded in Violations().
@@ -53,20 +53,9 @@ const std::vector<std::string>& GuiLog();
 void ClearGuiLog();
 
 // Controls and windows.
-plat::Control FindControl(const std::string& name);  // 0 when there is none
-plat::MainWindowHandle MainWindow();                 // the last main window created
-plat::ControlKind KindOf(plat::Control control);
-std::string NameOf(plat::Control control);
-plat::Control ParentOf(plat::Control control);
-int CommandIdOf(plat::Control control);
+plat::Control FindControl(const std::string& name);           // 0 when there is none
+plat::MainWindowHandle MainWindow();                          // the last main window created
 std::vector<plat::Control> ChildrenOf(plat::Control parent);  // in creation order
-bool IsDestroyed(plat::Control control);
-bool IsShown(plat::MainWindowHandle window);
-// The control's own visibility, as its WS_VISIBLE style bit reads: a main window once shown,
-// a page while its tab is selected, a list but while a batch update holds its drawing (from
-// the first row added or deleted in it), any other control from its creation.
-bool IsVisible(plat::Control control);
-plat::MainWindowArgs MainWindowArgsOf(plat::MainWindowHandle window);
 
 // Raises the main window's events as the system would. MoveControl on a shown main window
 // raises OnResize too.
@@ -86,20 +75,10 @@ struct Column {
   int width = 0;
   plat::Align align = plat::Align::Left;
 };
-std::vector<Column> Columns(plat::ListViewHandle list);
-// The list's rows, selection and first row shown are kept by every change of the font.
-plat::ImageListHandle ListImageList(plat::ListViewHandle list);
-int UpdateDepth(plat::ListViewHandle list);  // Begin calls not yet ended
-int UpdatePairs(plat::ListViewHandle list);  // completed Begin/End pairs
 // Makes the list's row changes (add, delete, set text) throw std::runtime_error from the
 // `count`-th one on (1: the next one), to test what a failure in the middle of a refresh
 // leaves behind; 0 switches it off.
 void FailRowChangesFrom(plat::ListViewHandle list, int count);
-// The caption of every row, top to bottom.
-std::vector<std::wstring> RowCaptions(plat::ListViewHandle list);
-
-// Status bars.
-std::vector<int> StatusParts(plat::StatusBarHandle bar);
 
 // Menus.
 struct MenuItem {
@@ -109,22 +88,39 @@ struct MenuItem {
 };
 std::vector<MenuItem> MenuBar(plat::MainWindowHandle window);  // top-level items
 
-// Timer and window styles.
-bool TimerRunning(plat::MainWindowHandle window);
-std::uint32_t TimerInterval(plat::MainWindowHandle window);  // the last interval started
-bool DoubleBuffered(plat::MainWindowHandle window);
-int RepaintCount(plat::Control control);
-
-// Pictures: the last raster given, copied (empty when it was refused), and how many were
-// given.
+// A picture's raster: the last one given, copied (empty when it was refused).
 struct Picture {
   std::vector<std::uint8_t> bits;
   int width = 0;
   int height = 0;
   int stride = 0;
 };
-Picture PictureOf(plat::PictureBoxHandle picture);
-int PictureSetCount(plat::PictureBoxHandle picture);
+
+// What the fake knows of one control, copied; the fields of other kinds of control read as
+// defaults, and an unknown handle reads as destroyed.
+struct ControlView {
+  plat::ControlKind kind = plat::ControlKind::Button;
+  std::string name;
+  int commandId = 0;
+  bool destroyed = true;
+  bool shown = false;  // a main window once shown
+  // Its own visibility, as its WS_VISIBLE style bit reads: a main window once shown, a page
+  // while its tab is selected, a list but while a batch update holds its drawing (from the
+  // first row added or deleted in it), any other control from its creation.
+  bool visible = false;
+  plat::MainWindowArgs mainWindowArgs;
+  bool timerRunning = false;
+  std::uint32_t timerInterval = 0;  // the last interval started
+  bool doubleBuffered = false;
+  std::vector<Column> columns;
+  plat::ImageListHandle imageList;
+  int updateDepth = 0;  // a list's Begin calls not yet ended
+  int updatePairs = 0;  // its completed Begin/End pairs
+  std::vector<int> statusParts;
+  Picture picture;
+  int pictureSets = 0;  // rasters given, refused ones too
+};
+ControlView Inspect(plat::Control control);
 
 // Message boxes. A box answers with the next scripted answer; with none scripted, a Yes/No
 // box answers plat::kIdNo and any other box plat::kIdOk. A handler, when set, decides instead and
@@ -138,6 +134,5 @@ struct MessageBox {
 void ScriptMessageBoxAnswers(const std::vector<int>& answers);
 void SetMessageBoxHandler(std::function<int(const MessageBox&)> handler);
 const std::vector<MessageBox>& MessageBoxesShown();
-bool MessageBoxOpen();
 
 }  // namespace fake

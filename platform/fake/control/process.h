@@ -1,10 +1,10 @@
 #pragma once
-// Control API of the simulated processes, tokens and privileges (platform/process.h); the
+// Control API of the simulated processes and debug privilege (platform/process.h); the
 // process table of platform/sysinfo.h is built from the same processes. Any thread.
 //
 // After ResetOs (os.h): the process table holds the idle process (PID 0, no name), "System"
-// (PID 4) and the own process (kOwnPid, "varnex_tests"); the token holds SeDebugPrivilege (not
-// yet enabled).
+// (PID 4) and the own process (kOwnPid, "varnex_tests"); the token holds SeDebugPrivilege, not
+// yet enabled.
 
 #include <cstdint>
 #include <optional>
@@ -41,7 +41,7 @@ struct OpenCall {
   std::uint32_t pid = 0;
 };
 std::vector<OpenCall> OpenProcessCalls();
-int OpenHandleCount();  // process and token handles not yet closed
+int OpenHandleCount();  // process handles not yet closed
 int CloseHandleCount();
 
 struct Termination {
@@ -49,24 +49,14 @@ struct Termination {
   std::uint32_t exitCode = 0;
 };
 std::vector<Termination> Terminations();
-// Counts every call the fake answers for processes and tokens; KillProcess(0) must make none.
+// Counts every call the fake answers for processes; KillProcess(0) must make none.
 int ProcessApiCallCount();
 
 // GetProcessMemoryInfo: while set, every query fails (as when PSAPI.dll cannot be loaded).
 void SetMemoryInfoFails(bool fails);
 
-// Tokens and privileges.
-void SetTokenHolds(const std::string& privilege, bool holds);
-bool PrivilegeEnabled(const std::string& privilege);
-void SetOpenTokenFails(bool fails);
-// The last AdjustTokenPrivileges call as received.
-struct AdjustCall {
-  bool disableAll = false;
-  std::vector<std::uint8_t> newState;  // bufferLength bytes
-  std::uint32_t bufferLength = 0;
-  bool previousStateGiven = false;
-  bool returnLengthGiven = false;
-};
-std::optional<AdjustCall> LastAdjust();
+// The debug privilege: held (EnableDebugPrivilege succeeds) unless set otherwise.
+void SetDebugPrivilegeHeld(bool held);
+bool DebugPrivilegeEnabled();
 
 }  // namespace fake

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "platform/fake/control/process.h"
+#include "platform/os_layouts.h"
 #include "platform/sysinfo.h"
-#include "sampling/os_layouts.h"
 
 namespace fake {
 

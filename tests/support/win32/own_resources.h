@@ -1,9 +1,10 @@
 #pragma once
-// What the running program holds of the system: for soak runs that check it does not grow.
+// What the running test program holds of the system: for soak runs that check it does not
+// grow.
 
 #include <cstdint>
 
-namespace plat {
+namespace wintest {
 
 struct OwnResources {
   // GetGuiResources(GR_GDIOBJECTS / GR_USEROBJECTS) of the own process. Wine's
@@ -18,4 +19,4 @@ struct OwnResources {
 
 OwnResources QueryOwnResources();
 
-}  // namespace plat
+}  // namespace wintest

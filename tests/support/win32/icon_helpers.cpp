@@ -1,4 +1,4 @@
-#include "tests/windows/icon_helpers_win32.h"
+#include "tests/support/win32/icon_helpers.h"
 
 #include <windows.h>
 

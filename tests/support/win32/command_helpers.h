@@ -13,6 +13,11 @@
 
 namespace cmdtest {
 
+// Calls `done` until it returns true, pausing `pollMs` after each false, for at most
+// `timeoutMs`; returns what `done` returned last.
+bool WaitUntil(const std::function<bool()>& done, std::uint32_t timeoutMs,
+               std::uint32_t pollMs = 10);
+
 // The caption of the window that a window child shows: it names the child's PID.
 std::wstring WindowChildTitle(std::uint32_t pid);
 

@@ -1,4 +1,4 @@
-#include "tests/windows/command_helpers_win32.h"
+#include "tests/support/win32/command_helpers.h"
 
 #include <windows.h>
 
@@ -13,7 +13,7 @@
 
 #include "platform/gui.h"
 #include "platform/threads.h"
-#include "tests/windows/icon_helpers_win32.h"
+#include "tests/support/win32/icon_helpers.h"
 
 namespace cmdtest {
 namespace {
@@ -76,6 +76,15 @@ struct ChildEntry {
 } childEntry;
 
 }  // namespace
+
+bool WaitUntil(const std::function<bool()>& done, std::uint32_t timeoutMs, std::uint32_t pollMs) {
+  const std::uint64_t deadline = plat::MonotonicMilliseconds() + timeoutMs;
+  for (;;) {
+    if (done()) return true;
+    if (plat::MonotonicMilliseconds() > deadline) return false;
+    plat::Sleep(pollMs);
+  }
+}
 
 std::wstring WindowChildTitle(std::uint32_t pid) {
   return L"Varnex test window " + std::to_wstring(pid);
@@ -216,17 +225,13 @@ namespace {
 
 DWORD WINAPI AnswerBox(void* arg) {
   auto* state = static_cast<BoxAnswerer::State*>(arg);
-  const std::uint64_t deadline = plat::MonotonicMilliseconds() + state->timeoutMs;
-  while (plat::MonotonicMilliseconds() < deadline) {
+  auto answer = [state] {
     // Message boxes are dialogs of the standard dialog class.
     HWND box = ::FindWindowW(L"#32770", state->caption.c_str());
-    if (box) {
-      ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(state->button), 0);
-      state->answered = true;
-      return 0;
-    }
-    ::Sleep(50);
-  }
+    if (box) ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(state->button), 0);
+    return box != nullptr;
+  };
+  state->answered = WaitUntil(answer, state->timeoutMs, 50);
   return 0;
 }
 

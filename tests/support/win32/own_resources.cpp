@@ -1,6 +1,6 @@
 // The own process's GDI and USER object counts and private bytes.
 
-#include "platform/resources.h"
+#include "tests/support/win32/own_resources.h"
 
 #include <windows.h>
 // After <windows.h>, whose types it uses.
@@ -8,7 +8,7 @@
 
 #include "platform/process.h"
 
-namespace plat {
+namespace wintest {
 
 OwnResources QueryOwnResources() {
   OwnResources out;
@@ -34,4 +34,4 @@ OwnResources QueryOwnResources() {
   return out;
 }
 
-}  // namespace plat
+}  // namespace wintest
