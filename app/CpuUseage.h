@@ -13,8 +13,9 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 
+#include "app/process_rows.h"
+#include "app/task_rows.h"
 #include "app/timer.h"
 #include "platform/gui.h"
 #include "platform/types.h"
@@ -90,8 +91,10 @@ class TMainForm final : public plat::WindowEvents {
   void ReleaseTaskRecords();
 
   bool failureBoxOpen_ = false;
-  // The icon each task row showed after the last refresh, by the row's window key.
-  std::unordered_map<std::string, plat::IconHandle> shownIcons_;
+  // Kept from one refresh to the next: the snapshots' storage and what the rows show.
+  TProcList processSnapshot_;
+  TProcessRows processRows_;
+  TTaskRows taskRows_;
 };
 
 // The main window, created by VarnexMain (app/program.cpp).

@@ -111,7 +111,8 @@ void ListSetText(ListViewHandle list, int row, int column, const std::wstring& t
     return;
   }
   r->cells[column] = text;
-  Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
+  if (fake::gui::S().logging)
+    Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
 }
 
 int ListGetImage(ListViewHandle list, int row) {

@@ -75,6 +75,7 @@ struct State {
   plat::Control mainWindow;
   std::vector<std::string> violations;
   std::vector<std::string> log;
+  bool logging = false;  // from the first ClearGuiLog on
   std::function<void()> loopBody;
   std::deque<int> answers;
   std::function<int(const fake::MessageBox&)> boxHandler;
