@@ -66,19 +66,29 @@ std::string_view KeyText(Number value, char (&buffer)[12]) {
 // "System Idle" with a working set of 16 K. Every query comes first, so a failure adds
 // nothing.
 void AppendRecord(const RawProcessRecord& raw, TProcList& list) {
-  std::string name;
-  if (raw.hasName) name = plat::WideToAnsi(raw.name);
   std::uint32_t memoryK =
       WorkingSetKilobytes(GetProcessWorkingSet(static_cast<std::uint32_t>(raw.pid)));
-  if (name.empty()) {
-    name = "System Idle";
-    memoryK = 16;
-  }
+  // Image names are ASCII as a rule, and ASCII reads the same in every ANSI code page: such a
+  // name is narrowed straight into the reused record, without a conversion.
+  const bool ascii =
+      std::all_of(raw.name.begin(), raw.name.end(), [](char16_t c) { return c < 0x80; });
+  std::string converted;
+  if (!ascii) converted = plat::WideToAnsi(raw.name);
   char key[12];
   TProcInfo& info = list.Append(KeyText(raw.pid, key));
   info.PID = raw.pid;
-  info.Name = name;  // a copy into the reused record's storage
+  if (ascii) {
+    info.Name.resize(raw.name.size());
+    std::transform(raw.name.begin(), raw.name.end(), info.Name.begin(),
+                   [](char16_t c) { return static_cast<char>(c); });
+  } else {
+    info.Name = converted;
+  }
   info.CpuTime = CpuTimeDays(raw.userTime, raw.kernelTime);
+  if (info.Name.empty()) {
+    info.Name = "System Idle";
+    memoryK = 16;
+  }
   info.MemoryK = memoryK;
 }
 
