@@ -13,5 +13,7 @@ namespace fake {
 std::vector<std::uintptr_t> ImageListIcons(plat::ImageListHandle list);
 int LiveImageLists();  // created and not yet destroyed
 int ImageListClearCount(plat::ImageListHandle list);
+// An icon its owner has destroyed: adding it to an image list fails from now on.
+void DestroyIcon(std::uintptr_t icon);
 
 }  // namespace fake
