@@ -50,7 +50,7 @@ void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, 
   ControlState* l = GetList(list, "ListAddColumn");
   if (!l) return;
   l->columns.push_back(fake::Column{caption, width, align});
-  for (Row& row : l->rows) row.cells.resize(l->columns.size());
+  for (auto& row : l->rows) row->cells.resize(l->columns.size());
 }
 
 void ListSetImageList(ListViewHandle list, ImageListHandle images) {
@@ -75,7 +75,7 @@ int ListAddRow(ListViewHandle list, const std::wstring& caption) {
   Row row;
   row.cells.resize(l->columns.empty() ? 1 : l->columns.size());
   row.cells[0] = caption;
-  l->rows.push_back(std::move(row));
+  l->rows.push_back(std::make_unique<Row>(std::move(row)));
   if (l->updateDepth > 0) l->redrawSuspended = true;
   Log("ListAddRow", list, std::to_string(l->rows.size() - 1));
   return static_cast<int>(l->rows.size()) - 1;
@@ -249,7 +249,7 @@ void FailRowChangesFrom(plat::ListViewHandle list, int count) {
 std::vector<std::wstring> RowCaptions(plat::ListViewHandle list) {
   std::vector<std::wstring> out;
   if (const ControlState* c = Peek(list)) {
-    for (const Row& row : c->rows) out.push_back(row.cells.empty() ? L"" : row.cells[0]);
+    for (const auto& row : c->rows) out.push_back(row->cells.empty() ? L"" : row->cells[0]);
   }
   return out;
 }

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -50,7 +51,8 @@ struct ControlState {
   int selectedTab = -1;
   // list view
   std::vector<fake::Column> columns;
-  std::vector<Row> rows;
+  // Held by pointer: a deletion moves pointers, not rows, as a real list view does.
+  std::vector<std::unique_ptr<Row>> rows;
   int selected = -1;
   int updateDepth = 0;
   int updatePairs = 0;
