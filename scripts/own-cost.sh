@@ -56,15 +56,22 @@ for p in $(pgrep '^wineserver' 2>/dev/null); do
 done
 [ -n "$server_pid" ] || echo "own-cost: no Wine server found for $WINEPREFIX; its CPU reads 0" >&2
 
-# Idle programs fill the table; the counting program stands for the measured one.
+# Idle programs fill the table; the counting program stands for the measured one. A count
+# that settles short of the goal (a prefix process ended meanwhile) is topped up.
+idle() {  # count
+  for _ in $(seq 1 "$1"); do
+    "$VARNEX_WINE64" "$BUILD/floor.exe" idle >/dev/null 2>&1 &
+    pids="$pids $!"
+  done
+}
 have=$(table_size)
-for _ in $(seq 1 $((PROCESSES - ${have:-0}))); do
-  "$VARNEX_WINE64" "$BUILD/floor.exe" idle >/dev/null 2>&1 &
-  pids="$pids $!"
-done
+idle $((PROCESSES - ${have:-0}))
+last=""
 for _ in $(seq 1 120); do
   have=$(table_size)
   [ "${have:-0}" -ge "$PROCESSES" ] && break
+  [ "$have" = "$last" ] && idle $((PROCESSES - have))
+  last=$have
   sleep 1
 done
 echo "own-cost: $have processes in the table while a program runs"
