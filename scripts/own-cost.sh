@@ -3,10 +3,11 @@
 # and bench/floor.cpp (the same system queries as one refresh tick and one sampler pass, once
 # a second, no window) run alternately, ROUNDS times each (default 3), DURATION seconds each
 # (default 40), under one wine64 prefix whose process table idle programs fill to PROCESSES
-# entries (default 160). For each run: the program's CPU seconds (user + system, from
-# /proc/<pid>/stat) and the Wine server's over the steady part (after the first 10 s), and
-# the program's peak resident memory (VmHWM). Reported: each run, and the median of the
-# rounds' ratios Varnex / floor with the Wine server's CPU counted for each.
+# entries (default 160), SETTLE seconds (default 30) after they start. For each run: the
+# program's CPU seconds (user + system, from /proc/<pid>/stat) and the Wine server's over
+# the steady part (after the first 10 s), and the program's peak resident memory (VmHWM).
+# Reported: each run, and the median of the rounds' ratios Varnex / floor with the Wine
+# server's CPU counted for each.
 #   scripts/own-cost.sh [--write]   --write puts the table into docs/performance.md
 # Builds into build/bench-win64 and uses the prefix build/bench-prefix (created once, about
 # two minutes) and an Xvfb display of its own (:97 or the next free one).
@@ -75,6 +76,8 @@ for _ in $(seq 1 120); do
   sleep 1
 done
 echo "own-cost: $have processes in the table while a program runs"
+# The idle programs' own start-up keeps the Wine server busy for a while: not to be counted.
+sleep "${SETTLE:-30}"
 
 hz=$(getconf CLK_TCK)
 runs=$LOGS/own-cost-runs.txt
