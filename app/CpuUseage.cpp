@@ -301,13 +301,20 @@ void TMainForm::RenewImageList() {
   const plat::ImageListHandle fresh = plat::CreateSmallImageList(Scaled(kSmallIconSize, dpi_));
   // Each row gets the copy of the icon it showed, at the new size.
   const int rows = plat::ListRowCount(TaskListView);
+  std::vector<plat::IconHandle> slots;
   for (int row = 0; row < rows; ++row) {
-    const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(TaskListView, row));
-    const auto shown = info ? shownIcons_.find(WindowKey(info->WindowHandle)) : shownIcons_.end();
-    plat::ListSetImage(
-        TaskListView, row,
-        shown != shownIcons_.end() ? plat::ImageListAddIcon(fresh, shown->second) : -1);
+    const int old = plat::ListGetImage(TaskListView, row);
+    const plat::IconHandle icon = old >= 0 && static_cast<std::size_t>(old) < taskRows_.slots.size()
+                                      ? taskRows_.slots[old]
+                                      : plat::IconHandle{};
+    const int index = plat::ImageListAddIcon(fresh, icon);
+    if (index >= 0) {
+      if (slots.size() <= static_cast<std::size_t>(index)) slots.resize(index + 1);
+      slots[index] = icon;
+    }
+    plat::ListSetImage(TaskListView, row, index);
   }
+  taskRows_.slots = std::move(slots);
   plat::ListSetImageList(TaskListView, fresh);
   if (ImageList) plat::DestroyImageList(ImageList);
   ImageList = fresh;

@@ -13,9 +13,10 @@
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "app/process_rows.h"
+#include "app/task_rows.h"
 #include "app/timer.h"
 #include "platform/gui.h"
 #include "platform/types.h"
@@ -111,8 +112,10 @@ class TMainForm final : public plat::WindowEvents {
   // The graph pictures at the picture boxes' size, when that differs from the images'.
   std::vector<std::uint8_t> cpuPixels_;
   std::vector<std::uint8_t> memPixels_;
-  // The icon each task row showed after the last refresh, by the row's window key.
-  std::unordered_map<std::string, plat::IconHandle> shownIcons_;
+  // Kept from one refresh to the next: the snapshots' storage and what the rows show.
+  TProcList processSnapshot_;
+  TProcessRows processRows_;
+  TTaskRows taskRows_;
 };
 
 // The main window, created by VarnexMain (app/program.cpp).

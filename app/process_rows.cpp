@@ -1,36 +1,30 @@
 #include "app/process_rows.h"
 
+#include <charconv>
 #include <cmath>
+#include <string_view>
+#include <utility>
 
-#include "sampling/uProcInfo.h"
+#include "platform/sysinfo.h"
 
 namespace {
+
+constexpr int kSubItemCount = 4;  // PID, CPU, CPU time, memory
 
 void AppendTwoDigits(std::wstring& text, std::int64_t value) {
   text.push_back(static_cast<wchar_t>(L'0' + value / 10 % 10));
   text.push_back(static_cast<wchar_t>(L'0' + value % 10));
 }
 
-// Decimal digits. std::to_wstring formats through swprintf, which costs more than all the
-// rest of a row.
-std::wstring DecimalText(std::uint32_t value) {
-  wchar_t digits[10];
-  wchar_t* const end = digits + 10;
-  wchar_t* p = end;
-  do {
-    *--p = static_cast<wchar_t>(L'0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  return std::wstring(p, end);
+// Decimal digits written over `text`. std::to_wstring formats through swprintf, which costs
+// more than all the rest of a row.
+void DecimalText(std::wstring& text, std::int64_t value) {
+  char digits[24];
+  const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  text.assign(static_cast<const char*>(digits), end);
 }
 
 }  // namespace
-
-std::wstring PidText(std::int32_t pid) {
-  // Keys are ASCII: a plain copy widens them.
-  const std::string key = ProcessKey(pid);
-  return std::wstring(key.begin(), key.end());
-}
 
 std::string ProcessRowKey(plat::ListViewHandle list, int row) {
   const std::wstring text = plat::ListGetText(list, row, kPidColumn);
@@ -43,24 +37,101 @@ std::string ProcessRowKey(plat::ListViewHandle list, int row) {
   return key;
 }
 
-std::wstring FormatCpuTime(double cpuTimeDays, const std::wstring& separator) {
+void FormatCpuTime(std::wstring& text, double cpuTimeDays, const std::wstring& separator) {
   // The record holds whole seconds / 86400; rounding recovers them exactly, where
   // truncation would turn 59 / 86400 into 58 seconds.
   std::int64_t seconds = std::llround(cpuTimeDays * 86400.0);
   if (seconds < 0) seconds = 0;
-  // Built in place: one allocation for the whole text.
-  std::wstring text;
-  text.reserve(6 + 2 * separator.size());
+  text.clear();
   AppendTwoDigits(text, seconds / 3600 % 24);
   text += separator;
   AppendTwoDigits(text, seconds / 60 % 60);
   text += separator;
   AppendTwoDigits(text, seconds % 60);
+}
+
+std::wstring FormatCpuTime(double cpuTimeDays, const std::wstring& separator) {
+  std::wstring text;
+  FormatCpuTime(text, cpuTimeDays, separator);
   return text;
 }
 
-std::wstring FormatMemoryK(std::uint32_t kilobytes) {
-  std::wstring text = DecimalText(kilobytes);
+void FormatMemoryK(std::wstring& text, std::uint32_t kilobytes) {
+  DecimalText(text, kilobytes);
   text += L" K";
+}
+
+std::wstring FormatMemoryK(std::uint32_t kilobytes) {
+  std::wstring text;
+  FormatMemoryK(text, kilobytes);
   return text;
+}
+
+void TProcessRows::Reconcile(plat::ListViewHandle list, TProcList& snapshot) {
+  // Asked once per refresh: on Windows every ask is a locale lookup.
+  const std::wstring separator = plat::LocaleTimeSeparator();
+  const int rows = plat::ListRowCount(list);
+  const bool known =
+      complete_ && shown_.size() == static_cast<std::size_t>(rows) && separator == separator_;
+  complete_ = false;  // until this walk is through
+  separator_ = separator;
+  shown_.resize(static_cast<std::size_t>(rows));
+  // Without the sub-items the PID column says nothing: the next refresh reads the rows back.
+  const bool hasSubItems = plat::ListColumnCount(list) - 1 >= kSubItemCount;
+
+  // The walk keeps shown_[0, position) for the rows kept so far; a deleted row's entry is
+  // passed over and goes at the end.
+  int position = 0;
+  for (int pass = 0; pass < rows; ++pass) {
+    TProcInfo* info = nullptr;
+    if (known) {
+      char key[12];
+      const char* end = std::to_chars(key, key + sizeof key, shown_[pass].pid).ptr;
+      info = snapshot.TakeFirst(std::string_view(key, static_cast<std::size_t>(end - key)));
+    } else {
+      info = snapshot.TakeFirst(ProcessRowKey(list, position));
+    }
+    if (!info) {
+      plat::ListDeleteRow(list, position);
+      continue;
+    }
+    if (pass != position) std::swap(shown_[position], shown_[pass]);
+    if (hasSubItems) {
+      Show(list, position, *info, shown_[position], known, false);
+    } else {
+      plat::ListSetText(list, position, 0, plat::AnsiToWide(info->Name));
+    }
+    ++position;
+  }
+  shown_.resize(static_cast<std::size_t>(position));
+
+  snapshot.ForEach([&](const std::string&, const TProcInfo& info) {
+    const int row = plat::ListAddRow(list, plat::AnsiToWide(info.Name));
+    Show(list, row, info, shown_.emplace_back(), false, true);
+  });
+  complete_ = hasSubItems;
+}
+
+void TProcessRows::Show(plat::ListViewHandle list, int row, const TProcInfo& info, Shown& shown,
+                        bool known, bool captionSet) {
+  if (!captionSet && !(known && shown.name == info.Name)) {
+    plat::ListSetText(list, row, 0, plat::AnsiToWide(info.Name));
+  }
+  if (!known || shown.pid != info.PID) {
+    DecimalText(text_, info.PID);
+    plat::ListSetText(list, row, kPidColumn, text_);
+  }
+  if (!known) plat::ListSetText(list, row, 2, std::wstring());
+  if (!known || shown.cpuTime != info.CpuTime) {
+    FormatCpuTime(text_, info.CpuTime, separator_);
+    plat::ListSetText(list, row, 3, text_);
+  }
+  if (!known || shown.memoryK != info.MemoryK) {
+    FormatMemoryK(text_, info.MemoryK);
+    plat::ListSetText(list, row, 4, text_);
+  }
+  shown.pid = info.PID;
+  shown.memoryK = info.MemoryK;
+  shown.cpuTime = info.CpuTime;
+  if (!known || shown.name != info.Name) shown.name = info.Name;
 }

@@ -2,10 +2,8 @@
 // snapshot on every tick. A row owns the TWinInfo attached to it.
 
 #include <cstdint>
-#include <memory>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "app/CpuUseage.h"
@@ -19,15 +17,20 @@ namespace {
 
 const wchar_t kRunning[] = L"正在运行";
 
+plat::IconHandle SlotIcon(const std::vector<plat::IconHandle>& slots, int index) {
+  return index >= 0 && static_cast<std::size_t>(index) < slots.size() ? slots[index]
+                                                                      : plat::IconHandle{};
+}
+
 }  // namespace
 
 void TMainForm::RefreshTaskList() {
-  TWinList windows;
-  std::unordered_set<std::uint32_t> seenPids;  // shared by both walks of this refresh
+  TTaskRows& state = taskRows_;
+  TWinList& windows = state.windows;
 
   // One row per process, except that every browser and Explorer window gets its own and
   // the desktop gets none.
-  auto IsTaskWindow = [&seenPids](plat::WindowHandle window, const std::string& className) {
+  auto IsTaskWindow = [&state](plat::WindowHandle window, const std::string& className) {
     if (className == "Progman") return false;
     if (className == "IEFrame" || className == "CabinetWClass") return true;
     std::uint32_t pid = 0;
@@ -35,44 +38,45 @@ void TMainForm::RefreshTaskList() {
     // row on to the snapshot lookup, where it is deleted because the window is gone; a
     // rejection here would keep the row of a dead window for good.
     if (plat::GetWindowThreadProcessId(window, &pid) == 0) return true;
-    return seenPids.insert(pid).second;
+    return state.seenPids.Insert(pid);
   };
 
-  // The icon behind each image-list index of this refresh, and what each row shows once the
-  // refresh is done (keyed like the rows). A row whose image index stays the same but whose
-  // picture behind it changed is redrawn; the list sees only index changes by itself.
-  std::vector<plat::IconHandle> images;
-  std::unordered_map<std::string, plat::IconHandle> shown;
-  struct UntouchedRow {
-    int position;
-    std::string key;
-    int image;
-  };
-  std::vector<UntouchedRow> untouched;
-  auto addIcon = [&](plat::WindowHandle window, const std::string& key) {
-    const auto last = shownIcons_.find(key);
-    const plat::IconHandle icon =
-        GetWindowIcon(window, last != shownIcons_.end() ? last->second : plat::IconHandle{});
-    const int index = plat::ImageListAddIcon(ImageList, icon);
-    if (index >= 0) {
-      if (images.size() <= static_cast<std::size_t>(index)) images.resize(index + 1);
-      images[index] = icon;
+  // Adds the window's icon to the image list; `last` is the picture its row showed.
+  state.nextSlots.clear();
+  auto addIcon = [&](plat::WindowHandle window, plat::IconHandle last) {
+    bool kept = false;
+    plat::IconHandle icon = GetWindowIcon(window, last, &kept);
+    int index = plat::ImageListAddIcon(ImageList, icon);
+    if (index < 0 && kept) {
+      // The kept picture's owner has destroyed it since: the class icon, as for any other
+      // failed query.
+      icon = plat::GetClassIcon(window);
+      index = plat::ImageListAddIcon(ImageList, icon);
     }
-    shown[key] = index >= 0 ? icon : plat::IconHandle{};
+    if (index >= 0) {
+      if (state.nextSlots.size() <= static_cast<std::size_t>(index)) {
+        state.nextSlots.resize(index + 1);
+      }
+      state.nextSlots[index] = icon;
+    }
     return index;
   };
-  auto redrawIfChanged = [&](int position, const std::string& key) {
-    const auto last = shownIcons_.find(key);
-    if (last != shownIcons_.end() && last->second != shown[key]) {
+  // A row whose picture changed is redrawn: the list itself sees only index changes, and not
+  // a new picture behind the same index.
+  auto redrawIfChanged = [&](int position, int oldImage, int image) {
+    if (SlotIcon(state.nextSlots, image) != SlotIcon(state.slots, oldImage)) {
       plat::ListRedrawRow(TaskListView, position);
     }
   };
 
+  windows.Clear();
   GetWindowList(windows);
   plat::ImageListClear(ImageList);
 
   TListBatch batch(TaskListView);
   const int rows = plat::ListRowCount(TaskListView);
+  state.seenPids.Reset(static_cast<std::size_t>(rows) + windows.Count());
+  std::vector<std::pair<int, int>> untouched;  // (position, image index) of rows left as they were
   int position = 0;
   for (int pass = 0; pass < rows; ++pass) {
     auto* old = static_cast<TWinInfo*>(plat::ListGetData(TaskListView, position));
@@ -81,44 +85,42 @@ void TMainForm::RefreshTaskList() {
       plat::ListDeleteRow(TaskListView, position);
       continue;
     }
-    const std::string key = WindowKey(old->WindowHandle);
+    const int oldImage = plat::ListGetImage(TaskListView, position);
     if (!IsTaskWindow(old->WindowHandle, old->ClassName)) {
-      untouched.push_back({position, key, plat::ListGetImage(TaskListView, position)});
+      untouched.emplace_back(position, oldImage);
       ++position;
       continue;
     }
-    std::unique_ptr<TWinInfo> fresh = windows.TakeFirst(key);
+    const TWinInfo* fresh = windows.TakeFirst(WindowKey(old->WindowHandle));
     if (!fresh) {
       plat::ListDeleteRow(TaskListView, position);
       delete old;
       continue;
     }
-    const int image = addIcon(fresh->WindowHandle, key);
-    plat::ListSetImage(TaskListView, position, image);
-    plat::ListSetText(TaskListView, position, 0, plat::AnsiToWide(fresh->Title));
-    plat::ListSetText(TaskListView, position, 1, kRunning);
-    // The row's record takes the fresh one's fields and the fresh one goes, rather than
-    // attaching a new object: a list view may repaint a row whose attached data changes, and
-    // an unchanged row is not to be repainted on every tick.
-    *old = std::move(*fresh);
-    redrawIfChanged(position, key);
+    const int image = addIcon(fresh->WindowHandle, SlotIcon(state.slots, oldImage));
+    if (image != oldImage) plat::ListSetImage(TaskListView, position, image);
+    // The status was set with the row and never changes.
+    if (fresh->Title != old->Title) {
+      plat::ListSetText(TaskListView, position, 0, plat::AnsiToWide(fresh->Title));
+    }
+    // The row's record takes the fresh one's fields, rather than attaching a new object: a
+    // list view may repaint a row whose attached data changes, and an unchanged row is not
+    // to be repainted on every tick.
+    *old = *fresh;
+    redrawIfChanged(position, oldImage, image);
     ++position;
   }
 
-  for (auto& [key, info] : windows.TakeRemaining()) {
-    if (!IsTaskWindow(info->WindowHandle, info->ClassName)) continue;  // freed with `info`
-    const int image = addIcon(info->WindowHandle, key);
-    const int row = plat::ListAddRow(TaskListView, plat::AnsiToWide(info->Title));
+  windows.ForEach([&](const std::string&, const TWinInfo& info) {
+    if (!IsTaskWindow(info.WindowHandle, info.ClassName)) return;
+    const int image = addIcon(info.WindowHandle, {});
+    const int row = plat::ListAddRow(TaskListView, plat::AnsiToWide(info.Title));
     plat::ListSetImage(TaskListView, row, image);
     plat::ListSetText(TaskListView, row, 1, kRunning);
-    plat::ListSetData(TaskListView, row, info.release());
-  }
+    plat::ListSetData(TaskListView, row, new TWinInfo(info));
+  });
 
   // A row left untouched keeps its image index, which now points into the rebuilt list.
-  for (const UntouchedRow& row : untouched) {
-    const bool inList = row.image >= 0 && static_cast<std::size_t>(row.image) < images.size();
-    shown[row.key] = inList ? images[row.image] : plat::IconHandle{};
-    redrawIfChanged(row.position, row.key);
-  }
-  shownIcons_ = std::move(shown);
+  for (const auto& [row, image] : untouched) redrawIfChanged(row, image, image);
+  std::swap(state.slots, state.nextSlots);
 }

@@ -21,7 +21,6 @@ struct Desktop {
     fake::ResetGui();
     form = std::make_unique<TMainForm>();
     form->TimerTimer();  // the first tick fills both lists
-    fake::ClearGuiLog();
   }
   TOsPopulation population;
   std::unique_ptr<TMainForm> form;
@@ -32,12 +31,12 @@ void Tick(benchmark::State& state, Regime regime) {
   const int windows = static_cast<int>(state.range(1));
   Desktop desktop(processes, windows);
   for (auto _ : state) {
-    state.PauseTiming();
-    // The fake GUI logs every operation; a long log's growth would be counted as the tick's.
-    fake::ClearGuiLog();
-    if (regime == Regime::Replace10) desktop.population.Replace(0.10);
-    if (regime == Regime::Shuffled) desktop.population.Shuffle();
-    state.ResumeTiming();
+    if (regime != Regime::Steady) {
+      state.PauseTiming();
+      if (regime == Regime::Replace10) desktop.population.Replace(0.10);
+      if (regime == Regime::Shuffled) desktop.population.Shuffle();
+      state.ResumeTiming();
+    }
     desktop.form->TimerTimer();
   }
   state.counters["rows"] = static_cast<double>(plat::ListRowCount(desktop.form->procListView) +
@@ -53,12 +52,7 @@ void BM_TickShuffled(benchmark::State& state) { Tick(state, Regime::Shuffled); }
 template <void (TMainForm::*Refresh)()>
 void RefreshOnly(benchmark::State& state) {
   Desktop desktop(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  for (auto _ : state) {
-    state.PauseTiming();
-    fake::ClearGuiLog();
-    state.ResumeTiming();
-    (desktop.form.get()->*Refresh)();
-  }
+  for (auto _ : state) (desktop.form.get()->*Refresh)();
 }
 void BM_ProcessRefreshSteady(benchmark::State& state) {
   RefreshOnly<&TMainForm::RefreshProcessList>(state);

@@ -3,14 +3,17 @@
 // entry with a key and take it out at once; what is left comes out in list order.
 // Entries are never moved: a lookup and a removal cost O(1) on average, so a refresh that
 // matches every row against a snapshot stays linear in the number of processes. Entries of
-// one key are chained in list order, without an allocation of their own.
+// one key are chained in list order.
+// The list keeps its entries' storage when it is cleared: a snapshot taken into a list that
+// held the previous one fills the same records again, and allocates only where it outgrows
+// them. A record taken from the list stays the list's and stays valid until the list is
+// appended to or cleared.
 
 #include <cstddef>
-#include <functional>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -21,83 +24,122 @@ class TSnapshotList {
   TSnapshotList(const TSnapshotList&) = delete;
   TSnapshotList& operator=(const TSnapshotList&) = delete;
 
-  void Add(std::string key, std::unique_ptr<Record> record) {
-    const std::size_t position = entries_.size();
-    auto [it, inserted] = chains_.try_emplace(key, Chain{position, position});
-    if (!inserted) {
-      // A later entry with a key already present: appended to that key's chain.
-      if (it->second.first == kNone) {
-        it->second.first = position;
-      } else {
-        entries_[it->second.last].nextSameKey = position;
-      }
-      it->second.last = position;
-    }
-    entries_.push_back(Entry{std::move(key), std::move(record), kNone});
+  // Appends an entry and returns its record to fill in. The record may hold the values of an
+  // earlier snapshot: the caller sets every field.
+  Record& Append(std::string_view key) {
+    if ((used_ + 1) * 2 > slots_.size()) Rehash(slots_.empty() ? 64 : slots_.size() * 2);
+    const auto position = static_cast<std::uint32_t>(used_);
+    if (used_ == entries_.size()) entries_.emplace_back();
+    Entry& entry = entries_[used_++];
+    entry.key.assign(key);
+    entry.nextSameKey = kNone;
+    entry.live = true;
     ++count_;
+    std::uint32_t& slot = slots_[SlotOf(key)];
+    entry.head = slot == kNone;
+    if (entry.head) {
+      slot = position;
+      entry.first = entry.last = position;
+    } else {
+      // A later entry with a key already present: appended to that key's chain.
+      Entry& head = entries_[slot];
+      if (head.first == kNone) {
+        head.first = position;
+      } else {
+        entries_[head.last].nextSameKey = position;
+      }
+      head.last = position;
+    }
+    return entry.record;
+  }
+  void Add(std::string_view key, std::unique_ptr<Record> record) {
+    Append(key) = std::move(*record);
   }
 
   // Entries still in the list.
   std::size_t Count() const { return count_; }
 
   // The record of the first entry whose key equals `key`, or null.
-  Record* Find(std::string_view key) const {
-    auto it = chains_.find(key);
-    if (it == chains_.end() || it->second.first == kNone) return nullptr;
-    return entries_[it->second.first].record.get();
+  const Record* Find(std::string_view key) const {
+    const Entry* head = Head(key);
+    return head && head->first != kNone ? &entries_[head->first].record : nullptr;
   }
 
-  // Removes the first entry whose key equals `key` and hands its record on; null when none.
-  std::unique_ptr<Record> TakeFirst(std::string_view key) {
-    auto it = chains_.find(key);
-    if (it == chains_.end() || it->second.first == kNone) return nullptr;
-    Entry& entry = entries_[it->second.first];
-    it->second.first = entry.nextSameKey;
+  // Removes the first entry whose key equals `key` and returns its record; null when none.
+  Record* TakeFirst(std::string_view key) {
+    Entry* head = const_cast<Entry*>(Head(key));
+    if (!head || head->first == kNone) return nullptr;
+    Entry& entry = entries_[head->first];
+    head->first = entry.nextSameKey;
+    entry.live = false;
     --count_;
-    return std::move(entry.record);
-  }
-
-  // Removes every entry still in the list and hands the records on, in list order.
-  std::vector<std::pair<std::string, std::unique_ptr<Record>>> TakeRemaining() {
-    std::vector<std::pair<std::string, std::unique_ptr<Record>>> out;
-    out.reserve(count_);
-    for (Entry& entry : entries_) {
-      if (entry.record) out.emplace_back(std::move(entry.key), std::move(entry.record));
-    }
-    entries_.clear();
-    chains_.clear();
-    count_ = 0;
-    return out;
+    return &entry.record;
   }
 
   // Visits (key, record) of every entry still in the list, in list order.
   template <typename Visit>
   void ForEach(Visit&& visit) const {
-    for (const Entry& entry : entries_) {
-      if (entry.record) visit(entry.key, *entry.record);
+    for (std::size_t i = 0; i < used_; ++i) {
+      if (entries_[i].live) visit(entries_[i].key, entries_[i].record);
     }
   }
 
+  // Removes every entry still in the list and hands copies of the records on, in list order.
+  std::vector<std::pair<std::string, std::unique_ptr<Record>>> TakeRemaining() {
+    std::vector<std::pair<std::string, std::unique_ptr<Record>>> out;
+    out.reserve(count_);
+    ForEach([&out](const std::string& key, const Record& record) {
+      out.emplace_back(key, std::make_unique<Record>(record));
+    });
+    Clear();
+    return out;
+  }
+
+  // Empties the list; the storage stays for the next snapshot.
+  void Clear() {
+    slots_.assign(slots_.size(), kNone);
+    used_ = 0;
+    count_ = 0;
+  }
+
  private:
-  static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+  static constexpr std::uint32_t kNone = UINT32_MAX;
   struct Entry {
     std::string key;
-    std::unique_ptr<Record> record;  // null once taken
-    std::size_t nextSameKey;         // the next entry with this key, kNone at the end
+    Record record;
+    std::uint32_t nextSameKey = kNone;  // the next entry with this key, kNone at the end
+    // On a key's first entry (head): the key's first entry still in the list (kNone once all
+    // are taken: taken ones leave from the front only) and its last entry.
+    std::uint32_t first = kNone;
+    std::uint32_t last = kNone;
+    bool head = false;
+    bool live = false;  // false once taken
   };
-  // The entries of one key still in the list: taken ones leave from the front only.
-  struct Chain {
-    std::size_t first;  // kNone once all are taken
-    std::size_t last;
-  };
-  // Lets a string_view find a key without building a string.
-  struct KeyHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view key) const {
-      return std::hash<std::string_view>{}(key);
+
+  // The slot that holds the first entry of `key`, or the empty slot where it would go.
+  std::size_t SlotOf(std::string_view key) const {
+    const std::size_t mask = slots_.size() - 1;
+    // FNV-1a: keys are a few digits, where a general-purpose hash costs more than the rest.
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    for (char c : key) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+    std::size_t i = static_cast<std::size_t>(hash ^ hash >> 32) & mask;
+    while (slots_[i] != kNone && entries_[slots_[i]].key != key) i = (i + 1) & mask;
+    return i;
+  }
+  const Entry* Head(std::string_view key) const {
+    if (slots_.empty()) return nullptr;
+    const std::uint32_t index = slots_[SlotOf(key)];
+    return index == kNone ? nullptr : &entries_[index];
+  }
+  void Rehash(std::size_t size) {
+    slots_.assign(size, kNone);
+    for (std::size_t i = 0; i < used_; ++i) {
+      if (entries_[i].head) slots_[SlotOf(entries_[i].key)] = static_cast<std::uint32_t>(i);
     }
-  };
-  std::vector<Entry> entries_;
-  std::unordered_map<std::string, Chain, KeyHash, std::equal_to<>> chains_;
+  }
+
+  std::vector<Entry> entries_;  // the first used_ belong to the list; the rest wait for reuse
+  std::size_t used_ = 0;
   std::size_t count_ = 0;
+  std::vector<std::uint32_t> slots_;  // open addressing by key: a head's index, or kNone
 };

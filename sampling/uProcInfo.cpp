@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -54,19 +55,41 @@ std::int64_t WrappingAdd(std::int64_t a, std::int64_t b) {
   return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
 }
 
+// The decimal text of a key, written into `buffer`.
+template <typename Number>
+std::string_view KeyText(Number value, char (&buffer)[12]) {
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+  return std::string_view(buffer, static_cast<std::size_t>(end - buffer));
+}
+
 // Adds the entry of one record. The record without a name is the idle process, shown as
-// "System Idle" with a working set of 16 K.
+// "System Idle" with a working set of 16 K. Every query comes first, so a failure adds
+// nothing.
 void AppendRecord(const RawProcessRecord& raw, TProcList& list) {
-  auto info = std::make_unique<TProcInfo>();
-  info->PID = raw.pid;
-  if (raw.hasName) info->Name = plat::WideToAnsi(raw.name);
-  info->CpuTime = CpuTimeDays(raw.userTime, raw.kernelTime);
-  info->MemoryK = WorkingSetKilobytes(GetProcessWorkingSet(static_cast<std::uint32_t>(raw.pid)));
-  if (info->Name.empty()) {
-    info->Name = "System Idle";
-    info->MemoryK = 16;
+  std::uint32_t memoryK =
+      WorkingSetKilobytes(GetProcessWorkingSet(static_cast<std::uint32_t>(raw.pid)));
+  // Image names are ASCII as a rule, and ASCII reads the same in every ANSI code page: such a
+  // name is narrowed straight into the reused record, without a conversion.
+  const bool ascii =
+      std::all_of(raw.name.begin(), raw.name.end(), [](char16_t c) { return c < 0x80; });
+  std::string converted;
+  if (!ascii) converted = plat::WideToAnsi(raw.name);
+  char key[12];
+  TProcInfo& info = list.Append(KeyText(raw.pid, key));
+  info.PID = raw.pid;
+  if (ascii) {
+    info.Name.resize(raw.name.size());
+    std::transform(raw.name.begin(), raw.name.end(), info.Name.begin(),
+                   [](char16_t c) { return static_cast<char>(c); });
+  } else {
+    info.Name = converted;
   }
-  list.Add(ProcessKey(raw.pid), std::move(info));
+  info.CpuTime = CpuTimeDays(raw.userTime, raw.kernelTime);
+  if (info.Name.empty()) {
+    info.Name = "System Idle";
+    memoryK = 16;
+  }
+  info.MemoryK = memoryK;
 }
 
 // The buffer size that the last snapshot needed; later snapshots start there.
@@ -81,9 +104,11 @@ bool IsTitleBlank(const char* title) {
 
 }  // namespace
 
-WalkResult WalkProcessTable(const std::uint8_t* bytes, std::size_t filled,
-                            std::uint64_t bufferAddress, const OsLayout& layout,
-                            const ProcessRecordVisitor& visit) {
+namespace {
+
+template <typename Visit>
+WalkResult Walk(const std::uint8_t* bytes, std::size_t filled, std::uint64_t bufferAddress,
+                const OsLayout& layout, Visit&& visit) {
   WalkResult result;
   const std::size_t recordSize = layout.procMinRecordSize;
   if (bytes == nullptr || filled < recordSize) {
@@ -91,8 +116,10 @@ WalkResult WalkProcessTable(const std::uint8_t* bytes, std::size_t filled,
     return result;
   }
   std::size_t cursor = 0;
-  // A sound record held back until it is known whether another one follows it.
+  // A sound record held back until it is known whether another one follows it. The two
+  // records swap places rather than move, so their names keep their storage.
   RawProcessRecord pending;
+  RawProcessRecord raw;
   bool havePending = false;
   auto handOn = [&](bool isLast) {
     if (!havePending) return;
@@ -106,7 +133,6 @@ WalkResult WalkProcessTable(const std::uint8_t* bytes, std::size_t filled,
     // cursor <= filled - recordSize holds here, so this cannot wrap.
     const bool linkSound = next >= recordSize && next <= filled - recordSize - cursor;
 
-    RawProcessRecord raw;
     raw.pid = static_cast<std::int32_t>(static_cast<std::uint32_t>(
         ReadPointer(record, layout.procUniqueProcessId, layout.procPointerSize)));
     raw.userTime = ReadAt<std::int64_t>(record, layout.procUserTime);
@@ -114,11 +140,12 @@ WalkResult WalkProcessTable(const std::uint8_t* bytes, std::size_t filled,
     const std::uint64_t namePointer =
         ReadPointer(record, layout.procImageNameBuffer, layout.procPointerSize);
     raw.hasName = namePointer != 0;
+    raw.name.clear();
     bool sound = !raw.hasName || ReadName(bytes, filled, bufferAddress, namePointer, raw.name);
 
     if (sound) {
       handOn(false);
-      pending = std::move(raw);
+      std::swap(pending, raw);
       havePending = true;
     } else {
       ++result.damaged;
@@ -132,6 +159,14 @@ WalkResult WalkProcessTable(const std::uint8_t* bytes, std::size_t filled,
   }
   handOn(true);
   return result;
+}
+
+}  // namespace
+
+WalkResult WalkProcessTable(const std::uint8_t* bytes, std::size_t filled,
+                            std::uint64_t bufferAddress, const OsLayout& layout,
+                            const ProcessRecordVisitor& visit) {
+  return Walk(bytes, filled, bufferAddress, layout, visit);
 }
 
 double CpuTimeDays(std::int64_t userTime, std::int64_t kernelTime) {
@@ -151,18 +186,17 @@ std::uint32_t WorkingSetKilobytes(std::uint64_t bytes) {
 
 void AppendProcessRecords(const std::uint8_t* bytes, std::size_t filled,
                           std::uint64_t bufferAddress, const OsLayout& layout, TProcList& list) {
-  WalkProcessTable(bytes, filled, bufferAddress, layout,
-                   [&list](const RawProcessRecord& raw, bool isLast) {
-                     if (isLast) {
-                       AppendRecord(raw, list);
-                       return;
-                     }
-                     try {
-                       AppendRecord(raw, list);
-                     } catch (...) {
-                       // A process that vanished or misbehaved mid-record is left out.
-                     }
-                   });
+  Walk(bytes, filled, bufferAddress, layout, [&list](const RawProcessRecord& raw, bool isLast) {
+    if (isLast) {
+      AppendRecord(raw, list);
+      return;
+    }
+    try {
+      AppendRecord(raw, list);
+    } catch (...) {
+      // A process that vanished or misbehaved mid-record is left out.
+    }
+  });
 }
 
 void GetProcessList(TProcList& list) {
@@ -247,16 +281,20 @@ bool EnumWindowsCallback(plat::WindowHandle window, void* list) {
   className[kTextBufferLength - 1] = '\0';
   title[kTextBufferLength - 1] = '\0';
   if (IsTitleBlank(title)) return true;
-  auto info = std::make_unique<TWinInfo>();
-  info->ClassIcon = plat::GetClassIcon(window);
-  info->Title = title;
-  info->ClassName = className;
-  info->WindowHandle = window;
-  static_cast<TWinList*>(list)->Add(WindowKey(window), std::move(info));
+  const plat::IconHandle classIcon = plat::GetClassIcon(window);
+  char key[12];
+  TWinInfo& info =
+      static_cast<TWinList*>(list)->Append(KeyText(static_cast<std::uint32_t>(window.value), key));
+  info.ClassIcon = classIcon;
+  info.Title = title;
+  info.ClassName = className;
+  info.WindowHandle = window;
   return true;
 }
 
-plat::IconHandle GetWindowIcon(plat::WindowHandle window, plat::IconHandle lastShown) {
+plat::IconHandle GetWindowIcon(plat::WindowHandle window, plat::IconHandle lastShown,
+                               bool* keptLast) {
+  if (keptLast) *keptLast = false;
   bool answered = false;
   plat::IconHandle icon =
       plat::SendGetIcon(window, plat::kIconSmall, kIconQueryTimeoutMs, &answered);
@@ -268,6 +306,7 @@ plat::IconHandle GetWindowIcon(plat::WindowHandle window, plat::IconHandle lastS
   }
   // No answer says nothing about the window's icon. A window that is gone has no owner.
   if (!answered && lastShown && plat::GetWindowThreadProcessId(window, nullptr) != 0) {
+    if (keptLast) *keptLast = true;
     return lastShown;
   }
   return plat::GetClassIcon(window);

@@ -57,8 +57,9 @@ bool EnumWindowsCallback(plat::WindowHandle window, void* list);
 // The icon to show for a window: small icon, else big icon, else class icon; 0 when none.
 // A window that still exists but lets an icon query time out (busy, or known as hung) gets
 // `lastShown` instead of its class icon when that is not 0, so that a busy moment does not
-// swap its picture for one tick.
-plat::IconHandle GetWindowIcon(plat::WindowHandle window, plat::IconHandle lastShown = {});
+// swap its picture for one tick; `*keptLast`, when given, says whether it did.
+plat::IconHandle GetWindowIcon(plat::WindowHandle window, plat::IconHandle lastShown = {},
+                               bool* keptLast = nullptr);
 
 // ---- The pieces of the snapshots, exposed for tests ----
 

@@ -97,32 +97,34 @@ open(sys.argv[2], "w").write("\n".join(out) + "\n")
 PY
 cat "$table"
 
-# Instructions per steady tick (callgrind): the difference between 3 and 1 steady ticks,
-# halved, so that setting up the desktop and the first fill do not count.
+# Instructions per tick (callgrind, counting TimerTimer only, so the simulated desktop's own
+# changes between ticks do not count): the difference between 3 and 1 ticks, halved, so that
+# the first fill does not count either.
 if [ $mode = full ] && command -v valgrind >/dev/null; then
+  count() {  # procs wins ticks regime
+    valgrind --tool=callgrind --toggle-collect='TMainForm::TimerTimer()' \
+      --callgrind-out-file=/dev/null "$BUILD/bench/varnex_tick_driver" "$@" 2>&1 |
+      sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
+  }
   {
     echo
-    echo "Instructions per steady tick (callgrind, independent of the machine's load):"
+    echo "Instructions per tick (callgrind, independent of the machine's load), per process in brackets:"
     echo
-    echo "| procs / wins | instructions per tick | per process | ratio to the previous size |"
-    echo "|---|---|---|---|"
-    prev=""
-    for size in "100 20" "1000 200" "5000 1000"; do
-      counts=()
-      for ticks in 1 3; do
-        n=$(valgrind --tool=callgrind --callgrind-out-file=/dev/null "$BUILD/bench/varnex_tick_driver" \
-          $size $ticks 2>&1 | sed -n 's/.*Collected : \([0-9]*\).*/\1/p')
-        counts+=("$n")
+    echo "| regime | 100 / 20 | 1000 / 200 | 5000 / 1000 | ratio 5000 : 1000 |"
+    echo "|---|---|---|---|---|"
+    for regime in steady replace shuffle; do
+      row="| $regime"
+      declare -A per=()
+      for size in "100 20" "1000 200" "5000 1000"; do
+        one=$(count $size 1 $regime) three=$(count $size 3 $regime)
+        procs=${size%% *}
+        per[$procs]=$(( (three - one) / 2 ))
+        row="$row | ${per[$procs]} ($((per[$procs] / procs)))"
       done
-      per=$(( (counts[1] - counts[0]) / 2 ))
-      procs=${size%% *}
-      ratio="-"
-      [ -n "$prev" ] && ratio=$(awk -v a="$per" -v b="$prev" 'BEGIN {printf "%.1f", a / b}')
-      echo "| ${size/ / \/ } | $per | $((per / procs)) | $ratio |"
-      prev=$per
+      echo "$row | $(awk -v a="${per[5000]}" -v b="${per[1000]}" 'BEGIN {printf "%.1f", a / b}') |"
     done
   } >>"$table"
-  tail -7 "$table"
+  tail -6 "$table"
 fi
 
 if [ -n "$write" ] && [ $mode = full ]; then

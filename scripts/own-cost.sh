@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
-# Varnex's own cost under Wine, side by side with a yardstick: Varnex.exe (64-bit, default
-# refresh speed) and bench/msgloop_minimal.cpp (a message loop with a 1-second timer) run
-# together for DURATION seconds (default 60) under one wine64 prefix. For each, the CPU
-# seconds (user + system, from /proc/<pid>/stat) over the whole run and over its steady part
-# (after the first 10 s), and the peak resident memory (VmHWM), then the ratios.
+# Varnex's own cost under Wine against a floor: Varnex.exe (64-bit, default refresh speed)
+# and bench/floor.cpp (the same system queries as one refresh tick and one sampler pass, once
+# a second, no window) run alternately, ROUNDS times each (default 3), DURATION seconds each
+# (default 40), under one wine64 prefix whose process table idle programs fill to PROCESSES
+# entries (default 160), SETTLE seconds (default 30) after they start. For each run: the
+# program's CPU seconds (user + system, from /proc/<pid>/stat) and the Wine server's over
+# the steady part (after the first 10 s), and the program's peak resident memory (VmHWM).
+# Reported: each run, and the median of the rounds' ratios Varnex / floor with the Wine
+# server's CPU counted for each.
 #   scripts/own-cost.sh [--write]   --write puts the table into docs/performance.md
 # Builds into build/bench-win64 and uses the prefix build/bench-prefix (created once, about
 # two minutes) and an Xvfb display of its own (:97 or the next free one).
 set -uo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-DURATION=${DURATION:-60}
+DURATION=${DURATION:-40}
+ROUNDS=${ROUNDS:-3}
+PROCESSES=${PROCESSES:-160}
 WARMUP=10
 write=""
 [ "${1:-}" = --write ] && write=1
-BUILD=$ROOT/build/bench-win64
+BUILD=${OWN_COST_BUILD:-$ROOT/build/bench-win64}
 LOGS=$ROOT/build/bench-logs
 mkdir -p "$LOGS"
 
@@ -22,18 +28,18 @@ export WINEPREFIX=${OWN_COST_PREFIX:-$ROOT/build/bench-prefix}
 VARNEX_DISPLAY=${VARNEX_DISPLAY:-97}
 . "$ROOT/scripts/wine-env.sh"
 
-echo "own-cost: building Varnex.exe (build/bench-win64)"
+echo "own-cost: building Varnex.exe and floor.exe ($BUILD)"
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-x86_64-w64-mingw32.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DVARNEX_TESTS=ON >"$LOGS/own-cost-build.log" 2>&1 &&
   cmake --build "$BUILD" -j 2 --target Varnex >>"$LOGS/own-cost-build.log" 2>&1 ||
   { echo "own-cost: build failed: $LOGS/own-cost-build.log" >&2; exit 1; }
-x86_64-w64-mingw32-g++ -std=c++20 -O2 -municode -mwindows -static -s \
-  "$ROOT/bench/msgloop_minimal.cpp" -o "$BUILD/msgloop_minimal.exe" ||
-  { echo "own-cost: the yardstick did not build" >&2; exit 1; }
+x86_64-w64-mingw32-g++ -std=c++20 -O2 -Wall -Wextra -Werror -static -s "$ROOT/bench/floor.cpp" \
+  -o "$BUILD/floor.exe" -lntdll || { echo "own-cost: the floor did not build" >&2; exit 1; }
 
 varnex_wine_prefix || exit 1
 varnex_xvfb_start || exit 1
-cleanup() { [ -n "${pids:-}" ] && kill $pids 2>/dev/null; varnex_wine_cleanup; }
+pids=""
+cleanup() { [ -n "$pids" ] && kill $pids 2>/dev/null; varnex_wine_cleanup; }
 trap cleanup EXIT
 # The Wine server and the prefix's own processes start before the clock does.
 "$VARNEX_WINESERVER" -p60 2>/dev/null
@@ -41,6 +47,7 @@ trap cleanup EXIT
 
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 hwm_kb() { awk '/^VmHWM/ {print $2}' "/proc/$1/status" 2>/dev/null || echo 0; }
+table_size() { "$VARNEX_WINE64" "$BUILD/floor.exe" count 2>/dev/null | tr -dc '0-9'; }
 # The Wine server of this prefix (others may run servers of their own prefixes).
 server_pid=""
 for p in $(pgrep '^wineserver' 2>/dev/null); do
@@ -48,42 +55,78 @@ for p in $(pgrep '^wineserver' 2>/dev/null); do
     server_pid=$p
   fi
 done
+[ -n "$server_pid" ] || echo "own-cost: no Wine server found for $WINEPREFIX; its CPU reads 0" >&2
 
-"$VARNEX_WINE64" "$BUILD/Varnex.exe" >"$LOGS/own-cost-varnex.log" 2>&1 &
-varnex=$!
-"$VARNEX_WINE64" "$BUILD/msgloop_minimal.exe" >"$LOGS/own-cost-yardstick.log" 2>&1 &
-yard=$!
-pids="$varnex $yard"
+# Idle programs fill the table; the counting program stands for the measured one. A count
+# that settles short of the goal (a prefix process ended meanwhile) is topped up.
+idle() {  # count
+  for _ in $(seq 1 "$1"); do
+    "$VARNEX_WINE64" "$BUILD/floor.exe" idle >/dev/null 2>&1 &
+    pids="$pids $!"
+  done
+}
+have=$(table_size)
+idle $((PROCESSES - ${have:-0}))
+last=""
+for _ in $(seq 1 120); do
+  have=$(table_size)
+  [ "${have:-0}" -ge "$PROCESSES" ] && break
+  [ "$have" = "$last" ] && idle $((PROCESSES - have))
+  last=$have
+  sleep 1
+done
+echo "own-cost: $have processes in the table while a program runs"
+# The idle programs' own start-up keeps the Wine server busy for a while: not to be counted.
+sleep "${SETTLE:-30}"
+
 hz=$(getconf CLK_TCK)
-sleep "$WARMUP"
-v0=$(cpu_ticks $varnex) y0=$(cpu_ticks $yard)
-s0=0
-[ -n "$server_pid" ] && s0=$(cpu_ticks "$server_pid")
-sleep $((DURATION - WARMUP))
-v1=$(cpu_ticks $varnex) y1=$(cpu_ticks $yard)
-s1=0
-[ -n "$server_pid" ] && s1=$(cpu_ticks "$server_pid")
-vh=$(hwm_kb $varnex) yh=$(hwm_kb $yard)
-vname=$(cat /proc/$varnex/comm 2>/dev/null) yname=$(cat /proc/$yard/comm 2>/dev/null)
-alive=1
-kill -0 $varnex 2>/dev/null && kill -0 $yard 2>/dev/null || alive=""
+runs=$LOGS/own-cost-runs.txt
+: >"$runs"
+measure() {  # label exe
+  "$VARNEX_WINE64" "$2" >"$LOGS/own-cost-$1.log" 2>&1 &
+  local pid=$! s0=0 s1=0 p0 p1
+  sleep "$WARMUP"
+  p0=$(cpu_ticks $pid)
+  [ -n "$server_pid" ] && s0=$(cpu_ticks "$server_pid")
+  sleep $((DURATION - WARMUP))
+  p1=$(cpu_ticks $pid)
+  [ -n "$server_pid" ] && s1=$(cpu_ticks "$server_pid")
+  local hwm alive=1
+  hwm=$(hwm_kb $pid)
+  kill -0 $pid 2>/dev/null || alive=""
+  kill $pid 2>/dev/null
+  wait $pid 2>/dev/null
+  [ -n "$alive" ] || { echo "own-cost: $1 ended early (see $LOGS/own-cost-$1.log)" >&2; exit 1; }
+  echo "$1 $((p1 - p0)) $((s1 - s0)) $hwm" >>"$runs"
+  echo "own-cost: $1: own $((p1 - p0)), server $((s1 - s0)) ticks of 1/$hz s"
+}
+for round in $(seq 1 "$ROUNDS"); do
+  measure varnex "$BUILD/Varnex.exe"
+  measure floor "$BUILD/floor.exe"
+done
 kill $pids 2>/dev/null
-wait $pids 2>/dev/null
 pids=""
-[ -n "$alive" ] || { echo "own-cost: a program ended early (see $LOGS/own-cost-*.log)" >&2; exit 1; }
 
-report=$(awk -v v0="$v0" -v v1="$v1" -v y0="$y0" -v y1="$y1" -v vh="$vh" -v yh="$yh" \
-  -v s0="$s0" -v s1="$s1" -v hz="$hz" -v d="$DURATION" -v w="$WARMUP" -v vn="$vname" -v yn="$yname" 'BEGIN {
-  steady = d - w
-  printf "| program (process name) | CPU s over %d s | CPU s, last %d s | CPU %% (steady) | peak RSS MiB |\n", d, steady
-  printf "|---|---|---|---|---|\n"
-  printf "| Varnex.exe (%s) | %.2f | %.2f | %.2f | %.1f |\n", vn, v1/hz, (v1-v0)/hz, 100*(v1-v0)/hz/steady, vh/1024
-  printf "| yardstick: message loop + 1 s timer (%s) | %.2f | %.2f | %.2f | %.1f |\n", yn, y1/hz, (y1-y0)/hz, 100*(y1-y0)/hz/steady, yh/1024
-  printf "| ratio Varnex / yardstick | %.1f | %.1f | | %.2f |\n", (y1 ? v1/y1 : 0), ((y1-y0) ? (v1-v0)/(y1-y0) : 0), (yh ? vh/yh : 0)
-  printf "\nwineserver CPU over the steady part, both programs together: %.2f s.\n", (s1-s0)/hz
-}')
+report=$(awk -v hz="$hz" -v steady=$((DURATION - WARMUP)) -v rounds="$ROUNDS" '
+  function median(a, n,   i, j, t) {
+    for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
+    return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
+  }
+  { n[$1]++; own[$1, n[$1]] = $2 / hz; srv[$1, n[$1]] = $3 / hz; rss[$1, n[$1]] = $4 / 1024 }
+  END {
+    printf "| round | Varnex CPU s (own + Wine server) | floor CPU s (own + Wine server) | ratio |\n|---|---|---|---|\n"
+    for (i = 1; i <= rounds; i++) {
+      v = own["varnex", i] + srv["varnex", i]; f = own["floor", i] + srv["floor", i]
+      r[i] = f ? v / f : 0
+      printf "| %d | %.2f (%.2f + %.2f) | %.2f (%.2f + %.2f) | %.2f |\n", i, v, own["varnex", i], srv["varnex", i], f, own["floor", i], srv["floor", i], r[i]
+      vo[i] = own["varnex", i]; vs[i] = srv["varnex", i]; fo[i] = own["floor", i]; fs[i] = srv["floor", i]
+      vr[i] = rss["varnex", i]; fr[i] = rss["floor", i]
+    }
+    printf "\nMedian ratio Varnex / floor, Wine server counted for each: **%.2f** (over %d s of steady running per run). ", median(r, rounds), steady
+    printf "Medians: Varnex own %.2f s + server %.2f s, peak RSS %.1f MiB; floor own %.2f s + server %.2f s, peak RSS %.1f MiB.\n", median(vo, rounds), median(vs, rounds), median(vr, rounds), median(fo, rounds), median(fs, rounds), median(fr, rounds)
+  }' "$runs")
 echo "$report"
-machine="$(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo), $(wine64 --version 2>/dev/null || "$VARNEX_WINE64" --version), load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
+machine="$(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo), $("$VARNEX_WINE64" --version 2>/dev/null), $have processes in the table, load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
 {
   echo "Measured $(date -u +%Y-%m-%d) on: $machine. Command: \`scripts/own-cost.sh --write\`."
   echo
@@ -91,7 +134,6 @@ machine="$(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpui
 } >"$LOGS/own-cost.md"
 
 if [ -n "$write" ]; then
-  doc=$ROOT/docs/performance.md
-  python3 "$ROOT/scripts/doc-section.py" "$doc" own-cost "$LOGS/own-cost.md"
+  python3 "$ROOT/scripts/doc-section.py" "$ROOT/docs/performance.md" own-cost "$LOGS/own-cost.md"
   echo "own-cost: table written to docs/performance.md"
 fi

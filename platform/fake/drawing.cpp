@@ -4,6 +4,7 @@
 #include "platform/drawing.h"
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,11 @@ struct ImageListState {
 std::map<std::uintptr_t, ImageListState>& ImageLists() {
   static std::map<std::uintptr_t, ImageListState> lists;
   return lists;
+}
+
+std::set<std::uintptr_t>& DestroyedIcons() {
+  static std::set<std::uintptr_t> icons;
+  return icons;
 }
 
 ImageListState* GetImages(plat::ImageListHandle list, const char* op) {
@@ -63,7 +69,7 @@ int ImageListCount(ImageListHandle list) {
 
 int ImageListAddIcon(ImageListHandle list, IconHandle icon) {
   ImageListState* l = GetImages(list, "ImageListAddIcon");
-  if (!l || !icon) return -1;
+  if (!l || !icon || DestroyedIcons().count(icon.value) != 0) return -1;
   l->icons.push_back(icon.value);
   return static_cast<int>(l->icons.size()) - 1;
 }
@@ -73,8 +79,13 @@ int ImageListAddIcon(ImageListHandle list, IconHandle icon) {
 namespace fake {
 
 namespace gui {
-void ResetImageLists() { ImageLists().clear(); }
+void ResetImageLists() {
+  ImageLists().clear();
+  DestroyedIcons().clear();
+}
 }  // namespace gui
+
+void DestroyIcon(std::uintptr_t icon) { DestroyedIcons().insert(icon); }
 
 std::vector<std::uintptr_t> ImageListIcons(plat::ImageListHandle list) {
   auto it = ImageLists().find(list.value);

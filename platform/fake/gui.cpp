@@ -28,6 +28,7 @@ std::uintptr_t NewHandle() {
 void Violation(std::string text) { S().violations.push_back(std::move(text)); }
 
 void Log(const std::string& op, plat::Control control, const std::string& arg) {
+  if (!S().logging) return;
   auto it = S().controls.find(control.value);
   std::string entry = op + " " + (it == S().controls.end() ? std::string("?") : it->second.name);
   if (!arg.empty()) entry += " " + arg;
@@ -79,7 +80,7 @@ Row* GetRow(ControlState* list, int row, const char* op) {
     Violation(std::string(op) + ": row " + std::to_string(row) + " out of range in " + list->name);
     return nullptr;
   }
-  return &list->rows[row];
+  return list->rows[row].get();
 }
 
 plat::Control NewControl(ControlState state) {
@@ -172,7 +173,7 @@ void CloseMainWindow(MainWindowHandle window) {
       if (p == window) c.destroyed = true;
     }
   }
-  S().log.push_back("CloseMainWindow MainForm");
+  if (S().logging) S().log.push_back("CloseMainWindow MainForm");
 }
 
 int RunMessageLoop() {
@@ -372,7 +373,7 @@ int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& 
                    std::uint32_t flags) {
   fake::MessageBox box{owner, text, caption, flags};
   S().boxes.push_back(box);
-  S().log.push_back("ShowMessageBox");
+  if (S().logging) S().log.push_back("ShowMessageBox");
   int answer;
   if (S().boxHandler) {
     auto handler = S().boxHandler;
@@ -397,7 +398,10 @@ void ResetGui() {
 
 const std::vector<std::string>& Violations() { return S().violations; }
 const std::vector<std::string>& GuiLog() { return S().log; }
-void ClearGuiLog() { S().log.clear(); }
+void ClearGuiLog() {
+  S().log.clear();
+  S().logging = true;
+}
 
 plat::Control FindControl(const std::string& name) {
   for (std::uintptr_t handle : S().order) {

@@ -50,7 +50,7 @@ void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, 
   ControlState* l = GetList(list, "ListAddColumn");
   if (!l) return;
   l->columns.push_back(fake::Column{caption, width, align});
-  for (Row& row : l->rows) row.cells.resize(l->columns.size());
+  for (auto& row : l->rows) row->cells.resize(l->columns.size());
 }
 
 void ListSetColumnWidth(ListViewHandle list, int column, int width) {
@@ -85,7 +85,7 @@ int ListAddRow(ListViewHandle list, const std::wstring& caption) {
   Row row;
   row.cells.resize(l->columns.empty() ? 1 : l->columns.size());
   row.cells[0] = caption;
-  l->rows.push_back(std::move(row));
+  l->rows.push_back(std::make_unique<Row>(std::move(row)));
   if (l->updateDepth > 0) l->redrawSuspended = true;
   Log("ListAddRow", list, std::to_string(l->rows.size() - 1));
   return static_cast<int>(l->rows.size()) - 1;
@@ -121,7 +121,8 @@ void ListSetText(ListViewHandle list, int row, int column, const std::wstring& t
     return;
   }
   r->cells[column] = text;
-  Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
+  if (fake::gui::S().logging)
+    Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
 }
 
 int ListGetImage(ListViewHandle list, int row) {

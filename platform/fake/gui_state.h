@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -52,7 +53,8 @@ struct ControlState {
   int selectedTab = -1;
   // list view
   std::vector<fake::Column> columns;
-  std::vector<Row> rows;
+  // Held by pointer: a deletion moves pointers, not rows, as a real list view does.
+  std::vector<std::unique_ptr<Row>> rows;
   int selected = -1;
   int updateDepth = 0;
   int updatePairs = 0;
@@ -77,6 +79,7 @@ struct State {
   int fonts = 0;        // fonts made and not yet deleted
   std::vector<std::string> violations;
   std::vector<std::string> log;
+  bool logging = false;  // from the first ClearGuiLog on
   std::function<void()> loopBody;
   std::deque<int> answers;
   std::function<int(const fake::MessageBox&)> boxHandler;

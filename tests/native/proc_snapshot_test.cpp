@@ -283,7 +283,7 @@ TEST(SnapshotList, EntriesOfOneKeyAreTakenInListOrder) {
   TSnapshotList<int> list;
   auto add = [&list](const char* key, int id) { list.Add(key, std::make_unique<int>(id)); };
   auto take = [&list](const char* key) {
-    std::unique_ptr<int> record = list.TakeFirst(key);
+    const int* record = list.TakeFirst(key);
     return record ? *record : -1;
   };
   add("a", 0);

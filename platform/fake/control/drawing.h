@@ -14,5 +14,7 @@ std::vector<std::uintptr_t> ImageListIcons(plat::ImageListHandle list);
 int LiveImageLists();  // created and not yet destroyed
 int ImageListClearCount(plat::ImageListHandle list);
 int ImageListSize(plat::ImageListHandle list);  // the width and height of its images
+// An icon its owner has destroyed: adding it to an image list fails from now on.
+void DestroyIcon(std::uintptr_t icon);
 
 }  // namespace fake

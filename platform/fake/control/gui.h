@@ -49,6 +49,7 @@ const std::vector<std::string>& Violations();
 // Every GUI operation that changes something, in order, as "Operation name [argument]",
 // e.g. "ListDeleteRow procListView 2", "StatusSetText StatusBar 0", "ListBeginUpdate
 // TaskListView".
+// Nothing is logged until a test asks for it: ClearGuiLog empties the log and starts it.
 const std::vector<std::string>& GuiLog();
 void ClearGuiLog();
 
