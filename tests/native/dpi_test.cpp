@@ -29,7 +29,8 @@ const struct Scale {
 };
 
 std::pair<std::vector<R>, Ints> AtScale(const TMainForm& f) {
-  Ints sizes{fake::FontHeightOf(f.StatusBar), fake::ImageListSize(f.ImageList)};
+  Ints sizes{fake::FontHeightOf(f.StatusBar),
+             fake::ImageListSize(fake::Inspect(f.TaskListView).imageList)};
   for (const fake::Column& c : fake::Inspect(f.TaskListView).columns) sizes.push_back(c.width);
   for (int part : fake::Inspect(f.StatusBar).statusParts) sizes.push_back(part);
   return {{plat::ControlRect(f.CpuImg), plat::ControlRect(f.Button4)}, sizes};
@@ -37,8 +38,11 @@ std::pair<std::vector<R>, Ints> AtScale(const TMainForm& f) {
 
 using DpiTest = AppTest;
 
-TEST_F(DpiTest, TheTableIsScaledToTheDisplay) {
-  for (const Scale& s : {kScales[0], kScales[1], kScales[3], kScales[2]}) {  // 144 is shown
+// The window made at each scale; then, shown at 144, moved to each other scale: it takes the
+// suggested rectangle, the sizes and the graphs' pictures follow, one font and one image list
+// stay alive, and the task rows keep the selection and their own icons.
+TEST_F(DpiTest, TheTableIsScaledToTheDisplayAndToTheNextOne) {
+  for (const Scale& s : {kScales[0], kScales[1], kScales[3], kScales[2]}) {
     form.reset();
     fake::ResetGui();
     fake::SetDisplayDpi(s.dpi);
@@ -47,6 +51,9 @@ TEST_F(DpiTest, TheTableIsScaledToTheDisplay) {
               std::vector({s.outer, s.button1}));
     EXPECT_EQ(AtScale(*form), std::pair(s.rects, s.sizes)) << s.dpi;
   }
+  for (std::uint32_t pid : {7u, 8u, 9u}) AddWindow("W", pid, "Notepad", 0x40 + pid);
+  form->RefreshTaskList();
+  plat::ListSelectRow(form->TaskListView, 1);
   // Shown at 144: a 643 x 591 client area, a 29-pixel status bar, pages whose buttons end
   // 9 px (6 x 1.5) above their bottom edge; the graphs' images stay 256 x 86.
   form->Show();
@@ -57,53 +64,38 @@ TEST_F(DpiTest, TheTableIsScaledToTheDisplay) {
             std::vector<R>({{0, 0, 643, 562}, {0, 562, 643, 29}, {33, 36, 570, 443},
                             {210, 488, 133, 37}, {0, 0, 256, 86}}));
   // clang-format on
-}
-
-// The window takes the suggested rectangle, the sizes and the graphs' pictures follow the
-// new DPI, one font and one image list stay alive, and the task rows keep their icons and
-// the selection.
-TEST_F(DpiTest, MovingToAnotherScaleKeepsRowsAndSelection) {
-  for (std::uint32_t pid : {7u, 8u, 9u}) AddWindow("W", pid, "Notepad", 0x40 + pid);
-  form->RefreshTaskList();
-  plat::ListSelectRow(form->TaskListView, 1);
-  form->Show();
-  for (const Scale& s : {kScales[2], kScales[3], kScales[1], kScales[0]}) {
+  for (const Scale& s : {kScales[3], kScales[1], kScales[0]}) {
     const R suggested{100, 50, s.outer.width, s.outer.height};
     fake::ChangeDpi(form->Handle, s.dpi, suggested);
     const fake::Picture cpu = fake::Inspect(form->CpuImg).picture;
     EXPECT_EQ(std::vector({plat::ControlRect(form->Handle), R{0, 0, cpu.width, cpu.height}}),
               std::vector({suggested, R{0, 0, s.rects[0].width, s.rects[0].height}}));
     EXPECT_EQ(AtScale(*form), std::pair(s.rects, s.sizes)) << s.dpi;
-    // One font and one image list alive, the selection kept, each row with its own icon.
     const plat::ListViewHandle list = form->TaskListView;
     EXPECT_EQ(Ints({fake::LiveFonts(), fake::LiveImageLists(), plat::ListSelectedRow(list),
                     plat::ListGetImage(list, 0), plat::ListGetImage(list, 1),
                     plat::ListGetImage(list, 2)}),
               Ints({1, 1, 1, 0, 1, 2}));
-    EXPECT_EQ(fake::Inspect(list).imageList, form->ImageList);
-    EXPECT_EQ(fake::ImageListIcons(form->ImageList),
+    EXPECT_EQ(fake::ImageListIcons(fake::Inspect(list).imageList),
               (std::vector<std::uintptr_t>{0x47, 0x48, 0x49}));
   }
 }
 
 // Nearest neighbour: at 2x each pixel is a 2 x 2 block; at 1.5x every colour stays and none
-// is added; at 1x the raster itself is shown.
+// is added (a blend of any two would be new); at 1x the raster itself is shown.
 TEST(ScaleNearestTest, BlocksAtTwiceAndNoNewColoursAtOneAndAHalf) {
-  std::vector<std::uint8_t> source, pixels;
-  for (int i = 0; i < 24; ++i) source.push_back(static_cast<std::uint8_t>(1 + i / 3));
-  const plat::RasterView from{source.data(), 4, 2, 12};
-  auto firstBytes = [&](int width, int height) {  // one per pixel
-    const plat::RasterView v = ScaleNearest(from, width, height, pixels);
+  std::vector<std::uint8_t> source{10, 10, 10, 20, 20, 20, 40, 40, 40, 80, 80, 80}, pixels;
+  const plat::RasterView from{source.data(), 2, 2, 6};
+  auto colours = [&](int size) {  // the first byte of each pixel, scaled to size x size
+    const plat::RasterView v = ScaleNearest(from, size, size, pixels);
     Ints out;
-    for (int i = 0; i < v.width * v.height; ++i)
-      out.push_back(v.bits[i / v.width * v.stride + i % v.width * 3]);
+    for (int i = 0; i < v.height * v.stride; i += 3) out.push_back(v.bits[i]);
     return out;
   };
-  EXPECT_EQ(firstBytes(8, 4), Ints({1, 1, 2, 2, 3, 3, 4, 4, 1, 1, 2, 2, 3, 3, 4, 4,
-                                    5, 5, 6, 6, 7, 7, 8, 8, 5, 5, 6, 6, 7, 7, 8, 8}));
-  const Ints half = firstBytes(6, 3);
-  EXPECT_EQ(std::set<int>(half.begin(), half.end()), (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-  EXPECT_EQ(ScaleNearest(from, 4, 2, pixels).bits, source.data());
+  EXPECT_EQ(colours(4), Ints({10, 10, 20, 20, 10, 10, 20, 20, 40, 40, 80, 80, 40, 40, 80, 80}));
+  const Ints half = colours(3);
+  EXPECT_EQ(std::set<int>(half.begin(), half.end()), (std::set<int>{10, 20, 40, 80}));
+  EXPECT_EQ(ScaleNearest(from, 2, 2, pixels).bits, source.data());
 }
 
 }  // namespace
