@@ -1,4 +1,4 @@
-// The real main window at the display's scale (the test command runs these at 96 dpi and
+// The real main window at the display's scale (the test command runs this at 96 dpi and
 // again in a prefix set to 144): the table scaled, every control inside its parent, every
 // caption whole in its control's font, Button4 clear of the tab captions; a move between
 // scales.
@@ -38,7 +38,10 @@ SIZE Measure(plat::Control control, std::wstring text) {
 
 using GuiDpi = MainFormTest;
 
-TEST_F(GuiDpi, TheTableIsScaledAndEveryTextIsWhole) {
+// Then one 25 % step up and back (the window must fit Xvfb's screen): the window takes each
+// suggested rectangle, controls and font follow, the process list keeps its selection and
+// its first row shown.
+TEST_F(GuiDpi, TheTableIsScaledEveryTextIsWholeAndAMoveLaysItOutAgain) {
   const int dpi = plat::WindowDpi(form->Handle);
   for (const testtable::ExpectedControl& e : testtable::kControls) {
     const plat::Rect r = plat::ControlRect(e.member.Get(*form));
@@ -48,7 +51,7 @@ TEST_F(GuiDpi, TheTableIsScaledAndEveryTextIsWhole) {
   }
 
   form->Show();
-  form->TimerTimer();  // fills the status texts
+  form->TimerTimer();  // fills the status texts and the process list
   for (const testtable::ExpectedControl& e : testtable::kControls) {
     const plat::Rect r = plat::ControlRect(e.member.Get(*form));
     RECT parent{};
@@ -78,20 +81,12 @@ TEST_F(GuiDpi, TheTableIsScaledAndEveryTextIsWhole) {
     EXPECT_TRUE(status.cx + 4 <= part.right - part.left && status.cy <= part.bottom - part.top)
         << i;
   }
-}
 
-// One 25 % step up and back (the window must fit Xvfb's screen): the window takes each
-// suggested rectangle, controls and font follow, the process list keeps its selection and
-// its first row shown.
-TEST_F(GuiDpi, MovingToAnotherScaleAndBackLaysEverythingOutAgain) {
-  form->Show();
-  form->TimerTimer();
   plat::TabSelect(form->PageControl1, 1);
   const int rows = plat::ListRowCount(form->procListView);
   ASSERT_GT(rows, 2);
   plat::ListSelectRow(form->procListView, rows - 1);  // scrolls it into sight
   const auto top = ::SendMessageW(H(form->procListView), LVM_GETTOPINDEX, 0, 0);
-  const int dpi = plat::WindowDpi(form->Handle);
   const plat::Rect before = plat::ControlRect(form->Handle);
   for (const int to : {dpi + 24, dpi}) {
     const plat::Rect suggested{before.left, before.top, before.width * to / dpi,
