@@ -121,15 +121,6 @@ TEST_F(GuiContract, StatusBarStaysWhereItIsPutWhenTheWindowResizes) {
   EXPECT_EQ(plat::ControlRect(bar), (Rect{0, 300, 400, 29}));
 }
 
-// The system's DPI change: the event carries the new DPI and the suggested outer rectangle
-// (Wine never sends one by itself).
-TEST_F(GuiContract, DpiChangeReachesTheProgramWithItsSuggestedRectangle) {
-  EXPECT_GT(plat::WindowDpi(window), 0);
-  plat::ShowMainWindow(window);
-  contract::RaiseDpiChange(window, 144, {30, 40, 651, 645});
-  EXPECT_EQ(events.log.back(), "dpi 144 30,40 651x645");
-}
-
 TEST_F(GuiContract, ListStartsEmptyAndRowTextsRoundTrip) {
   plat::ListViewHandle list = List3();
   EXPECT_EQ(plat::ListColumnCount(list), 3);

@@ -21,9 +21,6 @@ std::uint32_t ShownPixel(plat::PictureBoxHandle picture, int x, int y);
 // An icon that an image list can copy.
 plat::IconHandle AnyIcon(plat::MainWindowHandle window);
 
-// The system's message that the window moved to a display of `dpi` (fake: fake::ChangeDpi).
-void RaiseDpiChange(plat::MainWindowHandle window, int dpi, const plat::Rect& suggested);
-
 // Has the next RunMessageLoop deliver the window's timer ticks until the window closes, as
 // the system's loop does by itself.
 void DeliverTimerTicks(plat::MainWindowHandle window);

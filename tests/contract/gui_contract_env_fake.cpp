@@ -16,10 +16,6 @@ std::uint32_t ShownPixel(plat::PictureBoxHandle picture, int x, int y) {
 
 plat::IconHandle AnyIcon(plat::MainWindowHandle) { return plat::IconHandle{0x7F00}; }
 
-void RaiseDpiChange(plat::MainWindowHandle window, int dpi, const plat::Rect& suggested) {
-  fake::ChangeDpi(window, dpi, suggested);
-}
-
 void DeliverTimerTicks(plat::MainWindowHandle window) {
   // Bounded: a test whose window never closes fails instead of hanging.
   fake::SetMessageLoopBody([window] {

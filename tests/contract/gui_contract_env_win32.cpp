@@ -3,7 +3,6 @@
 #include "platform/constants.h"
 #include "platform/windows_input.h"
 #include "tests/contract/gui_contract_env.h"
-#include "tests/support/win32/command_helpers.h"
 
 namespace contract {
 
@@ -22,10 +21,6 @@ std::uint32_t ShownPixel(plat::PictureBoxHandle picture, int x, int y) {
 }
 
 plat::IconHandle AnyIcon(plat::MainWindowHandle window) { return plat::GetClassIcon(window); }
-
-void RaiseDpiChange(plat::MainWindowHandle window, int dpi, const plat::Rect& suggested) {
-  cmdtest::SendDpiChanged(window, dpi, suggested);
-}
 
 void DeliverTimerTicks(plat::MainWindowHandle) {}
 

@@ -26,11 +26,7 @@ class RecordingEvents final : public plat::WindowEvents {
     log.push_back("resize " + std::to_string(w) + "x" + std::to_string(h));
   }
   void OnClose() override { log.push_back("close"); }
-  void OnDpiChanged(int dpi, const plat::Rect& r) override {
-    log.push_back("dpi " + std::to_string(dpi) + " " + std::to_string(r.left) + "," +
-                  std::to_string(r.top) + " " + std::to_string(r.width) + "x" +
-                  std::to_string(r.height));
-  }
+  void OnDpiChanged(int, const plat::Rect&) override {}
 
   plat::MainWindowHandle window;
   std::vector<std::string> log;

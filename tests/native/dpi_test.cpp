@@ -1,5 +1,5 @@
-// Display scale: the 96-dpi table in device pixels at 120, 144 and 192 dpi with the font and
-// icon sizes, a move to a display of another scale, and the graphs scaled without smoothing.
+// Display scale: the 96-dpi table in device pixels at 96 to 192 dpi, a move to a display of
+// another scale, and the graphs scaled without smoothing.
 
 #include <set>
 
@@ -10,139 +10,92 @@
 namespace {
 
 using R = plat::Rect;
-// Before the first show, with the edges scaled; the window centred on the 1024 x 768 desktop
-// (at the top when taller). CpuImg shows the 256 x 86 graph at its own size.
+using Ints = std::vector<int>;
+// Before the first show: the window centred on the fake's 1024 x 768 desktop (at the top when
+// taller) and Button1; wherever the window is: CpuImg and Button4, then the font's height, the
+// icons' size, the task list's column widths and the status bar's part widths.
 const struct Scale {
   int dpi;
-  R outer, button1, cpuImg, button4;
-  int font, icon;
-  std::vector<int> taskColumns, parts;
+  R outer, button1;
+  std::vector<R> rects;
+  Ints sizes;
 } kScales[] = {
-    {96,
-     {295, 169, 434, 430},
-     {137, 311, 89, 25},
-     {2, 2, 256, 86},
-     {152, 0, 273, 20},
-     11,
-     16,
-     {250, 100},
-     {95, 120, 50}},
-    {120,
-     {240, 115, 543, 538},
-     {171, 389, 112, 31},
-     {3, 3, 320, 107},
-     {190, 0, 341, 25},
-     13,
-     20,
-     {313, 125},
-     {119, 150, 62}},
-    {144,
-     {186, 61, 651, 645},
-     {206, 467, 133, 37},
-     {3, 3, 384, 129},
-     {228, 0, 410, 30},
-     16,
-     24,
-     {375, 150},
-     {143, 180, 75}},
-    {192,
-     {78, 0, 868, 860},
-     {274, 622, 178, 50},
-     {4, 4, 512, 172},
-     {304, 0, 546, 40},
-     21,
-     32,
-     {500, 200},
-     {190, 240, 100}},
+    // clang-format off
+    {96,  {295, 169, 434, 430}, {137, 311, 89, 25},  {{2, 2, 256, 86},  {152, 0, 273, 20}}, {11, 16, 250, 100, 95, 120, 50}},
+    {120, {240, 115, 543, 538}, {171, 389, 112, 31}, {{3, 3, 320, 107}, {190, 0, 341, 25}}, {13, 20, 313, 125, 119, 150, 62}},
+    {144, {186, 61, 651, 645},  {206, 467, 133, 37}, {{3, 3, 384, 129}, {228, 0, 410, 30}}, {16, 24, 375, 150, 143, 180, 75}},
+    {192, {78, 0, 868, 860},    {274, 622, 178, 50}, {{4, 4, 512, 172}, {304, 0, 546, 40}}, {21, 32, 500, 200, 190, 240, 100}},
+    // clang-format on
 };
 
-class DpiTest : public AppTest {
- protected:
-  // The sizes at that scale, and the places too while the layout has not moved anything.
-  void ExpectScale(const Scale& s) {
-    SCOPED_TRACE(s.dpi);
-    EXPECT_EQ(plat::WindowDpi(form->Handle), s.dpi);
-    if (!fake::Inspect(form->Handle).shown) {
-      EXPECT_EQ(plat::ControlRect(form->Handle), s.outer);
-      EXPECT_EQ(plat::ControlRect(form->Button1), s.button1);
-    }
-    EXPECT_EQ(plat::ControlRect(form->CpuImg), s.cpuImg);
-    EXPECT_EQ(plat::ControlRect(form->Button4), s.button4);
-    for (plat::Control c : {plat::Control(form->Handle), plat::Control(form->StatusBar)}) {
-      EXPECT_EQ(fake::FontHeightOf(c), s.font);
-    }
-    EXPECT_EQ(fake::LiveFonts(), 1);
-    std::vector<int> widths;
-    for (const fake::Column& c : fake::Inspect(form->TaskListView).columns)
-      widths.push_back(c.width);
-    EXPECT_EQ(widths, s.taskColumns);
-    EXPECT_EQ(fake::Inspect(form->StatusBar).statusParts, s.parts);
-    EXPECT_EQ(fake::ImageListSize(form->ImageList), s.icon);
-    EXPECT_EQ(fake::Inspect(form->TaskListView).imageList, form->ImageList);
-    EXPECT_EQ(fake::LiveImageLists(), 1);
-  }
-};
+std::pair<std::vector<R>, Ints> AtScale(const TMainForm& f) {
+  Ints sizes{fake::FontHeightOf(f.StatusBar),
+             fake::ImageListSize(fake::Inspect(f.TaskListView).imageList)};
+  for (const fake::Column& c : fake::Inspect(f.TaskListView).columns) sizes.push_back(c.width);
+  for (int part : fake::Inspect(f.StatusBar).statusParts) sizes.push_back(part);
+  return {{plat::ControlRect(f.CpuImg), plat::ControlRect(f.Button4)}, sizes};
+}
 
-TEST_F(DpiTest, TheTableIsScaledToTheDisplay) {
-  // 144 last: it is shown below.
+using DpiTest = AppTest;
+
+// The window made at each scale; then, shown at 144, moved to each other scale: it takes the
+// suggested rectangle, the sizes and the graphs' pictures follow, one font and one image list
+// stay alive, and the task rows keep the selection and their own icons.
+TEST_F(DpiTest, TheTableIsScaledToTheDisplayAndToTheNextOne) {
   for (const Scale& s : {kScales[0], kScales[1], kScales[3], kScales[2]}) {
     form.reset();
     fake::ResetGui();
     fake::SetDisplayDpi(s.dpi);
     form = std::make_unique<TMainForm>();
-    ExpectScale(s);
+    EXPECT_EQ(std::vector({plat::ControlRect(form->Handle), plat::ControlRect(form->Button1)}),
+              std::vector({s.outer, s.button1}));
+    EXPECT_EQ(AtScale(*form), std::pair(s.rects, s.sizes)) << s.dpi;
   }
-  // Shown at 144: a 643 x 591 client area, a 29-pixel status bar, pages of 635 x 534 whose
-  // buttons end 9 px (6 x 1.5) above the bottom edge; the 256 x 86 graphs at 384 x 129.
-  form->Show();
-  EXPECT_EQ(plat::ControlRect(form->PageControl1), (R{0, 0, 643, 562}));
-  EXPECT_EQ(plat::ControlRect(form->StatusBar), (R{0, 562, 643, 29}));
-  EXPECT_EQ(plat::ControlRect(form->TaskListView), (R{33, 36, 570, 443}));
-  EXPECT_EQ(plat::ControlRect(form->Button1), (R{210, 488, 133, 37}));
-  EXPECT_EQ(R(0, 0, CpuGraph->Width(), CpuGraph->Height()), (R{0, 0, 256, 86}));
-  const fake::Picture picture = fake::Inspect(form->memImg).picture;
-  EXPECT_EQ(R(0, 0, picture.width, picture.height), (R{0, 0, 384, 129}));
-}
-
-// The window takes the suggested rectangle, every size follows the new DPI, one font and one
-// image list stay alive, and the task rows keep their texts, icons and selection.
-TEST_F(DpiTest, MovingToAnotherScaleAndBackKeepsRowsAndSelection) {
   for (std::uint32_t pid : {7u, 8u, 9u}) AddWindow("W", pid, "Notepad", 0x40 + pid);
   form->RefreshTaskList();
   plat::ListSelectRow(form->TaskListView, 1);
+  // Shown at 144: a 643 x 591 client area, a 29-pixel status bar, pages whose buttons end
+  // 9 px (6 x 1.5) above their bottom edge; the graphs' images stay 256 x 86.
   form->Show();
-  for (const Scale& s : {kScales[2], kScales[0]}) {
+  EXPECT_EQ(std::vector({plat::ControlRect(form->PageControl1), plat::ControlRect(form->StatusBar),
+                         plat::ControlRect(form->TaskListView), plat::ControlRect(form->Button1),
+                         R{0, 0, CpuGraph->Width(), CpuGraph->Height()}}),
+            // clang-format off
+            std::vector<R>({{0, 0, 643, 562}, {0, 562, 643, 29}, {33, 36, 570, 443},
+                            {210, 488, 133, 37}, {0, 0, 256, 86}}));
+  // clang-format on
+  for (const Scale& s : {kScales[3], kScales[1], kScales[0]}) {
     const R suggested{100, 50, s.outer.width, s.outer.height};
     fake::ChangeDpi(form->Handle, s.dpi, suggested);
-    EXPECT_EQ(plat::ControlRect(form->Handle), suggested);
-    ExpectScale(s);
-    EXPECT_EQ(fake::Inspect(form->CpuImg).picture.width, s.cpuImg.width);
-    EXPECT_EQ(plat::ListSelectedRow(form->TaskListView), 1);
-    EXPECT_EQ(fake::ImageListIcons(form->ImageList),
+    const fake::Picture cpu = fake::Inspect(form->CpuImg).picture;
+    EXPECT_EQ(std::vector({plat::ControlRect(form->Handle), R{0, 0, cpu.width, cpu.height}}),
+              std::vector({suggested, R{0, 0, s.rects[0].width, s.rects[0].height}}));
+    EXPECT_EQ(AtScale(*form), std::pair(s.rects, s.sizes)) << s.dpi;
+    const plat::ListViewHandle list = form->TaskListView;
+    EXPECT_EQ(Ints({fake::LiveFonts(), fake::LiveImageLists(), plat::ListSelectedRow(list),
+                    plat::ListGetImage(list, 0), plat::ListGetImage(list, 1),
+                    plat::ListGetImage(list, 2)}),
+              Ints({1, 1, 1, 0, 1, 2}));
+    EXPECT_EQ(fake::ImageListIcons(fake::Inspect(list).imageList),
               (std::vector<std::uintptr_t>{0x47, 0x48, 0x49}));
-    for (int row = 0; row < 3; ++row) EXPECT_EQ(plat::ListGetImage(form->TaskListView, row), row);
   }
 }
 
 // Nearest neighbour: at 2x each pixel is a 2 x 2 block; at 1.5x every colour stays and none
-// is added; at 1x the raster itself is shown.
+// is added (a blend of any two would be new); at 1x the raster itself is shown.
 TEST(ScaleNearestTest, BlocksAtTwiceAndNoNewColoursAtOneAndAHalf) {
-  const std::vector<std::uint8_t> source = {1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4,
-                                            5, 5, 5, 6, 6, 6, 7, 7, 7, 8, 8, 8};
-  const plat::RasterView from{source.data(), 4, 2, 12};
-  std::vector<std::uint8_t> pixels;
-  auto column = [&](int width, int height) {  // the first byte of each pixel
-    const plat::RasterView v = ScaleNearest(from, width, height, pixels);
-    std::vector<int> out;
-    for (int i = 0; i < v.width * v.height; ++i)
-      out.push_back(v.bits[i / v.width * v.stride + i % v.width * 3]);
+  std::vector<std::uint8_t> source{10, 10, 10, 20, 20, 20, 40, 40, 40, 80, 80, 80}, pixels;
+  const plat::RasterView from{source.data(), 2, 2, 6};
+  auto colours = [&](int size) {  // the first byte of each pixel, scaled to size x size
+    const plat::RasterView v = ScaleNearest(from, size, size, pixels);
+    Ints out;
+    for (int i = 0; i < v.height * v.stride; i += 3) out.push_back(v.bits[i]);
     return out;
   };
-  EXPECT_EQ(column(8, 4), (std::vector<int>{1, 1, 2, 2, 3, 3, 4, 4, 1, 1, 2, 2, 3, 3, 4, 4,
-                                            5, 5, 6, 6, 7, 7, 8, 8, 5, 5, 6, 6, 7, 7, 8, 8}));
-  const std::vector<int> half = column(6, 3);
-  EXPECT_EQ(std::set<int>(half.begin(), half.end()), (std::set<int>{1, 2, 3, 4, 5, 6, 7, 8}));
-  EXPECT_EQ(ScaleNearest(from, 4, 2, pixels).bits, source.data());
+  EXPECT_EQ(colours(4), Ints({10, 10, 20, 20, 10, 10, 20, 20, 40, 40, 80, 80, 40, 40, 80, 80}));
+  const Ints half = colours(3);
+  EXPECT_EQ(std::set<int>(half.begin(), half.end()), (std::set<int>{10, 20, 40, 80}));
+  EXPECT_EQ(ScaleNearest(from, 2, 2, pixels).bits, source.data());
 }
 
 }  // namespace

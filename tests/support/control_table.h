@@ -5,6 +5,7 @@
 // the tab control's display area.
 
 #include "app/CpuUseage.h"
+#include "app/commands.h"
 #include "app/form_member.h"
 #include "platform/gui.h"
 

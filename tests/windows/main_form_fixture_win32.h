@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/CpuUseage.h"
+#include "app/performance_page.h"
 #include "platform/gui.h"
 #include "tests/contract/windows_contract_env.h"
 #include "tests/support/win32/command_helpers.h"
