@@ -80,7 +80,7 @@ Row* GetRow(ControlState* list, int row, const char* op) {
     Violation(std::string(op) + ": row " + std::to_string(row) + " out of range in " + list->name);
     return nullptr;
   }
-  return list->rows[row].get();
+  return list->rows[static_cast<std::size_t>(row)];
 }
 
 plat::Control NewControl(ControlState state) {

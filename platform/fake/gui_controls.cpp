@@ -50,7 +50,7 @@ void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, 
   ControlState* l = GetList(list, "ListAddColumn");
   if (!l) return;
   l->columns.push_back(fake::Column{caption, width, align});
-  for (auto& row : l->rows) row->cells.resize(l->columns.size());
+  l->rows.ForEach([l](Row& row) { row.cells.resize(l->columns.size()); });
 }
 
 void ListSetColumnWidth(ListViewHandle list, int column, int width) {
@@ -85,7 +85,7 @@ int ListAddRow(ListViewHandle list, const std::wstring& caption) {
   Row row;
   row.cells.resize(l->columns.empty() ? 1 : l->columns.size());
   row.cells[0] = caption;
-  l->rows.push_back(std::make_unique<Row>(std::move(row)));
+  l->rows.push_back(std::move(row));
   if (l->updateDepth > 0) l->redrawSuspended = true;
   Log("ListAddRow", list, std::to_string(l->rows.size() - 1));
   return static_cast<int>(l->rows.size()) - 1;
@@ -95,7 +95,7 @@ void ListDeleteRow(ListViewHandle list, int row) {
   ControlState* l = GetList(list, "ListDeleteRow");
   if (!GetRow(l, row, "ListDeleteRow")) return;
   RowChange(l);
-  l->rows.erase(l->rows.begin() + row);
+  l->rows.erase(static_cast<std::size_t>(row));
   if (l->updateDepth > 0) l->redrawSuspended = true;
   if (l->selected == row) {
     l->selected = -1;

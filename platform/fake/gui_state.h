@@ -3,6 +3,7 @@
 // gui_controls.cpp (tabs, lists, status bars, pictures) and drawing.cpp (image lists); not for
 // tests. Everything runs on the thread of the test.
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -20,6 +21,50 @@ struct Row {
   std::vector<std::wstring> cells;  // caption, then one text per further column
   int image = -1;
   void* data = nullptr;
+};
+
+// A list's rows in positional order, held in a gap buffer: a deletion moves only the rows
+// between it and the previous deletion, so a refresh that walks the list deleting rows costs
+// linear time while positions still shift up as in a real list view. Rows are held by
+// pointer, so a row's address stays put.
+class RowStore {
+ public:
+  std::size_t size() const { return slots_.size() - gap_; }
+  Row* operator[](std::size_t position) {
+    return slots_[position < start_ ? position : position + gap_].get();
+  }
+  void push_back(Row row) {
+    MoveGap(size());
+    if (gap_ > 0) {
+      slots_[start_] = std::make_unique<Row>(std::move(row));
+      --gap_;
+    } else {
+      slots_.push_back(std::make_unique<Row>(std::move(row)));
+    }
+    ++start_;
+  }
+  void erase(std::size_t position) {
+    MoveGap(position);
+    slots_[start_ + gap_].reset();
+    ++gap_;
+  }
+  template <typename Visit>
+  void ForEach(Visit&& visit) {
+    for (std::size_t i = 0; i < size(); ++i) visit(*(*this)[i]);
+  }
+
+ private:
+  void MoveGap(std::size_t to) {
+    if (gap_ == 0) {
+      start_ = to;
+      return;
+    }
+    for (; start_ > to; --start_) slots_[start_ - 1 + gap_] = std::move(slots_[start_ - 1]);
+    for (; start_ < to; ++start_) slots_[start_] = std::move(slots_[start_ + gap_]);
+  }
+  std::vector<std::unique_ptr<Row>> slots_;
+  std::size_t start_ = 0;  // the gap's first slot
+  std::size_t gap_ = 0;    // empty slots from start_ on
 };
 
 struct Menu {
@@ -53,8 +98,7 @@ struct ControlState {
   int selectedTab = -1;
   // list view
   std::vector<fake::Column> columns;
-  // Held by pointer: a deletion moves pointers, not rows, as a real list view does.
-  std::vector<std::unique_ptr<Row>> rows;
+  RowStore rows;
   int selected = -1;
   int updateDepth = 0;
   int updatePairs = 0;

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <unordered_map>
 
 #include "platform/constants.h"
 #include "platform/fake/control/windows_input.h"
-#include "platform/fake/fake_lookup.h"
 #include "platform/fake/os_state.h"
 #include "platform/windows_input.h"
 
@@ -15,6 +15,10 @@ namespace {
 
 struct WindowState {
   std::vector<Window> windows;  // Z order, topmost first
+  // Handle -> position in `windows`; rebuilt on the first lookup after the order changed.
+  std::unordered_map<std::uintptr_t, std::size_t> positions;
+  bool positionsStale = true;
+  std::size_t hint = 0;  // the last position found: enumerations ask in Z order
   std::uintptr_t nextHandle = 0x10010;
   std::uint64_t iconWaitMs = 0;
   std::vector<IconQuery> iconQueries;
@@ -29,9 +33,19 @@ std::recursive_mutex windowMutex;
 WindowState windowState;
 
 Window* FindLocked(std::uintptr_t handle) {
-  static std::size_t hint = 0;
-  return FindFromHint(windowState.windows, hint,
-                      [handle](const Window& w) { return w.handle == handle; });
+  auto& s = windowState;
+  for (std::size_t i : {s.hint, s.hint + 1}) {
+    if (i < s.windows.size() && s.windows[i].handle == handle) return &s.windows[(s.hint = i)];
+  }
+  if (s.positionsStale) {
+    s.positions.clear();
+    for (std::size_t i = 0; i < s.windows.size(); ++i) s.positions[s.windows[i].handle] = i;
+    s.positionsStale = false;
+  }
+  const auto found = s.positions.find(handle);
+  if (found == s.positions.end()) return nullptr;
+  s.hint = found->second;
+  return &s.windows[s.hint];
 }
 
 // Copies whole characters of the fake double-byte code page, at most length - 1 bytes.
@@ -61,6 +75,7 @@ void ResetWindowsState() {
 void DestroyWindowsOfProcess(std::uint32_t pid) {
   std::lock_guard lock(windowMutex);
   std::erase_if(windowState.windows, [pid](const Window& w) { return w.pid == pid; });
+  windowState.positionsStale = true;
 }
 
 }  // namespace detail
@@ -74,6 +89,7 @@ std::uintptr_t AddWindow(const Window& window) {
   }
   if (added.threadId == 0) added.threadId = added.pid * 4 + 1;
   windowState.windows.push_back(added);
+  windowState.positionsStale = true;
   return added.handle;
 }
 
@@ -85,6 +101,7 @@ Window* FindWindow(std::uintptr_t handle) {
 void DestroyWindow(std::uintptr_t handle) {
   std::lock_guard lock(windowMutex);
   std::erase_if(windowState.windows, [handle](const Window& w) { return w.handle == handle; });
+  windowState.positionsStale = true;
 }
 
 void MoveWindowToTop(std::uintptr_t handle) {
@@ -93,6 +110,7 @@ void MoveWindowToTop(std::uintptr_t handle) {
   auto it = std::find_if(windows.begin(), windows.end(),
                          [handle](const Window& w) { return w.handle == handle; });
   if (it != windows.end()) std::rotate(windows.begin(), it, it + 1);
+  windowState.positionsStale = true;
 }
 
 std::uint64_t IconWaitMs() {

@@ -576,6 +576,8 @@ void StatusSetParts(StatusBarHandle bar, const std::vector<int>& widths) {
 
 void StatusSetText(StatusBarHandle bar, int part, const std::wstring& text) {
   if (part < 0 || part > 255) return;
+  // Setting a part repaints it; a text equal to the shown one would repaint nothing new.
+  if (!text.empty() && StatusGetText(bar, part) == text) return;
   ::SendMessageW(Hwnd(bar), SB_SETTEXTW, static_cast<WPARAM>(part),
                  reinterpret_cast<LPARAM>(text.c_str()));
 }
@@ -606,6 +608,14 @@ void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
   } else {
     const int rowBytes = image.width * 3;
     const int stride = (rowBytes + 3) & ~3;
+    // The same frame again (a tick between two sampler passes): nothing to repaint.
+    bool same = copy->width == image.width && copy->height == image.height;
+    for (int y = 0; same && y < image.height; ++y) {
+      same = std::memcmp(copy->bits.data() + static_cast<size_t>(y) * stride,
+                         image.bits + static_cast<size_t>(y) * static_cast<size_t>(image.stride),
+                         static_cast<size_t>(rowBytes)) == 0;
+    }
+    if (same) return;
     copy->bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(image.height), 0);
     for (int y = 0; y < image.height; ++y) {
       std::memcpy(copy->bits.data() + static_cast<size_t>(y) * stride,

@@ -152,3 +152,26 @@ TEST_F(ReuseTest, RowsAreRedrawnWhereThePictureBehindTheirSlotChanged) {
 }
 
 }  // namespace
+
+// The fake's rows sit in a gap buffer: deletions anywhere, in any order, between additions,
+// leave the rows that a plain vector would hold, the selection following its row.
+TEST_F(ReuseTest, FakeListRowsShiftUpOnDeletionsInAnyOrder) {
+  const int steps[] = {7, 8, 8, 2, 0, -1, 6, 3, 4, -1, -1, 1, 5, 2, 3, 0};  // -1 adds a row
+  const plat::ListViewHandle list = form->TaskListView;
+  int tags[16] = {};
+  int added = 0;
+  const auto add = [&] {
+    plat::ListSetData(list, plat::ListAddRow(list, std::to_wstring(added)), &tags[added]);
+    ++added;
+  };
+  for (int i = 0; i < 12; ++i) add();
+  plat::ListSelectRow(list, 4);
+  for (int step : steps) step < 0 ? add() : plat::ListDeleteRow(list, step);
+  ASSERT_EQ(plat::ListRowCount(list), 2);
+  EXPECT_EQ(plat::ListGetText(list, 0, 0), L"4");
+  EXPECT_EQ(plat::ListGetText(list, 1, 0), L"12");
+  EXPECT_EQ(plat::ListGetData(list, 0), &tags[4]);
+  EXPECT_EQ(plat::ListGetData(list, 1), &tags[12]);
+  EXPECT_EQ(plat::ListSelectedRow(list), 0);
+  for (int row : {1, 0}) plat::ListDeleteRow(list, row);  // the form frees its rows' data
+}
