@@ -66,7 +66,8 @@ TEST(CountersContract, MemoryStatusIsFilled) {
   plat::MemoryStatusEx extended;
   ReadMemoryStatus(status, extended);
   EXPECT_EQ(status.dwLength, kNativeLayout.memoryStatusSize);
-  EXPECT_LE(status.dwMemoryLoad, 100u);
+  // dwMemoryLoad is not checked: the program never reads it, and 32-bit Wine fills it with a
+  // figure far above 100 when the machine's memory overflows the record.
   for (std::uint64_t figure :
        {status.dwTotalPhys, status.dwAvailPhys, status.dwTotalPageFile, status.dwAvailPageFile,
         status.dwTotalVirtual, status.dwAvailVirtual}) {
