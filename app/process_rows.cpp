@@ -50,21 +50,9 @@ void FormatCpuTime(std::wstring& text, double cpuTimeDays, const std::wstring& s
   AppendTwoDigits(text, seconds % 60);
 }
 
-std::wstring FormatCpuTime(double cpuTimeDays, const std::wstring& separator) {
-  std::wstring text;
-  FormatCpuTime(text, cpuTimeDays, separator);
-  return text;
-}
-
 void FormatMemoryK(std::wstring& text, std::uint32_t kilobytes) {
   DecimalText(text, kilobytes);
   text += L" K";
-}
-
-std::wstring FormatMemoryK(std::uint32_t kilobytes) {
-  std::wstring text;
-  FormatMemoryK(text, kilobytes);
-  return text;
 }
 
 void TProcessRows::Reconcile(plat::ListViewHandle list, TProcList& snapshot) {

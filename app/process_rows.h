@@ -17,10 +17,8 @@ std::string ProcessRowKey(plat::ListViewHandle list, int row);
 // The CPU time (days) as hours within the day, minutes and seconds joined by the locale's
 // time separator, written over `text`.
 void FormatCpuTime(std::wstring& text, double cpuTimeDays, const std::wstring& separator);
-std::wstring FormatCpuTime(double cpuTimeDays, const std::wstring& separator);
 // The working set as "<n> K", written over `text`.
 void FormatMemoryK(std::wstring& text, std::uint32_t kilobytes);
-std::wstring FormatMemoryK(std::uint32_t kilobytes);
 
 // The process list's rows as the last refresh left them, in row order, so that a refresh
 // compares each record with what its row shows and writes only the texts that changed. It is

@@ -76,7 +76,8 @@ void TMainForm::RefreshTaskList() {
   TListBatch batch(TaskListView);
   const int rows = plat::ListRowCount(TaskListView);
   state.seenPids.Reset(static_cast<std::size_t>(rows) + windows.Count());
-  std::vector<std::pair<int, int>> untouched;  // (position, image index) of rows left as they were
+  std::vector<std::pair<int, int>>& untouched = state.untouched;
+  untouched.clear();
   int position = 0;
   for (int pass = 0; pass < rows; ++pass) {
     auto* old = static_cast<TWinInfo*>(plat::ListGetData(TaskListView, position));

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "platform/types.h"
@@ -44,4 +45,5 @@ struct TTaskRows {
   // The picture behind each image-list index after the last refresh, and during this one.
   std::vector<plat::IconHandle> slots;
   std::vector<plat::IconHandle> nextSlots;
+  std::vector<std::pair<int, int>> untouched;  // (position, image index) of rows left alone
 };

@@ -58,11 +58,15 @@ TEST_F(ProcessListTest, FormatsRecoverWholeSecondsAndKilobytes) {
                {60, L"00:01:00"},    {3599, L"00:59:59"},  {3725, L"01:02:05"},
                {86399, L"23:59:59"}, {86400, L"00:00:00"}, {90000, L"01:00:00"},
                {608461, L"01:01:01"}};  // 7 days, 1 h, 1 min, 1 s
+  std::wstring text = L"left over";     // each format writes over what the buffer held
   for (const auto& c : cases) {
-    EXPECT_EQ(FormatCpuTime(c.seconds / 86400.0, L":"), c.text) << c.seconds;
+    FormatCpuTime(text, c.seconds / 86400.0, L":");
+    EXPECT_EQ(text, c.text) << c.seconds;
   }
-  EXPECT_EQ(FormatMemoryK(0), L"0 K");
-  EXPECT_EQ(FormatMemoryK(4294967295u), L"4294967295 K");
+  FormatMemoryK(text, 0);
+  EXPECT_EQ(text, L"0 K");
+  FormatMemoryK(text, 4294967295u);
+  EXPECT_EQ(text, L"4294967295 K");
 }
 
 TEST_F(ProcessListTest, EndedProcessesLoseTheirRowsAndTheRestAreUpdated) {
