@@ -1,9 +1,9 @@
 // The fake's processes and debug privilege, behind platform/process.h.
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <stdexcept>
-#include <unordered_map>
 
 #include "platform/constants.h"
 #include "platform/fake/control/os.h"
@@ -17,6 +17,7 @@ namespace {
 constexpr std::uintptr_t kCurrentProcessPseudoHandle = ~std::uintptr_t{0};
 
 struct OpenHandle {
+  std::uintptr_t value = 0;
   std::uint32_t pid = 0;
   std::uint32_t access = 0;
 };
@@ -24,7 +25,9 @@ struct OpenHandle {
 struct State {
   std::vector<Process> processes;
   std::vector<OpenCall> openCalls;
-  std::unordered_map<std::uintptr_t, OpenHandle> handles;
+  bool recordingOpens = false;  // from the first ClearOpenProcessCalls on
+  // Handles still open: the program closes each one at once, so this stays short.
+  std::vector<OpenHandle> handles;
   std::uintptr_t nextHandle = 0x1000;
   int closeCount = 0;
   int apiCalls = 0;
@@ -46,6 +49,11 @@ void DefaultState() {
   };
 }
 
+std::vector<OpenHandle>::iterator FindHandle(std::uintptr_t value) {
+  return std::find_if(state.handles.begin(), state.handles.end(),
+                      [value](const OpenHandle& h) { return h.value == value; });
+}
+
 Process* FindLocked(std::uint32_t pid) {
   static std::size_t hint = 0;
   return FindFromHint(state.processes, hint, [pid](const Process& p) { return p.pid == pid; });
@@ -54,16 +62,16 @@ Process* FindLocked(std::uint32_t pid) {
 // The process a handle stands for, if it is open with all of `access`.
 Process* ProcessOf(plat::ProcessHandle handle, std::uint32_t access) {
   if (handle.value == kCurrentProcessPseudoHandle) return FindLocked(kOwnPid);
-  auto it = state.handles.find(handle.value);
-  if (it == state.handles.end() || (it->second.access & access) != access) return nullptr;
-  return FindLocked(it->second.pid);
+  auto it = FindHandle(handle.value);
+  if (it == state.handles.end() || (it->access & access) != access) return nullptr;
+  return FindLocked(it->pid);
 }
 
 bool CloseAny(std::uintptr_t value) {
   std::lock_guard lock(stateMutex);
   ++state.apiCalls;
   if (value == kCurrentProcessPseudoHandle) return true;
-  auto it = state.handles.find(value);
+  auto it = FindHandle(value);
   if (it == state.handles.end()) return false;
   state.handles.erase(it);
   ++state.closeCount;
@@ -122,6 +130,12 @@ Process* FindProcess(std::uint32_t pid) {
   return FindLocked(pid);
 }
 
+void ClearOpenProcessCalls() {
+  std::lock_guard lock(stateMutex);
+  state.openCalls.clear();
+  state.recordingOpens = true;
+}
+
 std::vector<OpenCall> OpenProcessCalls() {
   std::lock_guard lock(stateMutex);
   return state.openCalls;
@@ -173,14 +187,14 @@ ProcessHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                           std::uint32_t processId) {
   std::lock_guard lock(stateMutex);
   ++state.apiCalls;
-  state.openCalls.push_back({desiredAccess, inheritHandle, processId});
+  if (state.recordingOpens) state.openCalls.push_back({desiredAccess, inheritHandle, processId});
   fake::Process* process = fake::FindLocked(processId);
   if (process == nullptr) return {};
   if (process->throwOnOpen) throw std::runtime_error("injected failure opening a process");
   if (!process->canOpen) return {};
   const std::uintptr_t value = state.nextHandle;
   state.nextHandle += 4;
-  state.handles[value] = {processId, desiredAccess};
+  state.handles.push_back({value, processId, desiredAccess});
   return ProcessHandle{value};
 }
 

@@ -111,37 +111,59 @@ void ResetSystemState() {
 }
 }  // namespace detail
 
-std::vector<std::uint8_t> BuildProcessTable(const std::vector<Process>& processes,
-                                            const OsLayout& layout, std::uint64_t bufferAddress) {
-  std::vector<std::size_t> recordStarts;
+namespace {
+
+std::size_t RecordBytes(const Process& process, const OsLayout& layout) {
+  return AlignUp(layout.procMinRecordSize, 8) +
+         static_cast<std::size_t>(process.threads > 0 ? process.threads : 0) * kThreadRecordSize;
+}
+std::size_t NameBytes(const Process& process) {
+  return process.name ? AlignUp((process.name->size() + 1) * 2, 8) : 0;
+}
+
+// Bytes of the table of `processes`: the records first, then the names.
+std::size_t ProcessTableSize(const std::vector<Process>& processes, const OsLayout& layout) {
   std::size_t size = 0;
-  for (const Process& process : processes) {
-    recordStarts.push_back(size);
-    size += AlignUp(layout.procMinRecordSize, 8) +
-            static_cast<std::size_t>(process.threads > 0 ? process.threads : 0) * kThreadRecordSize;
-  }
-  std::vector<std::size_t> nameStarts;
-  for (const Process& process : processes) {
-    nameStarts.push_back(size);
-    if (process.name) size += AlignUp((process.name->size() + 1) * 2, 8);
-  }
-  std::vector<std::uint8_t> bytes(size, 0);
+  for (const Process& process : processes)
+    size += RecordBytes(process, layout) + NameBytes(process);
+  return size;
+}
+
+// Writes the table into `bytes` (ProcessTableSize bytes, every one written) in one pass, the
+// way the system fills the caller's buffer: no table of its own and no copy.
+void WriteProcessTable(const std::vector<Process>& processes, const OsLayout& layout,
+                       std::uint64_t bufferAddress, std::uint8_t* bytes) {
+  std::size_t nameAt = 0;
+  for (const Process& process : processes) nameAt += RecordBytes(process, layout);
+  std::size_t at = 0;
   for (std::size_t i = 0; i < processes.size(); ++i) {
     const Process& process = processes[i];
-    const std::size_t at = recordStarts[i];
+    const std::size_t recordBytes = RecordBytes(process, layout);
+    std::memset(bytes + at, 0, recordBytes);
     const std::uint32_t next =
-        i + 1 < processes.size() ? static_cast<std::uint32_t>(recordStarts[i + 1] - at) : 0;
-    WriteAt(bytes.data(), at + layout.procNextEntryOffset, &next, 4);
-    WriteAt(bytes.data(), at + layout.procUserTime, &process.userTime, 8);
-    WriteAt(bytes.data(), at + layout.procKernelTime, &process.kernelTime, 8);
-    WritePointer(bytes.data(), at + layout.procUniqueProcessId, process.pid,
-                 layout.procPointerSize);
+        i + 1 < processes.size() ? static_cast<std::uint32_t>(recordBytes) : 0;
+    WriteAt(bytes, at + layout.procNextEntryOffset, &next, 4);
+    WriteAt(bytes, at + layout.procUserTime, &process.userTime, 8);
+    WriteAt(bytes, at + layout.procKernelTime, &process.kernelTime, 8);
+    WritePointer(bytes, at + layout.procUniqueProcessId, process.pid, layout.procPointerSize);
     if (process.name) {
-      WritePointer(bytes.data(), at + layout.procImageNameBuffer, bufferAddress + nameStarts[i],
+      const std::size_t nameBytes = NameBytes(process);
+      WritePointer(bytes, at + layout.procImageNameBuffer, bufferAddress + nameAt,
                    layout.procPointerSize);
-      std::memcpy(bytes.data() + nameStarts[i], process.name->data(), process.name->size() * 2);
+      std::memset(bytes + nameAt, 0, nameBytes);
+      std::memcpy(bytes + nameAt, process.name->data(), process.name->size() * 2);
+      nameAt += nameBytes;
     }
+    at += recordBytes;
   }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BuildProcessTable(const std::vector<Process>& processes,
+                                            const OsLayout& layout, std::uint64_t bufferAddress) {
+  std::vector<std::uint8_t> bytes(ProcessTableSize(processes, layout));
+  WriteProcessTable(processes, layout, bufferAddress, bytes.data());
   return bytes;
 }
 
@@ -261,23 +283,22 @@ std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer, std::
   std::lock_guard lock(fake::detail::ProcessMutex());
   if (infoClass != kSystemProcessInformation) return plat::kStatusInvalidInfoClass;
   systemState.queryLengths.push_back(length);
+  const std::vector<fake::Process>& processes = fake::detail::ProcessesLocked();
+  const auto address = reinterpret_cast<std::uintptr_t>(buffer);
+  const std::size_t needed = fake::ProcessTableSize(processes, kNativeLayout);
   if (!systemState.scriptedQueries.empty()) {
     const fake::ScriptedQuery answer = systemState.scriptedQueries.front();
     systemState.scriptedQueries.erase(systemState.scriptedQueries.begin());
     if (returnedLength) *returnedLength = answer.returnedLength;
-    if (answer.writesTable) {
-      const std::vector<std::uint8_t> table = fake::BuildProcessTable(
-          fake::detail::ProcessesLocked(), kNativeLayout, reinterpret_cast<std::uintptr_t>(buffer));
-      if (table.size() <= length) std::memcpy(buffer, table.data(), table.size());
+    if (answer.writesTable && needed <= length) {
+      fake::WriteProcessTable(processes, kNativeLayout, address,
+                              static_cast<std::uint8_t*>(buffer));
     }
     return answer.status;
   }
-  const std::vector<std::uint8_t> table = fake::BuildProcessTable(
-      fake::detail::ProcessesLocked(), kNativeLayout, reinterpret_cast<std::uintptr_t>(buffer));
-  const auto needed = static_cast<std::uint32_t>(table.size());
-  if (returnedLength) *returnedLength = needed;
+  if (returnedLength) *returnedLength = static_cast<std::uint32_t>(needed);
   if (length < needed) return plat::kStatusInfoLengthMismatch;
-  std::memcpy(buffer, table.data(), table.size());
+  fake::WriteProcessTable(processes, kNativeLayout, address, static_cast<std::uint8_t*>(buffer));
   return kStatusSuccess;
 }
 

@@ -196,6 +196,7 @@ TEST_F(CommandsTest, EndProcessUsesThePidReadBeforeTheBox) {
     EXPECT_TRUE(fake::FireTimer(Window()));
     return plat::kIdYes;
   });
+  fake::ClearOpenProcessCalls();
   Click(kCmdEndProcBtn);
   EXPECT_THAT(ColumnTexts(form->procListView, 1), ::testing::Not(::testing::Contains(L"777")));
   // The process has gone by now, so the attempt is all there is to see.

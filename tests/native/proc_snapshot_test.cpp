@@ -317,6 +317,7 @@ using ProcessSnapshot = FakeOsTest;
 TEST_F(ProcessSnapshot, ReadsTheSystemTableAndClosesEveryHandle) {
   fake::AddProcess(
       {.pid = 600, .name = u"editor.exe", .userTime = 61 * kSecond, .workingSet = 2560});
+  fake::ClearOpenProcessCalls();
   TProcList list;
   GetProcessList(list);
   const auto entries = Entries(list);
@@ -413,6 +414,7 @@ TEST_F(ProcessSnapshot, WorkingSetQueryFailuresGiveZero) {
 using Termination = FakeOsTest;
 
 TEST_F(Termination, PidZeroMakesNoSystemCall) {
+  fake::ClearOpenProcessCalls();
   KillProcess(0);
   EXPECT_EQ(fake::ProcessApiCallCount(), 0);
   EXPECT_TRUE(fake::OpenProcessCalls().empty());
@@ -420,6 +422,7 @@ TEST_F(Termination, PidZeroMakesNoSystemCall) {
 
 TEST_F(Termination, EndsTheProcessWithExitCodeZeroAndClosesTheHandle) {
   fake::AddProcess({.pid = 808, .name = u"victim.exe"});
+  fake::ClearOpenProcessCalls();
   KillProcess(808);
   ASSERT_EQ(fake::Terminations().size(), 1u);
   EXPECT_EQ(fake::Terminations()[0].pid, 808u);

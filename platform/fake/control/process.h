@@ -34,12 +34,14 @@ void ClearProcesses();  // the own process included
 bool ProcessExists(std::uint32_t pid);
 Process* FindProcess(std::uint32_t pid);  // valid until the table next changes
 
-// Handle bookkeeping: every OpenProcess call (also failed ones), and handles still open.
+// Handle bookkeeping: every OpenProcess call (also failed ones) since ClearOpenProcessCalls
+// (nothing is recorded before a test asks for it), and handles still open.
 struct OpenCall {
   std::uint32_t access = 0;
   bool inherit = false;
   std::uint32_t pid = 0;
 };
+void ClearOpenProcessCalls();  // empties the record and starts it
 std::vector<OpenCall> OpenProcessCalls();
 int OpenHandleCount();  // process handles not yet closed
 int CloseHandleCount();
