@@ -82,10 +82,9 @@ int ListAddRow(ListViewHandle list, const std::wstring& caption) {
   ControlState* l = GetList(list, "ListAddRow");
   if (!l) return -1;
   RowChange(l);
-  Row row;
+  Row& row = l->rows.Append();
   row.cells.resize(l->columns.empty() ? 1 : l->columns.size());
   row.cells[0] = caption;
-  l->rows.push_back(std::move(row));
   if (l->updateDepth > 0) l->redrawSuspended = true;
   Log("ListAddRow", list, std::to_string(l->rows.size() - 1));
   return static_cast<int>(l->rows.size()) - 1;

@@ -26,26 +26,40 @@ struct Row {
 // A list's rows in positional order, held in a gap buffer: a deletion moves only the rows
 // between it and the previous deletion, so a refresh that walks the list deleting rows costs
 // linear time while positions still shift up as in a real list view. Rows are held by
-// pointer, so a row's address stays put.
+// pointer, so a row's address stays put. A deleted row is kept for the next added one, whose
+// texts then reuse its storage.
 class RowStore {
  public:
   std::size_t size() const { return slots_.size() - gap_; }
   Row* operator[](std::size_t position) {
     return slots_[position < start_ ? position : position + gap_].get();
   }
-  void push_back(Row row) {
+  // A new blank row at the end.
+  Row& Append() {
     MoveGap(size());
+    std::unique_ptr<Row> row;
+    if (spare_.empty()) {
+      row = std::make_unique<Row>();
+    } else {
+      row = std::move(spare_.back());
+      spare_.pop_back();
+      for (std::wstring& cell : row->cells) cell.clear();
+      row->image = -1;
+      row->data = nullptr;
+    }
+    Row& added = *row;
     if (gap_ > 0) {
-      slots_[start_] = std::make_unique<Row>(std::move(row));
+      slots_[start_] = std::move(row);
       --gap_;
     } else {
-      slots_.push_back(std::make_unique<Row>(std::move(row)));
+      slots_.push_back(std::move(row));
     }
     ++start_;
+    return added;
   }
   void erase(std::size_t position) {
     MoveGap(position);
-    slots_[start_ + gap_].reset();
+    spare_.push_back(std::move(slots_[start_ + gap_]));
     ++gap_;
   }
   template <typename Visit>
@@ -63,8 +77,9 @@ class RowStore {
     for (; start_ < to; ++start_) slots_[start_] = std::move(slots_[start_ + gap_]);
   }
   std::vector<std::unique_ptr<Row>> slots_;
-  std::size_t start_ = 0;  // the gap's first slot
-  std::size_t gap_ = 0;    // empty slots from start_ on
+  std::size_t start_ = 0;                    // the gap's first slot
+  std::size_t gap_ = 0;                      // empty slots from start_ on
+  std::vector<std::unique_ptr<Row>> spare_;  // deleted rows, for reuse
 };
 
 struct Menu {

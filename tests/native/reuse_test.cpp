@@ -174,4 +174,15 @@ TEST_F(ReuseTest, FakeListRowsShiftUpOnDeletionsInAnyOrder) {
   EXPECT_EQ(plat::ListGetData(list, 1), &tags[12]);
   EXPECT_EQ(plat::ListSelectedRow(list), 0);
   for (int row : {1, 0}) plat::ListDeleteRow(list, row);  // the form frees its rows' data
+  // A row added after a deletion starts blank, whatever the deleted row held.
+  const int old = plat::ListAddRow(list, L"old");
+  plat::ListSetText(list, old, 1, L"status");
+  plat::ListSetImage(list, old, 3);
+  plat::ListSetData(list, old, &tags[0]);
+  plat::ListDeleteRow(list, old);
+  const int fresh = plat::ListAddRow(list, L"new");
+  EXPECT_EQ(plat::ListGetText(list, fresh, 1), L"");
+  EXPECT_EQ(plat::ListGetImage(list, fresh), -1);
+  EXPECT_EQ(plat::ListGetData(list, fresh), nullptr);
+  plat::ListDeleteRow(list, fresh);
 }
