@@ -102,7 +102,8 @@ void TProcessRows::Reconcile(plat::ListViewHandle list, TProcList& snapshot) {
 
 void TProcessRows::Show(plat::ListViewHandle list, int row, const TProcInfo& info, Shown& shown,
                         bool known, bool captionSet) {
-  if (!captionSet && !(known && shown.name == info.Name)) {
+  const bool sameName = known && shown.name == info.Name;
+  if (!captionSet && !sameName) {
     plat::ListSetText(list, row, 0, plat::AnsiToWide(info.Name));
   }
   if (!known || shown.pid != info.PID) {
@@ -121,5 +122,5 @@ void TProcessRows::Show(plat::ListViewHandle list, int row, const TProcInfo& inf
   shown.pid = info.PID;
   shown.memoryK = info.MemoryK;
   shown.cpuTime = info.CpuTime;
-  if (!known || shown.name != info.Name) shown.name = info.Name;
+  if (!sameName) shown.name = info.Name;
 }
