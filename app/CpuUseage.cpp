@@ -303,15 +303,9 @@ void TMainForm::RenewImageList() {
   const int rows = plat::ListRowCount(TaskListView);
   std::vector<plat::IconHandle> slots;
   for (int row = 0; row < rows; ++row) {
-    const int old = plat::ListGetImage(TaskListView, row);
-    const plat::IconHandle icon = old >= 0 && static_cast<std::size_t>(old) < taskRows_.slots.size()
-                                      ? taskRows_.slots[old]
-                                      : plat::IconHandle{};
+    const plat::IconHandle icon = SlotIcon(taskRows_.slots, plat::ListGetImage(TaskListView, row));
     const int index = plat::ImageListAddIcon(fresh, icon);
-    if (index >= 0) {
-      if (slots.size() <= static_cast<std::size_t>(index)) slots.resize(index + 1);
-      slots[index] = icon;
-    }
+    SetSlotIcon(slots, index, icon);
     plat::ListSetImage(TaskListView, row, index);
   }
   taskRows_.slots = std::move(slots);

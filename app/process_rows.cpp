@@ -73,9 +73,7 @@ void TProcessRows::Reconcile(plat::ListViewHandle list, TProcList& snapshot) {
   for (int pass = 0; pass < rows; ++pass) {
     TProcInfo* info = nullptr;
     if (known) {
-      char key[12];
-      const char* end = std::to_chars(key, key + sizeof key, shown_[pass].pid).ptr;
-      info = snapshot.TakeFirst(std::string_view(key, static_cast<std::size_t>(end - key)));
+      info = snapshot.TakeFirst(ProcessKey(shown_[pass].pid));
     } else {
       info = snapshot.TakeFirst(ProcessRowKey(list, position));
     }

@@ -17,11 +17,6 @@ namespace {
 
 const wchar_t kRunning[] = L"正在运行";
 
-plat::IconHandle SlotIcon(const std::vector<plat::IconHandle>& slots, int index) {
-  return index >= 0 && static_cast<std::size_t>(index) < slots.size() ? slots[index]
-                                                                      : plat::IconHandle{};
-}
-
 }  // namespace
 
 void TMainForm::RefreshTaskList() {
@@ -53,12 +48,7 @@ void TMainForm::RefreshTaskList() {
       icon = plat::GetClassIcon(window);
       index = plat::ImageListAddIcon(ImageList, icon);
     }
-    if (index >= 0) {
-      if (state.nextSlots.size() <= static_cast<std::size_t>(index)) {
-        state.nextSlots.resize(index + 1);
-      }
-      state.nextSlots[index] = icon;
-    }
+    SetSlotIcon(state.nextSlots, index, icon);
     return index;
   };
   // A row whose picture changed is redrawn: the list itself sees only index changes, and not

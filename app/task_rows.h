@@ -39,6 +39,18 @@ class TPidSet {
   std::uint32_t tag_ = 0;
 };
 
+// The picture behind image-list index `index` in `slots`; none for -1 or an index beyond it.
+inline plat::IconHandle SlotIcon(const std::vector<plat::IconHandle>& slots, int index) {
+  return index >= 0 && static_cast<std::size_t>(index) < slots.size() ? slots[index]
+                                                                      : plat::IconHandle{};
+}
+// Records `icon` as the picture behind image-list index `index`; nothing for -1.
+inline void SetSlotIcon(std::vector<plat::IconHandle>& slots, int index, plat::IconHandle icon) {
+  if (index < 0) return;
+  if (slots.size() <= static_cast<std::size_t>(index)) slots.resize(index + 1);
+  slots[index] = icon;
+}
+
 struct TTaskRows {
   TWinList windows;
   TPidSet seenPids;

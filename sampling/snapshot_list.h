@@ -11,7 +11,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -52,9 +51,6 @@ class TSnapshotList {
     }
     return entry.record;
   }
-  void Add(std::string_view key, std::unique_ptr<Record> record) {
-    Append(key) = std::move(*record);
-  }
 
   // Entries still in the list.
   std::size_t Count() const { return count_; }
@@ -82,17 +78,6 @@ class TSnapshotList {
     for (std::size_t i = 0; i < used_; ++i) {
       if (entries_[i].live) visit(entries_[i].key, entries_[i].record);
     }
-  }
-
-  // Removes every entry still in the list and hands copies of the records on, in list order.
-  std::vector<std::pair<std::string, std::unique_ptr<Record>>> TakeRemaining() {
-    std::vector<std::pair<std::string, std::unique_ptr<Record>>> out;
-    out.reserve(count_);
-    ForEach([&out](const std::string& key, const Record& record) {
-      out.emplace_back(key, std::make_unique<Record>(record));
-    });
-    Clear();
-    return out;
   }
 
   // Empties the list; the storage stays for the next snapshot.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <charconv>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -55,13 +54,6 @@ std::int64_t WrappingAdd(std::int64_t a, std::int64_t b) {
   return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
 }
 
-// The decimal text of a key, written into `buffer`.
-template <typename Number>
-std::string_view KeyText(Number value, char (&buffer)[12]) {
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
-  return std::string_view(buffer, static_cast<std::size_t>(end - buffer));
-}
-
 // Adds the entry of one record. The record without a name is the idle process, shown as
 // "System Idle" with a working set of 16 K. Every query comes first, so a failure adds
 // nothing.
@@ -74,8 +66,7 @@ void AppendRecord(const RawProcessRecord& raw, TProcList& list) {
       std::all_of(raw.name.begin(), raw.name.end(), [](char16_t c) { return c < 0x80; });
   std::string converted;
   if (!ascii) converted = plat::WideToAnsi(raw.name);
-  char key[12];
-  TProcInfo& info = list.Append(KeyText(raw.pid, key));
+  TProcInfo& info = list.Append(ProcessKey(raw.pid));
   info.PID = raw.pid;
   if (ascii) {
     info.Name.resize(raw.name.size());
@@ -248,7 +239,7 @@ void KillProcess(std::uint32_t pid) {
   plat::TerminateProcess(process.Get(), 0);
 }
 
-std::string ProcessKey(std::int32_t pid) { return std::to_string(pid); }
+TKey ProcessKey(std::int32_t pid) { return TKey(pid); }
 
 std::optional<std::int32_t> ParseProcessKey(std::string_view key) {
   std::size_t i = 0;
@@ -265,9 +256,7 @@ std::optional<std::int32_t> ParseProcessKey(std::string_view key) {
   return static_cast<std::int32_t>(value);
 }
 
-std::string WindowKey(plat::WindowHandle window) {
-  return std::to_string(static_cast<std::uint32_t>(window.value));
-}
+TKey WindowKey(plat::WindowHandle window) { return TKey(static_cast<std::uint32_t>(window.value)); }
 
 void GetWindowList(TWinList& list) { plat::EnumWindows(EnumWindowsCallback, &list); }
 
@@ -282,9 +271,7 @@ bool EnumWindowsCallback(plat::WindowHandle window, void* list) {
   title[kTextBufferLength - 1] = '\0';
   if (IsTitleBlank(title)) return true;
   const plat::IconHandle classIcon = plat::GetClassIcon(window);
-  char key[12];
-  TWinInfo& info =
-      static_cast<TWinList*>(list)->Append(KeyText(static_cast<std::uint32_t>(window.value), key));
+  TWinInfo& info = static_cast<TWinList*>(list)->Append(WindowKey(window));
   info.ClassIcon = classIcon;
   info.Title = title;
   info.ClassName = className;

@@ -1,6 +1,7 @@
 #pragma once
 // Process and window snapshots, working sets, termination and the debug privilege.
 
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -34,14 +35,27 @@ class TWinInfo {
 using TProcList = TSnapshotList<TProcInfo>;  // keyed by ProcessKey
 using TWinList = TSnapshotList<TWinInfo>;    // keyed by WindowKey
 
+// A snapshot key's text, held in place: a decimal number of at most 11 characters.
+class TKey {
+ public:
+  explicit TKey(std::int64_t value)
+      : size_(static_cast<std::uint8_t>(std::to_chars(text_, text_ + sizeof text_, value).ptr -
+                                        text_)) {}
+  operator std::string_view() const { return std::string_view(text_, size_); }
+
+ private:
+  char text_[20];
+  std::uint8_t size_;
+};
+
 // The keys of the snapshots, by which a list row finds its record again. A process: its PID
 // read as a signed 32-bit number, in decimal (the text of the process list's PID column).
-std::string ProcessKey(std::int32_t pid);
+TKey ProcessKey(std::int32_t pid);
 // The PID of a process key: an optional '-' and 1 to 10 digits within the signed 32-bit
 // range; nothing for any other text.
 std::optional<std::int32_t> ParseProcessKey(std::string_view key);
 // A window: its handle read as an unsigned 32-bit number, in decimal.
-std::string WindowKey(plat::WindowHandle window);
+TKey WindowKey(plat::WindowHandle window);
 
 // Appends one entry per process of the system's table, in table order.
 void GetProcessList(TProcList& list);

@@ -250,7 +250,7 @@ TEST_F(TaskListTest, RowOfAWindowWithTheTopBitSetIsMatchedInPlace) {
   EXPECT_THAT(Titles(), ElementsAre(L"Higher", L"Low"));  // matched, not deleted and re-added
   EXPECT_EQ(WindowOfRow(0), 0x80001234u);
   EXPECT_THAT(fake::GuiLog(), Contains("ListSetText TaskListView 0 0"));
-  EXPECT_EQ(WindowKey(plat::WindowHandle{0x80001234}), "2147488308");
+  EXPECT_EQ(std::string_view(WindowKey(plat::WindowHandle{0x80001234})), "2147488308");
 }
 
 TEST_F(TaskListTest, RowWhoseProcessIsAlreadyClaimedAboveIsLeftUntouched) {

@@ -27,7 +27,9 @@ struct Entry {
 
 std::vector<Entry> Entries(TProcList& list) {
   std::vector<Entry> out;
-  for (auto& [key, record] : list.TakeRemaining()) out.push_back({key, *record});
+  list.ForEach([&out](const std::string& key, const TProcInfo& info) {
+    out.push_back({key, info});
+  });
   return out;
 }
 
@@ -281,7 +283,7 @@ TEST(ProcessKeys, ParseOnlyWhatAPidColumnShows) {
 // key interleave; other keys are untouched.
 TEST(SnapshotList, EntriesOfOneKeyAreTakenInListOrder) {
   TSnapshotList<int> list;
-  auto add = [&list](const char* key, int id) { list.Add(key, std::make_unique<int>(id)); };
+  auto add = [&list](const char* key, int id) { list.Append(key) = id; };
   auto take = [&list](const char* key) {
     const int* record = list.TakeFirst(key);
     return record ? *record : -1;
@@ -303,8 +305,9 @@ TEST(SnapshotList, EntriesOfOneKeyAreTakenInListOrder) {
   EXPECT_EQ(take("a"), 4);
   EXPECT_EQ(take("c"), -1);
   std::vector<std::pair<std::string, int>> left;
-  for (auto& [key, record] : list.TakeRemaining()) left.emplace_back(key, *record);
+  list.ForEach([&left](const std::string& key, int record) { left.emplace_back(key, record); });
   EXPECT_EQ(left, (std::vector<std::pair<std::string, int>>{{"b", 1}, {"a", 5}}));
+  list.Clear();
   EXPECT_EQ(list.Count(), 0u);
 }
 

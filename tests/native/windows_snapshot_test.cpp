@@ -23,7 +23,9 @@ class WindowSnapshot : public testing::Test {
     TWinList list;
     GetWindowList(list);
     std::vector<Entry> out;
-    for (auto& [key, record] : list.TakeRemaining()) out.push_back({key, *record});
+    list.ForEach([&out](const std::string& key, const TWinInfo& info) {
+      out.push_back({key, info});
+    });
     return out;
   }
 };
