@@ -70,7 +70,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (key != std::to_string(static_cast<std::uint32_t>(info.WindowHandle.value))) std::abort();
   });
   const std::size_t accepted = list.Count();
-  list.TakeRemaining();
 
   {
     TMainForm form;
