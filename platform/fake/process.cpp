@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 #include <stdexcept>
+#include <unordered_set>
 
 #include "platform/constants.h"
 #include "platform/fake/control/os.h"
@@ -24,6 +25,7 @@ struct OpenHandle {
 
 struct State {
   std::vector<Process> processes;
+  std::unordered_set<std::uint32_t> pids;  // the PIDs in `processes`: adding a new one scans nothing
   std::vector<OpenCall> openCalls;
   bool recordingOpens = false;  // from the first ClearOpenProcessCalls on
   // Handles still open: the program closes each one at once, so this stays short.
@@ -47,6 +49,17 @@ void DefaultState() {
       Process{.pid = 4, .name = u"System", .workingSet = 245760},
       Process{.pid = kOwnPid, .name = u"varnex_tests", .workingSet = 8 * 1024 * 1024},
   };
+  state.pids = {0, 4, kOwnPid};
+}
+
+// Removes the processes whose PIDs `gone` holds, in one pass over the table.
+template <typename Gone>
+void EraseProcesses(Gone&& gone) {
+  std::erase_if(state.processes, [&](const Process& p) {
+    if (!gone(p.pid)) return false;
+    state.pids.erase(p.pid);
+    return true;
+  });
 }
 
 std::vector<OpenHandle>::iterator FindHandle(std::uintptr_t value) {
@@ -103,21 +116,28 @@ void ResetOs() {
 
 void AddProcess(const Process& process) {
   std::lock_guard lock(stateMutex);
-  if (Process* existing = FindLocked(process.pid)) {
-    *existing = process;
-  } else {
+  if (state.pids.insert(process.pid).second) {
     state.processes.push_back(process);
+  } else {
+    *FindLocked(process.pid) = process;
   }
 }
 
 void RemoveProcess(std::uint32_t pid) {
   std::lock_guard lock(stateMutex);
-  std::erase_if(state.processes, [pid](const Process& p) { return p.pid == pid; });
+  if (state.pids.count(pid) != 0) EraseProcesses([pid](std::uint32_t p) { return p == pid; });
+}
+
+void RemoveProcesses(const std::vector<std::uint32_t>& pids) {
+  std::lock_guard lock(stateMutex);
+  const std::unordered_set<std::uint32_t> gone(pids.begin(), pids.end());
+  EraseProcesses([&gone](std::uint32_t p) { return gone.count(p) != 0; });
 }
 
 void ClearProcesses() {
   std::lock_guard lock(stateMutex);
   state.processes.clear();
+  state.pids.clear();
 }
 
 bool ProcessExists(std::uint32_t pid) {
@@ -208,7 +228,7 @@ bool TerminateProcess(ProcessHandle handle, std::uint32_t exitCode) {
   if (!process->canTerminate) return false;
   const std::uint32_t pid = process->pid;
   state.terminations.push_back({pid, exitCode});
-  std::erase_if(state.processes, [pid](const fake::Process& p) { return p.pid == pid; });
+  fake::EraseProcesses([pid](std::uint32_t p) { return p == pid; });
   fake::detail::DestroyWindowsOfProcess(pid);
   return true;
 }

@@ -98,9 +98,13 @@ Window* FindWindow(std::uintptr_t handle) {
   return FindLocked(handle);
 }
 
-void DestroyWindow(std::uintptr_t handle) {
+void DestroyWindow(std::uintptr_t handle) { DestroyWindows({handle}); }
+
+void DestroyWindows(const std::vector<std::uintptr_t>& handles) {
   std::lock_guard lock(windowMutex);
-  std::erase_if(windowState.windows, [handle](const Window& w) { return w.handle == handle; });
+  std::erase_if(windowState.windows, [&handles](const Window& w) {
+    return std::find(handles.begin(), handles.end(), w.handle) != handles.end();
+  });
   windowState.positionsStale = true;
 }
 
@@ -110,6 +114,19 @@ void MoveWindowToTop(std::uintptr_t handle) {
   auto it = std::find_if(windows.begin(), windows.end(),
                          [handle](const Window& w) { return w.handle == handle; });
   if (it != windows.end()) std::rotate(windows.begin(), it, it + 1);
+  windowState.positionsStale = true;
+}
+
+void SetZOrder(const std::vector<std::uintptr_t>& topFirst) {
+  std::lock_guard lock(windowMutex);
+  std::unordered_map<std::uintptr_t, std::size_t> rank;
+  for (std::size_t i = 0; i < topFirst.size(); ++i) rank.emplace(topFirst[i], i);
+  auto rankOf = [&rank, &topFirst](const Window& w) {
+    const auto found = rank.find(w.handle);
+    return found == rank.end() ? topFirst.size() : found->second;
+  };
+  std::stable_sort(windowState.windows.begin(), windowState.windows.end(),
+                   [&rankOf](const Window& a, const Window& b) { return rankOf(a) < rankOf(b); });
   windowState.positionsStale = true;
 }
 

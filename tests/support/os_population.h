@@ -95,17 +95,36 @@ class TOsPopulation {
   }
 
   // Replaces `share` of the processes (the idle entry stays) and of the windows (Progman
-  // stays) with new ones.
+  // stays) with new ones. The fake's tables change in one pass each, so that a change between
+  // two ticks does not sweep the caches that the second tick finds.
   void Replace(double share) {
     const auto endProcs = static_cast<std::size_t>(static_cast<double>(pids_.size()) * share);
+    std::vector<std::uint32_t> ended;
     for (std::size_t i = 0; i < endProcs && pids_.size() > 2; ++i) {
-      EndProcess(pids_[1 + random_() % (pids_.size() - 1)]);
+      const std::size_t at = 1 + random_() % (pids_.size() - 1);
+      ended.push_back(pids_[at]);
+      pids_[at] = pids_.back();  // the table's order is the fake's; this list's is not
+      pids_.pop_back();
+    }
+    fake::RemoveProcesses(ended);
+    std::sort(ended.begin(), ended.end());
+    std::vector<std::uintptr_t> closed;
+    auto close = [&](std::size_t at) {
+      closed.push_back(windows_[at]);
+      windows_.erase(windows_.begin() + static_cast<std::ptrdiff_t>(at));
+    };
+    for (std::size_t at = windows_.size(); at-- > 0;) {
+      const fake::Window* found = fake::FindWindow(windows_[at]);
+      if (found != nullptr && std::binary_search(ended.begin(), ended.end(), found->pid)) {
+        close(at);
+      }
     }
     while (pids_.size() < targetProcesses()) StartProcess();
     const auto closeWins = static_cast<std::size_t>(static_cast<double>(windows_.size()) * share);
     for (std::size_t i = 0; i < closeWins && windows_.size() > 2; ++i) {
-      CloseWindow(windows_[1 + random_() % (windows_.size() - 1)]);
+      close(1 + random_() % (windows_.size() - 1));
     }
+    fake::DestroyWindows(closed);
     while (windows_.size() < targetWindows()) OpenWindow();
   }
 
@@ -120,12 +139,9 @@ class TOsPopulation {
       fake::AddProcess(p);
       pids_.push_back(p.pid);
     }
-    std::vector<fake::Window> z;
-    for (std::uintptr_t w : windows_) z.push_back(*fake::FindWindow(w));
-    std::shuffle(z.begin(), z.end(), random_);
-    for (std::uintptr_t w : windows_) fake::DestroyWindow(w);
-    windows_.clear();
-    for (const fake::Window& w : z) windows_.push_back(fake::AddWindow(w));
+    // The windows keep their handles.
+    std::shuffle(windows_.begin(), windows_.end(), random_);
+    fake::SetZOrder(windows_);
   }
 
   std::mt19937& Random() { return random_; }

@@ -32,8 +32,11 @@ std::uintptr_t AddWindow(const Window& window);
 Window* FindWindow(std::uintptr_t handle);  // null once destroyed
 // The window is gone: not enumerated, no owner, no icon.
 void DestroyWindow(std::uintptr_t handle);
+void DestroyWindows(const std::vector<std::uintptr_t>& handles);  // in one pass
 // Brings the window to the top of the Z order (first in the enumeration).
 void MoveWindowToTop(std::uintptr_t handle);
+// Puts the windows in this order, topmost first, above all others (which keep theirs).
+void SetZOrder(const std::vector<std::uintptr_t>& topFirst);
 
 // The time the icon messages would have waited so far, in milliseconds.
 std::uint64_t IconWaitMs();
