@@ -67,8 +67,8 @@ void TProcessRows::Reconcile(plat::ListViewHandle list, TProcList& snapshot) {
   // Without the sub-items the PID column says nothing: the next refresh reads the rows back.
   const bool hasSubItems = plat::ListColumnCount(list) - 1 >= kSubItemCount;
 
-  // The walk keeps shown_[0, position) for the rows kept so far; a deleted row's entry is
-  // passed over and goes at the end.
+  // The walk keeps shown_[0, position) for the rows kept so far; a kept row's entry moves
+  // down over those of the rows deleted before it.
   int position = 0;
   for (int pass = 0; pass < rows; ++pass) {
     TProcInfo* info = nullptr;
@@ -81,7 +81,7 @@ void TProcessRows::Reconcile(plat::ListViewHandle list, TProcList& snapshot) {
       plat::ListDeleteRow(list, position);
       continue;
     }
-    if (pass != position) std::swap(shown_[position], shown_[pass]);
+    if (pass != position) shown_[position] = std::move(shown_[pass]);
     if (hasSubItems) {
       Show(list, position, *info, shown_[position], known, false);
     } else {
