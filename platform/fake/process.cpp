@@ -25,7 +25,8 @@ struct OpenHandle {
 
 struct State {
   std::vector<Process> processes;
-  std::unordered_set<std::uint32_t> pids;  // the PIDs in `processes`: adding a new one scans nothing
+  // The PIDs in `processes`: adding a new one scans nothing.
+  std::unordered_set<std::uint32_t> pids;
   std::vector<OpenCall> openCalls;
   bool recordingOpens = false;  // from the first ClearOpenProcessCalls on
   // Handles still open: the program closes each one at once, so this stays short.

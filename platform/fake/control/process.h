@@ -30,7 +30,8 @@ struct Process {
 // Appends to the table (the table keeps insertion order). Replaces a process of that PID.
 void AddProcess(const Process& process);
 void RemoveProcess(std::uint32_t pid);
-void RemoveProcesses(const std::vector<std::uint32_t>& pids);  // in one pass over the table
+// Removes every process of `pids` in one pass over the table.
+void RemoveProcesses(const std::vector<std::uint32_t>& pids);
 void ClearProcesses();  // the own process included
 bool ProcessExists(std::uint32_t pid);
 Process* FindProcess(std::uint32_t pid);  // valid until the table next changes
