@@ -15,8 +15,9 @@ namespace {
 
 struct WindowState {
   std::vector<Window> windows;  // Z order, topmost first
-  // Handle -> position in `windows`; rebuilt on the first lookup after the order changed.
-  std::unordered_map<std::uintptr_t, std::size_t> positions;
+  // Handle -> position in `windows` by open addressing (a handle of 0 marks a free slot);
+  // rebuilt in place on the first lookup after the order changed.
+  std::vector<std::pair<std::uintptr_t, std::size_t>> positions;
   bool positionsStale = true;
   std::size_t hint = 0;  // the last position found: enumerations ask in Z order
   std::uintptr_t nextHandle = 0x10010;
@@ -32,19 +33,33 @@ struct WindowState {
 std::recursive_mutex windowMutex;
 WindowState windowState;
 
+std::size_t PositionSlot(std::uintptr_t handle) {
+  auto& slots = windowState.positions;
+  const std::size_t mask = slots.size() - 1;
+  std::size_t i = static_cast<std::size_t>((handle * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+  while (slots[i].first != 0 && slots[i].first != handle) i = (i + 1) & mask;
+  return i;
+}
+
 Window* FindLocked(std::uintptr_t handle) {
   auto& s = windowState;
   for (std::size_t i : {s.hint, s.hint + 1}) {
     if (i < s.windows.size() && s.windows[i].handle == handle) return &s.windows[(s.hint = i)];
   }
+  if (handle == 0) return nullptr;
   if (s.positionsStale) {
-    s.positions.clear();
-    for (std::size_t i = 0; i < s.windows.size(); ++i) s.positions[s.windows[i].handle] = i;
+    std::size_t size = 16;
+    while (size < 2 * s.windows.size()) size *= 2;
+    s.positions.assign(size, {0, 0});
+    for (std::size_t i = 0; i < s.windows.size(); ++i) {
+      const std::uintptr_t h = s.windows[i].handle;
+      if (h != 0) s.positions[PositionSlot(h)] = {h, i};
+    }
     s.positionsStale = false;
   }
-  const auto found = s.positions.find(handle);
-  if (found == s.positions.end()) return nullptr;
-  s.hint = found->second;
+  const auto& found = s.positions[PositionSlot(handle)];
+  if (found.first != handle) return nullptr;
+  s.hint = found.second;
   return &s.windows[s.hint];
 }
 
