@@ -49,8 +49,12 @@ Rect TabDisplayRect(TabControlHandle tabs, int width, int height) {
 void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, Align align) {
   ControlState* l = GetList(list, "ListAddColumn");
   if (!l) return;
+  if (l->columns.size() == Row::kMaxCells) {
+    Violation("ListAddColumn: more columns than a fake list holds");
+    return;
+  }
   l->columns.push_back(fake::Column{caption, width, align});
-  l->rows.ForEach([l](Row& row) { row.cells.resize(l->columns.size()); });
+  l->rows.ForEach([l](Row& row) { row.Resize(l->columns.size()); });
 }
 
 void ListSetColumnWidth(ListViewHandle list, int column, int width) {
@@ -83,8 +87,8 @@ int ListAddRow(ListViewHandle list, const std::wstring& caption) {
   if (!l) return -1;
   RowChange(l);
   Row& row = l->rows.Append();
-  row.cells.resize(l->columns.empty() ? 1 : l->columns.size());
-  row.cells[0] = caption;
+  row.Resize(l->columns.empty() ? 1 : l->columns.size());
+  row.SetCell(0, caption);
   if (l->updateDepth > 0) l->redrawSuspended = true;
   Log("ListAddRow", list, std::to_string(l->rows.size() - 1));
   return static_cast<int>(l->rows.size()) - 1;
@@ -106,8 +110,8 @@ void ListDeleteRow(ListViewHandle list, int row) {
 
 std::wstring ListGetText(ListViewHandle list, int row, int column) {
   Row* r = GetRow(GetList(list, "ListGetText"), row, "ListGetText");
-  if (!r || column < 0 || column >= static_cast<int>(r->cells.size())) return {};
-  return r->cells[column];
+  if (!r || column < 0 || column >= static_cast<int>(r->CellCount())) return {};
+  return r->Cell(static_cast<std::size_t>(column));
 }
 
 void ListSetText(ListViewHandle list, int row, int column, const std::wstring& text) {
@@ -115,11 +119,11 @@ void ListSetText(ListViewHandle list, int row, int column, const std::wstring& t
   Row* r = GetRow(l, row, "ListSetText");
   if (!r) return;
   RowChange(l);
-  if (column < 0 || column >= static_cast<int>(r->cells.size())) {
+  if (column < 0 || column >= static_cast<int>(r->CellCount())) {
     Violation("ListSetText: no column " + std::to_string(column));
     return;
   }
-  r->cells[column] = text;
+  r->SetCell(static_cast<std::size_t>(column), text);
   if (fake::gui::S().logging)
     Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
 }

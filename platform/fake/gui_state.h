@@ -3,6 +3,7 @@
 // gui_controls.cpp (tabs, lists, status bars, pictures) and drawing.cpp (image lists); not for
 // tests. Everything runs on the thread of the test.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -17,10 +18,46 @@
 
 namespace fake::gui {
 
-struct Row {
-  std::vector<std::wstring> cells;  // caption, then one text per further column
+// A list row: its caption, then one text per further column, held back to back in one
+// buffer, so that a row is one or two blocks of memory rather than one per text.
+class Row {
+ public:
+  static constexpr std::size_t kMaxCells = 8;  // columns a fake list holds
+
+  std::size_t CellCount() const { return count_; }
+  std::wstring Cell(std::size_t i) const { return texts_.substr(Start(i), ends_[i] - Start(i)); }
+  void SetCell(std::size_t i, const std::wstring& text) {
+    const std::size_t start = Start(i);
+    const std::size_t old = ends_[i] - start;
+    texts_.replace(start, old, text);
+    for (std::size_t k = i; k < count_; ++k) {
+      ends_[k] = static_cast<std::uint32_t>(ends_[k] - old + text.size());
+    }
+  }
+  // `count` cells (at most kMaxCells): the first ones keep their texts, new ones are empty.
+  void Resize(std::size_t count) {
+    count = std::min(count, kMaxCells);
+    if (count < count_) texts_.resize(count == 0 ? 0 : ends_[count - 1]);
+    for (std::size_t k = count_; k < count; ++k)
+      ends_[k] = static_cast<std::uint32_t>(texts_.size());
+    count_ = count;
+  }
+  // A blank row without cells, keeping the buffer's storage.
+  void Reset() {
+    texts_.clear();
+    count_ = 0;
+    image = -1;
+    data = nullptr;
+  }
+
   int image = -1;
   void* data = nullptr;
+
+ private:
+  std::size_t Start(std::size_t i) const { return i == 0 ? 0 : ends_[i - 1]; }
+  std::wstring texts_;
+  std::uint32_t ends_[kMaxCells] = {};  // where each cell's text ends in texts_
+  std::size_t count_ = 0;
 };
 
 // A list's rows in positional order, held in a gap buffer: a deletion moves only the rows
@@ -43,9 +80,7 @@ class RowStore {
     } else {
       row = std::move(spare_.back());
       spare_.pop_back();
-      for (std::wstring& cell : row->cells) cell.clear();
-      row->image = -1;
-      row->data = nullptr;
+      row->Reset();
     }
     Row& added = *row;
     if (gap_ > 0) {
