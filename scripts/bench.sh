@@ -2,7 +2,7 @@
 # The benchmarks on their own: one refresh tick (process list + task list) for 100/20,
 # 1000/200 and 5000/1000 processes/windows in three regimes, each list's refresh and the
 # snapshots alone, and one sampler pass, over the fake platform (Google Benchmark, native).
-#   scripts/bench.sh [--write]   full run (about five minutes); --write puts the table into
+#   scripts/bench.sh [--write]   full run (about three minutes); --write puts the table into
 #                                docs/performance.md
 #   scripts/bench.sh --smoke     a quick pass over every benchmark (the test command's)
 # Builds into build/bench-native (Release). The table reports CPU time per iteration: on a

@@ -124,10 +124,7 @@ void AddProcess(const Process& process) {
   }
 }
 
-void RemoveProcess(std::uint32_t pid) {
-  std::lock_guard lock(stateMutex);
-  if (state.pids.count(pid) != 0) EraseProcesses([pid](std::uint32_t p) { return p == pid; });
-}
+void RemoveProcess(std::uint32_t pid) { RemoveProcesses({pid}); }
 
 void RemoveProcesses(const std::vector<std::uint32_t>& pids) {
   std::lock_guard lock(stateMutex);
