@@ -352,9 +352,13 @@ fi
 if [ -n "$windows" ]; then
   . "$ROOT/scripts/wine-env.sh"
   unset DISPLAY
-  varnex_xvfb_start
   trap 'varnex_wine_cleanup' EXIT
-  echo "Xvfb on $DISPLAY"
+  if varnex_xvfb_start; then
+    echo "Xvfb on $DISPLAY"
+  else
+    record display 0 1 0 "Xvfb did not start: no win64 tests, no screenshot"
+    do_win64="" do_screenshot=""
+  fi
 fi
 
 if [ -n "$win32_pid" ]; then
