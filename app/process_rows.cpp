@@ -91,7 +91,7 @@ void TProcessRows::Reconcile(plat::ListViewHandle list, TProcList& snapshot) {
   }
   shown_.resize(static_cast<std::size_t>(position));
 
-  snapshot.ForEach([&](const std::string&, const TProcInfo& info) {
+  snapshot.ForEach([&](std::string_view, const TProcInfo& info) {
     const int row = plat::ListAddRow(list, plat::AnsiToWide(info.Name));
     Show(list, row, info, shown_.emplace_back(), false, true);
   });

@@ -102,7 +102,7 @@ void TMainForm::RefreshTaskList() {
     ++position;
   }
 
-  windows.ForEach([&](const std::string&, const TWinInfo& info) {
+  windows.ForEach([&](std::string_view, const TWinInfo& info) {
     if (!IsTaskWindow(info.WindowHandle, info.ClassName)) return;
     const int image = addIcon(info.WindowHandle, {});
     const int row = plat::ListAddRow(TaskListView, plat::AnsiToWide(info.Title));

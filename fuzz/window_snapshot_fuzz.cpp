@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   TWinList list;
   GetWindowList(list);
-  list.ForEach([](const std::string& key, const TWinInfo& info) {
+  list.ForEach([](std::string_view key, const TWinInfo& info) {
     if (info.Title.size() > 99 || info.ClassName.size() > 99) std::abort();
     if (Blank(info.Title)) std::abort();
     if (info.Title.find('\0') != std::string::npos) std::abort();

@@ -8,48 +8,58 @@
 // held the previous one fills the same records again, and allocates only where it outgrows
 // them. A record taken from the list stays the list's and stays valid until the list is
 // appended to or cleared.
+// Keys are short texts (at most kMaxKeyLength characters: the snapshots' keys are decimal
+// numbers), held in place in a 32-byte link beside the records: a lookup compares keys in that
+// compact array and touches a record only when it has found it.
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
+#include <cstring>
+#include <stdexcept>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 template <typename Record>
 class TSnapshotList {
  public:
+  static constexpr std::size_t kMaxKeyLength = 15;
+
   TSnapshotList() = default;
   TSnapshotList(const TSnapshotList&) = delete;
   TSnapshotList& operator=(const TSnapshotList&) = delete;
 
   // Appends an entry and returns its record to fill in. The record may hold the values of an
-  // earlier snapshot: the caller sets every field.
+  // earlier snapshot: the caller sets every field. A key longer than kMaxKeyLength throws
+  // std::length_error and adds nothing.
   Record& Append(std::string_view key) {
+    if (key.size() > kMaxKeyLength) throw std::length_error("snapshot key too long");
     if ((used_ + 1) * 2 > slots_.size()) Rehash(slots_.empty() ? 64 : slots_.size() * 2);
     const auto position = static_cast<std::uint32_t>(used_);
-    if (used_ == entries_.size()) entries_.emplace_back();
-    Entry& entry = entries_[used_++];
-    entry.key.assign(key);
-    entry.nextSameKey = kNone;
-    entry.live = true;
+    if (used_ == links_.size()) {
+      links_.emplace_back();
+      records_.emplace_back();
+    }
+    Link& link = links_[used_];
+    link.key = KeyText(key);
+    link.nextSameKey = kNone;
+    link.live = true;
     ++count_;
-    std::uint32_t& slot = slots_[SlotOf(key)];
-    entry.head = slot == kNone;
-    if (entry.head) {
+    std::uint32_t& slot = slots_[SlotOf(link.key)];
+    link.head = slot == kNone;
+    if (link.head) {
       slot = position;
-      entry.first = entry.last = position;
+      link.first = link.last = position;
     } else {
       // A later entry with a key already present: appended to that key's chain.
-      Entry& head = entries_[slot];
+      Link& head = links_[slot];
       if (head.first == kNone) {
         head.first = position;
       } else {
-        entries_[head.last].nextSameKey = position;
+        links_[head.last].nextSameKey = position;
       }
       head.last = position;
     }
-    return entry.record;
+    return records_[used_++];
   }
 
   // Entries still in the list.
@@ -57,26 +67,29 @@ class TSnapshotList {
 
   // The record of the first entry whose key equals `key`, or null.
   const Record* Find(std::string_view key) const {
-    const Entry* head = Head(key);
-    return head && head->first != kNone ? &entries_[head->first].record : nullptr;
+    const Link* head = Head(key);
+    return head && head->first != kNone ? &records_[head->first] : nullptr;
   }
 
   // Removes the first entry whose key equals `key` and returns its record; null when none.
   Record* TakeFirst(std::string_view key) {
-    Entry* head = const_cast<Entry*>(Head(key));
+    Link* head = const_cast<Link*>(Head(key));
     if (!head || head->first == kNone) return nullptr;
-    Entry& entry = entries_[head->first];
-    head->first = entry.nextSameKey;
-    entry.live = false;
+    const std::uint32_t taken = head->first;
+    Link& link = links_[taken];
+    head->first = link.nextSameKey;
+    link.live = false;
     --count_;
-    return &entry.record;
+    return &records_[taken];
   }
 
   // Visits (key, record) of every entry still in the list, in list order.
   template <typename Visit>
   void ForEach(Visit&& visit) const {
     for (std::size_t i = 0; i < used_; ++i) {
-      if (entries_[i].live) visit(entries_[i].key, entries_[i].record);
+      const Link& link = links_[i];
+      if (link.live)
+        visit(std::string_view(link.key.text, link.key.text[kMaxKeyLength]), records_[i]);
     }
   }
 
@@ -89,9 +102,22 @@ class TSnapshotList {
 
  private:
   static constexpr std::uint32_t kNone = UINT32_MAX;
-  struct Entry {
-    std::string key;
-    Record record;
+  // A key's characters, zero-filled, with its length in the last byte: two keys are equal
+  // when their 16 bytes are.
+  struct Key {
+    char text[kMaxKeyLength + 1];
+    bool operator==(const Key& other) const {
+      return std::memcmp(text, other.text, sizeof text) == 0;
+    }
+  };
+  static Key KeyText(std::string_view key) {
+    Key k{};
+    std::memcpy(k.text, key.data(), key.size());
+    k.text[kMaxKeyLength] = static_cast<char>(key.size());
+    return k;
+  }
+  struct alignas(32) Link {
+    Key key;
     std::uint32_t nextSameKey = kNone;  // the next entry with this key, kNone at the end
     // On a key's first entry (head): the key's first entry still in the list (kNone once all
     // are taken: taken ones leave from the front only) and its last entry.
@@ -100,30 +126,37 @@ class TSnapshotList {
     bool head = false;
     bool live = false;  // false once taken
   };
+  static_assert(sizeof(Link) == 32, "two links to a cache line");
 
   // The slot that holds the first entry of `key`, or the empty slot where it would go.
-  std::size_t SlotOf(std::string_view key) const {
+  std::size_t SlotOf(const Key& key) const {
     const std::size_t mask = slots_.size() - 1;
-    // FNV-1a: keys are a few digits, where a general-purpose hash costs more than the rest.
-    std::uint64_t hash = 0xcbf29ce484222325u;
-    for (char c : key) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3u;
+    // The key's two words, mixed by multiplication: every character reaches the low bits.
+    std::uint64_t low, high;
+    std::memcpy(&low, key.text, 8);
+    std::memcpy(&high, key.text + 8, 8);
+    std::uint64_t hash = low * 0x9e3779b97f4a7c15u + high;
+    hash = (hash ^ hash >> 32) * 0xd6e8feb86659fd93u;
     std::size_t i = static_cast<std::size_t>(hash ^ hash >> 32) & mask;
-    while (slots_[i] != kNone && entries_[slots_[i]].key != key) i = (i + 1) & mask;
+    while (slots_[i] != kNone && !(links_[slots_[i]].key == key)) i = (i + 1) & mask;
     return i;
   }
-  const Entry* Head(std::string_view key) const {
-    if (slots_.empty()) return nullptr;
-    const std::uint32_t index = slots_[SlotOf(key)];
-    return index == kNone ? nullptr : &entries_[index];
+  const Link* Head(std::string_view key) const {
+    // A longer key was never appended.
+    if (slots_.empty() || key.size() > kMaxKeyLength) return nullptr;
+    const std::uint32_t index = slots_[SlotOf(KeyText(key))];
+    return index == kNone ? nullptr : &links_[index];
   }
   void Rehash(std::size_t size) {
     slots_.assign(size, kNone);
     for (std::size_t i = 0; i < used_; ++i) {
-      if (entries_[i].head) slots_[SlotOf(entries_[i].key)] = static_cast<std::uint32_t>(i);
+      if (links_[i].head) slots_[SlotOf(links_[i].key)] = static_cast<std::uint32_t>(i);
     }
   }
 
-  std::vector<Entry> entries_;  // the first used_ belong to the list; the rest wait for reuse
+  // The first used_ entries belong to the list; the rest wait for reuse.
+  std::vector<Link> links_;
+  std::vector<Record> records_;
   std::size_t used_ = 0;
   std::size_t count_ = 0;
   std::vector<std::uint32_t> slots_;  // open addressing by key: a head's index, or kNone

@@ -45,7 +45,7 @@ TEST_F(ProcessesContract, TableHoldsTheOwnProcessWithItsImageName) {
 TEST_F(ProcessesContract, EveryKeyIsItsRecordsPid) {
   TProcList list;
   GetProcessList(list);
-  list.ForEach([](const std::string& key, const TProcInfo& info) {
+  list.ForEach([](std::string_view key, const TProcInfo& info) {
     EXPECT_EQ(key, std::to_string(info.PID));
     EXPECT_FALSE(info.Name.empty());
   });

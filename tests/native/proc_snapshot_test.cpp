@@ -27,8 +27,8 @@ struct Entry {
 
 std::vector<Entry> Entries(TProcList& list) {
   std::vector<Entry> out;
-  list.ForEach([&out](const std::string& key, const TProcInfo& info) {
-    out.push_back({key, info});
+  list.ForEach([&out](std::string_view key, const TProcInfo& info) {
+    out.push_back({std::string(key), info});
   });
   return out;
 }
@@ -305,10 +305,27 @@ TEST(SnapshotList, EntriesOfOneKeyAreTakenInListOrder) {
   EXPECT_EQ(take("a"), 4);
   EXPECT_EQ(take("c"), -1);
   std::vector<std::pair<std::string, int>> left;
-  list.ForEach([&left](const std::string& key, int record) { left.emplace_back(key, record); });
+  list.ForEach([&left](std::string_view key, int record) { left.emplace_back(key, record); });
   EXPECT_EQ(left, (std::vector<std::pair<std::string, int>>{{"b", 1}, {"a", 5}}));
   list.Clear();
   EXPECT_EQ(list.Count(), 0u);
+}
+
+// Keys are held in place up to the limit; a longer one is refused and never found. Keys that
+// differ only by trailing NULs or length stay apart.
+TEST(SnapshotList, KeysAreHeldInPlaceUpToTheLimit) {
+  TSnapshotList<int> list;
+  const std::string longest(TSnapshotList<int>::kMaxKeyLength, '7');
+  list.Append(longest) = 1;
+  EXPECT_THROW(list.Append(longest + "7"), std::length_error);
+  list.Append(std::string_view("7\0", 2)) = 2;
+  list.Append("7") = 3;
+  EXPECT_EQ(list.Count(), 3u);
+  EXPECT_EQ(list.Find(longest + "7"), nullptr);
+  EXPECT_EQ(list.TakeFirst(longest.substr(1)), nullptr);
+  EXPECT_EQ(*list.TakeFirst("7"), 3);
+  EXPECT_EQ(*list.TakeFirst(std::string_view("7\0", 2)), 2);
+  EXPECT_EQ(*list.TakeFirst(longest), 1);
 }
 
 class FakeOsTest : public testing::Test {

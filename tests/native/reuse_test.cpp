@@ -97,12 +97,12 @@ TEST_F(ReuseTest, SnapshotHoldsExactlyTheRecordsOfItsOwnTick) {
       GetWindowList(windows);
     }
     std::vector<std::string> records;
-    processes.ForEach([&](const std::string& key, const TProcInfo& p) {
-      records.push_back(key + " " + p.Name + " " + std::to_string(p.PID) + " " +
+    processes.ForEach([&](std::string_view key, const TProcInfo& p) {
+      records.push_back(std::string(key) + " " + p.Name + " " + std::to_string(p.PID) + " " +
                         std::to_string(p.MemoryK) + " " +
                         std::to_string(std::lround(p.CpuTime * 86400)));
     });
-    windows.ForEach([&](const std::string&, const TWinInfo& w) {
+    windows.ForEach([&](std::string_view, const TWinInfo& w) {
       records.push_back(w.Title + " " + w.ClassName);
     });
     EXPECT_EQ(records, c.records);

@@ -23,8 +23,8 @@ class WindowSnapshot : public testing::Test {
     TWinList list;
     GetWindowList(list);
     std::vector<Entry> out;
-    list.ForEach([&out](const std::string& key, const TWinInfo& info) {
-      out.push_back({key, info});
+    list.ForEach([&out](std::string_view key, const TWinInfo& info) {
+      out.push_back({std::string(key), info});
     });
     return out;
   }

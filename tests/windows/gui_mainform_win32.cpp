@@ -58,7 +58,7 @@ bool RefreshMatchesSnapshot(TMainForm& form, std::string* why) {
     TProcList snapshot;
     GetProcessList(snapshot);
     std::multiset<std::wstring> expected;
-    snapshot.ForEach([&](const std::string&, const TProcInfo& p) {
+    snapshot.ForEach([&](std::string_view, const TProcInfo& p) {
       expected.insert(plat::AnsiToWide(p.Name) + L"|" + std::to_wstring(p.PID));
     });
     const std::size_t count = snapshot.Count();
