@@ -24,6 +24,43 @@ class TSnapshotList {
  public:
   static constexpr std::size_t kMaxKeyLength = 15;
 
+ private:
+  // A key's characters, zero-filled, with its length in the last byte: two keys are equal
+  // when their 16 bytes are.
+  struct Key {
+    char text[kMaxKeyLength + 1];
+    bool operator==(const Key& other) const {
+      return std::memcmp(text, other.text, sizeof text) == 0;
+    }
+  };
+  static Key KeyText(std::string_view key) {
+    Key k{};
+    std::memcpy(k.text, key.data(), key.size());
+    k.text[kMaxKeyLength] = static_cast<char>(key.size());
+    return k;
+  }
+
+ public:
+  // A key made ready for lookups once: its text in place and its hash.
+  class Probe {
+   public:
+    Probe() = default;
+
+   private:
+    friend class TSnapshotList;
+    Key key_{};
+    std::uint64_t hash_ = 0;
+    bool fits_ = false;  // false for a key longer than kMaxKeyLength, which is never found
+  };
+  static Probe Prepare(std::string_view key) {
+    Probe probe;
+    if (key.size() > kMaxKeyLength) return probe;
+    probe.key_ = KeyText(key);
+    probe.hash_ = Hash(probe.key_);
+    probe.fits_ = true;
+    return probe;
+  }
+
   TSnapshotList() = default;
   TSnapshotList(const TSnapshotList&) = delete;
   TSnapshotList& operator=(const TSnapshotList&) = delete;
@@ -44,7 +81,7 @@ class TSnapshotList {
     link.nextSameKey = kNone;
     link.live = true;
     ++count_;
-    std::uint32_t& slot = slots_[SlotOf(link.key)];
+    std::uint32_t& slot = slots_[SlotOf(link.key, Hash(link.key))];
     link.head = slot == kNone;
     if (link.head) {
       slot = position;
@@ -67,13 +104,14 @@ class TSnapshotList {
 
   // The record of the first entry whose key equals `key`, or null.
   const Record* Find(std::string_view key) const {
-    const Link* head = Head(key);
+    const Link* head = Head(Prepare(key));
     return head && head->first != kNone ? &records_[head->first] : nullptr;
   }
 
   // Removes the first entry whose key equals `key` and returns its record; null when none.
-  Record* TakeFirst(std::string_view key) {
-    Link* head = const_cast<Link*>(Head(key));
+  Record* TakeFirst(std::string_view key) { return TakeFirst(Prepare(key)); }
+  Record* TakeFirst(const Probe& probe) {
+    Link* head = const_cast<Link*>(Head(probe));
     if (!head || head->first == kNone) return nullptr;
     const std::uint32_t taken = head->first;
     Link& link = links_[taken];
@@ -81,6 +119,21 @@ class TSnapshotList {
     link.live = false;
     --count_;
     return &records_[taken];
+  }
+
+  // Hints for a lookup of `probe` to come, so that lookups at random overlap their waits for
+  // memory: start loading its slot, or the entry that its slot names (once the slot is in).
+  // They change nothing.
+  void PrefetchSlot(const Probe& probe) const {
+    if (!slots_.empty()) __builtin_prefetch(&slots_[probe.hash_ & (slots_.size() - 1)]);
+  }
+  void PrefetchEntry(const Probe& probe) const {
+    if (slots_.empty()) return;
+    const std::uint32_t index = slots_[probe.hash_ & (slots_.size() - 1)];
+    if (index == kNone) return;
+    __builtin_prefetch(&links_[index]);
+    __builtin_prefetch(&records_[index]);
+    __builtin_prefetch(reinterpret_cast<const char*>(&records_[index] + 1) - 1);
   }
 
   // Visits (key, record) of every entry still in the list, in list order.
@@ -102,20 +155,6 @@ class TSnapshotList {
 
  private:
   static constexpr std::uint32_t kNone = UINT32_MAX;
-  // A key's characters, zero-filled, with its length in the last byte: two keys are equal
-  // when their 16 bytes are.
-  struct Key {
-    char text[kMaxKeyLength + 1];
-    bool operator==(const Key& other) const {
-      return std::memcmp(text, other.text, sizeof text) == 0;
-    }
-  };
-  static Key KeyText(std::string_view key) {
-    Key k{};
-    std::memcpy(k.text, key.data(), key.size());
-    k.text[kMaxKeyLength] = static_cast<char>(key.size());
-    return k;
-  }
   struct alignas(32) Link {
     Key key;
     std::uint32_t nextSameKey = kNone;  // the next entry with this key, kNone at the end
@@ -128,29 +167,33 @@ class TSnapshotList {
   };
   static_assert(sizeof(Link) == 32, "two links to a cache line");
 
-  // The slot that holds the first entry of `key`, or the empty slot where it would go.
-  std::size_t SlotOf(const Key& key) const {
-    const std::size_t mask = slots_.size() - 1;
-    // The key's two words, mixed by multiplication: every character reaches the low bits.
+  // The key's two words, mixed by multiplication: every character reaches the low bits.
+  static std::uint64_t Hash(const Key& key) {
     std::uint64_t low, high;
     std::memcpy(&low, key.text, 8);
     std::memcpy(&high, key.text + 8, 8);
     std::uint64_t hash = low * 0x9e3779b97f4a7c15u + high;
     hash = (hash ^ hash >> 32) * 0xd6e8feb86659fd93u;
-    std::size_t i = static_cast<std::size_t>(hash ^ hash >> 32) & mask;
+    return hash ^ hash >> 32;
+  }
+  // The slot that holds the first entry of `key`, or the empty slot where it would go.
+  std::size_t SlotOf(const Key& key, std::uint64_t hash) const {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = static_cast<std::size_t>(hash) & mask;
     while (slots_[i] != kNone && !(links_[slots_[i]].key == key)) i = (i + 1) & mask;
     return i;
   }
-  const Link* Head(std::string_view key) const {
-    // A longer key was never appended.
-    if (slots_.empty() || key.size() > kMaxKeyLength) return nullptr;
-    const std::uint32_t index = slots_[SlotOf(KeyText(key))];
+  const Link* Head(const Probe& probe) const {
+    if (slots_.empty() || !probe.fits_) return nullptr;
+    const std::uint32_t index = slots_[SlotOf(probe.key_, probe.hash_)];
     return index == kNone ? nullptr : &links_[index];
   }
   void Rehash(std::size_t size) {
     slots_.assign(size, kNone);
     for (std::size_t i = 0; i < used_; ++i) {
-      if (links_[i].head) slots_[SlotOf(links_[i].key)] = static_cast<std::uint32_t>(i);
+      if (links_[i].head) {
+        slots_[SlotOf(links_[i].key, Hash(links_[i].key))] = static_cast<std::uint32_t>(i);
+      }
     }
   }
 
