@@ -10,7 +10,8 @@
 // appended to or cleared.
 // Keys are short texts (at most kMaxKeyLength characters: the snapshots' keys are decimal
 // numbers), held in place in a 32-byte link beside the records: a lookup compares keys in that
-// compact array and touches a record only when it has found it.
+// compact array and touches a record only when it has found it. Appending only stores the
+// entry; the key index takes in the new entries at the next lookup, in one pass.
 
 #include <cstddef>
 #include <cstdint>
@@ -70,32 +71,15 @@ class TSnapshotList {
   // std::length_error and adds nothing.
   Record& Append(std::string_view key) {
     if (key.size() > kMaxKeyLength) throw std::length_error("snapshot key too long");
-    if ((used_ + 1) * 2 > slots_.size()) Rehash(slots_.empty() ? 64 : slots_.size() * 2);
-    const auto position = static_cast<std::uint32_t>(used_);
     if (used_ == links_.size()) {
-      links_.emplace_back();
+      // Records first: an allocation that fails leaves records_ at least as long as links_.
       records_.emplace_back();
+      links_.emplace_back();
     }
     Link& link = links_[used_];
     link.key = KeyText(key);
-    link.nextSameKey = kNone;
     link.live = true;
     ++count_;
-    std::uint32_t& slot = slots_[SlotOf(link.key, Hash(link.key))];
-    link.head = slot == kNone;
-    if (link.head) {
-      slot = position;
-      link.first = link.last = position;
-    } else {
-      // A later entry with a key already present: appended to that key's chain.
-      Link& head = links_[slot];
-      if (head.first == kNone) {
-        head.first = position;
-      } else {
-        links_[head.last].nextSameKey = position;
-      }
-      head.last = position;
-    }
     return records_[used_++];
   }
 
@@ -103,7 +87,7 @@ class TSnapshotList {
   std::size_t Count() const { return count_; }
 
   // The record of the first entry whose key equals `key`, or null.
-  const Record* Find(std::string_view key) const {
+  const Record* Find(std::string_view key) {
     const Link* head = Head(Prepare(key));
     return head && head->first != kNone ? &records_[head->first] : nullptr;
   }
@@ -111,7 +95,7 @@ class TSnapshotList {
   // Removes the first entry whose key equals `key` and returns its record; null when none.
   Record* TakeFirst(std::string_view key) { return TakeFirst(Prepare(key)); }
   Record* TakeFirst(const Probe& probe) {
-    Link* head = const_cast<Link*>(Head(probe));
+    Link* head = Head(probe);
     if (!head || head->first == kNone) return nullptr;
     const std::uint32_t taken = head->first;
     Link& link = links_[taken];
@@ -124,10 +108,12 @@ class TSnapshotList {
   // Hints for a lookup of `probe` to come, so that lookups at random overlap their waits for
   // memory: start loading its slot, or the entry that its slot names (once the slot is in).
   // They change nothing.
-  void PrefetchSlot(const Probe& probe) const {
+  void PrefetchSlot(const Probe& probe) {
+    Index();
     if (!slots_.empty()) __builtin_prefetch(&slots_[probe.hash_ & (slots_.size() - 1)]);
   }
-  void PrefetchEntry(const Probe& probe) const {
+  void PrefetchEntry(const Probe& probe) {
+    Index();
     if (slots_.empty()) return;
     const std::uint32_t index = slots_[probe.hash_ & (slots_.size() - 1)];
     if (index == kNone) return;
@@ -148,9 +134,10 @@ class TSnapshotList {
 
   // Empties the list; the storage stays for the next snapshot.
   void Clear() {
-    slots_.assign(slots_.size(), kNone);
     used_ = 0;
+    indexed_ = 0;
     count_ = 0;
+    slotsStale_ = true;
   }
 
  private:
@@ -183,16 +170,46 @@ class TSnapshotList {
     while (slots_[i] != kNone && !(links_[slots_[i]].key == key)) i = (i + 1) & mask;
     return i;
   }
-  const Link* Head(const Probe& probe) const {
+  Link* Head(const Probe& probe) {
+    Index();
     if (slots_.empty() || !probe.fits_) return nullptr;
     const std::uint32_t index = slots_[SlotOf(probe.key_, probe.hash_)];
     return index == kNone ? nullptr : &links_[index];
   }
-  void Rehash(std::size_t size) {
-    slots_.assign(size, kNone);
-    for (std::size_t i = 0; i < used_; ++i) {
-      if (links_[i].head) {
-        slots_[SlotOf(links_[i].key, Hash(links_[i].key))] = static_cast<std::uint32_t>(i);
+  // Entries are indexed by key at the first lookup after they were appended, in one pass:
+  // the appends of a snapshot stay sequential, and the pass's probes at random overlap.
+  // The slots of a cleared list are emptied here too, just before they are filled again.
+  void Index() {
+    if (indexed_ == used_ && !slotsStale_) return;
+    if (slotsStale_ || used_ * 2 > slots_.size()) {
+      std::size_t size = slots_.empty() ? 64 : slots_.size();
+      while (used_ * 2 > size) size *= 2;
+      slots_.assign(size, kNone);
+      slotsStale_ = false;
+      for (std::size_t i = 0; i < indexed_; ++i) {
+        if (links_[i].head) {
+          slots_[SlotOf(links_[i].key, Hash(links_[i].key))] = static_cast<std::uint32_t>(i);
+        }
+      }
+    }
+    for (; indexed_ < used_; ++indexed_) {
+      const auto position = static_cast<std::uint32_t>(indexed_);
+      Link& link = links_[indexed_];
+      link.nextSameKey = kNone;
+      std::uint32_t& slot = slots_[SlotOf(link.key, Hash(link.key))];
+      link.head = slot == kNone;
+      if (link.head) {
+        slot = position;
+        link.first = link.last = position;
+      } else {
+        // A later entry with a key already present: appended to that key's chain.
+        Link& head = links_[slot];
+        if (head.first == kNone) {
+          head.first = position;
+        } else {
+          links_[head.last].nextSameKey = position;
+        }
+        head.last = position;
       }
     }
   }
@@ -201,6 +218,8 @@ class TSnapshotList {
   std::vector<Link> links_;
   std::vector<Record> records_;
   std::size_t used_ = 0;
+  std::size_t indexed_ = 0;  // entries [0, indexed_) are in slots_
   std::size_t count_ = 0;
+  bool slotsStale_ = false;           // cleared since the slots were last emptied
   std::vector<std::uint32_t> slots_;  // open addressing by key: a head's index, or kNone
 };

@@ -309,6 +309,9 @@ TEST(SnapshotList, EntriesOfOneKeyAreTakenInListOrder) {
   EXPECT_EQ(left, (std::vector<std::pair<std::string, int>>{{"b", 1}, {"a", 5}}));
   list.Clear();
   EXPECT_EQ(list.Count(), 0u);
+  EXPECT_EQ(list.Find("b"), nullptr);  // nothing of the cleared snapshot is found again
+  add("b", 6);
+  EXPECT_EQ(take("b"), 6);
 }
 
 // Keys are held in place up to the limit; a longer one is refused and never found. Keys that
