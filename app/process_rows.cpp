@@ -69,8 +69,6 @@ void TProcessRows::Reconcile(plat::ListViewHandle list, TProcList& snapshot) {
   // Without the sub-items the PID column says nothing: the next refresh reads the rows back.
   const bool hasSubItems = plat::ListColumnCount(list) - 1 >= kSubItemCount;
 
-  // The walk keeps shown_[0, position) for the rows kept so far; a kept row's entry moves
-  // down over those of the rows deleted before it.
   // Rows whose processes moved in the table are looked up at random: the slot of the row
   // kSlotAhead rows on and the entry of the row kEntryAhead rows on are fetched early, so
   // that those lookups wait for memory together rather than one after another.
@@ -87,6 +85,8 @@ void TProcessRows::Reconcile(plat::ListViewHandle list, TProcList& snapshot) {
   if (known) {
     for (int pass = 0; pass < std::min(rows, kSlotAhead); ++pass) prepare(pass);
   }
+  // The walk keeps shown_[0, position) for the rows kept so far; a kept row's entry moves
+  // down over those of the rows deleted before it.
   int position = 0;
   for (int pass = 0; pass < rows; ++pass) {
     TProcInfo* info = nullptr;
