@@ -16,9 +16,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <stdexcept>
+#include <exception>
 #include <string_view>
 #include <vector>
+
+// Thrown by an append whose key is longer than a snapshot list holds. (Not a
+// std::length_error: that would link the standard library's string exceptions into the exe.)
+struct SnapshotKeyTooLong : std::exception {
+  const char* what() const noexcept override { return "snapshot key too long"; }
+};
 
 template <typename Record>
 class TSnapshotList {
@@ -68,9 +74,9 @@ class TSnapshotList {
 
   // Appends an entry and returns its record to fill in. The record may hold the values of an
   // earlier snapshot: the caller sets every field. A key longer than kMaxKeyLength throws
-  // std::length_error and adds nothing.
+  // SnapshotKeyTooLong and adds nothing.
   Record& Append(std::string_view key) {
-    if (key.size() > kMaxKeyLength) throw std::length_error("snapshot key too long");
+    if (key.size() > kMaxKeyLength) throw SnapshotKeyTooLong();
     if (used_ == links_.size()) {
       // Records first: an allocation that fails leaves records_ at least as long as links_.
       records_.emplace_back();
@@ -142,7 +148,7 @@ class TSnapshotList {
 
  private:
   static constexpr std::uint32_t kNone = UINT32_MAX;
-  struct alignas(32) Link {
+  struct Link {
     Key key;
     std::uint32_t nextSameKey = kNone;  // the next entry with this key, kNone at the end
     // On a key's first entry (head): the key's first entry still in the list (kNone once all

@@ -320,7 +320,7 @@ TEST(SnapshotList, KeysAreHeldInPlaceUpToTheLimit) {
   TSnapshotList<int> list;
   const std::string longest(TSnapshotList<int>::kMaxKeyLength, '7');
   list.Append(longest) = 1;
-  EXPECT_THROW(list.Append(longest + "7"), std::length_error);
+  EXPECT_THROW(list.Append(longest + "7"), SnapshotKeyTooLong);
   list.Append(std::string_view("7\0", 2)) = 2;
   list.Append("7") = 3;
   EXPECT_EQ(list.Count(), 3u);
