@@ -116,12 +116,12 @@ class TSnapshotList {
   // They change nothing.
   void PrefetchSlot(const Probe& probe) {
     Index();
-    if (!slots_.empty()) __builtin_prefetch(&slots_[probe.hash_ & (slots_.size() - 1)]);
+    if (!slots_.empty()) __builtin_prefetch(&slots_[HomeSlot(probe.hash_)]);
   }
   void PrefetchEntry(const Probe& probe) {
     Index();
     if (slots_.empty()) return;
-    const std::uint32_t index = slots_[probe.hash_ & (slots_.size() - 1)];
+    const std::uint32_t index = slots_[HomeSlot(probe.hash_)];
     if (index == kNone) return;
     __builtin_prefetch(&links_[index]);
     __builtin_prefetch(&records_[index]);
@@ -169,10 +169,14 @@ class TSnapshotList {
     hash = (hash ^ hash >> 32) * 0xd6e8feb86659fd93u;
     return hash ^ hash >> 32;
   }
+  // Where the probing for a key of this hash starts.
+  std::size_t HomeSlot(std::uint64_t hash) const {
+    return static_cast<std::size_t>(hash) & (slots_.size() - 1);
+  }
   // The slot that holds the first entry of `key`, or the empty slot where it would go.
   std::size_t SlotOf(const Key& key, std::uint64_t hash) const {
     const std::size_t mask = slots_.size() - 1;
-    std::size_t i = static_cast<std::size_t>(hash) & mask;
+    std::size_t i = HomeSlot(hash);
     while (slots_[i] != kNone && !(links_[slots_[i]].key == key)) i = (i + 1) & mask;
     return i;
   }
