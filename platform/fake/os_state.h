@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/fake/control/process.h"
@@ -14,6 +15,14 @@ namespace fake::detail {
 // process.cpp: the lock of the process table, and the table itself (under that lock).
 std::recursive_mutex& ProcessMutex();
 const std::vector<Process>& ProcessesLocked();
+// The table's names in table order, back to back: the i-th process's name (if it has one) is
+// text[ends[i-1], ends[i]). Reading them in one sweep rather than from wherever the heap put
+// each name is most of what a changed table costs the table writer.
+struct ProcessNames {
+  std::u16string text;
+  std::vector<std::uint32_t> ends;
+};
+const ProcessNames& ProcessNamesLocked();  // brought up to date with the table first
 // sysinfo.cpp: forgets scripted process-table queries and the time separator.
 void ResetSystemState();
 // windows_input.cpp.

@@ -27,6 +27,10 @@ struct State {
   std::vector<Process> processes;
   // The PIDs in `processes`: adding a new one scans nothing.
   std::unordered_set<std::uint32_t> pids;
+  // Kept in step with every change of the table; stale once a caller of FindProcess holds a
+  // process it may change, until the next query rebuilds it.
+  detail::ProcessNames names;
+  bool namesStale = false;
   std::vector<OpenCall> openCalls;
   bool recordingOpens = false;  // from the first ClearOpenProcessCalls on
   // Handles still open: the program closes each one at once, so this stays short.
@@ -51,16 +55,41 @@ void DefaultState() {
       Process{.pid = kOwnPid, .name = u"varnex_tests", .workingSet = 8 * 1024 * 1024},
   };
   state.pids = {0, 4, kOwnPid};
+  state.namesStale = true;
 }
 
-// Removes the processes whose PIDs `gone` holds, in one pass over the table.
+void AppendName(const Process& process) {
+  if (process.name) state.names.text += *process.name;
+  state.names.ends.push_back(static_cast<std::uint32_t>(state.names.text.size()));
+}
+
+// Removes the processes whose PIDs `gone` holds, in one pass over the table and its names.
 template <typename Gone>
 void EraseProcesses(Gone&& gone) {
-  std::erase_if(state.processes, [&](const Process& p) {
-    if (!gone(p.pid)) return false;
-    state.pids.erase(p.pid);
-    return true;
-  });
+  std::vector<Process>& table = state.processes;
+  detail::ProcessNames& names = state.names;
+  std::size_t kept = 0, textKept = 0, start = 0;
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const std::size_t end = state.namesStale ? 0 : names.ends[i];
+    if (gone(table[i].pid)) {
+      state.pids.erase(table[i].pid);
+    } else {
+      if (kept != i) table[kept] = std::move(table[i]);
+      if (!state.namesStale) {
+        std::copy(names.text.begin() + start, names.text.begin() + end,
+                  names.text.begin() + textKept);
+        textKept += end - start;
+        names.ends[kept] = static_cast<std::uint32_t>(textKept);
+      }
+      ++kept;
+    }
+    start = end;
+  }
+  table.erase(table.begin() + static_cast<std::ptrdiff_t>(kept), table.end());
+  if (!state.namesStale) {
+    names.ends.resize(kept);
+    names.text.resize(textKept);
+  }
 }
 
 std::vector<OpenHandle>::iterator FindHandle(std::uintptr_t value) {
@@ -103,6 +132,16 @@ namespace detail {
 std::recursive_mutex& ProcessMutex() { return stateMutex; }
 const std::vector<Process>& ProcessesLocked() { return state.processes; }
 
+const ProcessNames& ProcessNamesLocked() {
+  if (state.namesStale) {
+    state.names.text.clear();
+    state.names.ends.clear();
+    for (const Process& process : state.processes) AppendName(process);
+    state.namesStale = false;
+  }
+  return state.names;
+}
+
 }  // namespace detail
 
 void ResetOs() {
@@ -119,8 +158,10 @@ void AddProcess(const Process& process) {
   std::lock_guard lock(stateMutex);
   if (state.pids.insert(process.pid).second) {
     state.processes.push_back(process);
+    if (!state.namesStale) AppendName(process);
   } else {
     *FindLocked(process.pid) = process;
+    state.namesStale = true;
   }
 }
 
@@ -136,6 +177,9 @@ void ClearProcesses() {
   std::lock_guard lock(stateMutex);
   state.processes.clear();
   state.pids.clear();
+  state.names.text.clear();
+  state.names.ends.clear();
+  state.namesStale = false;
 }
 
 bool ProcessExists(std::uint32_t pid) {
@@ -145,6 +189,7 @@ bool ProcessExists(std::uint32_t pid) {
 
 Process* FindProcess(std::uint32_t pid) {
   std::lock_guard lock(stateMutex);
+  state.namesStale = true;  // the caller may change the name
   return FindLocked(pid);
 }
 

@@ -130,9 +130,10 @@ std::size_t ProcessTableSize(const std::vector<Process>& processes, const OsLayo
 }
 
 // Writes the table into `bytes` (ProcessTableSize bytes, every one written) in one pass, the
-// way the system fills the caller's buffer: no table of its own and no copy.
-void WriteProcessTable(const std::vector<Process>& processes, const OsLayout& layout,
-                       std::uint64_t bufferAddress, std::uint8_t* bytes) {
+// way the system fills the caller's buffer: no table of its own and no copy. The names come
+// from `names` (the processes' names in table order) when given, else from each process.
+void WriteProcessTable(const std::vector<Process>& processes, const detail::ProcessNames* names,
+                       const OsLayout& layout, std::uint64_t bufferAddress, std::uint8_t* bytes) {
   std::size_t nameAt = 0;
   for (const Process& process : processes) nameAt += RecordBytes(process, layout);
   std::size_t at = 0;
@@ -148,10 +149,12 @@ void WriteProcessTable(const std::vector<Process>& processes, const OsLayout& la
     WritePointer(bytes, at + layout.procUniqueProcessId, process.pid, layout.procPointerSize);
     if (process.name) {
       const std::size_t nameBytes = NameBytes(process);
+      const char16_t* name =
+          names ? names->text.data() + (i > 0 ? names->ends[i - 1] : 0) : process.name->data();
       WritePointer(bytes, at + layout.procImageNameBuffer, bufferAddress + nameAt,
                    layout.procPointerSize);
       std::memset(bytes + nameAt, 0, nameBytes);
-      std::memcpy(bytes + nameAt, process.name->data(), process.name->size() * 2);
+      std::memcpy(bytes + nameAt, name, process.name->size() * 2);
       nameAt += nameBytes;
     }
     at += recordBytes;
@@ -163,7 +166,7 @@ void WriteProcessTable(const std::vector<Process>& processes, const OsLayout& la
 std::vector<std::uint8_t> BuildProcessTable(const std::vector<Process>& processes,
                                             const OsLayout& layout, std::uint64_t bufferAddress) {
   std::vector<std::uint8_t> bytes(ProcessTableSize(processes, layout));
-  WriteProcessTable(processes, layout, bufferAddress, bytes.data());
+  WriteProcessTable(processes, nullptr, layout, bufferAddress, bytes.data());
   return bytes;
 }
 
@@ -291,14 +294,15 @@ std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer, std::
     systemState.scriptedQueries.erase(systemState.scriptedQueries.begin());
     if (returnedLength) *returnedLength = answer.returnedLength;
     if (answer.writesTable && needed <= length) {
-      fake::WriteProcessTable(processes, kNativeLayout, address,
-                              static_cast<std::uint8_t*>(buffer));
+      fake::WriteProcessTable(processes, &fake::detail::ProcessNamesLocked(), kNativeLayout,
+                              address, static_cast<std::uint8_t*>(buffer));
     }
     return answer.status;
   }
   if (returnedLength) *returnedLength = static_cast<std::uint32_t>(needed);
   if (length < needed) return plat::kStatusInfoLengthMismatch;
-  fake::WriteProcessTable(processes, kNativeLayout, address, static_cast<std::uint8_t*>(buffer));
+  fake::WriteProcessTable(processes, &fake::detail::ProcessNamesLocked(), kNativeLayout, address,
+                          static_cast<std::uint8_t*>(buffer));
   return kStatusSuccess;
 }
 
