@@ -63,33 +63,22 @@ void AppendName(const Process& process) {
   state.names.ends.push_back(static_cast<std::uint32_t>(state.names.text.size()));
 }
 
-// Removes the processes whose PIDs `gone` holds, in one pass over the table and its names.
+void RebuildNames() {
+  state.names.text.clear();
+  state.names.ends.clear();
+  for (const Process& process : state.processes) AppendName(process);
+  state.namesStale = false;
+}
+
+// Removes the processes whose PIDs `gone` holds, in one pass over the table.
 template <typename Gone>
 void EraseProcesses(Gone&& gone) {
-  std::vector<Process>& table = state.processes;
-  detail::ProcessNames& names = state.names;
-  std::size_t kept = 0, textKept = 0, start = 0;
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    const std::size_t end = state.namesStale ? 0 : names.ends[i];
-    if (gone(table[i].pid)) {
-      state.pids.erase(table[i].pid);
-    } else {
-      if (kept != i) table[kept] = std::move(table[i]);
-      if (!state.namesStale) {
-        std::copy(names.text.begin() + start, names.text.begin() + end,
-                  names.text.begin() + textKept);
-        textKept += end - start;
-        names.ends[kept] = static_cast<std::uint32_t>(textKept);
-      }
-      ++kept;
-    }
-    start = end;
-  }
-  table.erase(table.begin() + static_cast<std::ptrdiff_t>(kept), table.end());
-  if (!state.namesStale) {
-    names.ends.resize(kept);
-    names.text.resize(textKept);
-  }
+  std::erase_if(state.processes, [&](const Process& p) {
+    if (!gone(p.pid)) return false;
+    state.pids.erase(p.pid);
+    return true;
+  });
+  RebuildNames();
 }
 
 std::vector<OpenHandle>::iterator FindHandle(std::uintptr_t value) {
@@ -133,12 +122,7 @@ std::recursive_mutex& ProcessMutex() { return stateMutex; }
 const std::vector<Process>& ProcessesLocked() { return state.processes; }
 
 const ProcessNames& ProcessNamesLocked() {
-  if (state.namesStale) {
-    state.names.text.clear();
-    state.names.ends.clear();
-    for (const Process& process : state.processes) AppendName(process);
-    state.namesStale = false;
-  }
+  if (state.namesStale) RebuildNames();
   return state.names;
 }
 
@@ -177,9 +161,7 @@ void ClearProcesses() {
   std::lock_guard lock(stateMutex);
   state.processes.clear();
   state.pids.clear();
-  state.names.text.clear();
-  state.names.ends.clear();
-  state.namesStale = false;
+  RebuildNames();
 }
 
 bool ProcessExists(std::uint32_t pid) {

@@ -104,6 +104,9 @@ TEST_F(ProcessListTest, ReusedPidKeepsItsRowUnderTheNewName) {
   form->RefreshProcessList();
   EXPECT_THAT(Names(), ElementsAre(L"new.exe", L"b.exe"));
   EXPECT_THAT(Pids(), ElementsAre(L"500", L"600"));
+  AddProcess(600, u"c.exe");  // the PID's process replaced in place
+  form->RefreshProcessList();
+  EXPECT_THAT(Names(), ElementsAre(L"new.exe", L"c.exe"));
 }
 
 TEST_F(ProcessListTest, SelectedRowStaysSelectedWhileRowsAboveGo) {

@@ -359,35 +359,6 @@ TEST_F(ProcessSnapshot, ReadsTheSystemTableAndClosesEveryHandle) {
   EXPECT_EQ(fake::OpenProcessCalls().size(), 4u);  // every process opened once
 }
 
-// The simulated table's names stay with their processes through every kind of change
-// between two snapshots, also a name changed through FindProcess.
-TEST_F(ProcessSnapshot, NamesFollowTheirProcessesThroughTableChanges) {
-  const struct {
-    void (*change)();
-    Strings names;  // after System Idle, System and the own process
-  } cases[] = {
-      {[] { fake::RemoveProcesses({11}), fake::AddProcess({.pid = 14, .name = u"d.exe"}); },
-       {"first-with-a-long-name.exe", "c.exe", "d.exe"}},
-      {[] { fake::AddProcess({.pid = 11, .name = u"renamed.exe"}); },
-       {"first-with-a-long-name.exe", "renamed.exe", "c.exe"}},
-      {[] { fake::FindProcess(10)->name = u"x.exe", fake::RemoveProcess(11); }, {"x.exe", "c.exe"}},
-  };
-  for (const auto& c : cases) {
-    fake::ResetOs();
-    for (auto [pid, name] :
-         {std::pair{10, u"first-with-a-long-name.exe"}, {11, u"b.exe"}, {12, u"c.exe"}}) {
-      fake::AddProcess({.pid = static_cast<std::uint32_t>(pid), .name = name});
-    }
-    TProcList list;
-    GetProcessList(list);
-    c.change();
-    list.Clear();
-    GetProcessList(list);
-    const Strings names = Each(Entries(list), &TProcInfo::Name);
-    EXPECT_EQ(Strings(names.begin() + 3, names.end()), c.names) << c.names.back();
-  }
-}
-
 // The buffer is kept from one snapshot to the next and only grows, so an earlier snapshot
 // may have grown it already: the table is made larger than the buffer of the moment.
 TEST_F(ProcessSnapshot, TableLargerThanTheBufferIsQueriedAgainAndTheNextStartsThere) {
