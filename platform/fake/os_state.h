@@ -22,7 +22,8 @@ struct ProcessNames {
   std::u16string text;
   std::vector<std::uint32_t> ends;
 };
-const ProcessNames& ProcessNamesLocked();  // brought up to date with the table first
+// Null while they may be out of date: a process found with FindProcess may have been renamed.
+const ProcessNames* ProcessNamesLocked();
 // sysinfo.cpp: forgets scripted process-table queries and the time separator.
 void ResetSystemState();
 // windows_input.cpp.

@@ -27,8 +27,8 @@ struct State {
   std::vector<Process> processes;
   // The PIDs in `processes`: adding a new one scans nothing.
   std::unordered_set<std::uint32_t> pids;
-  // Kept in step with every change of the table; stale once a caller of FindProcess holds a
-  // process it may change, until the next query rebuilds it.
+  // Rebuilt or appended to at every change of the table. Not used while a pointer that
+  // FindProcess handed out may still change a name, that is until the table next changes.
   detail::ProcessNames names;
   bool namesStale = false;
   std::vector<OpenCall> openCalls;
@@ -47,17 +47,6 @@ struct State {
 std::recursive_mutex stateMutex;
 State state;
 
-void DefaultState() {
-  state = State{};
-  state.processes = {
-      Process{.pid = 0, .name = std::nullopt},
-      Process{.pid = 4, .name = u"System", .workingSet = 245760},
-      Process{.pid = kOwnPid, .name = u"varnex_tests", .workingSet = 8 * 1024 * 1024},
-  };
-  state.pids = {0, 4, kOwnPid};
-  state.namesStale = true;
-}
-
 void AppendName(const Process& process) {
   if (process.name) state.names.text += *process.name;
   state.names.ends.push_back(static_cast<std::uint32_t>(state.names.text.size()));
@@ -68,6 +57,17 @@ void RebuildNames() {
   state.names.ends.clear();
   for (const Process& process : state.processes) AppendName(process);
   state.namesStale = false;
+}
+
+void DefaultState() {
+  state = State{};
+  state.processes = {
+      Process{.pid = 0, .name = std::nullopt},
+      Process{.pid = 4, .name = u"System", .workingSet = 245760},
+      Process{.pid = kOwnPid, .name = u"varnex_tests", .workingSet = 8 * 1024 * 1024},
+  };
+  state.pids = {0, 4, kOwnPid};
+  RebuildNames();
 }
 
 // Removes the processes whose PIDs `gone` holds, in one pass over the table.
@@ -121,10 +121,7 @@ namespace detail {
 std::recursive_mutex& ProcessMutex() { return stateMutex; }
 const std::vector<Process>& ProcessesLocked() { return state.processes; }
 
-const ProcessNames& ProcessNamesLocked() {
-  if (state.namesStale) RebuildNames();
-  return state.names;
-}
+const ProcessNames* ProcessNamesLocked() { return state.namesStale ? nullptr : &state.names; }
 
 }  // namespace detail
 
@@ -142,10 +139,14 @@ void AddProcess(const Process& process) {
   std::lock_guard lock(stateMutex);
   if (state.pids.insert(process.pid).second) {
     state.processes.push_back(process);
-    if (!state.namesStale) AppendName(process);
+    if (state.namesStale) {
+      RebuildNames();
+    } else {
+      AppendName(process);
+    }
   } else {
     *FindLocked(process.pid) = process;
-    state.namesStale = true;
+    RebuildNames();
   }
 }
 
@@ -171,7 +172,7 @@ bool ProcessExists(std::uint32_t pid) {
 
 Process* FindProcess(std::uint32_t pid) {
   std::lock_guard lock(stateMutex);
-  state.namesStale = true;  // the caller may change the name
+  state.namesStale = true;  // the caller may change the name through the pointer
   return FindLocked(pid);
 }
 

@@ -294,14 +294,14 @@ std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer, std::
     systemState.scriptedQueries.erase(systemState.scriptedQueries.begin());
     if (returnedLength) *returnedLength = answer.returnedLength;
     if (answer.writesTable && needed <= length) {
-      fake::WriteProcessTable(processes, &fake::detail::ProcessNamesLocked(), kNativeLayout,
-                              address, static_cast<std::uint8_t*>(buffer));
+      fake::WriteProcessTable(processes, fake::detail::ProcessNamesLocked(), kNativeLayout, address,
+                              static_cast<std::uint8_t*>(buffer));
     }
     return answer.status;
   }
   if (returnedLength) *returnedLength = static_cast<std::uint32_t>(needed);
   if (length < needed) return plat::kStatusInfoLengthMismatch;
-  fake::WriteProcessTable(processes, &fake::detail::ProcessNamesLocked(), kNativeLayout, address,
+  fake::WriteProcessTable(processes, fake::detail::ProcessNamesLocked(), kNativeLayout, address,
                           static_cast<std::uint8_t*>(buffer));
   return kStatusSuccess;
 }

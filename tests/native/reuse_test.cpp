@@ -50,8 +50,9 @@ TEST_F(ReuseTest, RowShowsAValueThatChangesAfterUnchangedTicks) {
   for (const auto& c : cases) {
     fake::ClearProcesses();
     AddProcess(7, u"a-rather-long-image-name-1.exe", 61, 8 * 1024);
+    fake::Process* process = fake::FindProcess(7);  // held across the unchanged ticks
     for (int tick = 0; tick < 3; ++tick) form->RefreshProcessList();
-    c.change(*fake::FindProcess(7));
+    c.change(*process);
     form->RefreshProcessList();
     EXPECT_THAT(RowTexts(form->procListView, 0), ElementsAreArray(c.row)) << c.what;
   }
