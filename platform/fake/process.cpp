@@ -27,8 +27,9 @@ struct State {
   std::vector<Process> processes;
   // The PIDs in `processes`: adding a new one scans nothing.
   std::unordered_set<std::uint32_t> pids;
-  // Rebuilt or appended to at every change of the table. Not used while a pointer that
-  // FindProcess handed out may still change a name, that is until the table next changes.
+  // Kept in step with every change of the table. While a pointer that FindProcess handed out
+  // may still rename a process, that is until the table next changes, every query reads the
+  // names afresh.
   detail::ProcessNames names;
   bool namesStale = false;
   std::vector<OpenCall> openCalls;
@@ -47,15 +48,8 @@ struct State {
 std::recursive_mutex stateMutex;
 State state;
 
-void AppendName(const Process& process) {
-  if (process.name) state.names.text += *process.name;
-  state.names.ends.push_back(static_cast<std::uint32_t>(state.names.text.size()));
-}
-
 void RebuildNames() {
-  state.names.text.clear();
-  state.names.ends.clear();
-  for (const Process& process : state.processes) AppendName(process);
+  state.names.Assign(state.processes);
   state.namesStale = false;
 }
 
@@ -121,7 +115,10 @@ namespace detail {
 std::recursive_mutex& ProcessMutex() { return stateMutex; }
 const std::vector<Process>& ProcessesLocked() { return state.processes; }
 
-const ProcessNames* ProcessNamesLocked() { return state.namesStale ? nullptr : &state.names; }
+const ProcessNames& ProcessNamesLocked() {
+  if (state.namesStale) state.names.Assign(state.processes);
+  return state.names;
+}
 
 }  // namespace detail
 
@@ -142,7 +139,7 @@ void AddProcess(const Process& process) {
     if (state.namesStale) {
       RebuildNames();
     } else {
-      AppendName(process);
+      state.names.Append(process);
     }
   } else {
     *FindLocked(process.pid) = process;

@@ -130,9 +130,9 @@ std::size_t ProcessTableSize(const std::vector<Process>& processes, const OsLayo
 }
 
 // Writes the table into `bytes` (ProcessTableSize bytes, every one written) in one pass, the
-// way the system fills the caller's buffer: no table of its own and no copy. The names come
-// from `names` (the processes' names in table order) when given, else from each process.
-void WriteProcessTable(const std::vector<Process>& processes, const detail::ProcessNames* names,
+// way the system fills the caller's buffer: no table of its own and no copy. `names` holds the
+// processes' names.
+void WriteProcessTable(const std::vector<Process>& processes, const detail::ProcessNames& names,
                        const OsLayout& layout, std::uint64_t bufferAddress, std::uint8_t* bytes) {
   std::size_t nameAt = 0;
   for (const Process& process : processes) nameAt += RecordBytes(process, layout);
@@ -149,12 +149,10 @@ void WriteProcessTable(const std::vector<Process>& processes, const detail::Proc
     WritePointer(bytes, at + layout.procUniqueProcessId, process.pid, layout.procPointerSize);
     if (process.name) {
       const std::size_t nameBytes = NameBytes(process);
-      const char16_t* name =
-          names ? names->text.data() + (i > 0 ? names->ends[i - 1] : 0) : process.name->data();
       WritePointer(bytes, at + layout.procImageNameBuffer, bufferAddress + nameAt,
                    layout.procPointerSize);
       std::memset(bytes + nameAt, 0, nameBytes);
-      std::memcpy(bytes + nameAt, name, process.name->size() * 2);
+      std::memcpy(bytes + nameAt, names.At(i), process.name->size() * 2);
       nameAt += nameBytes;
     }
     at += recordBytes;
@@ -166,7 +164,9 @@ void WriteProcessTable(const std::vector<Process>& processes, const detail::Proc
 std::vector<std::uint8_t> BuildProcessTable(const std::vector<Process>& processes,
                                             const OsLayout& layout, std::uint64_t bufferAddress) {
   std::vector<std::uint8_t> bytes(ProcessTableSize(processes, layout));
-  WriteProcessTable(processes, nullptr, layout, bufferAddress, bytes.data());
+  detail::ProcessNames names;
+  names.Assign(processes);
+  WriteProcessTable(processes, names, layout, bufferAddress, bytes.data());
   return bytes;
 }
 
