@@ -59,7 +59,7 @@ void ImageListClear(ImageListHandle list) {
   if (!l) return;
   l->icons.clear();
   ++l->clears;
-  fake::gui::S().log.push_back("ImageListClear");
+  if (fake::gui::S().logging) fake::gui::S().log.push_back("ImageListClear");
 }
 
 int ImageListCount(ImageListHandle list) {

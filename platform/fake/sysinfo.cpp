@@ -32,6 +32,7 @@ struct CounterState {
   std::int64_t idleStep = 0;
   std::map<std::uint32_t, std::deque<std::int32_t>> queued;
   std::vector<fake::QueryCall> calls;
+  bool recordingCalls = false;  // from the first ClearQueryCalls on
   plat::MemoryStatus memory;
   int memoryReads = 0;
   std::optional<plat::MemoryStatusEx> extended;  // none: the record's figures
@@ -66,6 +67,7 @@ constexpr plat::QueryEntry theEntry{};
 struct SystemState {
   std::vector<fake::ScriptedQuery> scriptedQueries;
   std::vector<std::uint32_t> queryLengths;
+  bool recordingLengths = false;  // from the first ClearProcessQueryLengths on
   std::wstring timeSeparator = L":";
 };
 
@@ -181,6 +183,12 @@ std::vector<std::uint32_t> ProcessQueryLengths() {
   return systemState.queryLengths;
 }
 
+void ClearProcessQueryLengths() {
+  std::lock_guard lock(detail::ProcessMutex());
+  systemState.queryLengths.clear();
+  systemState.recordingLengths = true;
+}
+
 void SetTimeSeparator(const std::wstring& separator) {
   std::lock_guard lock(detail::ProcessMutex());
   systemState.timeSeparator = separator;
@@ -207,6 +215,7 @@ void ResetCounters() {
   s.idleStep = 0;
   s.queued.clear();
   s.calls.clear();
+  s.recordingCalls = false;
   s.memory = StartMemory();
   s.extended.reset();
   s.extendedFails = false;
@@ -257,6 +266,7 @@ std::vector<QueryCall> QueryCalls() {
 void ClearQueryCalls() {
   std::lock_guard lock(State().mutex);
   State().calls.clear();
+  State().recordingCalls = true;
 }
 
 void SetMemoryStatus(const plat::MemoryStatus& status) {
@@ -285,7 +295,7 @@ std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer, std::
                                     std::uint32_t* returnedLength) {
   std::lock_guard lock(fake::detail::ProcessMutex());
   if (infoClass != kSystemProcessInformation) return plat::kStatusInvalidInfoClass;
-  systemState.queryLengths.push_back(length);
+  if (systemState.recordingLengths) systemState.queryLengths.push_back(length);
   const std::vector<fake::Process>& processes = fake::detail::ProcessesLocked();
   const auto address = reinterpret_cast<std::uintptr_t>(buffer);
   const std::size_t needed = fake::ProcessTableSize(processes, kNativeLayout);
@@ -358,7 +368,7 @@ std::int32_t CallQueryEntry(const QueryEntry* entry, std::uint32_t infoClass, vo
         status = plat::kStatusInvalidInfoClass;
     }
   }
-  s.calls.push_back(fake::QueryCall{infoClass, length, status});
+  if (s.recordingCalls) s.calls.push_back(fake::QueryCall{infoClass, length, status});
   return status;
 }
 

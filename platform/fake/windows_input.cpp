@@ -23,6 +23,7 @@ struct WindowState {
   std::uintptr_t nextHandle = 0x10010;
   std::uint64_t iconWaitMs = 0;
   std::vector<IconQuery> iconQueries;
+  bool recordingIconQueries = false;  // from the first ClearIconQueries on
   std::vector<std::uintptr_t> foregroundRequests;
   std::uintptr_t foreground = 0;
   std::vector<KeyEvent> keyEvents;
@@ -155,6 +156,12 @@ std::vector<IconQuery> IconQueries() {
   return windowState.iconQueries;
 }
 
+void ClearIconQueries() {
+  std::lock_guard lock(windowMutex);
+  windowState.iconQueries.clear();
+  windowState.recordingIconQueries = true;
+}
+
 std::vector<std::uintptr_t> ForegroundRequests() {
   std::lock_guard lock(windowMutex);
   return windowState.foregroundRequests;
@@ -230,7 +237,8 @@ IconHandle GetClassIcon(WindowHandle window) {
 
 IconHandle SendGetIcon(WindowHandle window, int iconType, std::uint32_t timeoutMs, bool* answered) {
   std::lock_guard lock(windowMutex);
-  windowState.iconQueries.push_back({window.value, iconType, timeoutMs});
+  if (windowState.recordingIconQueries)
+    windowState.iconQueries.push_back({window.value, iconType, timeoutMs});
   *answered = false;
   const fake::Window* found = fake::FindLocked(window.value);
   if (found == nullptr || found->hung) return {};

@@ -216,6 +216,7 @@ TEST_F(TaskListTest, WindowTooBusyToAnswerKeepsTheIconItShowedLast) {
                    .smallIcon = 0x141,
                    .classIcon = 0x142,
                    .answerDelayMs = 500});
+  fake::ClearIconQueries();
   form->RefreshTaskList();
   // A window without a row yet has nothing to keep: its class icon.
   EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0x141u, 0x142u));

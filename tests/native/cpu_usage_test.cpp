@@ -20,6 +20,7 @@ class CpuUsageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::ResetCounters();
+    fake::ClearQueryCalls();
     ResetCpuUsageState();
     fake::SetProcessors(4);
     fake::SetCurrentTime(kStartTime);

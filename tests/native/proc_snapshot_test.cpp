@@ -333,7 +333,10 @@ TEST(SnapshotList, KeysAreHeldInPlaceUpToTheLimit) {
 
 class FakeOsTest : public testing::Test {
  protected:
-  void SetUp() override { fake::ResetOs(); }
+  void SetUp() override {
+    fake::ResetOs();
+    fake::ClearProcessQueryLengths();
+  }
 };
 using ProcessSnapshot = FakeOsTest;
 

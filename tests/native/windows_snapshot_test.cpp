@@ -17,7 +17,10 @@ struct Entry {
 
 class WindowSnapshot : public testing::Test {
  protected:
-  void SetUp() override { fake::ResetOs(); }
+  void SetUp() override {
+    fake::ResetOs();
+    fake::ClearIconQueries();
+  }
 
   std::vector<Entry> Snapshot() {
     TWinList list;
@@ -92,7 +95,10 @@ TEST_F(WindowSnapshot, SnapshotSendsNoMessagesToWindows) {
 
 class WindowIcon : public testing::Test {
  protected:
-  void SetUp() override { fake::ResetOs(); }
+  void SetUp() override {
+    fake::ResetOs();
+    fake::ClearIconQueries();
+  }
   static std::uintptr_t Icon(std::uintptr_t window) {
     return GetWindowIcon(plat::WindowHandle{window}).value;
   }

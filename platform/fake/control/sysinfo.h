@@ -36,8 +36,10 @@ struct ScriptedQuery {
   bool writesTable = false;
 };
 void ScriptProcessQueries(const std::vector<ScriptedQuery>& answers);
-// The buffer lengths of every class-5 query so far.
+// The buffer lengths of every class-5 query since ClearProcessQueryLengths (nothing is
+// recorded before a test asks for it).
 std::vector<std::uint32_t> ProcessQueryLengths();
+void ClearProcessQueryLengths();  // empties the record and starts it
 
 // Text and locale.
 void SetTimeSeparator(const std::wstring& separator);
@@ -69,8 +71,10 @@ struct QueryCall {
   std::uint32_t length = 0;
   std::int32_t status = 0;
 };
+// Every counter query since ClearQueryCalls (nothing is recorded before a test asks for it,
+// nor after ResetCounters).
 std::vector<QueryCall> QueryCalls();
-void ClearQueryCalls();
+void ClearQueryCalls();  // empties the record and starts it
 
 // What GlobalMemoryStatus reports; it sets dwLength to the record's size itself. Until
 // SetMemoryStatusEx, GlobalMemoryStatusEx reports the same figures, as on a machine whose

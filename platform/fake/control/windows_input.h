@@ -45,7 +45,9 @@ struct IconQuery {
   int iconType = 0;
   std::uint32_t timeoutMs = 0;
 };
+// Every icon message since ClearIconQueries (nothing is recorded before a test asks for it).
 std::vector<IconQuery> IconQueries();
+void ClearIconQueries();  // empties the record and starts it
 
 std::vector<std::uintptr_t> ForegroundRequests();
 std::uintptr_t ForegroundWindow();
