@@ -93,12 +93,8 @@ TEST_F(WindowSnapshot, SnapshotSendsNoMessagesToWindows) {
   EXPECT_TRUE(fake::IconQueries().empty());
 }
 
-class WindowIcon : public testing::Test {
+class WindowIcon : public WindowSnapshot {
  protected:
-  void SetUp() override {
-    fake::ResetOs();
-    fake::ClearIconQueries();
-  }
   static std::uintptr_t Icon(std::uintptr_t window) {
     return GetWindowIcon(plat::WindowHandle{window}).value;
   }
