@@ -59,7 +59,7 @@ void ImageListClear(ImageListHandle list) {
   if (!l) return;
   l->icons.clear();
   ++l->clears;
-  if (fake::gui::S().logging) fake::gui::S().log.push_back("ImageListClear");
+  fake::gui::S().log.Add("ImageListClear");
 }
 
 int ImageListCount(ImageListHandle list) {

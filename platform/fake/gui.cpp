@@ -28,11 +28,11 @@ std::uintptr_t NewHandle() {
 void Violation(std::string text) { S().violations.push_back(std::move(text)); }
 
 void Log(const std::string& op, plat::Control control, const std::string& arg) {
-  if (!S().logging) return;
+  if (!S().log.On()) return;
   auto it = S().controls.find(control.value);
   std::string entry = op + " " + (it == S().controls.end() ? std::string("?") : it->second.name);
   if (!arg.empty()) entry += " " + arg;
-  S().log.push_back(std::move(entry));
+  S().log.Add(std::move(entry));
 }
 
 ControlState* Get(plat::Control control, const char* op) {
@@ -173,7 +173,7 @@ void CloseMainWindow(MainWindowHandle window) {
       if (p == window) c.destroyed = true;
     }
   }
-  if (S().logging) S().log.push_back("CloseMainWindow MainForm");
+  S().log.Add("CloseMainWindow MainForm");
 }
 
 int RunMessageLoop() {
@@ -373,7 +373,7 @@ int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& 
                    std::uint32_t flags) {
   fake::MessageBox box{owner, text, caption, flags};
   S().boxes.push_back(box);
-  if (S().logging) S().log.push_back("ShowMessageBox");
+  S().log.Add("ShowMessageBox");
   int answer;
   if (S().boxHandler) {
     auto handler = S().boxHandler;
@@ -397,11 +397,8 @@ void ResetGui() {
 }
 
 const std::vector<std::string>& Violations() { return S().violations; }
-const std::vector<std::string>& GuiLog() { return S().log; }
-void ClearGuiLog() {
-  S().log.clear();
-  S().logging = true;
-}
+const std::vector<std::string>& GuiLog() { return S().log.Calls(); }
+void ClearGuiLog() { S().log.Start(); }
 
 plat::Control FindControl(const std::string& name) {
   for (std::uintptr_t handle : S().order) {

@@ -124,7 +124,7 @@ void ListSetText(ListViewHandle list, int row, int column, const std::wstring& t
     return;
   }
   r->SetCell(static_cast<std::size_t>(column), text);
-  if (fake::gui::S().logging)
+  if (fake::gui::S().log.On())
     Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
 }
 

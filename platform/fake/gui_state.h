@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/call_record.h"
 #include "platform/fake/control/gui.h"
 #include "platform/gui.h"
 
@@ -172,8 +173,7 @@ struct State {
   int displayDpi = 96;  // what a new main window is shown at
   int fonts = 0;        // fonts made and not yet deleted
   std::vector<std::string> violations;
-  std::vector<std::string> log;
-  bool logging = false;  // from the first ClearGuiLog on
+  CallRecord<std::string> log;  // started by ClearGuiLog
   std::function<void()> loopBody;
   std::deque<int> answers;
   std::function<int(const fake::MessageBox&)> boxHandler;

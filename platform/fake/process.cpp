@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "platform/constants.h"
+#include "platform/fake/call_record.h"
 #include "platform/fake/control/os.h"
 #include "platform/fake/fake_lookup.h"
 #include "platform/fake/os_state.h"
@@ -32,8 +33,7 @@ struct State {
   // names afresh.
   detail::ProcessNames names;
   bool namesStale = false;
-  std::vector<OpenCall> openCalls;
-  bool recordingOpens = false;  // from the first ClearOpenProcessCalls on
+  CallRecord<OpenCall> openCalls;
   // Handles still open: the program closes each one at once, so this stays short.
   std::vector<OpenHandle> handles;
   std::uintptr_t nextHandle = 0x1000;
@@ -175,13 +175,12 @@ Process* FindProcess(std::uint32_t pid) {
 
 void ClearOpenProcessCalls() {
   std::lock_guard lock(stateMutex);
-  state.openCalls.clear();
-  state.recordingOpens = true;
+  state.openCalls.Start();
 }
 
 std::vector<OpenCall> OpenProcessCalls() {
   std::lock_guard lock(stateMutex);
-  return state.openCalls;
+  return state.openCalls.Calls();
 }
 
 int OpenHandleCount() {
@@ -230,7 +229,7 @@ ProcessHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle,
                           std::uint32_t processId) {
   std::lock_guard lock(stateMutex);
   ++state.apiCalls;
-  if (state.recordingOpens) state.openCalls.push_back({desiredAccess, inheritHandle, processId});
+  state.openCalls.Add({desiredAccess, inheritHandle, processId});
   fake::Process* process = fake::FindLocked(processId);
   if (process == nullptr) return {};
   if (process->throwOnOpen) throw std::runtime_error("injected failure opening a process");

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "platform/constants.h"
+#include "platform/fake/call_record.h"
 #include "platform/fake/control/sysinfo.h"
 #include "platform/fake/os_state.h"
 #include "platform/os_layouts.h"
@@ -31,8 +32,7 @@ struct CounterState {
   std::int64_t timeStep = 0;
   std::int64_t idleStep = 0;
   std::map<std::uint32_t, std::deque<std::int32_t>> queued;
-  std::vector<fake::QueryCall> calls;
-  bool recordingCalls = false;  // from the first ClearQueryCalls on
+  fake::CallRecord<fake::QueryCall> calls;
   plat::MemoryStatus memory;
   int memoryReads = 0;
   std::optional<plat::MemoryStatusEx> extended;  // none: the record's figures
@@ -66,8 +66,7 @@ constexpr plat::QueryEntry theEntry{};
 // The process table's scripted answers and the locale, under the process table's lock.
 struct SystemState {
   std::vector<fake::ScriptedQuery> scriptedQueries;
-  std::vector<std::uint32_t> queryLengths;
-  bool recordingLengths = false;  // from the first ClearProcessQueryLengths on
+  fake::CallRecord<std::uint32_t> queryLengths;
   std::wstring timeSeparator = L":";
 };
 
@@ -180,13 +179,12 @@ void ScriptProcessQueries(const std::vector<ScriptedQuery>& answers) {
 
 std::vector<std::uint32_t> ProcessQueryLengths() {
   std::lock_guard lock(detail::ProcessMutex());
-  return systemState.queryLengths;
+  return systemState.queryLengths.Calls();
 }
 
 void ClearProcessQueryLengths() {
   std::lock_guard lock(detail::ProcessMutex());
-  systemState.queryLengths.clear();
-  systemState.recordingLengths = true;
+  systemState.queryLengths.Start();
 }
 
 void SetTimeSeparator(const std::wstring& separator) {
@@ -214,8 +212,7 @@ void ResetCounters() {
   s.timeStep = 0;
   s.idleStep = 0;
   s.queued.clear();
-  s.calls.clear();
-  s.recordingCalls = false;
+  s.calls = {};
   s.memory = StartMemory();
   s.extended.reset();
   s.extendedFails = false;
@@ -260,13 +257,12 @@ void QueueStatus(std::uint32_t infoClass, std::int32_t status) {
 
 std::vector<QueryCall> QueryCalls() {
   std::lock_guard lock(State().mutex);
-  return State().calls;
+  return State().calls.Calls();
 }
 
 void ClearQueryCalls() {
   std::lock_guard lock(State().mutex);
-  State().calls.clear();
-  State().recordingCalls = true;
+  State().calls.Start();
 }
 
 void SetMemoryStatus(const plat::MemoryStatus& status) {
@@ -295,7 +291,7 @@ std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer, std::
                                     std::uint32_t* returnedLength) {
   std::lock_guard lock(fake::detail::ProcessMutex());
   if (infoClass != kSystemProcessInformation) return plat::kStatusInvalidInfoClass;
-  if (systemState.recordingLengths) systemState.queryLengths.push_back(length);
+  systemState.queryLengths.Add(length);
   const std::vector<fake::Process>& processes = fake::detail::ProcessesLocked();
   const auto address = reinterpret_cast<std::uintptr_t>(buffer);
   const std::size_t needed = fake::ProcessTableSize(processes, kNativeLayout);
@@ -368,7 +364,7 @@ std::int32_t CallQueryEntry(const QueryEntry* entry, std::uint32_t infoClass, vo
         status = plat::kStatusInvalidInfoClass;
     }
   }
-  if (s.recordingCalls) s.calls.push_back(fake::QueryCall{infoClass, length, status});
+  s.calls.Add({infoClass, length, status});
   return status;
 }
 

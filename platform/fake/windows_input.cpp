@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "platform/constants.h"
+#include "platform/fake/call_record.h"
 #include "platform/fake/control/windows_input.h"
 #include "platform/fake/os_state.h"
 #include "platform/windows_input.h"
@@ -22,8 +23,7 @@ struct WindowState {
   std::size_t hint = 0;  // the last position found: enumerations ask in Z order
   std::uintptr_t nextHandle = 0x10010;
   std::uint64_t iconWaitMs = 0;
-  std::vector<IconQuery> iconQueries;
-  bool recordingIconQueries = false;  // from the first ClearIconQueries on
+  CallRecord<IconQuery> iconQueries;
   std::vector<std::uintptr_t> foregroundRequests;
   std::uintptr_t foreground = 0;
   std::vector<KeyEvent> keyEvents;
@@ -153,13 +153,12 @@ std::uint64_t IconWaitMs() {
 
 std::vector<IconQuery> IconQueries() {
   std::lock_guard lock(windowMutex);
-  return windowState.iconQueries;
+  return windowState.iconQueries.Calls();
 }
 
 void ClearIconQueries() {
   std::lock_guard lock(windowMutex);
-  windowState.iconQueries.clear();
-  windowState.recordingIconQueries = true;
+  windowState.iconQueries.Start();
 }
 
 std::vector<std::uintptr_t> ForegroundRequests() {
@@ -237,8 +236,7 @@ IconHandle GetClassIcon(WindowHandle window) {
 
 IconHandle SendGetIcon(WindowHandle window, int iconType, std::uint32_t timeoutMs, bool* answered) {
   std::lock_guard lock(windowMutex);
-  if (windowState.recordingIconQueries)
-    windowState.iconQueries.push_back({window.value, iconType, timeoutMs});
+  windowState.iconQueries.Add({window.value, iconType, timeoutMs});
   *answered = false;
   const fake::Window* found = fake::FindLocked(window.value);
   if (found == nullptr || found->hung) return {};
