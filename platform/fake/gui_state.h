@@ -43,6 +43,8 @@ class Row {
       ends_[k] = static_cast<std::uint32_t>(texts_.size());
     count_ = count;
   }
+  // Starts loading the row's text buffer; the row itself should be in the cache already.
+  void PrefetchTexts() const { __builtin_prefetch(texts_.data()); }
   // A blank row without cells, keeping the buffer's storage.
   void Reset() {
     texts_.clear();
@@ -82,6 +84,15 @@ class RowStore {
       row = std::move(spare_.back());
       spare_.pop_back();
       row->Reset();
+      // Rows are added in runs, and a deleted row has long left the cache by then: start
+      // loading the next two spares (the next one's texts, the one after's row).
+      const std::size_t n = spare_.size();
+      if (n >= 1) spare_[n - 1]->PrefetchTexts();
+      if (n >= 2) {
+        const char* next = reinterpret_cast<const char*>(spare_[n - 2].get());
+        __builtin_prefetch(next);
+        __builtin_prefetch(next + sizeof(Row) - 1);
+      }
     }
     Row& added = *row;
     if (gap_ > 0) {
