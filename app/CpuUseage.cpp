@@ -301,11 +301,12 @@ void TMainForm::RenewImageList() {
   const plat::ImageListHandle fresh = plat::CreateSmallImageList(Scaled(kSmallIconSize, dpi_));
   // Each row gets the copy of the icon it showed, at the new size.
   const int rows = plat::ListRowCount(TaskListView);
-  std::vector<plat::IconHandle> slots;
+  std::vector<TIconSlot> slots;
   for (int row = 0; row < rows; ++row) {
     const plat::IconHandle icon = SlotIcon(taskRows_.slots, plat::ListGetImage(TaskListView, row));
-    const int index = plat::ImageListAddIcon(fresh, icon);
-    SetSlotIcon(slots, index, icon);
+    TIconImage image(plat::CopyIconImage(fresh, icon));
+    const int index = plat::ImageListAddImage(fresh, image.get());
+    SetSlot(slots, index, icon, std::move(image));
     plat::ListSetImage(TaskListView, row, index);
   }
   taskRows_.slots = std::move(slots);

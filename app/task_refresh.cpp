@@ -36,19 +36,26 @@ void TMainForm::RefreshTaskList() {
     return state.seenPids.Insert(pid);
   };
 
-  // Adds the window's icon to the image list; `last` is the picture its row showed.
+  // Adds the window's icon to the image list; `oldImage` is the index its row showed last.
   state.nextSlots.clear();
-  auto addIcon = [&](plat::WindowHandle window, plat::IconHandle last) {
+  auto addIcon = [&](plat::WindowHandle window, int oldImage) {
+    const plat::IconHandle last = SlotIcon(state.slots, oldImage);
     bool kept = false;
     plat::IconHandle icon = GetWindowIcon(window, last, &kept);
-    int index = plat::ImageListAddIcon(ImageList, icon);
-    if (index < 0 && kept) {
+    // The window hands out the icon its row showed: the copy made of it then goes in again.
+    // A kept icon (the window did not answer) is copied afresh, as its owner may have
+    // destroyed it since.
+    TIconImage image;
+    if (icon && icon == last && !kept) image = TakeSlotImage(state.slots, oldImage);
+    if (!image) image = TIconImage(plat::CopyIconImage(ImageList, icon));
+    if (!image && kept) {
       // The kept picture's owner has destroyed it since: the class icon, as for any other
       // failed query.
       icon = plat::GetClassIcon(window);
-      index = plat::ImageListAddIcon(ImageList, icon);
+      image = TIconImage(plat::CopyIconImage(ImageList, icon));
     }
-    SetSlotIcon(state.nextSlots, index, icon);
+    const int index = plat::ImageListAddImage(ImageList, image.get());
+    SetSlot(state.nextSlots, index, icon, std::move(image));
     return index;
   };
   // A row whose picture changed is redrawn: the list itself sees only index changes, and not
@@ -88,7 +95,7 @@ void TMainForm::RefreshTaskList() {
       delete old;
       continue;
     }
-    const int image = addIcon(fresh->WindowHandle, SlotIcon(state.slots, oldImage));
+    const int image = addIcon(fresh->WindowHandle, oldImage);
     if (image != oldImage) plat::ListSetImage(TaskListView, position, image);
     // The status was set with the row and never changes.
     if (fresh->Title != old->Title) {
@@ -104,7 +111,7 @@ void TMainForm::RefreshTaskList() {
 
   windows.ForEach([&](std::string_view, const TWinInfo& info) {
     if (!IsTaskWindow(info.WindowHandle, info.ClassName)) return;
-    const int image = addIcon(info.WindowHandle, {});
+    const int image = addIcon(info.WindowHandle, -1);
     const int row = plat::ListAddRow(TaskListView, plat::AnsiToWide(info.Title));
     plat::ListSetImage(TaskListView, row, image);
     plat::ListSetText(TaskListView, row, 1, kRunning);
@@ -114,4 +121,5 @@ void TMainForm::RefreshTaskList() {
   // A row left untouched keeps its image index, which now points into the rebuilt list.
   for (const auto& [row, image] : untouched) redrawIfChanged(row, image, image);
   std::swap(state.slots, state.nextSlots);
+  state.nextSlots.clear();  // the copies of pictures no row shows any more
 }

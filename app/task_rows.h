@@ -1,6 +1,6 @@
 #pragma once
 // What the task list keeps from one refresh to the next: the window snapshot's storage, the
-// seen-PID set's and the picture behind each image-list index.
+// seen-PID set's and what stands behind each image-list index.
 
 #include <algorithm>
 #include <cstddef>
@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/drawing.h"
 #include "platform/types.h"
 #include "sampling/uProcInfo.h"
 
@@ -39,23 +40,58 @@ class TPidSet {
   std::uint32_t tag_ = 0;
 };
 
-// The picture behind image-list index `index` in `slots`; none for -1 or an index beyond it.
-inline plat::IconHandle SlotIcon(const std::vector<plat::IconHandle>& slots, int index) {
-  return index >= 0 && static_cast<std::size_t>(index) < slots.size() ? slots[index]
+// The program's copy of an icon's image (platform/drawing.h), destroyed with its holder.
+class TIconImage {
+ public:
+  TIconImage() = default;
+  explicit TIconImage(plat::IconImageHandle image) : image_(image) {}
+  TIconImage(TIconImage&& other) noexcept : image_(std::exchange(other.image_, {})) {}
+  TIconImage& operator=(TIconImage&& other) noexcept {
+    if (this != &other) {
+      if (image_) plat::DestroyIconImage(image_);
+      image_ = std::exchange(other.image_, {});
+    }
+    return *this;
+  }
+  ~TIconImage() {
+    if (image_) plat::DestroyIconImage(image_);
+  }
+  plat::IconImageHandle get() const { return image_; }
+  explicit operator bool() const { return static_cast<bool>(image_); }
+
+ private:
+  plat::IconImageHandle image_;
+};
+
+// What stands behind one image-list index: the icon and the copy of its image that was added.
+struct TIconSlot {
+  plat::IconHandle icon;
+  TIconImage image;
+};
+
+// The icon behind image-list index `index` in `slots`; none for -1 or an index beyond it.
+inline plat::IconHandle SlotIcon(const std::vector<TIconSlot>& slots, int index) {
+  return index >= 0 && static_cast<std::size_t>(index) < slots.size() ? slots[index].icon
                                                                       : plat::IconHandle{};
 }
-// Records `icon` as the picture behind image-list index `index`; nothing for -1.
-inline void SetSlotIcon(std::vector<plat::IconHandle>& slots, int index, plat::IconHandle icon) {
+// Takes the image copy behind `index` out of `slots` (its icon stays); none for -1.
+inline TIconImage TakeSlotImage(std::vector<TIconSlot>& slots, int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= slots.size()) return {};
+  return std::move(slots[index].image);
+}
+// Records `icon` and its image as what stands behind `index`; nothing for -1.
+inline void SetSlot(std::vector<TIconSlot>& slots, int index, plat::IconHandle icon,
+                    TIconImage image) {
   if (index < 0) return;
   if (slots.size() <= static_cast<std::size_t>(index)) slots.resize(index + 1);
-  slots[index] = icon;
+  slots[index] = TIconSlot{icon, std::move(image)};
 }
 
 struct TTaskRows {
   TWinList windows;
   TPidSet seenPids;
-  // The picture behind each image-list index after the last refresh, and during this one.
-  std::vector<plat::IconHandle> slots;
-  std::vector<plat::IconHandle> nextSlots;
+  // What stands behind each image-list index after the last refresh, and during this one.
+  std::vector<TIconSlot> slots;
+  std::vector<TIconSlot> nextSlots;
   std::vector<std::pair<int, int>> untouched;  // (position, image index) of rows left alone
 };

@@ -20,8 +20,13 @@ ImageListHandle CreateSmallImageList(int size);
 void DestroyImageList(ImageListHandle list);
 void ImageListClear(ImageListHandle list);
 int ImageListCount(ImageListHandle list);
-// Adds a copy of the icon's image scaled to the list's size and returns its index; the icon itself
-// is left untouched. -1 when nothing was added (a 0 handle, or a failure).
-int ImageListAddIcon(ImageListHandle list, IconHandle icon);
+// A copy of the icon's image at the list's image size, as the list itself would make it; the
+// icon is left untouched and the copy is the caller's. {} for a 0 handle or a failure (an
+// icon its owner has destroyed).
+IconImageHandle CopyIconImage(ImageListHandle list, IconHandle icon);
+void DestroyIconImage(IconImageHandle image);
+// Adds the image (copied again: it stays the caller's) and returns its index; -1 when nothing
+// was added ({}, or a failure). Asks nothing of the icon it was copied from or of its owner.
+int ImageListAddImage(ImageListHandle list, IconImageHandle image);
 
 }  // namespace plat

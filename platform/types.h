@@ -19,6 +19,7 @@ using WindowHandle = Handle<struct WindowTag>;  // HWND; the program's own contr
 using IconHandle = Handle<struct IconTag>;      // HICON, owned by whoever handed it out
 using ProcessHandle = Handle<struct ProcessTag>;
 using ImageListHandle = Handle<struct ImageListTag>;
+using IconImageHandle = Handle<struct IconImageTag>;  // the program's own copy of an icon's image
 using MenuHandle = Handle<struct MenuTag>;
 using ThreadHandle = Handle<struct ThreadTag>;
 

@@ -30,6 +30,17 @@ std::set<std::uintptr_t>& DestroyedIcons() {
   return icons;
 }
 
+// The icon images held by the program: each one's icon.
+std::map<std::uintptr_t, std::uintptr_t>& IconImages() {
+  static std::map<std::uintptr_t, std::uintptr_t> images;
+  return images;
+}
+
+int& CopyCount() {
+  static int copies = 0;
+  return copies;
+}
+
 ImageListState* GetImages(plat::ImageListHandle list, const char* op) {
   auto it = ImageLists().find(list.value);
   if (it == ImageLists().end() || it->second.destroyed) {
@@ -67,10 +78,23 @@ int ImageListCount(ImageListHandle list) {
   return l ? static_cast<int>(l->icons.size()) : 0;
 }
 
-int ImageListAddIcon(ImageListHandle list, IconHandle icon) {
-  ImageListState* l = GetImages(list, "ImageListAddIcon");
-  if (!l || !icon || DestroyedIcons().count(icon.value) != 0) return -1;
-  l->icons.push_back(icon.value);
+IconImageHandle CopyIconImage(ImageListHandle list, IconHandle icon) {
+  if (!GetImages(list, "CopyIconImage") || !icon || DestroyedIcons().count(icon.value) != 0) {
+    return {};
+  }
+  IconImageHandle image{fake::gui::NewHandle()};
+  IconImages()[image.value] = icon.value;
+  ++CopyCount();
+  return image;
+}
+
+void DestroyIconImage(IconImageHandle image) { IconImages().erase(image.value); }
+
+int ImageListAddImage(ImageListHandle list, IconImageHandle image) {
+  ImageListState* l = GetImages(list, "ImageListAddImage");
+  const auto it = IconImages().find(image.value);
+  if (!l || it == IconImages().end()) return -1;
+  l->icons.push_back(it->second);
   return static_cast<int>(l->icons.size()) - 1;
 }
 
@@ -82,6 +106,8 @@ namespace gui {
 void ResetImageLists() {
   ImageLists().clear();
   DestroyedIcons().clear();
+  IconImages().clear();
+  CopyCount() = 0;
 }
 }  // namespace gui
 
@@ -97,6 +123,10 @@ int LiveImageLists() {
   for (const auto& [handle, list] : ImageLists()) live += list.destroyed ? 0 : 1;
   return live;
 }
+
+int LiveIconImages() { return static_cast<int>(IconImages().size()); }
+
+int IconImageCopies() { return CopyCount(); }
 
 int ImageListClearCount(plat::ImageListHandle list) {
   auto it = ImageLists().find(list.value);

@@ -25,10 +25,63 @@ int ImageListCount(ImageListHandle list) {
   return list ? ::ImageList_GetImageCount(win32::ToHimagelist(list)) : 0;
 }
 
-int ImageListAddIcon(ImageListHandle list, IconHandle icon) {
-  if (!list || !icon) return -1;
-  // The list draws its own copy of the icon's image; the icon stays its owner's.
-  return ::ImageList_AddIcon(win32::ToHimagelist(list), win32::ToHicon(icon));
+namespace {
+
+// An icon image held as the bitmaps of a sized copy of the icon: adding them to a list is done
+// by the list alone, where adding an icon makes the system copy and size the icon again (under
+// Wine some forty server requests and a millisecond or two of CPU an icon). A monochrome icon
+// has no colour bitmap; its sized copy is kept and added as an icon.
+struct IconImage {
+  HBITMAP color = nullptr;
+  HBITMAP mask = nullptr;
+  HICON monochrome = nullptr;
+};
+
+IconImage* ToImage(IconImageHandle image) { return reinterpret_cast<IconImage*>(image.value); }
+
+}  // namespace
+
+IconImageHandle CopyIconImage(ImageListHandle list, IconHandle icon) {
+  int width = 0, height = 0;
+  if (!list || !icon || !::ImageList_GetIconSize(win32::ToHimagelist(list), &width, &height)) {
+    return {};
+  }
+  // The image list sizes an icon this way itself: the frame of the icon's resource nearest to
+  // the size when the icon came from one, else the icon's image scaled.
+  HICON sized = static_cast<HICON>(
+      ::CopyImage(win32::ToHicon(icon), IMAGE_ICON, width, height, LR_COPYFROMRESOURCE));
+  if (!sized) return {};
+  ICONINFO info{};
+  if (!::GetIconInfo(sized, &info)) {
+    ::DestroyIcon(sized);
+    return {};
+  }
+  auto* image = new IconImage;
+  if (info.hbmColor) {
+    image->color = info.hbmColor;
+    image->mask = info.hbmMask;
+    ::DestroyIcon(sized);
+  } else {
+    ::DeleteObject(info.hbmMask);
+    image->monochrome = sized;
+  }
+  return IconImageHandle{reinterpret_cast<std::uintptr_t>(image)};
+}
+
+void DestroyIconImage(IconImageHandle image) {
+  IconImage* held = ToImage(image);
+  if (!held) return;
+  if (held->color) ::DeleteObject(held->color);
+  if (held->mask) ::DeleteObject(held->mask);
+  if (held->monochrome) ::DestroyIcon(held->monochrome);
+  delete held;
+}
+
+int ImageListAddImage(ImageListHandle list, IconImageHandle image) {
+  const IconImage* held = ToImage(image);
+  if (!list || !held) return -1;
+  if (held->monochrome) return ::ImageList_AddIcon(win32::ToHimagelist(list), held->monochrome);
+  return ::ImageList_Add(win32::ToHimagelist(list), held->color, held->mask);
 }
 
 }  // namespace plat

@@ -271,16 +271,23 @@ TEST_F(GuiContract, TimerTicksArriveUntilTheWindowCloses) {
 TEST_F(GuiContract, ImageListCopiesIconsAndRefusesNone) {
   plat::ImageListHandle images = plat::CreateSmallImageList(16);
   ASSERT_TRUE(images);
-  EXPECT_EQ(plat::ImageListAddIcon(images, plat::IconHandle{}), -1);
+  EXPECT_FALSE(plat::CopyIconImage(images, plat::IconHandle{}));
+  EXPECT_EQ(plat::ImageListAddImage(images, plat::IconImageHandle{}), -1);
   EXPECT_EQ(plat::ImageListCount(images), 0);
   const plat::IconHandle icon = contract::AnyIcon(window);
   ASSERT_TRUE(icon);
-  EXPECT_EQ(plat::ImageListAddIcon(images, icon), 0);
-  EXPECT_EQ(plat::ImageListAddIcon(images, icon), 1);
+  const plat::IconImageHandle image = plat::CopyIconImage(images, icon);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(plat::ImageListAddImage(images, image), 0);
+  EXPECT_EQ(plat::ImageListAddImage(images, image), 1);
   EXPECT_EQ(plat::ImageListCount(images), 2);
   plat::ImageListClear(images);
   EXPECT_EQ(plat::ImageListCount(images), 0);
-  EXPECT_EQ(plat::ImageListAddIcon(images, icon), 0);  // the icon itself is still usable
+  EXPECT_EQ(plat::ImageListAddImage(images, image), 0);  // the copy stays the caller's
+  plat::DestroyIconImage(image);
+  const plat::IconImageHandle again = plat::CopyIconImage(images, icon);
+  EXPECT_EQ(plat::ImageListAddImage(images, again), 1);  // the icon itself is still usable
+  plat::DestroyIconImage(again);
   plat::DestroyImageList(images);
 }
 

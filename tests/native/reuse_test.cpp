@@ -112,7 +112,9 @@ TEST_F(ReuseTest, SnapshotHoldsExactlyTheRecordsOfItsOwnTick) {
 
 // Each step changes the desktop, then one refresh: the rows whose picture changed are redrawn
 // once (a row whose image index changed is repainted by the list itself, and is redrawn too
-// only when its picture changed), the others not at all.
+// only when its picture changed), the others not at all. An icon's image is copied when a row
+// first shows it and when its window does not answer, and the copies live as long as a row
+// shows them.
 TEST_F(ReuseTest, RowsAreRedrawnWhereThePictureBehindTheirSlotChanged) {
   const std::uintptr_t a = AddWindow("A", 50, "Notepad", 0xA1);
   const std::uintptr_t b = AddWindow("B", 51, "Notepad", 0xB1);
@@ -123,16 +125,19 @@ TEST_F(ReuseTest, RowsAreRedrawnWhereThePictureBehindTheirSlotChanged) {
     void (*change)(std::uintptr_t a, std::uintptr_t b);
     std::vector<std::string> redraws;
     std::vector<std::uintptr_t> icons;
+    int copies;
   } steps[] = {
-      {"nothing", [](std::uintptr_t, std::uintptr_t) {}, {}, {0xA1, 0xB1, 0xC1}},
+      {"nothing", [](std::uintptr_t, std::uintptr_t) {}, {}, {0xA1, 0xB1, 0xC1}, 0},
       {"B's picture",
        [](std::uintptr_t, std::uintptr_t b) { fake::FindWindow(b)->smallIcon = 0xB2; },
        {"ListRedrawRow TaskListView 1"},
-       {0xA1, 0xB2, 0xC1}},
+       {0xA1, 0xB2, 0xC1},
+       1},
       {"A's picture gone, B and C move up a slot",
        [](std::uintptr_t a, std::uintptr_t) { fake::FindWindow(a)->smallIcon = 0; },
        {"ListRedrawRow TaskListView 0"},
-       {0xB2, 0xC1}},
+       {0xB2, 0xC1},
+       0},
       {"B's kept picture destroyed while B is busy: its class icon",
        [](std::uintptr_t, std::uintptr_t b) {
          fake::FindWindow(b)->classIcon = 0xB9;
@@ -140,15 +145,19 @@ TEST_F(ReuseTest, RowsAreRedrawnWhereThePictureBehindTheirSlotChanged) {
          fake::DestroyIcon(0xB2);
        },
        {"ListRedrawRow TaskListView 1"},
-       {0xB9, 0xC1}},
-      {"nothing, B still busy", [](std::uintptr_t, std::uintptr_t) {}, {}, {0xB9, 0xC1}},
+       {0xB9, 0xC1},
+       1},
+      {"nothing, B still busy", [](std::uintptr_t, std::uintptr_t) {}, {}, {0xB9, 0xC1}, 1},
   };
   for (const auto& step : steps) {
     step.change(a, b);
     fake::ClearGuiLog();
+    const int copiesBefore = fake::IconImageCopies();
     form->RefreshTaskList();
     EXPECT_EQ(Redraws(), step.redraws) << step.what;
     EXPECT_EQ(fake::ImageListIcons(form->ImageList), step.icons) << step.what;
+    EXPECT_EQ(fake::IconImageCopies() - copiesBefore, step.copies) << step.what;
+    EXPECT_EQ(fake::LiveIconImages(), static_cast<int>(step.icons.size())) << step.what;
   }
 }
 

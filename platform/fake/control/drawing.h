@@ -9,12 +9,15 @@
 
 namespace fake {
 
-// The icon handle values added since the last clear, in order.
+// The icon handle values added since the last clear, in order (an icon image counts as the
+// icon it was copied from).
 std::vector<std::uintptr_t> ImageListIcons(plat::ImageListHandle list);
-int LiveImageLists();  // created and not yet destroyed
+int LiveImageLists();   // created and not yet destroyed
+int LiveIconImages();   // icon images copied and not yet destroyed
+int IconImageCopies();  // icon images copied since the GUI was reset
 int ImageListClearCount(plat::ImageListHandle list);
 int ImageListSize(plat::ImageListHandle list);  // the width and height of its images
-// An icon its owner has destroyed: adding it to an image list fails from now on.
+// An icon its owner has destroyed: copying its image fails from now on.
 void DestroyIcon(std::uintptr_t icon);
 
 }  // namespace fake
