@@ -30,15 +30,25 @@ std::set<std::uintptr_t>& DestroyedIcons() {
   return icons;
 }
 
-// The icon images held by the program: each one's icon.
-std::map<std::uintptr_t, std::uintptr_t>& IconImages() {
-  static std::map<std::uintptr_t, std::uintptr_t> images;
-  return images;
+// The icon images held by the program: an image's handle is its place here plus one, and
+// holds the icon it was copied from (0 once destroyed). A tick adds an image per task row, so
+// a look-up is an index, not a search.
+struct IconImageStore {
+  std::vector<std::uintptr_t> icons;
+  std::vector<std::uintptr_t> unused;  // handles of destroyed images, to hand out again
+  int live = 0;
+  int copies = 0;
+};
+
+IconImageStore& IconImages() {
+  static IconImageStore store;
+  return store;
 }
 
-int& CopyCount() {
-  static int copies = 0;
-  return copies;
+// The icon an image was copied from; 0 for an unknown or destroyed image.
+std::uintptr_t ImageIcon(plat::IconImageHandle image) {
+  const auto& icons = IconImages().icons;
+  return image.value >= 1 && image.value <= icons.size() ? icons[image.value - 1] : 0;
 }
 
 ImageListState* GetImages(plat::ImageListHandle list, const char* op) {
@@ -82,19 +92,34 @@ IconImageHandle CopyIconImage(ImageListHandle list, IconHandle icon) {
   if (!GetImages(list, "CopyIconImage") || !icon || DestroyedIcons().count(icon.value) != 0) {
     return {};
   }
-  IconImageHandle image{fake::gui::NewHandle()};
-  IconImages()[image.value] = icon.value;
-  ++CopyCount();
+  IconImageStore& store = IconImages();
+  IconImageHandle image;
+  if (store.unused.empty()) {
+    store.icons.push_back(icon.value);
+    image.value = store.icons.size();
+  } else {
+    image.value = store.unused.back();
+    store.unused.pop_back();
+    store.icons[image.value - 1] = icon.value;
+  }
+  ++store.live;
+  ++store.copies;
   return image;
 }
 
-void DestroyIconImage(IconImageHandle image) { IconImages().erase(image.value); }
+void DestroyIconImage(IconImageHandle image) {
+  if (!ImageIcon(image)) return;
+  IconImageStore& store = IconImages();
+  store.icons[image.value - 1] = 0;
+  store.unused.push_back(image.value);
+  --store.live;
+}
 
 int ImageListAddImage(ImageListHandle list, IconImageHandle image) {
   ImageListState* l = GetImages(list, "ImageListAddImage");
-  const auto it = IconImages().find(image.value);
-  if (!l || it == IconImages().end()) return -1;
-  l->icons.push_back(it->second);
+  const std::uintptr_t icon = ImageIcon(image);
+  if (!l || !icon) return -1;
+  l->icons.push_back(icon);
   return static_cast<int>(l->icons.size()) - 1;
 }
 
@@ -106,8 +131,7 @@ namespace gui {
 void ResetImageLists() {
   ImageLists().clear();
   DestroyedIcons().clear();
-  IconImages().clear();
-  CopyCount() = 0;
+  IconImages() = {};
 }
 }  // namespace gui
 
@@ -124,9 +148,9 @@ int LiveImageLists() {
   return live;
 }
 
-int LiveIconImages() { return static_cast<int>(IconImages().size()); }
+int LiveIconImages() { return IconImages().live; }
 
-int IconImageCopies() { return CopyCount(); }
+int IconImageCopies() { return IconImages().copies; }
 
 int ImageListClearCount(plat::ImageListHandle list) {
   auto it = ImageLists().find(list.value);
