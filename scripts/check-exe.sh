@@ -75,8 +75,8 @@ fi
 # fallback. Without these, XP refuses to start the program ("entry point not found").
 xp_imports='
 advapi32.dll AdjustTokenPrivileges LookupPrivilegeValueA OpenProcessToken
-comctl32.dll ImageList_Create ImageList_Destroy ImageList_GetImageCount ImageList_Remove
-comctl32.dll ImageList_ReplaceIcon InitCommonControlsEx
+comctl32.dll ImageList_Add ImageList_Create ImageList_Destroy ImageList_GetIconSize
+comctl32.dll ImageList_GetImageCount ImageList_Remove ImageList_ReplaceIcon InitCommonControlsEx
 gdi32.dll CreateFontIndirectW DeleteObject EnumFontFamiliesExW GetDeviceCaps GetGlyphIndicesW
 gdi32.dll GetStockObject GetTextMetricsW SelectObject SetBkColor SetDIBitsToDevice SetTextColor
 kernel32.dll CloseHandle CreateEventW CreateSemaphoreW CreateThread DeleteCriticalSection
@@ -107,6 +107,7 @@ user32.dll PostQuitMessage RedrawWindow RegisterClassExW ReleaseDC SendMessageTi
 user32.dll SendMessageW SetForegroundWindow SetMenu SetTimer SetWindowLongW SetWindowPos
 user32.dll ShowWindow SystemParametersInfoW TranslateMessage UpdateWindow keybd_event
 user32.dll GetKeyState GetWindow IsWindowEnabled IsWindowVisible SetFocus
+user32.dll CopyImage DestroyIcon GetIconInfo
 '
 if [ "$bits" = 32 ]; then
   read -r major minor < <(awk '/^MajorSubsystemVersion/{a=$2} /^MinorSubsystemVersion/{b=$2}
