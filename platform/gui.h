@@ -146,7 +146,7 @@ void SetTopmost(MainWindowHandle window, bool topmost);
 bool IsTopmost(MainWindowHandle window);
 void SetDoubleBuffered(MainWindowHandle window);
 void RepaintNow(Control control);  // carries out a pending repaint at once
-// Keeps a copy of the raster and shows it.
+// Keeps a copy of the raster and shows it: at once in a shown picture, else when it shows.
 void PictureSetImage(PictureBoxHandle picture, const RasterView& image);
 
 // A modal message box owned by `owner`; returns the button pressed (6 Yes, 7 No, 1 OK).

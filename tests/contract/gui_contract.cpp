@@ -297,12 +297,15 @@ TEST_F(GuiContract, PicturesShowTheirRasterAndRefuseRowsTooShort) {
   std::uint8_t* pixel = &pixels[3 * 256 * 3 + 5 * 3];  // (5, 3): blue, green, red
   pixel[0] = 0x10, pixel[1] = 0x20, pixel[2] = 0x30;
   plat::ShowMainWindow(window);
+  plat::RepaintNow(window);
+  // The raster shows as given, row 0 at the top, at once: no repaint is asked for.
   plat::PictureSetImage(picture, {pixels.data(), 256, 86, 256 * 3});
-  plat::RepaintNow(picture);
-  // The raster shows as given, row 0 at the top.
   EXPECT_EQ(contract::ShownPixel(picture, 5, 3), 0x302010u);
   EXPECT_EQ(contract::ShownPixel(picture, 3, 5), 0x808080u);
   EXPECT_EQ(contract::ShownPixel(picture, 255, 85), 0x808080u);
+  pixel[0] = 0x40;  // the next frame replaces it
+  plat::PictureSetImage(picture, {pixels.data(), 256, 86, 256 * 3});
+  EXPECT_EQ(contract::ShownPixel(picture, 5, 3), 0x302040u);
   plat::PictureSetImage(picture, {pixels.data(), 256, 86, 10});  // would read past the end
   plat::PictureSetImage(picture, {nullptr, 256, 86, 768});
   plat::RepaintNow(window);
