@@ -4,8 +4,9 @@
 # a second, no window) run alternately, ROUNDS times each (default 3), DURATION seconds each
 # (default 40), under one wine64 prefix whose process table idle programs fill to PROCESSES
 # entries (default 160), SETTLE seconds (default 30) after they start. For each run: the
-# program's CPU seconds (user + system, from /proc/<pid>/stat) and the Wine server's over
-# the steady part (after the first 10 s), and the program's peak resident memory (VmHWM).
+# program's CPU seconds (all its threads, from /proc/<pid>/task/*/schedstat) and the Wine
+# server's over the steady part (after the first 10 s), and the program's peak resident
+# memory (VmHWM).
 # Reported: each run, and the median of the rounds' ratios Varnex / floor with the Wine
 # server's CPU counted for each.
 #   scripts/own-cost.sh [--write]   --write puts the table into docs/performance.md
@@ -45,17 +46,30 @@ trap cleanup EXIT
 "$VARNEX_WINESERVER" -p60 2>/dev/null
 "$VARNEX_WINE64" cmd /c exit >/dev/null 2>&1
 
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+# CPU time of a process's threads in nanoseconds, from the scheduler's own account; the user
+# and system times of /proc/<pid>/stat come in steps of 10 ms, about 2% of a run's total
+# each time they are read. (Threads that end between two readings would be missed: these
+# programs keep theirs.)
+cpu_ns() {
+  local ns
+  ns=$(cat "/proc/$1/task/"*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%.0f", s}')
+  if [ "${ns:-0}" -gt 0 ]; then echo "$ns"; return; fi
+  awk -v hz="$(getconf CLK_TCK)" '{printf "%.0f", ($14 + $15) * 1e9 / hz}' "/proc/$1/stat" \
+    2>/dev/null || echo 0
+}
 hwm_kb() { awk '/^VmHWM/ {print $2}' "/proc/$1/status" 2>/dev/null || echo 0; }
 table_size() { "$VARNEX_WINE64" "$BUILD/floor.exe" count 2>/dev/null | tr -dc '0-9'; }
 # The Wine server of this prefix (others may run servers of their own prefixes).
-server_pid=""
-for p in $(pgrep '^wineserver' 2>/dev/null); do
-  if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
-    server_pid=$p
-  fi
-done
-[ -n "$server_pid" ] || echo "own-cost: no Wine server found for $WINEPREFIX; its CPU reads 0" >&2
+find_server() {
+  server_pid=""
+  for p in $(pgrep '^wineserver' 2>/dev/null); do
+    if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX"; then
+      server_pid=$p
+    fi
+  done
+  [ -n "$server_pid" ] || echo "own-cost: no Wine server found for $WINEPREFIX; its CPU reads 0" >&2
+}
+find_server
 
 # Idle programs fill the table; the counting program stands for the measured one. A count
 # that settles short of the goal (a prefix process ended meanwhile) is topped up.
@@ -79,18 +93,18 @@ echo "own-cost: $have processes in the table while a program runs"
 # The idle programs' own start-up keeps the Wine server busy for a while: not to be counted.
 sleep "${SETTLE:-30}"
 
-hz=$(getconf CLK_TCK)
 runs=$LOGS/own-cost-runs.txt
 : >"$runs"
 measure() {  # label exe
   "$VARNEX_WINE64" "$2" >"$LOGS/own-cost-$1.log" 2>&1 &
   local pid=$! s0=0 s1=0 p0 p1
   sleep "$WARMUP"
-  p0=$(cpu_ticks $pid)
-  [ -n "$server_pid" ] && s0=$(cpu_ticks "$server_pid")
+  kill -0 "${server_pid:-0}" 2>/dev/null || find_server
+  p0=$(cpu_ns $pid)
+  [ -n "$server_pid" ] && s0=$(cpu_ns "$server_pid")
   sleep $((DURATION - WARMUP))
-  p1=$(cpu_ticks $pid)
-  [ -n "$server_pid" ] && s1=$(cpu_ticks "$server_pid")
+  p1=$(cpu_ns $pid)
+  [ -n "$server_pid" ] && s1=$(cpu_ns "$server_pid")
   local hwm alive=1
   hwm=$(hwm_kb $pid)
   kill -0 $pid 2>/dev/null || alive=""
@@ -98,7 +112,7 @@ measure() {  # label exe
   wait $pid 2>/dev/null
   [ -n "$alive" ] || { echo "own-cost: $1 ended early (see $LOGS/own-cost-$1.log)" >&2; exit 1; }
   echo "$1 $((p1 - p0)) $((s1 - s0)) $hwm" >>"$runs"
-  echo "own-cost: $1: own $((p1 - p0)), server $((s1 - s0)) ticks of 1/$hz s"
+  echo "own-cost: $1: own $(((p1 - p0) / 1000000)) ms, server $(((s1 - s0) / 1000000)) ms"
 }
 for round in $(seq 1 "$ROUNDS"); do
   measure varnex "$BUILD/Varnex.exe"
@@ -107,12 +121,12 @@ done
 kill $pids 2>/dev/null
 pids=""
 
-report=$(awk -v hz="$hz" -v steady=$((DURATION - WARMUP)) -v rounds="$ROUNDS" '
+report=$(awk -v steady=$((DURATION - WARMUP)) -v rounds="$ROUNDS" '
   function median(a, n,   i, j, t) {
     for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (a[j] < a[i]) { t = a[i]; a[i] = a[j]; a[j] = t }
     return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
   }
-  { n[$1]++; own[$1, n[$1]] = $2 / hz; srv[$1, n[$1]] = $3 / hz; rss[$1, n[$1]] = $4 / 1024 }
+  { n[$1]++; own[$1, n[$1]] = $2 / 1e9; srv[$1, n[$1]] = $3 / 1e9; rss[$1, n[$1]] = $4 / 1024 }
   END {
     printf "| round | Varnex CPU s (own + Wine server) | floor CPU s (own + Wine server) | ratio |\n|---|---|---|---|\n"
     for (i = 1; i <= rounds; i++) {
