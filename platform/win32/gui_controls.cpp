@@ -101,11 +101,9 @@ struct Picture {
 };
 
 // Draws the picture's raster at its top left and the face colour around it.
-void DrawPicture(HWND window, HDC dc) {
+void DrawPicture(HWND window, HDC dc, const Picture* picture) {
   RECT client{};
   ::GetClientRect(window, &client);
-  const auto* picture =
-      reinterpret_cast<const Picture*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   int drawnWidth = 0;
   int drawnHeight = 0;
   if (picture && !picture->bits.empty()) {
@@ -146,7 +144,8 @@ LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 1;  // WM_PAINT covers every pixel; erasing first would flicker
     case WM_PAINT: {
       win32::PaintScope paint(window);
-      DrawPicture(window, paint.Get());
+      DrawPicture(window, paint.Get(),
+                  reinterpret_cast<const Picture*>(::GetWindowLongPtrW(window, GWLP_USERDATA)));
       return 0;
     }
     default:
@@ -636,7 +635,7 @@ void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
   if (::IsWindowVisible(window) && !::IsIconic(::GetAncestor(window, GA_ROOT))) {
     win32::WindowDc dc(window);
     if (dc.Get()) {
-      win32gui::DrawPicture(window, dc.Get());
+      win32gui::DrawPicture(window, dc.Get(), copy);
       return;
     }
   }
