@@ -47,9 +47,14 @@ IconImageHandle CopyIconImage(ImageListHandle list, IconHandle icon) {
     return {};
   }
   // The image list sizes an icon this way itself: the frame of the icon's resource nearest to
-  // the size when the icon came from one, else the icon's image scaled.
+  // the size when the icon came from one, else the icon's image scaled. Windows copies from the
+  // resource only for a shared icon (LoadIcon, LoadImage with LR_SHARED) and fails for any
+  // other (CreateIconIndirect, LoadImage without LR_SHARED); Wine scales those instead.
   HICON sized = static_cast<HICON>(
       ::CopyImage(win32::ToHicon(icon), IMAGE_ICON, width, height, LR_COPYFROMRESOURCE));
+  if (!sized) {
+    sized = static_cast<HICON>(::CopyImage(win32::ToHicon(icon), IMAGE_ICON, width, height, 0));
+  }
   if (!sized) return {};
   ICONINFO info{};
   if (!::GetIconInfo(sized, &info)) {

@@ -288,6 +288,9 @@ TEST_F(GuiContract, ImageListCopiesIconsAndRefusesNone) {
   const plat::IconImageHandle again = plat::CopyIconImage(images, icon);
   EXPECT_EQ(plat::ImageListAddImage(images, again), 1);  // the icon itself is still usable
   plat::DestroyIconImage(again);
+  const plat::IconImageHandle built = plat::CopyIconImage(images, contract::BuiltIcon());
+  EXPECT_EQ(plat::ImageListAddImage(images, built), 2);  // not a shared resource: scaled
+  plat::DestroyIconImage(built);
   plat::DestroyImageList(images);
 }
 

@@ -16,6 +16,8 @@ std::uint32_t ShownPixel(plat::PictureBoxHandle picture, int x, int y) {
 
 plat::IconHandle AnyIcon(plat::MainWindowHandle) { return plat::IconHandle{0x7F00}; }
 
+plat::IconHandle BuiltIcon() { return plat::IconHandle{0x7F01}; }
+
 void DeliverTimerTicks(plat::MainWindowHandle window) {
   // Bounded: a test whose window never closes fails instead of hanging.
   fake::SetMessageLoopBody([window] {
