@@ -40,8 +40,11 @@ struct MainWindowArgs {
 // (MoveControl, in device pixels) and gives it its font once it knows its DPI. OnResize is
 // not raised before ShowMainWindow.
 MainWindowHandle CreateMainWindow(const MainWindowArgs& args);
-// The dots per inch of the display the window is on (96 at 100 %).
+// The dots per inch of the display the window is on (96 at 100 %). A change to a value
+// IsUsableDpi refuses is ignored.
 int WindowDpi(MainWindowHandle window);
+// Half to ten times 96 dpi; Windows offers 100 % to 500 %.
+inline bool IsUsableDpi(int dpi) { return dpi >= 48 && dpi <= 960; }
 // The primary display's rectangle in device pixels.
 Rect DesktopRect();
 // One font of the window's face, `pixelHeight` pixels high (character height), for the

@@ -463,7 +463,7 @@ void SetDisplayDpi(int dpi) { S().displayDpi = dpi; }
 
 void ChangeDpi(plat::MainWindowHandle window, int dpi, const plat::Rect& suggested) {
   ControlState* w = GetWindow(window, "ChangeDpi");
-  if (!w) return;
+  if (!w || !plat::IsUsableDpi(dpi)) return;
   w->dpi = dpi;
   if (w->args.events) w->args.events->OnDpiChanged(dpi, suggested);
 }

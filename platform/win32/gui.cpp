@@ -218,13 +218,23 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return reinterpret_cast<LRESULT>(state->font.Get());
     case kWmDpiChanged: {
       const auto* r = reinterpret_cast<const RECT*>(lParam);
-      state->dpi = HIWORD(wParam);  // the vertical DPI; both are the same on Windows
+      const int dpi = HIWORD(wParam);  // the vertical DPI; both are the same on Windows
+      if (!plat::IsUsableDpi(dpi)) return 0;
+      state->dpi = dpi;
       if (state->events && r) {
-        // The window is redrawn once, when everything has taken the new DPI.
-        ::SendMessageW(window, WM_SETREDRAW, FALSE, 0);
+        // The window is redrawn once, when everything has taken the new DPI. DefWindowProc
+        // takes WM_SETREDRAW as clearing WS_VISIBLE and setting it again (also on a hidden
+        // window), and a window moved while it counts as hidden leaves its old place
+        // unpainted: only the window's shown children stop drawing.
+        std::vector<HWND> held;
+        for (HWND child = ::GetWindow(window, GW_CHILD); child;
+             child = ::GetWindow(child, GW_HWNDNEXT)) {
+          if (::GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE) held.push_back(child);
+        }
+        for (HWND child : held) ::SendMessageW(child, WM_SETREDRAW, FALSE, 0);
         const plat::Rect suggested{r->left, r->top, r->right - r->left, r->bottom - r->top};
         Raise([&] { state->events->OnDpiChanged(state->dpi, suggested); });
-        ::SendMessageW(window, WM_SETREDRAW, TRUE, 0);
+        for (HWND child : held) ::SendMessageW(child, WM_SETREDRAW, TRUE, 0);
         ::RedrawWindow(window, nullptr, nullptr,
                        RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
       }

@@ -50,6 +50,18 @@ TEST_F(GuiDpi, TheTableIsScaledEveryTextIsWholeAndAMoveLaysItOutAgain) {
     }
   }
 
+  // Hidden, it stays hidden through a change of scale; a DPI of 0 or 4000 is ignored.
+  const plat::Rect placed = plat::ControlRect(form->Handle);
+  HWND window = reinterpret_cast<HWND>(form->Handle.value);
+  const std::pair<int, int> sentAndKept[] = {
+      {0, dpi}, {4000, dpi}, {dpi + 24, dpi + 24}, {dpi, dpi}};
+  for (const auto& [to, kept] : sentAndKept) {
+    cmdtest::SendDpiChanged(form->Handle, to, placed);
+    EXPECT_EQ(std::pair(plat::WindowDpi(form->Handle), ::IsWindowVisible(window)),
+              std::pair(kept, FALSE))
+        << to;
+  }
+
   form->Show();
   form->TimerTimer();  // fills the status texts and the process list
   for (const testtable::ExpectedControl& e : testtable::kControls) {
@@ -92,8 +104,9 @@ TEST_F(GuiDpi, TheTableIsScaledEveryTextIsWholeAndAMoveLaysItOutAgain) {
     const plat::Rect suggested{before.left, before.top, before.width * to / dpi,
                                before.height * to / dpi};
     cmdtest::SendDpiChanged(form->Handle, to, suggested);
-    EXPECT_EQ(std::pair(plat::WindowDpi(form->Handle), plat::ControlRect(form->Handle)),
-              std::pair(to, suggested));
+    EXPECT_EQ(std::tuple(plat::WindowDpi(form->Handle), plat::ControlRect(form->Handle),
+                         ::IsWindowVisible(window)),
+              std::tuple(to, suggested, TRUE));
     EXPECT_NEAR(plat::ControlRect(form->CpuImg).width, 256 * to / 96.0, 1);
     LOGFONTW font{};
     ::GetObjectW(reinterpret_cast<HGDIOBJ>(::SendMessageW(H(form->endProcBtn), WM_GETFONT, 0, 0)),

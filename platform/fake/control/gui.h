@@ -39,6 +39,7 @@ void ResetGui();
 // Display scale. Main windows created from now on are on a display of `dpi` dots per inch.
 void SetDisplayDpi(int dpi);
 // The window moves to a display of `dpi`: OnDpiChanged with the suggested outer rectangle.
+// A DPI that plat::IsUsableDpi refuses is ignored, as the real window ignores it.
 void ChangeDpi(plat::MainWindowHandle window, int dpi, const plat::Rect& suggested);
 // The character height of the font the control (or window) last took; 0 when none.
 int FontHeightOf(plat::Control control);
