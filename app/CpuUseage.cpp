@@ -45,8 +45,8 @@ using K = plat::ControlKind;
 using R = TLayoutRule;
 
 // Every control, parents first; within a parent, in tab order. A picture box fills its
-// panel's client area, inside the panel's two lowered bevels; Button4 lies over the
-// right-hand part of the tab strip, beside the three tab headers.
+// panel's client area inside the panel's two lowered bevels; its rectangle gives its graph's
+// size. Button4 lies over the right-hand part of the tab strip, beside the three tab headers.
 // clang-format off
 const ControlRow kControls[] = {
 //   control           name            kind           parent            rect                  anchors       layout          caption             command
@@ -62,10 +62,10 @@ const ControlRow kControls[] = {
     {&F::TabSheet3,    "TabSheet3",    K::TabPage,    &F::PageControl1, {},                   kLeftTop,     R::TabPage,     L"性能",            0},
     {&F::GroupBox1,    "GroupBox1",    K::GroupBox,   &F::TabSheet3,    {120, 8,   283, 121}, kLeftTop,     R::Anchored,    L"CPU 使用记录",    0},
     {&F::CpuPanel,     "CpuPanel",     K::Panel,      &F::GroupBox1,    {12,  21,  260, 90},  kLeftTop,     R::Anchored,    L"",                0},
-    {&F::CpuImg,       "CpuImg",       K::PictureBox, &F::CpuPanel,     {2,   2,   256, 86},  kLeftTop,     R::Anchored,    L"",                0},
+    {&F::CpuImg,       "CpuImg",       K::PictureBox, &F::CpuPanel,     {2,   2,   256, 86},  kLeftTop,     R::InsidePanel, L"",                0},
     {&F::GroupBox2,    "GroupBox2",    K::GroupBox,   &F::TabSheet3,    {120, 131, 284, 121}, kLeftTop,     R::Anchored,    L"内存使用记录",    0},
     {&F::memPanel,     "memPanel",     K::Panel,      &F::GroupBox2,    {12,  21,  260, 90},  kLeftTop,     R::Anchored,    L"",                0},
-    {&F::memImg,       "memImg",       K::PictureBox, &F::memPanel,     {2,   2,   256, 86},  kLeftTop,     R::Anchored,    L"",                0},
+    {&F::memImg,       "memImg",       K::PictureBox, &F::memPanel,     {2,   2,   256, 86},  kLeftTop,     R::InsidePanel, L"",                0},
     {&F::StatusBar,    "StatusBar",    K::StatusBar,  &F::Handle,       {0,   357, 426, 19},  kLeftTop,     R::DockBottom,  L"",                0},
     {&F::Button4,      "Button4",      K::Button,     &F::Handle,       {152, 0,   273, 20},  kLeftTop,     R::Anchored,    L"进入工具主站",    kCmdButton4},
 };
@@ -133,6 +133,18 @@ std::vector<TLayoutItem> LayoutTable() {
   return items;
 }
 
+// A row's rectangle in device pixels at `dpi` before the window is laid out.
+plat::Rect PlacedAt(const ControlRow& row, int dpi) {
+  if (row.rule != R::InsidePanel) return ScaledRect(row.rect, dpi);
+  for (const ControlRow& panel : kControls) {
+    if (panel.member == row.parent) {
+      const plat::Rect scaled = ScaledRect(panel.rect, dpi);
+      return InsideBevels(TSize{scaled.width, scaled.height}, dpi);
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 TMainForm::TMainForm() {
@@ -159,7 +171,7 @@ TMainForm::TMainForm() {
     control.parent = row.parent.Get(*this);
     control.name = row.name;
     control.caption = row.caption;
-    control.rect = ScaledRect(row.rect, dpi_);
+    control.rect = PlacedAt(row, dpi_);
     control.commandId = row.commandId;
     row.member.Set(*this, plat::CreateControl(control));
   }
@@ -290,7 +302,7 @@ void TMainForm::OnDpiChanged(int dpi, const plat::Rect& suggested) {
       LayOut(client.width, client.height);
     } else {
       std::vector<plat::Rect> rects;
-      for (const ControlRow& row : kControls) rects.push_back(ScaledRect(row.rect, dpi_));
+      for (const ControlRow& row : kControls) rects.push_back(PlacedAt(row, dpi_));
       MoveControls(rects);
     }
     ShowGraphFrames();
@@ -318,6 +330,13 @@ void TMainForm::RenewImageList() {
 plat::Rect TMainForm::DesignRect(plat::Control control) const {
   for (const ControlRow& row : kControls) {
     if (row.member.Get(*this) == control) return row.rect;
+  }
+  return {};
+}
+
+plat::Rect TMainForm::PlacedRect(plat::Control control) const {
+  for (const ControlRow& row : kControls) {
+    if (row.member.Get(*this) == control) return PlacedAt(row, dpi_);
   }
   return {};
 }

@@ -64,9 +64,10 @@ class TMainForm final : public plat::WindowEvents {
   void StopGraphs();
 
   // The dots per inch the window is laid out for, and a control's rectangle in the control
-  // table (pixels at 96 dpi).
+  // table (pixels at 96 dpi), and in device pixels at the design size.
   int Dpi() const { return dpi_; }
   plat::Rect DesignRect(plat::Control control) const;
+  plat::Rect PlacedRect(plat::Control control) const;
 
   plat::MainWindowHandle Handle;
   plat::TabControlHandle PageControl1;

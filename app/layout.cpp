@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/gui.h"
+
 namespace {
 
 // One axis: position and extent for a parent that grew by `delta`. Anchored on the near
@@ -20,8 +22,10 @@ void Follow(int& position, int& extent, bool nearEdge, bool farEdge, int delta) 
 // Where one item (its design rectangle already in device pixels) goes inside a parent
 // designed at `parentDesign` and now `parentNow`; the status bar is `barHeight` high.
 plat::Rect Place(const TLayoutItem& item, TSize parentDesign, TSize parentNow, int barHeight,
-                 const TTabDisplayFn& tabDisplay) {
+                 const TTabDisplayFn& tabDisplay, int dpi) {
   switch (item.rule) {
+    case TLayoutRule::InsidePanel:
+      return InsideBevels(parentNow, dpi);
     case TLayoutRule::AboveStatus:
       return plat::Rect{0, 0, parentNow.width, parentNow.height - barHeight};
     case TLayoutRule::DockBottom:
@@ -73,6 +77,12 @@ plat::Rect ScaledRect(const plat::Rect& logical, int dpi) {
                     Scaled(logical.top + logical.height, dpi) - top};
 }
 
+plat::Rect InsideBevels(TSize panel, int dpi) {
+  const int inset = 2 * plat::PanelBevelWidth(dpi);
+  return plat::Rect{inset, inset, std::max(0, panel.width - 2 * inset),
+                    std::max(0, panel.height - 2 * inset)};
+}
+
 std::vector<plat::Rect> ComputeLayout(const std::vector<TLayoutItem>& items, TSize design,
                                       TSize current, const TTabDisplayFn& tabDisplay, int dpi) {
   design = TSize{Scaled(design.width, dpi), Scaled(design.height, dpi)};
@@ -94,11 +104,11 @@ std::vector<plat::Rect> ComputeLayout(const std::vector<TLayoutItem>& items, TSi
     }
     TLayoutItem scaled = item;
     scaled.design = ScaledRect(item.design, dpi);
-    atDesign[i] = Place(scaled, parentDesign, parentDesign, barHeight, tabDisplay);
+    atDesign[i] = Place(scaled, parentDesign, parentDesign, barHeight, tabDisplay, dpi);
     if (item.rule == TLayoutRule::TabPage) {
       atDesign[i].height = PageDesignHeight(items, static_cast<int>(i), atDesign[i].height, dpi);
     }
-    now[i] = Place(scaled, parentDesign, parentNow, barHeight, tabDisplay);
+    now[i] = Place(scaled, parentDesign, parentNow, barHeight, tabDisplay, dpi);
   }
   return now;
 }

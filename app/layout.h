@@ -20,6 +20,7 @@ enum class TLayoutRule {
   AboveStatus,  // fills the parent's client area above the status bar
   TabPage,      // fills the page area of its parent tab control
   DockBottom,   // the status bar: full width, docked to the bottom edge
+  InsidePanel,  // fills its parent panel's client area inside the panel's two bevels
 };
 
 // The control table's numbers are pixels at this many dots per inch.
@@ -51,6 +52,10 @@ struct TSize {
   int width = 0;
   int height = 0;
 };
+
+// What a panel of `panel` device pixels at `dpi` leaves inside its two bevels, relative to
+// the panel: at 96 dpi two pixels on every side.
+plat::Rect InsideBevels(TSize panel, int dpi);
 
 // The page area, relative to the tab control, of a tab control of the given size.
 using TTabDisplayFn = std::function<plat::Rect(int width, int height)>;

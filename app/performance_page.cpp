@@ -57,8 +57,8 @@ void TMainForm::StartGraphs() {
 
 void TMainForm::ShowGraphFrames() {
   if (CpuGraph == nullptr || SetThread == nullptr) return;
-  const plat::Rect cpuBox = ScaledRect(DesignRect(CpuImg), Dpi());
-  const plat::Rect memBox = ScaledRect(DesignRect(memImg), Dpi());
+  const plat::Rect cpuBox = PlacedRect(CpuImg);
+  const plat::Rect memBox = PlacedRect(memImg);
   // The copies are taken between two passes; once the thread has released its images the
   // pictures keep the last frame.
   SetThread->WithFrames([&](const TUseage& cpu, const TUseage& mem) {

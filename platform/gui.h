@@ -74,10 +74,15 @@ enum class ControlKind {
                // without focus, unsorted, header clicks do nothing
   Button,      // push button; a click raises OnCommand(commandId)
   GroupBox,
-  Panel,       // inner and outer bevel lowered, one pixel each, drawn inside its client area
+  Panel,       // inner and outer bevel lowered, PanelBevelWidth pixels each, drawn inside
+               // its client area
   PictureBox,  // shows the copy of a raster given with PictureSetImage
   StatusBar,   // placed like any other control: it neither sizes nor docks itself
 };
+
+// The width of each of a panel's two bevels at the window's `dpi`: one pixel at 96 dpi,
+// scaled and rounded (two from 144 dpi, three from 240).
+inline int PanelBevelWidth(int dpi) { return dpi >= 144 ? (dpi + 48) / 96 : 1; }
 
 struct ControlArgs {
   ControlKind kind = ControlKind::Button;

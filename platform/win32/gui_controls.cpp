@@ -56,9 +56,8 @@ LRESULT CALLBACK ContainerProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   }
 }
 
-// A panel draws its lowered outer and inner bevel inside its own client area, one pixel
-// each at 96 dpi, as the picture boxes placed at (2, 2) expect; each line grows with the
-// window's DPI as the picture's inset does (2 pixels from 144 dpi).
+// A panel draws its lowered outer and inner bevel inside its own client area, each
+// PanelBevelWidth thick, as the layout expects when it fits a picture inside them.
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_PAINT) {
     win32::PaintScope paint(window);
@@ -66,7 +65,7 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     ::GetClientRect(window, &client);
     ::FillRect(paint.Get(), &client, ::GetSysColorBrush(COLOR_BTNFACE));
     const MainWindowState* state = MainStateOf(window);
-    const int thickness = state ? std::max(1, (state->dpi + 48) / 96) : 1;
+    const int thickness = plat::PanelBevelWidth(state ? state->dpi : 96);
     for (const UINT edge : {BDR_SUNKENOUTER, BDR_SUNKENINNER}) {
       for (int i = 0; i < thickness; ++i) {
         ::DrawEdge(paint.Get(), &client, edge, BF_RECT | BF_ADJUST);

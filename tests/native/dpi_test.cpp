@@ -1,4 +1,4 @@
-// Display scale: the 96-dpi table in device pixels at 96 to 192 dpi, a move to a display of
+// Display scale: the 96-dpi table in device pixels at 96 to 240 dpi, a move to a display of
 // another scale, and the graphs scaled without smoothing.
 
 #include <set>
@@ -13,7 +13,8 @@ using R = plat::Rect;
 using Ints = std::vector<int>;
 // Before the first show: the window centred on the fake's 1024 x 768 desktop (at the top when
 // taller) and Button1; wherever the window is: CpuImg and Button4, then the font's height, the
-// icons' size, the task list's column widths and the status bar's part widths.
+// icons' size, the task list's column widths and the status bar's part widths. CpuImg fills
+// its panel (12, 21, 260, 90 scaled by edges) inside two bevels of 1, 1, 2, 2, 2, 3 pixels.
 const struct Scale {
   int dpi;
   R outer, button1;
@@ -22,9 +23,11 @@ const struct Scale {
 } kScales[] = {
     // clang-format off
     {96,  {295, 169, 434, 430}, {137, 311, 89, 25},  {{2, 2, 256, 86},  {152, 0, 273, 20}}, {11, 16, 250, 100, 95, 120, 50}},
-    {120, {240, 115, 543, 538}, {171, 389, 112, 31}, {{3, 3, 320, 107}, {190, 0, 341, 25}}, {13, 20, 313, 125, 119, 150, 62}},
-    {144, {186, 61, 651, 645},  {206, 467, 133, 37}, {{3, 3, 384, 129}, {228, 0, 410, 30}}, {16, 24, 375, 150, 143, 180, 75}},
+    {120, {240, 115, 543, 538}, {171, 389, 112, 31}, {{2, 2, 321, 109}, {190, 0, 341, 25}}, {13, 20, 313, 125, 119, 150, 62}},
+    {144, {186, 61, 651, 645},  {206, 467, 133, 37}, {{4, 4, 382, 127}, {228, 0, 410, 30}}, {16, 24, 375, 150, 143, 180, 75}},
     {192, {78, 0, 868, 860},    {274, 622, 178, 50}, {{4, 4, 512, 172}, {304, 0, 546, 40}}, {21, 32, 500, 200, 190, 240, 100}},
+    {168, {132, 7, 760, 753},   {240, 544, 156, 44}, {{4, 4, 447, 149}, {266, 0, 478, 35}}, {19, 28, 438, 175, 166, 210, 88}},
+    {240, {0, 0, 1085, 1075},   {343, 778, 222, 62}, {{6, 6, 638, 213}, {380, 0, 683, 50}}, {27, 40, 625, 250, 238, 300, 125}},
     // clang-format on
 };
 
@@ -42,7 +45,7 @@ using DpiTest = AppTest;
 // suggested rectangle, the sizes and the graphs' pictures follow, one font and one image list
 // stay alive, and the task rows keep the selection and their own icons.
 TEST_F(DpiTest, TheTableIsScaledToTheDisplayAndToTheNextOne) {
-  for (const Scale& s : {kScales[0], kScales[1], kScales[3], kScales[2]}) {
+  for (const Scale& s : {kScales[0], kScales[1], kScales[3], kScales[4], kScales[5], kScales[2]}) {
     form.reset();
     fake::ResetGui();
     fake::SetDisplayDpi(s.dpi);
@@ -64,7 +67,7 @@ TEST_F(DpiTest, TheTableIsScaledToTheDisplayAndToTheNextOne) {
             std::vector<R>({{0, 0, 643, 562}, {0, 562, 643, 29}, {33, 36, 570, 443},
                             {210, 488, 133, 37}, {0, 0, 256, 86}}));
   // clang-format on
-  for (const Scale& s : {kScales[3], kScales[1], kScales[0]}) {
+  for (const Scale& s : {kScales[3], kScales[5], kScales[4], kScales[1], kScales[0]}) {
     const R suggested{100, 50, s.outer.width, s.outer.height};
     fake::ChangeDpi(form->Handle, s.dpi, suggested);
     const fake::Picture cpu = fake::Inspect(form->CpuImg).picture;
