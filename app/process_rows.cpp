@@ -88,6 +88,7 @@ void TProcessRows::Reconcile(plat::ListViewHandle list, TProcList& snapshot) {
   // The walk keeps shown_[0, position) for the rows kept so far; a kept row's entry moves
   // down over those of the rows deleted before it.
   int position = 0;
+  bool failed = false;  // a row change that the list refused
   for (int pass = 0; pass < rows; ++pass) {
     TProcInfo* info = nullptr;
     if (known) {
@@ -97,13 +98,13 @@ void TProcessRows::Reconcile(plat::ListViewHandle list, TProcList& snapshot) {
     } else {
       info = snapshot.TakeFirst(ProcessRowKey(list, position));
     }
-    if (!info) {
-      plat::ListDeleteRow(list, position);
-      continue;
-    }
+    // A row the list refused to delete stays, as it shows; the next refresh reads it back.
+    if (!info && plat::ListDeleteRow(list, position)) continue;
     if (pass != position) shown_[position] = std::move(shown_[pass]);
-    if (hasSubItems) {
-      Show(list, position, *info, shown_[position], known, false);
+    if (!info) {
+      failed = true;
+    } else if (hasSubItems) {
+      failed |= !Show(list, position, *info, shown_[position], known, false);
     } else {
       plat::ListSetText(list, position, 0, plat::AnsiToWide(info->Name));
     }
@@ -113,32 +114,40 @@ void TProcessRows::Reconcile(plat::ListViewHandle list, TProcList& snapshot) {
 
   snapshot.ForEach([&](std::string_view, const TProcInfo& info) {
     const int row = plat::ListAddRow(list, plat::AnsiToWide(info.Name));
-    Show(list, row, info, shown_.emplace_back(), false, true);
+    if (row < 0) {
+      failed = true;
+      return;
+    }
+    failed |= !Show(list, row, info, shown_.emplace_back(), false, true);
   });
-  complete_ = hasSubItems;
+  // What a refused change left on the screen is not what the record says: the next refresh
+  // writes every row afresh.
+  complete_ = hasSubItems && !failed;
 }
 
-void TProcessRows::Show(plat::ListViewHandle list, int row, const TProcInfo& info, Shown& shown,
+bool TProcessRows::Show(plat::ListViewHandle list, int row, const TProcInfo& info, Shown& shown,
                         bool known, bool captionSet) {
   const bool sameName = known && shown.name == info.Name;
+  bool set = true;
   if (!captionSet && !sameName) {
-    plat::ListSetText(list, row, 0, plat::AnsiToWide(info.Name));
+    set &= plat::ListSetText(list, row, 0, plat::AnsiToWide(info.Name));
   }
   if (!known || shown.pid != info.PID) {
     DecimalText(text_, info.PID);
-    plat::ListSetText(list, row, kPidColumn, text_);
+    set &= plat::ListSetText(list, row, kPidColumn, text_);
   }
-  if (!known) plat::ListSetText(list, row, 2, std::wstring());
+  if (!known) set &= plat::ListSetText(list, row, 2, std::wstring());
   if (!known || shown.cpuTime != info.CpuTime) {
     FormatCpuTime(text_, info.CpuTime, separator_);
-    plat::ListSetText(list, row, 3, text_);
+    set &= plat::ListSetText(list, row, 3, text_);
   }
   if (!known || shown.memoryK != info.MemoryK) {
     FormatMemoryK(text_, info.MemoryK);
-    plat::ListSetText(list, row, 4, text_);
+    set &= plat::ListSetText(list, row, 4, text_);
   }
   shown.pid = info.PID;
   shown.memoryK = info.MemoryK;
   shown.cpuTime = info.CpuTime;
   if (!sameName) shown.name = info.Name;
+  return set;
 }

@@ -22,9 +22,9 @@ void FormatMemoryK(std::wstring& text, std::uint32_t kilobytes);
 
 // The process list's rows as the last refresh left them, in row order, so that a refresh
 // compares each record with what its row shows and writes only the texts that changed. It is
-// trusted after a walk that ran to its end, while it holds one entry per row and the time
-// separator is the one its texts were written with; otherwise every row is written afresh, as
-// read back from the list.
+// trusted after a walk that ran to its end with every change taken, while it holds one entry
+// per row and the time separator is the one its texts were written with; otherwise every row
+// is written afresh, as read back from the list.
 class TProcessRows {
  public:
   // The reconcile walk and the append walk of one refresh, over a snapshot of this tick.
@@ -38,8 +38,9 @@ class TProcessRows {
     std::string name;
   };
   // Writes the row's caption (unless `captionSet`) and sub-items where they differ from
-  // `shown` (all of them when not `known`), then records the record in `shown`.
-  void Show(plat::ListViewHandle list, int row, const TProcInfo& info, Shown& shown, bool known,
+  // `shown` (all of them when not `known`), then records the record in `shown`; false when
+  // the list refused a text.
+  bool Show(plat::ListViewHandle list, int row, const TProcInfo& info, Shown& shown, bool known,
             bool captionSet);
 
   std::vector<Shown> shown_;

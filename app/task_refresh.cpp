@@ -2,6 +2,7 @@
 // snapshot on every tick. A row owns the TWinInfo attached to it.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -80,7 +81,7 @@ void TMainForm::RefreshTaskList() {
     auto* old = static_cast<TWinInfo*>(plat::ListGetData(TaskListView, position));
     if (!old) {
       // A row whose record could not be attached: nothing to show for it.
-      plat::ListDeleteRow(TaskListView, position);
+      if (!plat::ListDeleteRow(TaskListView, position)) ++position;
       continue;
     }
     const int oldImage = plat::ListGetImage(TaskListView, position);
@@ -90,9 +91,14 @@ void TMainForm::RefreshTaskList() {
       continue;
     }
     const TWinInfo* fresh = windows.TakeFirst(WindowKey(old->WindowHandle));
-    if (!fresh) {
-      plat::ListDeleteRow(TaskListView, position);
+    // A row the list refused to delete keeps its record, as though left alone.
+    if (!fresh && plat::ListDeleteRow(TaskListView, position)) {
       delete old;
+      continue;
+    }
+    if (!fresh) {
+      untouched.emplace_back(position, oldImage);
+      ++position;
       continue;
     }
     const int image = addIcon(fresh->WindowHandle, oldImage);
@@ -112,10 +118,13 @@ void TMainForm::RefreshTaskList() {
   windows.ForEach([&](std::string_view, const TWinInfo& info) {
     if (!IsTaskWindow(info.WindowHandle, info.ClassName)) return;
     const int image = addIcon(info.WindowHandle, -1);
+    auto record = std::make_unique<TWinInfo>(info);
     const int row = plat::ListAddRow(TaskListView, plat::AnsiToWide(info.Title));
+    if (row < 0) return;
     plat::ListSetImage(TaskListView, row, image);
     plat::ListSetText(TaskListView, row, 1, kRunning);
-    plat::ListSetData(TaskListView, row, new TWinInfo(info));
+    // The row owns its record once it holds it; a row without one goes at the next refresh.
+    if (plat::ListSetData(TaskListView, row, record.get())) record.release();
   });
 
   // A row left untouched keeps its image index, which now points into the rebuilt list.

@@ -108,7 +108,9 @@ int TabSelected(TabControlHandle tabs);
 // The page area of a tab control of the given size, relative to the tab control.
 Rect TabDisplayRect(TabControlHandle tabs, int width, int height);
 
-// Report list. Column 0 is the row's caption, column i + 1 its sub-item i.
+// Report list. Column 0 is the row's caption, column i + 1 its sub-item i. A row change
+// reports whether it took effect (Windows refuses one when it runs out of memory): a row
+// added is -1 and a change false when it did not.
 enum class Align { Left, Right };
 void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, Align align);
 void ListSetColumnWidth(ListViewHandle list, int column, int width);
@@ -116,16 +118,16 @@ void ListSetImageList(ListViewHandle list, ImageListHandle images);
 int ListRowCount(ListViewHandle list);
 int ListColumnCount(ListViewHandle list);
 int ListAddRow(ListViewHandle list, const std::wstring& caption);  // appended at the bottom
-void ListDeleteRow(ListViewHandle list, int row);
+bool ListDeleteRow(ListViewHandle list, int row);
 std::wstring ListGetText(ListViewHandle list, int row, int column);
-void ListSetText(ListViewHandle list, int row, int column, const std::wstring& text);
+bool ListSetText(ListViewHandle list, int row, int column, const std::wstring& text);
 int ListGetImage(ListViewHandle list, int row);
-void ListSetImage(ListViewHandle list, int row, int imageIndex);  // -1: no image
+bool ListSetImage(ListViewHandle list, int row, int imageIndex);  // -1: no image
 // Repaints the row (after the batch, if one is open) for a change the list cannot see itself,
 // such as a new image behind an unchanged image index.
 void ListRedrawRow(ListViewHandle list, int row);
 void* ListGetData(ListViewHandle list, int row);
-void ListSetData(ListViewHandle list, int row, void* data);
+bool ListSetData(ListViewHandle list, int row, void* data);
 int ListSelectedRow(ListViewHandle list);          // -1 when none
 void ListSelectRow(ListViewHandle list, int row);  // -1 clears the selection
 // Batch update: the list is not repainted between Begin and the matching End.

@@ -67,11 +67,13 @@ ControlState* GetList(plat::Control list, const char* op) {
   return GetKind(list, plat::ControlKind::ListView, op);
 }
 
-void RowChange(ControlState* list) {
+bool RowChange(ControlState* list) {
   if (list && list->failCountdown > 0 && --list->failCountdown == 0) {
     list->failCountdown = 1;
+    if (list->failQuietly) return false;
     throw std::runtime_error("row change failed in " + list->name);
   }
+  return true;
 }
 
 Row* GetRow(ControlState* list, int row, const char* op) {

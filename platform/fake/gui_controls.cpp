@@ -84,8 +84,7 @@ int ListColumnCount(ListViewHandle list) {
 
 int ListAddRow(ListViewHandle list, const std::wstring& caption) {
   ControlState* l = GetList(list, "ListAddRow");
-  if (!l) return -1;
-  RowChange(l);
+  if (!l || !RowChange(l)) return -1;
   Row& row = l->rows.Append();
   row.Resize(l->columns.empty() ? 1 : l->columns.size());
   row.SetCell(0, caption);
@@ -94,10 +93,9 @@ int ListAddRow(ListViewHandle list, const std::wstring& caption) {
   return static_cast<int>(l->rows.size()) - 1;
 }
 
-void ListDeleteRow(ListViewHandle list, int row) {
+bool ListDeleteRow(ListViewHandle list, int row) {
   ControlState* l = GetList(list, "ListDeleteRow");
-  if (!GetRow(l, row, "ListDeleteRow")) return;
-  RowChange(l);
+  if (!GetRow(l, row, "ListDeleteRow") || !RowChange(l)) return false;
   l->rows.erase(static_cast<std::size_t>(row));
   if (l->updateDepth > 0) l->redrawSuspended = true;
   if (l->selected == row) {
@@ -106,6 +104,7 @@ void ListDeleteRow(ListViewHandle list, int row) {
     --l->selected;
   }
   Log("ListDeleteRow", list, std::to_string(row));
+  return true;
 }
 
 std::wstring ListGetText(ListViewHandle list, int row, int column) {
@@ -114,18 +113,18 @@ std::wstring ListGetText(ListViewHandle list, int row, int column) {
   return r->Cell(static_cast<std::size_t>(column));
 }
 
-void ListSetText(ListViewHandle list, int row, int column, const std::wstring& text) {
+bool ListSetText(ListViewHandle list, int row, int column, const std::wstring& text) {
   ControlState* l = GetList(list, "ListSetText");
   Row* r = GetRow(l, row, "ListSetText");
-  if (!r) return;
-  RowChange(l);
+  if (!r || !RowChange(l)) return false;
   if (column < 0 || column >= static_cast<int>(r->CellCount())) {
     Violation("ListSetText: no column " + std::to_string(column));
-    return;
+    return false;
   }
   r->SetCell(static_cast<std::size_t>(column), text);
   if (fake::gui::S().log.On())
     Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
+  return true;
 }
 
 int ListGetImage(ListViewHandle list, int row) {
@@ -133,9 +132,10 @@ int ListGetImage(ListViewHandle list, int row) {
   return r ? r->image : -1;
 }
 
-void ListSetImage(ListViewHandle list, int row, int imageIndex) {
+bool ListSetImage(ListViewHandle list, int row, int imageIndex) {
   Row* r = GetRow(GetList(list, "ListSetImage"), row, "ListSetImage");
   if (r) r->image = imageIndex < 0 ? -1 : imageIndex;
+  return r != nullptr;
 }
 
 void ListRedrawRow(ListViewHandle list, int row) {
@@ -149,9 +149,10 @@ void* ListGetData(ListViewHandle list, int row) {
   return r ? r->data : nullptr;
 }
 
-void ListSetData(ListViewHandle list, int row, void* data) {
+bool ListSetData(ListViewHandle list, int row, void* data) {
   Row* r = GetRow(GetList(list, "ListSetData"), row, "ListSetData");
   if (r) r->data = data;
+  return r != nullptr;
 }
 
 int ListSelectedRow(ListViewHandle list) {
@@ -234,9 +235,11 @@ void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
 
 namespace fake {
 
-void FailRowChangesFrom(plat::ListViewHandle list, int count) {
+void FailRowChangesFrom(plat::ListViewHandle list, int count, bool quietly) {
   ControlState* l = GetList(list, "FailRowChangesFrom");
-  if (l) l->failCountdown = count;
+  if (!l) return;
+  l->failCountdown = count;
+  l->failQuietly = quietly;
 }
 
 }  // namespace fake

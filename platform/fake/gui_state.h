@@ -166,6 +166,7 @@ struct ControlState {
   int updatePairs = 0;
   bool redrawSuspended = false;  // a row changed inside the open batch
   int failCountdown = 0;
+  bool failQuietly = false;  // a failing row change reports failure instead of throwing
   plat::ImageListHandle images;
   // status bar
   std::vector<int> parts;
@@ -205,8 +206,8 @@ ControlState* Get(plat::Control control, const char* op);
 ControlState* GetKind(plat::Control control, plat::ControlKind kind, const char* op);
 ControlState* GetWindow(plat::Control window, const char* op);
 ControlState* GetList(plat::Control list, const char* op);
-// Counts down an injected failure of a row change.
-void RowChange(ControlState* list);
+// Counts down an injected failure of a row change; false when the change is refused.
+bool RowChange(ControlState* list);
 Row* GetRow(ControlState* list, int row, const char* op);
 plat::Control NewControl(ControlState state);
 // The control's state for a probe: no violation, destroyed controls too.

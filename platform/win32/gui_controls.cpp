@@ -470,10 +470,10 @@ int ListAddRow(ListViewHandle list, const std::wstring& caption) {
       ::SendMessageW(Hwnd(list), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
-void ListDeleteRow(ListViewHandle list, int row) {
-  if (!win32gui::ValidRow(Hwnd(list), row)) return;
+bool ListDeleteRow(ListViewHandle list, int row) {
+  if (!win32gui::ValidRow(Hwnd(list), row)) return false;
   win32gui::SuspendRedrawInBatch(Hwnd(list));
-  ::SendMessageW(Hwnd(list), LVM_DELETEITEM, row, 0);
+  return ::SendMessageW(Hwnd(list), LVM_DELETEITEM, row, 0) != FALSE;
 }
 
 std::wstring ListGetText(ListViewHandle list, int row, int column) {
@@ -481,15 +481,16 @@ std::wstring ListGetText(ListViewHandle list, int row, int column) {
   return win32gui::ListText(Hwnd(list), row, column);
 }
 
-void ListSetText(ListViewHandle list, int row, int column, const std::wstring& text) {
-  if (!win32gui::ValidRow(Hwnd(list), row) || column < 0) return;
+bool ListSetText(ListViewHandle list, int row, int column, const std::wstring& text) {
+  if (!win32gui::ValidRow(Hwnd(list), row) || column < 0) return false;
   // An unchanged cell is left alone: the list then repaints only the cells that changed.
-  if (win32gui::ListText(Hwnd(list), row, column) == text) return;
+  if (win32gui::ListText(Hwnd(list), row, column) == text) return true;
   std::wstring copy = text;
   LVITEMW item{};
   item.iSubItem = column;
   item.pszText = copy.data();
-  ::SendMessageW(Hwnd(list), LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+  return ::SendMessageW(Hwnd(list), LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)) !=
+         FALSE;
 }
 
 int ListGetImage(ListViewHandle list, int row) {
@@ -498,14 +499,14 @@ int ListGetImage(ListViewHandle list, int row) {
   return item.iImage;
 }
 
-void ListSetImage(ListViewHandle list, int row, int imageIndex) {
-  if (!win32gui::ValidRow(Hwnd(list), row)) return;
-  if (ListGetImage(list, row) == (imageIndex < 0 ? -1 : imageIndex)) return;
+bool ListSetImage(ListViewHandle list, int row, int imageIndex) {
+  if (!win32gui::ValidRow(Hwnd(list), row)) return false;
+  if (ListGetImage(list, row) == (imageIndex < 0 ? -1 : imageIndex)) return true;
   LVITEMW item{};
   item.mask = LVIF_IMAGE;
   item.iItem = row;
   item.iImage = imageIndex < 0 ? -1 : imageIndex;
-  ::SendMessageW(Hwnd(list), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  return ::SendMessageW(Hwnd(list), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != FALSE;
 }
 
 void ListRedrawRow(ListViewHandle list, int row) {
@@ -519,13 +520,13 @@ void* ListGetData(ListViewHandle list, int row) {
   return reinterpret_cast<void*>(item.lParam);
 }
 
-void ListSetData(ListViewHandle list, int row, void* data) {
-  if (!win32gui::ValidRow(Hwnd(list), row)) return;
+bool ListSetData(ListViewHandle list, int row, void* data) {
+  if (!win32gui::ValidRow(Hwnd(list), row)) return false;
   LVITEMW item{};
   item.mask = LVIF_PARAM;
   item.iItem = row;
   item.lParam = reinterpret_cast<LPARAM>(data);
-  ::SendMessageW(Hwnd(list), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  return ::SendMessageW(Hwnd(list), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != FALSE;
 }
 
 int ListSelectedRow(ListViewHandle list) {

@@ -169,6 +169,15 @@ TEST_F(ProcessListTest, FailedRowChangeStillEndsTheBatch) {
   fake::FailRowChangesFrom(List(), 0);
   form->RefreshProcessList();
   EXPECT_THAT(Pids(), ElementsAre(L"1", L"3"));
+
+  // Changes the list refuses (Windows, out of memory) leave the refresh going, and the next
+  // one writes every row afresh: here the rows all in the new time format.
+  fake::SetTimeSeparator(L".");
+  fake::FailRowChangesFrom(List(), 2, true);  // the first row's caption, then nothing more
+  form->RefreshProcessList();
+  fake::FailRowChangesFrom(List(), 0);
+  form->RefreshProcessList();
+  EXPECT_THAT(ColumnTexts(List(), 3), ElementsAre(L"00.00.00", L"00.00.00"));
 }
 
 }  // namespace

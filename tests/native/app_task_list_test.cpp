@@ -263,7 +263,9 @@ TEST_F(TaskListTest, RowWhoseProcessIsAlreadyClaimedAboveIsLeftUntouched) {
   moved->pid = 160;  // now of A's process, which A's row claims first
   moved->title = "B renamed";
   moved->smallIcon = 0xB2;
+  fake::ClearGuiLog();
   form->RefreshTaskList();
+  EXPECT_THAT(Redraws(), ElementsAre("ListRedrawRow TaskListView 1"));  // its slot moved
   EXPECT_THAT(Titles(), ElementsAre(L"A", L"B"));
   EXPECT_EQ(static_cast<TWinInfo*>(plat::ListGetData(List(), 1))->Title, "B");
   EXPECT_EQ(plat::ListGetImage(List(), 1), 1);  // an index past the rebuilt list's end
@@ -291,6 +293,12 @@ TEST_F(TaskListTest, BatchUpdateEndsOnceAlsoWhenARowChangeFails) {
   fake::FailRowChangesFrom(List(), 0);
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"A", L"B", L"C"));
+  AddWindow("D", 113);
+  fake::FailRowChangesFrom(List(), 1, true);  // refused quietly: D's record is not leaked
+  form->RefreshTaskList();
+  fake::FailRowChangesFrom(List(), 0);
+  form->RefreshTaskList();
+  EXPECT_THAT(Titles(), ElementsAre(L"A", L"B", L"C", L"D"));
   ExpectOwnRecords();
 }
 

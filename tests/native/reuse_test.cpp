@@ -176,7 +176,7 @@ TEST_F(ReuseTest, FakeListRowsShiftUpOnDeletionsInAnyOrder) {
   };
   for (int i = 0; i < 12; ++i) add();
   plat::ListSelectRow(list, 4);
-  for (int step : steps) step < 0 ? add() : plat::ListDeleteRow(list, step);
+  for (int step : steps) step < 0 ? add() : void(plat::ListDeleteRow(list, step));
   ASSERT_EQ(plat::ListRowCount(list), 2);
   EXPECT_EQ(plat::ListGetText(list, 0, 0), L"4");
   EXPECT_EQ(plat::ListGetText(list, 1, 0), L"12");

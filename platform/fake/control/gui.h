@@ -79,8 +79,9 @@ struct Column {
 };
 // Makes the list's row changes (add, delete, set text) throw std::runtime_error from the
 // `count`-th one on (1: the next one), to test what a failure in the middle of a refresh
-// leaves behind; 0 switches it off.
-void FailRowChangesFrom(plat::ListViewHandle list, int count);
+// leaves behind; 0 switches it off. `quietly`: they are refused and report it instead, as
+// Windows refuses them when memory runs out.
+void FailRowChangesFrom(plat::ListViewHandle list, int count, bool quietly = false);
 
 // Menus.
 struct MenuItem {
