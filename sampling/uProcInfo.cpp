@@ -55,25 +55,24 @@ std::int64_t WrappingAdd(std::int64_t a, std::int64_t b) {
 }
 
 // Adds the entry of one record. The record without a name is the idle process, shown as
-// "System Idle" with a working set of 16 K. Every query comes first, so a failure adds
-// nothing.
-void AppendRecord(const RawProcessRecord& raw, TProcList& list) {
+// "System Idle" with a working set of 16 K. The record is filled in `scratch` and only then
+// swapped into the list's reused one, so a failure adds nothing; `scratch` keeps the storage
+// it was given for the next record.
+void AppendRecord(const RawProcessRecord& raw, TProcList& list, TProcInfo& scratch) {
   std::uint32_t memoryK =
       WorkingSetKilobytes(GetProcessWorkingSet(static_cast<std::uint32_t>(raw.pid)));
   // Image names are ASCII as a rule, and ASCII reads the same in every ANSI code page: such a
   // name is narrowed straight into the reused record, without a conversion.
   const bool ascii =
       std::all_of(raw.name.begin(), raw.name.end(), [](char16_t c) { return c < 0x80; });
-  std::string converted;
-  if (!ascii) converted = plat::WideToAnsi(raw.name);
-  TProcInfo& info = list.Append(ProcessKey(raw.pid));
+  TProcInfo& info = scratch;
   info.PID = raw.pid;
   if (ascii) {
     info.Name.resize(raw.name.size());
     std::transform(raw.name.begin(), raw.name.end(), info.Name.begin(),
                    [](char16_t c) { return static_cast<char>(c); });
   } else {
-    info.Name = converted;
+    info.Name = plat::WideToAnsi(raw.name);
   }
   info.CpuTime = CpuTimeDays(raw.userTime, raw.kernelTime);
   if (info.Name.empty()) {
@@ -81,6 +80,7 @@ void AppendRecord(const RawProcessRecord& raw, TProcList& list) {
     memoryK = 16;
   }
   info.MemoryK = memoryK;
+  std::swap(list.Append(ProcessKey(raw.pid)), info);
 }
 
 // The buffer size that the last snapshot needed; later snapshots start there.
@@ -177,13 +177,14 @@ std::uint32_t WorkingSetKilobytes(std::uint64_t bytes) {
 
 void AppendProcessRecords(const std::uint8_t* bytes, std::size_t filled,
                           std::uint64_t bufferAddress, const OsLayout& layout, TProcList& list) {
-  Walk(bytes, filled, bufferAddress, layout, [&list](const RawProcessRecord& raw, bool isLast) {
+  TProcInfo scratch;
+  Walk(bytes, filled, bufferAddress, layout, [&](const RawProcessRecord& raw, bool isLast) {
     if (isLast) {
-      AppendRecord(raw, list);
+      AppendRecord(raw, list, scratch);
       return;
     }
     try {
-      AppendRecord(raw, list);
+      AppendRecord(raw, list, scratch);
     } catch (...) {
       // A process that vanished or misbehaved mid-record is left out.
     }

@@ -89,12 +89,16 @@ TEST_P(ProcessTableWalk, RecordsComeInTableOrderPastThreadRecords) {
 }
 
 TEST_P(ProcessTableWalk, IdleRecordIsSystemIdleWith16K) {
-  const auto entries = Snapshot({{.pid = 0, .name = std::nullopt, .workingSet = 1 << 20},
+  // Named records first: a nameless one after them must not inherit a name.
+  const auto entries = Snapshot({{.pid = 4, .name = u"a.exe", .workingSet = 1 << 20},
+                                 {.pid = 5, .name = u"b.exe", .workingSet = 1 << 20},
+                                 {.pid = 0, .name = std::nullopt, .workingSet = 1 << 20},
                                  {.pid = 8, .name = u"", .workingSet = 1 << 20}});
-  EXPECT_EQ(Keys(entries), (Strings{"0", "8"}));
+  EXPECT_EQ(Keys(entries), (Strings{"4", "5", "0", "8"}));
   // An empty name counts as no name.
-  EXPECT_EQ(Each(entries, &TProcInfo::Name), (Strings{"System Idle", "System Idle"}));
-  EXPECT_EQ(Each(entries, &TProcInfo::MemoryK), (std::vector<std::uint32_t>{16, 16}));
+  EXPECT_EQ(Each(entries, &TProcInfo::Name),
+            (Strings{"a.exe", "b.exe", "System Idle", "System Idle"}));
+  EXPECT_EQ(Each(entries, &TProcInfo::MemoryK), (std::vector<std::uint32_t>{1024, 1024, 16, 16}));
 }
 
 TEST_P(ProcessTableWalk, CpuTimeIsWholeSecondsInDays) {
@@ -315,15 +319,17 @@ TEST(SnapshotList, EntriesOfOneKeyAreTakenInListOrder) {
 }
 
 // Keys are held in place up to the limit; a longer one is refused and never found. Keys that
-// differ only by trailing NULs or length stay apart.
+// differ only by trailing NULs or length, or that hash alike, stay apart.
 TEST(SnapshotList, KeysAreHeldInPlaceUpToTheLimit) {
   TSnapshotList<int> list;
   const std::string longest(TSnapshotList<int>::kMaxKeyLength, '7');
+  list.Append("MMMMMMMMMMMMMMM") = 0;  // the same hash as "MMMMMpYMMMMMMnZ", found by search
+  EXPECT_EQ(list.TakeFirst("MMMMMpYMMMMMMnZ"), nullptr);
   list.Append(longest) = 1;
   EXPECT_THROW(list.Append(longest + "7"), SnapshotKeyTooLong);
   list.Append(std::string_view("7\0", 2)) = 2;
   list.Append("7") = 3;
-  EXPECT_EQ(list.Count(), 3u);
+  EXPECT_EQ(list.Count(), 4u);
   EXPECT_EQ(list.Find(longest + "7"), nullptr);
   EXPECT_EQ(list.TakeFirst(longest.substr(1)), nullptr);
   EXPECT_EQ(*list.TakeFirst("7"), 3);
