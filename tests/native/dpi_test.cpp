@@ -99,6 +99,11 @@ TEST(ScaleNearestTest, BlocksAtTwiceAndNoNewColoursAtOneAndAHalf) {
   const Ints half = colours(3);
   EXPECT_EQ(std::set<int>(half.begin(), half.end()), (std::set<int>{10, 20, 40, 80}));
   EXPECT_EQ(ScaleNearest(from, 2, 2, pixels).bits, source.data());
+  // Across and down by different ratios (as 256 x 86 to 320 x 107 at 120 dpi): 4 x 1 to 8 x 3.
+  const plat::RasterView wide = ScaleNearest({source.data(), 4, 1, 12}, 8, 3, pixels);
+  EXPECT_EQ(Ints(wide.bits + 2 * wide.stride, wide.bits + 3 * wide.stride),
+            Ints({10, 10, 10, 10, 10, 10, 20, 20, 20, 20, 20, 20,
+                  40, 40, 40, 40, 40, 40, 80, 80, 80, 80, 80, 80}));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cwchar>
 #include <memory>
 #include <random>
 #include <set>
@@ -148,12 +149,37 @@ void Churn(TOsPopulation& desktop, std::vector<std::uint32_t>& ended) {
   if (random() % 97 == 0) desktop.Shuffle();
 }
 
+// What a process row must show, worked out from the simulated process itself.
+std::vector<std::wstring> ProcessRowTexts(std::uint32_t pid) {
+  const fake::Process& p = *fake::FindProcess(pid);
+  const std::int64_t s = (p.userTime + p.kernelTime) / 10'000'000;
+  std::uint64_t k = p.workingSet / 1024;
+  const std::uint64_t rest = p.workingSet % 1024;
+  if (rest > 512 || (rest == 512 && k % 2 == 1)) ++k;  // to the nearest, ties to even
+  const bool named = p.name && !p.name->empty();
+  wchar_t time[32];
+  std::swprintf(time, 32, L"%02lld:%02lld:%02lld", static_cast<long long>(s / 3600 % 24),
+                static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60));
+  return {named ? std::wstring(p.name->begin(), p.name->end()) : L"System Idle",
+          std::to_wstring(static_cast<std::int32_t>(pid)), L"", time,
+          std::to_wstring(!named      ? 16
+                          : p.canOpen ? k
+                                      : 0) +
+              L" K"};
+}
+
+std::vector<std::wstring> Row(plat::ListViewHandle list, int row, int columns) {
+  std::vector<std::wstring> texts;
+  for (int c = 0; c < columns; ++c) texts.push_back(plat::ListGetText(list, row, c));
+  return texts;
+}
+
 // Callers add the tick's trace.
 void ExpectRows(const TMainForm& form, const Expected& expected) {
   ASSERT_EQ(plat::ListRowCount(form.procListView), static_cast<int>(expected.pids.size()));
   for (std::size_t r = 0; r < expected.pids.size(); ++r) {
-    const auto pid = static_cast<std::int32_t>(expected.pids[r]);  // shown signed
-    ASSERT_EQ(plat::ListGetText(form.procListView, static_cast<int>(r), 1), std::to_wstring(pid));
+    ASSERT_EQ(Row(form.procListView, static_cast<int>(r), 5), ProcessRowTexts(expected.pids[r]))
+        << "process row " << r;
   }
   const plat::ListViewHandle list = form.TaskListView;
   ASSERT_EQ(plat::ListRowCount(list), static_cast<int>(expected.windows.size()));
@@ -163,8 +189,12 @@ void ExpectRows(const TMainForm& form, const Expected& expected) {
     const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(list, r));
     ASSERT_NE(info, nullptr);
     ASSERT_EQ(info->WindowHandle.value, expected.windows[static_cast<std::size_t>(r)]);
-    // Its small icon, else its big one, else its class's.
+    // Its title as far as the snapshot reads it (99 characters), and its status.
     const fake::Window* w = fake::FindWindow(info->WindowHandle.value);
+    const std::string title = w->title.substr(0, 99);
+    ASSERT_EQ(Row(list, r, 2),
+              (std::vector<std::wstring>{{title.begin(), title.end()}, L"正在运行"}));
+    // Its small icon, else its big one, else its class's.
     const std::uintptr_t icon = w->smallIcon ? w->smallIcon
                                 : w->bigIcon ? w->bigIcon
                                              : w->classIcon;
