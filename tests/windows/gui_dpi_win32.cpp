@@ -107,7 +107,11 @@ TEST_F(GuiDpi, TheTableIsScaledEveryTextIsWholeAndAMoveLaysItOutAgain) {
     EXPECT_EQ(std::tuple(plat::WindowDpi(form->Handle), plat::ControlRect(form->Handle),
                          ::IsWindowVisible(window)),
               std::tuple(to, suggested, TRUE));
-    EXPECT_NEAR(plat::ControlRect(form->CpuImg).width, 256 * to / 96.0, 1);
+    // The graph fills its panel inside two bevels of 1 pixel each (2 from 144 dpi).
+    const plat::Rect panel = plat::ControlRect(form->CpuPanel);
+    const int inset = to < 144 ? 2 : 4;
+    EXPECT_EQ(plat::ControlRect(form->CpuImg),
+              (plat::Rect{inset, inset, panel.width - 2 * inset, panel.height - 2 * inset}));
     LOGFONTW font{};
     ::GetObjectW(reinterpret_cast<HGDIOBJ>(::SendMessageW(H(form->endProcBtn), WM_GETFONT, 0, 0)),
                  sizeof font, &font);
