@@ -20,7 +20,7 @@ std::uint32_t ShownPixel(plat::PictureBoxHandle picture, int x, int y);
 
 // An icon that an image list can copy.
 plat::IconHandle AnyIcon(plat::MainWindowHandle window);
-// An icon built in memory (CreateIconIndirect): no resource lies behind it.
+// An icon made in memory (CreateIconIndirect): no resource lies behind it.
 plat::IconHandle BuiltIcon();
 
 // Has the next RunMessageLoop deliver the window's timer ticks until the window closes, as

@@ -1,10 +1,9 @@
 #include <windows.h>
 
-#include <vector>
-
 #include "platform/constants.h"
 #include "platform/windows_input.h"
 #include "tests/contract/gui_contract_env.h"
+#include "tests/support/win32/icon_helpers.h"
 
 namespace contract {
 
@@ -25,17 +24,8 @@ std::uint32_t ShownPixel(plat::PictureBoxHandle picture, int x, int y) {
 plat::IconHandle AnyIcon(plat::MainWindowHandle window) { return plat::GetClassIcon(window); }
 
 plat::IconHandle BuiltIcon() {
-  static const HICON icon = [] {
-    const std::vector<std::uint32_t> red(32 * 32, 0xFFFF0000);
-    const std::vector<std::uint8_t> opaque(32 * 32 / 8, 0);
-    ICONINFO info{TRUE, 0, 0, ::CreateBitmap(32, 32, 1, 1, opaque.data()),
-                  ::CreateBitmap(32, 32, 1, 32, red.data())};
-    HICON made = ::CreateIconIndirect(&info);
-    ::DeleteObject(info.hbmMask);
-    ::DeleteObject(info.hbmColor);
-    return made;
-  }();
-  return plat::IconHandle{reinterpret_cast<std::uintptr_t>(icon)};
+  static const icontest::SolidIcon icon(0x0000FF);
+  return icon.Handle();
 }
 
 void DeliverTimerTicks(plat::MainWindowHandle) {}
