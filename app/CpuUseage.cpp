@@ -4,6 +4,7 @@
 #include "app/CpuUseage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "app/main_menu.h"
 #include "platform/constants.h"
 #include "platform/drawing.h"
+#include "platform/os_layouts.h"
 #include "platform/process.h"
 #include "platform/sysinfo.h"
 #include "sampling/uProcInfo.h"
@@ -349,8 +351,25 @@ void TMainForm::OnClose() {
   });
 }
 
+bool SetPrivilege(plat::TokenHandle token, const char* privilege, bool enable) {
+  const OsLayout& layout = kNativeLayout;
+  std::uint8_t record[16]{};
+  static_assert(sizeof record == kNativeLayout.tokenPrivilegesSize);
+  const std::uint32_t count = 1;
+  const std::uint32_t attributes = enable ? plat::kSePrivilegeEnabled : 0;
+  std::memcpy(record, &count, sizeof count);
+  plat::LookupPrivilegeValueA(privilege, record + layout.tokenPrivilegeLuid);
+  std::memcpy(record + layout.tokenPrivilegeAttributes, &attributes, sizeof attributes);
+  return plat::AdjustTokenPrivileges(token, record, sizeof record) == 0;
+}
+
+bool EnableDebugPrivilege() {
+  const plat::OwnedToken token(plat::OpenOwnProcessToken(plat::kTokenAdjustPrivileges));
+  return token && SetPrivilege(token.Get(), "SeDebugPrivilege", true);
+}
+
 void TMainForm::FormShow() {
-  plat::EnableDebugPrivilege();
+  EnableDebugPrivilege();
   plat::SetDoubleBuffered(Handle);
   StartGraphs();
 }

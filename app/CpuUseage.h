@@ -121,3 +121,10 @@ class TMainForm final : public plat::WindowEvents {
 
 // The main window, created by VarnexMain (app/program.cpp).
 extern TMainForm* MainForm;
+
+// Enables (or disables) the named privilege on a token open for adjusting privileges; true
+// exactly when the system reports no error after the adjustment (a token without the
+// privilege reports one).
+bool SetPrivilege(plat::TokenHandle token, const char* privilege, bool enable);
+// Enables SeDebugPrivilege on the own process's token, so that every process can be opened.
+bool EnableDebugPrivilege();

@@ -25,6 +25,8 @@ inline constexpr std::uint32_t kProcessVmRead = 0x0010;
 inline constexpr std::uint32_t kProcessQueryInformation = 0x0400;
 // PROCESS_ALL_ACCESS as the SDK defines it before Vista; Windows XP refuses the later value.
 inline constexpr std::uint32_t kProcessAllAccessXp = 0x1F0FFF;
+inline constexpr std::uint32_t kTokenAdjustPrivileges = 0x0020;
+inline constexpr std::uint32_t kSePrivilegeEnabled = 0x0002;
 
 // Top-level windows: GetWindowLongA's style index and the visible style bit, and WM_GETICON's
 // icon types.

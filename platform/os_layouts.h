@@ -20,8 +20,10 @@ struct OsLayout {
   std::uint32_t pmcSize;
   std::uint32_t pmcWorkingSetSize;  // pointer-sized, bytes
 
-  // TOKEN_PRIVILEGES with one entry: count, LUID low, LUID high, attributes.
+  // TOKEN_PRIVILEGES with one entry: count (4 bytes at 0), LUID (low and high part), attributes.
   std::uint32_t tokenPrivilegesSize;
+  std::uint32_t tokenPrivilegeLuid;        // 8 bytes
+  std::uint32_t tokenPrivilegeAttributes;  // 4 bytes
 
   // SYSTEM_BASIC_INFORMATION (class 0).
   std::uint32_t basicInfoSize;
@@ -50,6 +52,8 @@ inline constexpr OsLayout kLayout32{
     .pmcSize = 40,
     .pmcWorkingSetSize = 12,
     .tokenPrivilegesSize = 16,
+    .tokenPrivilegeLuid = 4,
+    .tokenPrivilegeAttributes = 12,
     .basicInfoSize = 44,
     .basicNumberOfProcessors = 40,
     .timeOfDaySize = 32,
@@ -70,6 +74,8 @@ inline constexpr OsLayout kLayout64{
     .pmcSize = 72,
     .pmcWorkingSetSize = 16,
     .tokenPrivilegesSize = 16,
+    .tokenPrivilegeLuid = 4,
+    .tokenPrivilegeAttributes = 12,
     .basicInfoSize = 64,
     .basicNumberOfProcessors = 56,
     .timeOfDaySize = 32,

@@ -50,8 +50,16 @@ class Owned {
 };
 
 using OwnedProcess = Owned<ProcessHandle>;
-// Enables SeDebugPrivilege in the own process's token, so that every process can be opened;
-// false when the token cannot be opened for that or does not hold the privilege.
-bool EnableDebugPrivilege();
+using OwnedToken = Owned<TokenHandle>;
+
+// The own process's access token opened for `access`; {} when it cannot be.
+TokenHandle OpenOwnProcessToken(std::uint32_t access);
+bool CloseHandle(TokenHandle handle);
+// LookupPrivilegeValueA on the local system: the privilege's LUID, 8 bytes, written at `luid`.
+bool LookupPrivilegeValueA(const char* name, void* luid);
+// AdjustTokenPrivileges with a TOKEN_PRIVILEGES record of `size` bytes (all privileges not
+// disabled, no previous state); returns GetLastError as it stands after the call, which is
+// not 0 also when the call succeeded for a token without the privilege.
+std::uint32_t AdjustTokenPrivileges(TokenHandle token, void* record, std::uint32_t size);
 
 }  // namespace plat

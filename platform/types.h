@@ -18,6 +18,7 @@ struct Handle {
 using WindowHandle = Handle<struct WindowTag>;  // HWND; the program's own controls are windows too
 using IconHandle = Handle<struct IconTag>;      // HICON, owned by whoever handed it out
 using ProcessHandle = Handle<struct ProcessTag>;
+using TokenHandle = Handle<struct TokenTag>;  // an access token
 using ImageListHandle = Handle<struct ImageListTag>;
 using IconImageHandle = Handle<struct IconImageTag>;  // the program's own copy of an icon's image
 using MenuHandle = Handle<struct MenuTag>;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 #include <stdexcept>
+#include <string_view>
 #include <unordered_set>
 
 #include "platform/constants.h"
@@ -275,11 +276,44 @@ bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t s
   return true;
 }
 
-bool EnableDebugPrivilege() {
+// One token, of the own process, holding SeDebugPrivilege only (LUID 20, as on Windows).
+constexpr std::uintptr_t kOwnToken = 0x7070;
+constexpr std::uint32_t kDebugPrivilegeLuid = 20;
+constexpr std::uint32_t kErrorNotAllAssigned = 1300;
+
+TokenHandle OpenOwnProcessToken(std::uint32_t) {
   std::lock_guard lock(stateMutex);
   ++state.apiCalls;
-  if (state.debugPrivilegeHeld) state.debugPrivilegeEnabled = true;
-  return state.debugPrivilegeHeld;
+  return TokenHandle{kOwnToken};
+}
+
+bool CloseHandle(TokenHandle handle) { return handle.value == kOwnToken; }
+
+bool LookupPrivilegeValueA(const char* name, void* luid) {
+  const std::uint64_t value =
+      std::string_view(name) == "SeDebugPrivilege" ? kDebugPrivilegeLuid : 0;
+  std::memcpy(luid, &value, sizeof value);
+  return value != 0;
+}
+
+std::uint32_t AdjustTokenPrivileges(TokenHandle token, void* record, std::uint32_t size) {
+  std::lock_guard lock(stateMutex);
+  ++state.apiCalls;
+  const auto* bytes = static_cast<const std::uint8_t*>(record);
+  std::uint32_t count = 0, attributes = 0;
+  std::uint64_t luid = 0;
+  constexpr std::uint32_t kErrorInvalidParameter = 87;
+  if (token.value != kOwnToken || size < kNativeLayout.tokenPrivilegesSize) {
+    return kErrorInvalidParameter;
+  }
+  std::memcpy(&count, bytes, 4);
+  std::memcpy(&luid, bytes + kNativeLayout.tokenPrivilegeLuid, 8);
+  std::memcpy(&attributes, bytes + kNativeLayout.tokenPrivilegeAttributes, 4);
+  if (count != 1 || luid != kDebugPrivilegeLuid || !state.debugPrivilegeHeld) {
+    return kErrorNotAllAssigned;
+  }
+  state.debugPrivilegeEnabled = (attributes & 2) != 0;
+  return 0;
 }
 
 }  // namespace plat

@@ -27,6 +27,8 @@ static_assert(plat::kProcessQueryInformation == PROCESS_QUERY_INFORMATION);
 static_assert(plat::kProcessAllAccessXp == (STANDARD_RIGHTS_REQUIRED | SYNCHRONIZE | 0xFFF));
 #if _WIN32_WINNT < 0x0600
 static_assert(plat::kProcessAllAccessXp == PROCESS_ALL_ACCESS);
+static_assert(plat::kTokenAdjustPrivileges == TOKEN_ADJUST_PRIVILEGES);
+static_assert(plat::kSePrivilegeEnabled == SE_PRIVILEGE_ENABLED);
 #endif
 
 static_assert(plat::kGwlStyle == GWL_STYLE);

@@ -36,9 +36,10 @@ static_assert(sizeof(SIZE_T) == sizeof(std::size_t));
 // TOKEN_PRIVILEGES with its one declared entry.
 static_assert(sizeof(TOKEN_PRIVILEGES) == kLayout.tokenPrivilegesSize);
 static_assert(offsetof(TOKEN_PRIVILEGES, PrivilegeCount) == 0);
-static_assert(offsetof(TOKEN_PRIVILEGES, Privileges) + offsetof(LUID_AND_ATTRIBUTES, Luid) == 4);
+static_assert(offsetof(TOKEN_PRIVILEGES, Privileges) + offsetof(LUID_AND_ATTRIBUTES, Luid) ==
+              kLayout.tokenPrivilegeLuid);
 static_assert(offsetof(TOKEN_PRIVILEGES, Privileges) + offsetof(LUID_AND_ATTRIBUTES, Attributes) ==
-              12);
+              kLayout.tokenPrivilegeAttributes);
 static_assert(offsetof(LUID, LowPart) == 0 && offsetof(LUID, HighPart) == 4);
 
 // The counters' records, as far as winternl.h declares them.

@@ -60,21 +60,23 @@ bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t s
   return routine(ToHandle(process.value), counters, size) != FALSE;
 }
 
-bool EnableDebugPrivilege() {
+TokenHandle OpenOwnProcessToken(std::uint32_t access) {
   HANDLE token = nullptr;
-  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return false;
-  TOKEN_PRIVILEGES privileges{};
-  privileges.PrivilegeCount = 1;
-  privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  if (!::OpenProcessToken(::GetCurrentProcess(), access, &token)) return {};
+  return TokenHandle{reinterpret_cast<std::uintptr_t>(token)};
+}
+
+bool CloseHandle(TokenHandle handle) { return ::CloseHandle(ToHandle(handle.value)) != FALSE; }
+
+bool LookupPrivilegeValueA(const char* name, void* luid) {
+  return ::LookupPrivilegeValueA(nullptr, name, static_cast<LUID*>(luid)) != FALSE;
+}
+
+std::uint32_t AdjustTokenPrivileges(TokenHandle token, void* record, std::uint32_t size) {
   DWORD returned = 0;
-  // AdjustTokenPrivileges succeeds for a token without the privilege too: only the error code
-  // (ERROR_NOT_ALL_ASSIGNED) tells.
-  const bool enabled =
-      ::LookupPrivilegeValueA(nullptr, "SeDebugPrivilege", &privileges.Privileges[0].Luid) &&
-      ::AdjustTokenPrivileges(token, FALSE, &privileges, sizeof privileges, nullptr, &returned) &&
-      ::GetLastError() == ERROR_SUCCESS;
-  ::CloseHandle(token);
-  return enabled;
+  ::AdjustTokenPrivileges(ToHandle(token.value), FALSE, static_cast<TOKEN_PRIVILEGES*>(record),
+                          size, nullptr, &returned);
+  return ::GetLastError();
 }
 
 }  // namespace plat

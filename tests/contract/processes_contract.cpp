@@ -7,6 +7,8 @@
 #include <cctype>
 #include <string>
 
+#include "app/CpuUseage.h"
+#include "platform/constants.h"
 #include "platform/process.h"
 #include "platform/sysinfo.h"
 #include "sampling/uProcInfo.h"
@@ -70,10 +72,18 @@ TEST_F(ProcessesContract, KillProcessOfNothingIsHarmless) {
   EXPECT_GT(GetProcessWorkingSet(plat::GetCurrentProcessId()), 0u);
 }
 
-// The tests run with the privilege in their token (the fake's, Wine's, an administrator's).
-TEST_F(ProcessesContract, EnableDebugPrivilegeSucceedsAgainAndAgain) {
-  EXPECT_TRUE(plat::EnableDebugPrivilege());
-  EXPECT_TRUE(plat::EnableDebugPrivilege());
+// The tests run with the privilege in their token (the fake's, Wine's, an administrator's);
+// the token read back says whether it is enabled.
+TEST_F(ProcessesContract, SetPrivilegeEnablesAndDisablesThePrivilegeInTheToken) {
+  const plat::OwnedToken token(plat::OpenOwnProcessToken(plat::kTokenAdjustPrivileges));
+  ASSERT_TRUE(token);
+  for (bool enable : {true, false, true, false}) {
+    EXPECT_TRUE(SetPrivilege(token.Get(), "SeDebugPrivilege", enable));
+    EXPECT_EQ(contract::DebugPrivilegeEnabled(), enable);
+  }
+  EXPECT_TRUE(EnableDebugPrivilege());
+  EXPECT_TRUE(EnableDebugPrivilege());
+  EXPECT_TRUE(contract::DebugPrivilegeEnabled());
 }
 
 // Image names arrive in UTF-16 and are kept in the ANSI code page.

@@ -22,5 +22,7 @@ void CleanUpChild(std::uint32_t pid);
 std::string OwnImageName();
 // A PID that no process has.
 std::uint32_t UnusedPid();
+// Whether SeDebugPrivilege is enabled in the own process's token, as the token itself says.
+bool DebugPrivilegeEnabled();
 
 }  // namespace contract

@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/contract/processes_contract_env.h"
 #include "tests/support/win32/command_helpers.h"
@@ -44,5 +45,27 @@ std::string OwnImageName() {
 }
 
 std::uint32_t UnusedPid() { return 0x7FFFFFF0u; }
+
+bool DebugPrivilegeEnabled() {
+  HANDLE token = nullptr;
+  LUID debug{};
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  ::LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &debug);
+  DWORD size = 0;
+  ::GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size);
+  std::vector<std::uint8_t> bytes(size);
+  bool enabled = false;
+  if (::GetTokenInformation(token, TokenPrivileges, bytes.data(), size, &size)) {
+    const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(bytes.data());
+    for (DWORD i = 0; i < held->PrivilegeCount; ++i) {
+      const LUID_AND_ATTRIBUTES& p = held->Privileges[i];
+      if (p.Luid.LowPart == debug.LowPart && p.Luid.HighPart == debug.HighPart) {
+        enabled = (p.Attributes & SE_PRIVILEGE_ENABLED) != 0;
+      }
+    }
+  }
+  ::CloseHandle(token);
+  return enabled;
+}
 
 }  // namespace contract
