@@ -8,6 +8,7 @@
 
 #include "app/CpuUseage.h"
 #include "app/layout.h"
+#include "app/process_rows.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
 #include "platform/gui.h"
@@ -76,11 +77,11 @@ void TMainForm::UpdateGraphs() {
   plat::RepaintNow(CpuPanel);
 
   const TSetThread::Sample sample = SetThread->ReadSample();
-  plat::StatusSetText(StatusBar, 1, L"CPU 使用：" + std::to_wstring(sample.cpuUsage) + L"%");
+  plat::StatusSetText(StatusBar, 1, L"CPU 使用：" + DecimalText(sample.cpuUsage) + L"%");
   const MemoryInUse memory = UsedMemory(sample.memStatus, sample.memStatusEx);
   plat::StatusSetText(StatusBar, 2,
-                      L"内存使用：" + std::to_wstring(Kilobytes(static_cast<double>(memory.used))) +
-                          L"/" + std::to_wstring(Kilobytes(static_cast<double>(memory.total))));
+                      L"内存使用：" + DecimalText(Kilobytes(static_cast<double>(memory.used))) +
+                          L"/" + DecimalText(Kilobytes(static_cast<double>(memory.total))));
 }
 
 bool EndSampler(std::uint32_t timeoutMs) {

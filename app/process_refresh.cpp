@@ -12,7 +12,7 @@ void TMainForm::RefreshProcessList() {
   processSnapshot_.Clear();
   GetProcessList(processSnapshot_);
   plat::StatusSetText(StatusBar, 0,
-                      L"进程数：" + std::to_wstring(static_cast<int>(processSnapshot_.Count())));
+                      L"进程数：" + DecimalText(static_cast<int>(processSnapshot_.Count())));
   TListBatch batch(procListView);
   processRows_.Reconcile(procListView, processSnapshot_);
 }

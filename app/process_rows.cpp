@@ -18,15 +18,19 @@ void AppendTwoDigits(std::wstring& text, std::int64_t value) {
   text.push_back(static_cast<wchar_t>(L'0' + value % 10));
 }
 
-// Decimal digits written over `text`. std::to_wstring formats through swprintf, which costs
-// more than all the rest of a row.
+}  // namespace
+
 void DecimalText(std::wstring& text, std::int64_t value) {
   char digits[24];
   const char* const end = std::to_chars(digits, digits + sizeof digits, value).ptr;
   text.assign(static_cast<const char*>(digits), end);
 }
 
-}  // namespace
+std::wstring DecimalText(std::int64_t value) {
+  std::wstring text;
+  DecimalText(text, value);
+  return text;
+}
 
 std::string ProcessRowKey(plat::ListViewHandle list, int row) {
   const std::wstring text = plat::ListGetText(list, row, kPidColumn);
