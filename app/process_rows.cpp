@@ -1,7 +1,5 @@
 #include "app/process_rows.h"
 
-#include <algorithm>
-#include <array>
 #include <charconv>
 #include <cmath>
 #include <string_view>
@@ -73,35 +71,14 @@ void TProcessRows::Reconcile(plat::ListViewHandle list, TProcList& snapshot) {
   // Without the sub-items the PID column says nothing: the next refresh reads the rows back.
   const bool hasSubItems = plat::ListColumnCount(list) - 1 >= kSubItemCount;
 
-  // Rows whose processes moved in the table are looked up at random: the slot of the row
-  // kSlotAhead rows on and the entry of the row kEntryAhead rows on are fetched early, so
-  // that those lookups wait for memory together rather than one after another.
-  constexpr int kSlotAhead = 16;
-  constexpr int kEntryAhead = 8;
-  std::array<TProcList::Probe, 2 * kSlotAhead> probes;
-  auto probe = [&probes](int pass) -> TProcList::Probe& {
-    return probes[static_cast<std::size_t>(pass) % probes.size()];
-  };
-  auto prepare = [&](int pass) {
-    probe(pass) = TProcList::Prepare(ProcessKey(shown_[static_cast<std::size_t>(pass)].pid));
-    snapshot.PrefetchSlot(probe(pass));
-  };
-  if (known) {
-    for (int pass = 0; pass < std::min(rows, kSlotAhead); ++pass) prepare(pass);
-  }
   // The walk keeps shown_[0, position) for the rows kept so far; a kept row's entry moves
   // down over those of the rows deleted before it.
   int position = 0;
   bool failed = false;  // a row change that the list refused
   for (int pass = 0; pass < rows; ++pass) {
-    TProcInfo* info = nullptr;
-    if (known) {
-      if (pass + kSlotAhead < rows) prepare(pass + kSlotAhead);
-      if (pass + kEntryAhead < rows) snapshot.PrefetchEntry(probe(pass + kEntryAhead));
-      info = snapshot.TakeFirst(probe(pass));
-    } else {
-      info = snapshot.TakeFirst(ProcessRowKey(list, position));
-    }
+    // A known row's key is the PID it shows; any other is read back from the list.
+    TProcInfo* info = known ? snapshot.TakeFirst(ProcessKey(shown_[pass].pid))
+                            : snapshot.TakeFirst(ProcessRowKey(list, position));
     // A row the list refused to delete stays, as it shows; the next refresh reads it back.
     if (!info && plat::ListDeleteRow(list, position)) continue;
     if (pass != position) shown_[position] = std::move(shown_[pass]);

@@ -34,7 +34,7 @@ void TMainForm::RefreshTaskList() {
     // row on to the snapshot lookup, where it is deleted because the window is gone; a
     // rejection here would keep the row of a dead window for good.
     if (plat::GetWindowThreadProcessId(window, &pid) == 0) return true;
-    return state.seenPids.Insert(pid);
+    return state.seenPids.insert(pid).second;
   };
 
   // Adds the window's icon to the image list; `oldImage` is the index its row showed last.
@@ -73,7 +73,7 @@ void TMainForm::RefreshTaskList() {
 
   TListBatch batch(TaskListView);
   const int rows = plat::ListRowCount(TaskListView);
-  state.seenPids.Reset(static_cast<std::size_t>(rows) + windows.Count());
+  state.seenPids.clear();
   std::vector<std::pair<int, int>>& untouched = state.untouched;
   untouched.clear();
   int position = 0;

@@ -48,26 +48,6 @@ class TSnapshotList {
   }
 
  public:
-  // A key made ready for lookups once: its text in place and its hash.
-  class Probe {
-   public:
-    Probe() = default;
-
-   private:
-    friend class TSnapshotList;
-    Key key_{};
-    std::uint64_t hash_ = 0;
-    bool fits_ = false;  // false for a key longer than kMaxKeyLength, which is never found
-  };
-  static Probe Prepare(std::string_view key) {
-    Probe probe;
-    if (key.size() > kMaxKeyLength) return probe;
-    probe.key_ = KeyText(key);
-    probe.hash_ = Hash(probe.key_);
-    probe.fits_ = true;
-    return probe;
-  }
-
   TSnapshotList() = default;
   TSnapshotList(const TSnapshotList&) = delete;
   TSnapshotList& operator=(const TSnapshotList&) = delete;
@@ -92,16 +72,9 @@ class TSnapshotList {
   // Entries still in the list.
   std::size_t Count() const { return count_; }
 
-  // The record of the first entry whose key equals `key`, or null.
-  const Record* Find(std::string_view key) {
-    const Link* head = Head(Prepare(key));
-    return head && head->first != kNone ? &records_[head->first] : nullptr;
-  }
-
   // Removes the first entry whose key equals `key` and returns its record; null when none.
-  Record* TakeFirst(std::string_view key) { return TakeFirst(Prepare(key)); }
-  Record* TakeFirst(const Probe& probe) {
-    Link* head = Head(probe);
+  Record* TakeFirst(std::string_view key) {
+    Link* head = Head(key);
     if (!head || head->first == kNone) return nullptr;
     const std::uint32_t taken = head->first;
     Link& link = links_[taken];
@@ -109,23 +82,6 @@ class TSnapshotList {
     link.live = false;
     --count_;
     return &records_[taken];
-  }
-
-  // Hints for a lookup of `probe` to come, so that lookups at random overlap their waits for
-  // memory: start loading its slot, or the entry that its slot names (once the slot is in).
-  // They change nothing.
-  void PrefetchSlot(const Probe& probe) {
-    Index();
-    if (!slots_.empty()) __builtin_prefetch(&slots_[HomeSlot(probe.hash_)]);
-  }
-  void PrefetchEntry(const Probe& probe) {
-    Index();
-    if (slots_.empty()) return;
-    const std::uint32_t index = slots_[HomeSlot(probe.hash_)];
-    if (index == kNone) return;
-    __builtin_prefetch(&links_[index]);
-    __builtin_prefetch(&records_[index]);
-    __builtin_prefetch(reinterpret_cast<const char*>(&records_[index] + 1) - 1);
   }
 
   // Visits (key, record) of every entry still in the list, in list order.
@@ -180,10 +136,11 @@ class TSnapshotList {
     while (slots_[i] != kNone && !(links_[slots_[i]].key == key)) i = (i + 1) & mask;
     return i;
   }
-  Link* Head(const Probe& probe) {
+  Link* Head(std::string_view text) {
     Index();
-    if (slots_.empty() || !probe.fits_) return nullptr;
-    const std::uint32_t index = slots_[SlotOf(probe.key_, probe.hash_)];
+    if (slots_.empty() || text.size() > kMaxKeyLength) return nullptr;
+    const Key key = KeyText(text);
+    const std::uint32_t index = slots_[SlotOf(key, Hash(key))];
     return index == kNone ? nullptr : &links_[index];
   }
   // Entries are indexed by key at the first lookup after they were appended, in one pass:

@@ -35,7 +35,7 @@ TEST_F(ProcessesContract, TableHoldsTheOwnProcessWithItsImageName) {
   TProcList list;
   GetProcessList(list);
   EXPECT_GT(list.Count(), 1u);
-  const TProcInfo* own = list.Find(std::to_string(plat::GetCurrentProcessId()));
+  const TProcInfo* own = list.TakeFirst(std::to_string(plat::GetCurrentProcessId()));
   ASSERT_NE(own, nullptr);
   EXPECT_EQ(Lower(own->Name), Lower(contract::OwnImageName()));
   EXPECT_EQ(own->PID, static_cast<std::int32_t>(plat::GetCurrentProcessId()));

@@ -39,17 +39,18 @@ TEST_F(WindowsContract, ListsVisibleTitledWindowsOnly) {
   ASSERT_TRUE(shown && hidden && blank && padded);
   TWinList list;
   GetWindowList(list);
-  const TWinInfo* info = list.Find(Key(shown));
+  const TWinInfo* info = list.TakeFirst(Key(shown));
   ASSERT_NE(info, nullptr);
   EXPECT_EQ(info->Title, "Varnex contract shown");
   EXPECT_EQ(info->ClassName, "VarnexShown");
   EXPECT_EQ(info->WindowHandle, shown);
   EXPECT_EQ(info->ClassIcon, plat::GetClassIcon(shown));
   EXPECT_NE(info->ClassIcon.value, 0u);
-  EXPECT_EQ(list.Find(Key(hidden)), nullptr);
-  EXPECT_EQ(list.Find(Key(blank)), nullptr);
-  ASSERT_NE(list.Find(Key(padded)), nullptr);
-  EXPECT_EQ(list.Find(Key(padded))->Title, " word ");
+  EXPECT_EQ(list.TakeFirst(Key(hidden)), nullptr);
+  EXPECT_EQ(list.TakeFirst(Key(blank)), nullptr);
+  info = list.TakeFirst(Key(padded));
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(info->Title, " word ");
 }
 
 // Cut to 99 bytes of the ANSI code page (936 here), never inside a double-byte character.
@@ -65,8 +66,9 @@ TEST_F(WindowsContract, LongTitleIsCutTo99Bytes) {
     const auto window = Create("VarnexLong", title.c_str(), true);
     TWinList list;
     GetWindowList(list);
-    ASSERT_NE(list.Find(Key(window)), nullptr);
-    EXPECT_EQ(list.Find(Key(window))->Title, shown);
+    const TWinInfo* info = list.TakeFirst(Key(window));
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->Title, shown);
   }
 }
 
