@@ -3,10 +3,12 @@
 #include "app/CpuUseage.h"
 #include "app/performance_page.h"
 #include "platform/gui.h"
+#include "platform/process.h"
 
 TMainForm* MainForm = nullptr;
 
 int VarnexMain() {
+  plat::RestrictDllSearch();
   MainForm = new TMainForm;
   MainForm->Show();
   int exitCode = plat::RunMessageLoop();

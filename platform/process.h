@@ -20,6 +20,11 @@ std::uint32_t GetCurrentProcessId();
 // fails.
 bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t size);
 
+// Takes the current directory out of the own process's DLL search and, where the system can
+// (Windows 8 and later, 7 with its update), limits the search to the system folder, also for
+// the DLLs the system loads on the program's behalf. Called first, before any window exists.
+void RestrictDllSearch();
+
 // Owns a process handle and closes it once, when it goes out of scope or is given
 // another. Copies are refused; a move hands the handle over.
 template <typename HandleType>

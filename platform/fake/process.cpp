@@ -276,6 +276,9 @@ bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t s
   return true;
 }
 
+// The simulated system loads no DLLs.
+void RestrictDllSearch() {}
+
 // One token, of the own process, holding SeDebugPrivilege only (LUID 20, as on Windows).
 constexpr std::uintptr_t kOwnToken = 0x7070;
 constexpr std::uint32_t kDebugPrivilegeLuid = 20;

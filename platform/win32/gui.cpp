@@ -110,7 +110,8 @@ int QueryDpi(HWND window) {
   }
   using MonitorFromWindowFn = HMONITOR(WINAPI*)(HWND, DWORD);
   using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-  static HMODULE shcore = ::LoadLibraryW(L"shcore.dll");  // kept for the process's life
+  // Kept for the process's life.
+  static HMODULE shcore = win32::LoadSystemLibrary(L"shcore.dll");
   auto monitorOf = Routine<MonitorFromWindowFn>(user32, "MonitorFromWindow");
   auto forMonitor = Routine<GetDpiForMonitorFn>(shcore, "GetDpiForMonitor");
   if (monitorOf && forMonitor) {

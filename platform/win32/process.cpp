@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "platform/process.h"
+#include "platform/win32/win32_util.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ std::atomic<GetProcessMemoryInfoFn> memoryInfoRoutine{nullptr};
 GetProcessMemoryInfoFn MemoryInfoRoutine() {
   GetProcessMemoryInfoFn routine = memoryInfoRoutine.load();
   if (routine != nullptr) return routine;
-  HMODULE psapi = ::LoadLibraryA("PSAPI.DLL");
+  HMODULE psapi = win32::LoadSystemLibrary(L"psapi.dll");
   if (psapi == nullptr) return nullptr;
   routine = reinterpret_cast<GetProcessMemoryInfoFn>(
       reinterpret_cast<void*>(::GetProcAddress(psapi, "GetProcessMemoryInfo")));
@@ -58,6 +59,23 @@ bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t s
   const GetProcessMemoryInfoFn routine = MemoryInfoRoutine();
   if (routine == nullptr) return false;
   return routine(ToHandle(process.value), counters, size) != FALSE;
+}
+
+void RestrictDllSearch() {
+  // Both are looked up: SetDllDirectoryW (XP SP1) is hidden by the XP-level headers, and
+  // SetDefaultDllDirectories exists only on Windows 8 and later and on 7 with KB2533623.
+  HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
+  using SetDllDirectoryFn = BOOL(WINAPI*)(const wchar_t*);
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  if (auto setDirectory = reinterpret_cast<SetDllDirectoryFn>(
+          reinterpret_cast<void*>(::GetProcAddress(kernel32, "SetDllDirectoryW")))) {
+    setDirectory(L"");  // an empty string takes the current directory out of the search
+  }
+  if (auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+          reinterpret_cast<void*>(::GetProcAddress(kernel32, "SetDefaultDllDirectories")))) {
+    constexpr DWORD kSearchSystem32 = 0x800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+    setDefault(kSearchSystem32);
+  }
 }
 
 TokenHandle OpenOwnProcessToken(std::uint32_t access) {

@@ -1,8 +1,10 @@
 #pragma once
 // Small RAII owners for Win32 handles and GDI objects, and conversions between the
-// portable handle values of platform/types.h and the SDK's handle types.
+// portable handle values of platform/types.h and the SDK's handle types; system DLLs by path.
 
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <cstdint>
 #include <string>
@@ -117,6 +119,21 @@ inline plat::ImageListHandle FromHimagelist(HIMAGELIST h) {
   return plat::ImageListHandle{reinterpret_cast<std::uintptr_t>(h)};
 }
 inline HICON ToHicon(plat::IconHandle h) { return reinterpret_cast<HICON>(h.value); }
+
+// Loads `name` (a file name such as L"psapi.dll") from the system folder by its full path,
+// never from the program's folder, the current directory or PATH. The DLLs that it imports in
+// turn are looked for in the system folder first, and not in the program's folder
+// (LOAD_WITH_ALTERED_SEARCH_PATH, XP and later).
+// Null when the DLL is absent or cannot be loaded.
+inline HMODULE LoadSystemLibrary(const wchar_t* name) {
+  std::wstring path(MAX_PATH, L'\0');
+  const UINT length = ::GetSystemDirectoryW(path.data(), MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  path.resize(length);
+  path += L'\\';
+  path += name;
+  return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
 
 // The text of a window as UTF-16 (WM_GETTEXT through GetWindowTextW).
 inline std::wstring WindowText(HWND window) {
