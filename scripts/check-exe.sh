@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks that a built Varnex.exe is a proper Windows executable: GUI subsystem, only system
-# DLLs imported, the embedded manifest, the version block with the project version, the
+# DLLs imported (and only those whose load-time chains stay in the system folder), the
+# hardening flags (ASLR with its relocations, DEP, 64-bit ASLR on x86_64), the embedded manifest, the version block with the project version, the
 # application icon, and (32-bit build) the large-address-aware flag and what Windows XP SP3
 # needs to start it: a subsystem version up to 5.1 and only imports that XP SP3 has.
 #
@@ -68,11 +69,30 @@ fi
 if [ "$bits" = 32 ]; then
   check "large address aware" has "$headers" '^[[:space:]]+large address aware'
 fi
+# DLLs imported at load time are searched before any code of the program runs, on XP in the
+# exe's folder first; these are the ones whose chains of imports stay among the system's own
+# DLLs (KnownDLLs, and comctl32 6 from WinSxS). Anything else is loaded at run time from the
+# system folder (shell32 for ShellExecuteA, psapi, shcore).
+load_time_dlls='advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ntdll.dll user32.dll'
+others=$(for d in $(tr 'A-Z' 'a-z' <<<"$imports"); do
+  grep -qw -- "$d" <<<"$load_time_dlls" || printf '%s ' "$d"
+done)
+if [ -z "$others" ]; then pass "load-time DLLs: $load_time_dlls at most"
+else fail "load-time DLLs: $load_time_dlls at most (also: $others)"; fi
+# Hardening that the linker gives today; a later link change must not drop it.
+flags="DYNAMIC_BASE NX_COMPAT"
+[ "$bits" = 64 ] && flags+=" HIGH_ENTROPY_VA"
+for flag in $flags; do
+  check "DllCharacteristics: $flag" has "$headers" "^[[:space:]]+$flag\$"
+done
+check "relocations kept (ASLR can move the image)" has "$("$prefix-objdump" -h "$exe")" ' \.reloc '
 
 # What the 32-bit Varnex.exe may import, by DLL: functions that the system DLLs of Windows XP
 # SP3 export, kept to the ones the program imports today. Add a function only once it is known
 # to exist on XP SP3; a newer one is looked up at run time instead (GetProcAddress), with a
 # fallback. Without these, XP refuses to start the program ("entry point not found").
+# LoadLibraryA is the C runtime start-up's (crtbegin.o): it only pins libgcc's DLL when
+# GetModuleHandleA finds it already loaded. The program loads DLLs by full path only.
 xp_imports='
 advapi32.dll AdjustTokenPrivileges LookupPrivilegeValueA OpenProcessToken
 comctl32.dll ImageList_Add ImageList_Create ImageList_Destroy ImageList_GetIconSize
@@ -82,9 +102,10 @@ gdi32.dll GetStockObject GetTextMetricsW SelectObject SetBkColor SetDIBitsToDevi
 kernel32.dll CloseHandle CreateEventW CreateSemaphoreW CreateThread DeleteCriticalSection
 kernel32.dll EnterCriticalSection FreeLibrary GetCurrentProcess GetCurrentProcessId
 kernel32.dll GetCurrentThreadId GetLastError GetLocaleInfoW GetModuleHandleA GetModuleHandleW
-kernel32.dll GetProcAddress GetStartupInfoA GetTickCount GlobalMemoryStatus GlobalMemoryStatusEx
+kernel32.dll GetProcAddress GetStartupInfoA GetSystemDirectoryW GetTickCount GlobalMemoryStatus
+kernel32.dll GlobalMemoryStatusEx
 kernel32.dll InitializeCriticalSection IsDBCSLeadByteEx LeaveCriticalSection LoadLibraryA
-kernel32.dll LoadLibraryW MulDiv MultiByteToWideChar OpenProcess ReleaseSemaphore ResumeThread
+kernel32.dll LoadLibraryExW MulDiv MultiByteToWideChar OpenProcess ReleaseSemaphore ResumeThread
 kernel32.dll SetEvent SetLastError SetUnhandledExceptionFilter Sleep TerminateProcess TlsAlloc
 kernel32.dll TlsFree TlsGetValue TlsSetValue VirtualProtect VirtualQuery WaitForSingleObject
 kernel32.dll WideCharToMultiByte
@@ -94,7 +115,6 @@ msvcrt.dll _onexit abort atoi calloc exit fprintf fputwc free fwprintf fwrite lo
 msvcrt.dll malloc memcmp memcpy memmove memset realloc setlocale signal strchr strcmp
 msvcrt.dll strerror strlen strncmp vfprintf wcslen wcsncpy
 ntdll.dll NtQuerySystemInformation
-shell32.dll ShellExecuteA
 user32.dll AppendMenuW BeginPaint CallWindowProcW CheckMenuItem CreateMenu CreatePopupMenu
 user32.dll CreateWindowExW DefWindowProcW DestroyMenu DestroyWindow DispatchMessageW DrawEdge
 user32.dll DrawMenuBar EndPaint EnumWindows FillRect GetAncestor GetClassInfoExW GetClassLongA

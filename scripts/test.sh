@@ -134,7 +134,8 @@ run_script_stage() {  # name timeout script [args...]
   record "$name" "$passed" "$failed" $((SECONDS - t0)) "$( [ "$failed" -gt 0 ] && echo "log: $log")"
 }
 
-# Imports a Varnex.exe may have: system DLLs only; PSAPI.dll is loaded at run time.
+# Imports a Varnex.exe may have: system DLLs only; psapi, shcore and shell32 are loaded at run
+# time (scripts/check-exe.sh holds the narrower list of load-time DLLs).
 allowed_dlls='^(kernel32|user32|gdi32|comctl32|shell32|advapi32|ntdll|msvcrt|ole32|oleaut32|comdlg32|uxtheme|shlwapi|version|winmm)\.dll$'
 check_imports() {  # name exe objdump
   local name=$1 exe=$2 objdump=$3 t0=$SECONDS bad=""
