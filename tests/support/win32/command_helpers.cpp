@@ -110,6 +110,20 @@ ChildProcess::ChildProcess(Kind kind) {
   pid_ = info.dwProcessId;
 }
 
+ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& directory) {
+  std::wstring commandLine = L"\"" + program + L"\"";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory.c_str(), &startup, &info)) {
+    return;
+  }
+  ::CloseHandle(info.hThread);
+  process_ = info.hProcess;
+  pid_ = info.dwProcessId;
+}
+
 ChildProcess::~ChildProcess() {
   if (!process_) return;
   if (::WaitForSingleObject(process_, 0) != WAIT_OBJECT_0) {

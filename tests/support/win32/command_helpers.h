@@ -29,6 +29,8 @@ class ChildProcess {
   // HungWindow: a window child whose thread stops taking messages once its window is up.
   enum class Kind { Idle, Window, HungWindow };
   explicit ChildProcess(Kind kind);
+  // Another program, started in `directory` with this program's environment.
+  ChildProcess(const std::wstring& program, const std::wstring& directory);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
