@@ -20,18 +20,13 @@ namespace {
 
 std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
-struct WindowOf {
-  DWORD pid;
-  HWND window = nullptr;
-};
-
-BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<WindowOf*>(param);
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(window, &pid);
-  if (pid != search->pid || !::IsWindowVisible(window)) return TRUE;
-  search->window = window;
-  return FALSE;
+// The main window of process `pid`, once shown.
+HWND ShownMainWindow(DWORD pid) {
+  for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, L"VarnexMainWindow", nullptr));) {
+    DWORD owner = 0;
+    if (::GetWindowThreadProcessId(w, &owner) && owner == pid && ::IsWindowVisible(w)) return w;
+  }
+  return nullptr;
 }
 
 BOOL CALLBACK FindFilledList(HWND child, LPARAM found) {
@@ -99,21 +94,15 @@ TEST(DllSearch, PlantedSystemDllsAreNotLoaded) {
     ASSERT_NE(varnex.Pid(), 0u);
     // Shown (the DPI query, the themed controls), then a tick (the working-set query) has
     // filled the process list.
-    WindowOf search{varnex.Pid()};
-    EXPECT_TRUE(cmdtest::WaitUntil(
-        [&] {
-          ::EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
-          return search.window != nullptr;
-        },
-        180000, 100));
+    HWND window = nullptr;
     bool filled = false;
     EXPECT_TRUE(cmdtest::WaitUntil(
         [&] {
-          if (search.window)
-            ::EnumChildWindows(search.window, FindFilledList, reinterpret_cast<LPARAM>(&filled));
+          window = ShownMainWindow(varnex.Pid());
+          if (window) ::EnumChildWindows(window, FindFilledList, reinterpret_cast<LPARAM>(&filled));
           return filled;
         },
-        60000, 100));
+        240000, 100));
     // Wine may map its builtin image under a planted DLL's path, whose DllMain then does not
     // run: the child's module list shows that load too.
     HANDLE modules = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, varnex.Pid());
@@ -127,7 +116,7 @@ TEST(DllSearch, PlantedSystemDllsAreNotLoaded) {
       }
     }
     ::CloseHandle(modules);
-    if (search.window) ::PostMessageW(search.window, WM_CLOSE, 0, 0);
+    if (window) ::PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(varnex.WaitEnded(60000));
   }
   for (size_t i = 0; i < planted.size(); ++i) {
