@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# The benchmarks on their own: one refresh tick (process list + task list) for 100/20,
-# 1000/200 and 5000/1000 processes/windows in three regimes, each list's refresh and the
-# snapshots alone, and one sampler pass, over the fake platform (Google Benchmark, native).
-#   scripts/bench.sh [--write]   full run (about three minutes); --write puts the table into
-#                                docs/performance.md
-#   scripts/bench.sh --smoke     a quick pass over every benchmark (the test command's)
-# Builds into build/bench-native (Release). The table reports CPU time per iteration: on a
-# shared machine the wall time also counts other programs' turns.
+# The benchmarks on their own over the fake platform (usage below).
+usage() {
+  cat <<'EOF'
+The benchmarks on their own: one refresh tick (process list + task list) for 100/20,
+1000/200 and 5000/1000 processes/windows in three regimes, each list's refresh and the
+snapshots alone, and one sampler pass, over the fake platform (Google Benchmark, native).
+  scripts/bench.sh [--write]   full run (about three minutes); --write puts the table into
+                               docs/performance.md
+  scripts/bench.sh --smoke     a quick pass over every benchmark (the test command's)
+Builds into build/bench-native (Release). The table reports CPU time per iteration: on a
+shared machine the wall time also counts other programs' turns.
+EOF
+}
 set -uo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -18,7 +23,7 @@ for arg in "$@"; do
   case $arg in
     --smoke) mode=smoke ;;
     --write) write=1 ;;
-    -h | --help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) usage; exit 0 ;;
     *) echo "bench.sh: unknown option $arg" >&2; exit 2 ;;
   esac
 done

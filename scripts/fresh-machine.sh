@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# A clean-room check of the README's two set-up commands: a minimal Debian 12 system is made in
-# a chroot with debootstrap (only git added), the committed HEAD of this repository is cloned
-# into it, and the README's commands run there in the README's order (run.sh, then test.sh);
-# then, in a second fresh chroot, in the other order. Prints each command's exit status and
-# time and the test command's closing line; exits non-zero when anything failed.
-#   scripts/fresh-machine.sh [--only run-first|test-first] [--parallel] [--keep] [--write]
-# --parallel runs both chroots at once; --keep leaves the chroots under /var/tmp/varnex-fresh;
-# --write records the result in docs/fresh-machine.md. Needs root and Debian's package
-# servers; takes about half an hour. Not part of the test command.
+# A clean-room check of the README's two set-up commands (usage below).
+usage() {
+  cat <<'EOF'
+A clean-room check of the README's two set-up commands: a minimal Debian 12 system is made in
+a chroot with debootstrap (only git added), the committed HEAD of this repository is cloned
+into it, and the README's commands run there in the README's order (run.sh, then test.sh);
+then, in a second fresh chroot, in the other order. Prints each command's exit status and
+time and the test command's closing line; exits non-zero when anything failed.
+  scripts/fresh-machine.sh [--only run-first|test-first] [--parallel] [--keep] [--write]
+--parallel runs both chroots at once; --keep leaves the chroots under /var/tmp/varnex-fresh;
+--write records the result in docs/fresh-machine.md. Needs root and Debian's package
+servers; takes about half an hour. Not part of the test command.
+EOF
+}
 set -uo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -21,7 +26,7 @@ while [ $# -gt 0 ]; do
     --parallel) parallel=1 ;;
     --keep) keep=1 ;;
     --write) write=1 ;;
-    -h | --help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) usage; exit 0 ;;
     *) echo "fresh-machine.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift

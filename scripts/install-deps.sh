@@ -68,9 +68,6 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 want wine wine32:i386 qemu-user-static
 install_needed "32-bit wine"
-# 32-bit ELF execution is switched off in this kernel: run i386 binaries through qemu-user.
-mountpoint -q /proc/sys/fs/binfmt_misc || $SUDO mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
-if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
-  printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
-    | $SUDO tee /proc/sys/fs/binfmt_misc/register >/dev/null
-fi
+# qemu-user runs the i386 binaries (this kernel has 32-bit execution switched off): it is
+# registered for them where a 32-bit program is first started (varnex_binfmt_ensure,
+# scripts/wine-env.sh).

@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# Varnex's own cost under Wine against a floor: Varnex.exe (64-bit, default refresh speed)
-# and bench/floor.cpp (the same system queries as one refresh tick and one sampler pass, once
-# a second, no window) run alternately, ROUNDS times each (default 3), DURATION seconds each
-# (default 40), under one wine64 prefix whose process table idle programs fill to PROCESSES
-# entries (default 160), SETTLE seconds (default 30) after they start. For each run: the
-# program's CPU seconds (all its threads, from /proc/<pid>/task/*/schedstat) and the Wine
-# server's over the steady part (after the first 10 s), and the program's peak resident
-# memory (VmHWM).
-# Reported: each run, and the median of the rounds' ratios Varnex / floor with the Wine
-# server's CPU counted for each.
-#   scripts/own-cost.sh [--write]   --write puts the table into docs/performance.md
-# Builds into build/bench-win64 and uses the prefix build/bench-prefix (created once, about
-# two minutes) and an Xvfb display of its own (:97 or the next free one).
+# Varnex's own cost under Wine against a floor program (usage below).
+usage() {
+  cat <<'EOF'
+scripts/own-cost.sh [--processes N] [--write]
+Varnex.exe (64-bit, default refresh speed) and bench/floor.cpp (the same system queries as
+one refresh tick and one sampler pass, once a second, no window) run alternately, ROUNDS
+times each (default 3), DURATION seconds each (default 40), under one wine64 prefix whose
+process table idle programs fill to N entries (--processes, default 160), SETTLE seconds
+(default 30) after they start. For each run: the program's CPU seconds (all its threads,
+from /proc/<pid>/task/*/schedstat) and the Wine server's over the steady part (after the
+first 10 s), and the program's peak resident memory (VmHWM). Reported: each run, and the
+median of the rounds' ratios Varnex / floor with the Wine server's CPU counted for each.
+--write puts the table into docs/performance.md. Builds into build/bench-win64 and uses the
+prefix build/bench-prefix (copied from this machine's pristine prefix: seconds, once it
+exists) and an Xvfb display of its own (:97 or the next free one).
+EOF
+}
 set -uo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -20,7 +24,15 @@ ROUNDS=${ROUNDS:-3}
 PROCESSES=${PROCESSES:-160}
 WARMUP=10
 write=""
-[ "${1:-}" = --write ] && write=1
+while [ $# -gt 0 ]; do
+  case $1 in
+    --write) write=1 ;;
+    --processes) PROCESSES=${2:?--processes takes a number}; shift ;;
+    -h | --help) usage; exit 0 ;;
+    *) echo "own-cost.sh: unknown option $1 (see --help)" >&2; exit 2 ;;
+  esac
+  shift
+done
 BUILD=${OWN_COST_BUILD:-$ROOT/build/bench-win64}
 LOGS=$ROOT/build/bench-logs
 mkdir -p "$LOGS"
@@ -140,14 +152,18 @@ report=$(awk -v steady=$((DURATION - WARMUP)) -v rounds="$ROUNDS" '
     printf "Medians: Varnex own %.2f s + server %.2f s, peak RSS %.1f MiB; floor own %.2f s + server %.2f s, peak RSS %.1f MiB.\n", median(vo, rounds), median(vs, rounds), median(vr, rounds), median(fo, rounds), median(fs, rounds), median(fr, rounds)
   }' "$runs")
 echo "$report"
+# The default count writes the section "own-cost"; another count a section of its own.
+args="" section=""
+[ "$PROCESSES" != 160 ] && args=" --processes $PROCESSES" section="-$PROCESSES"
 machine="$(nproc) cores, $(awk -F': ' '/model name/ {print $2; exit}' /proc/cpuinfo), $("$VARNEX_WINE64" --version 2>/dev/null), $have processes in the table, load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
 {
-  echo "Measured $(date -u +%Y-%m-%d) on: $machine. Command: \`scripts/own-cost.sh --write\`."
+  echo "Measured $(date -u +%Y-%m-%d) on: $machine. Command: \`scripts/own-cost.sh$args --write\`."
   echo
   echo "$report"
-} >"$LOGS/own-cost.md"
+} >"$LOGS/own-cost$section.md"
 
 if [ -n "$write" ]; then
-  python3 "$ROOT/scripts/doc-section.py" "$ROOT/docs/performance.md" own-cost "$LOGS/own-cost.md"
+  python3 "$ROOT/scripts/doc-section.py" "$ROOT/docs/performance.md" "own-cost$section" \
+    "$LOGS/own-cost$section.md"
   echo "own-cost: table written to docs/performance.md"
 fi

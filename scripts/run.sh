@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
-# Builds Varnex.exe and starts it.
-#   scripts/run.sh [--win32] [--seconds N] [--shot FILE] [--exe FILE] [--dpi N]
-#
-# Debian/Ubuntu: installs what is missing (scripts/install-deps.sh), cross-builds the 64-bit
-# program (the 32-bit one with --win32, run through qemu-user: slow) and runs it under Wine
-# with the zh_CN.UTF-8 locale in the project's own Wine prefix under build/. With a DISPLAY
-# the program runs until its window is closed. Without one, a private Xvfb is started, the
-# program runs N seconds (default 8), a screenshot is saved (default
-# build/screenshots/varnex.png) and everything the script started is stopped. --exe runs an
-# already built Varnex.exe (of either architecture) and skips the install and the build.
-# --dpi shows it on a display of N dots per inch (120 is 125 %, 144 is 150 %, 192 is 200 %),
-# in a 64-bit Wine prefix of its own (build/wine-prefix-<N>dpi).
-#
-# Windows (Git Bash / MSYS2 with a MinGW g++ and CMake on the PATH): builds natively and
-# starts the program directly.
+# Builds Varnex.exe and starts it (usage below).
+usage() {
+  cat <<'EOF'
+Builds Varnex.exe and starts it.
+  scripts/run.sh [--win32] [--seconds N] [--shot FILE] [--exe FILE] [--dpi N]
+
+Debian/Ubuntu: installs what is missing (scripts/install-deps.sh), cross-builds the 64-bit
+program (the 32-bit one with --win32, run through qemu-user: slow) and runs it under Wine
+with the zh_CN.UTF-8 locale in the project's own Wine prefix under build/. With a DISPLAY
+the program runs until its window is closed. Without one, a private Xvfb is started, the
+program runs N seconds (default 8), a screenshot is saved (default
+build/screenshots/varnex.png) and everything the script started is stopped. --exe runs an
+already built Varnex.exe (of either architecture) and skips the install and the build.
+--dpi shows it on a display of N dots per inch (120 is 125 %, 144 is 150 %, 192 is 200 %),
+in a 64-bit Wine prefix of its own (build/wine-prefix-<N>dpi).
+
+Windows (Git Bash / MSYS2 with a MinGW g++ and CMake on the PATH): builds natively and
+starts the program directly.
+EOF
+}
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -30,7 +35,7 @@ while [ $# -gt 0 ]; do
     --shot) shot=${2:?--shot needs a file name}; shift ;;
     --exe) exe=${2:?--exe needs a file name}; shift ;;
     --dpi) dpi=${2:?--dpi needs a number}; shift ;;
-    -h | --help) sed -n '2,14p' "$0"; exit 0 ;;
+    -h | --help) usage; exit 0 ;;
     *) echo "run.sh: unknown argument $1" >&2; exit 2 ;;
   esac
   shift

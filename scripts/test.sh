@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
-# Builds Varnex and runs every test, on a fresh Debian/Ubuntu machine as well:
-#   scripts/test.sh [--native-only] [--no-sanitizers] [--no-bench] [--no-fuzz]
-#                   [--no-win64] [--no-win32] [--no-screenshot] [--no-install] [--clean]
-# Stages: the win32 build, whose Windows tests run under 32-bit Wine in the background (one
-# run through qemu, minutes on about one core) while the native stages run; native build +
-# ctest; the native tests under ASan+UBSan and the Threading tests under TSan; the scripts'
-# own tests; short passes of the benchmarks and the fuzzers; the win64 build with its Windows
-# tests under wine64; the import tables and resources of both Varnex.exe; a screenshot of
-# the real window.
-# Prints a summary with timings and a closing line "N passed, N failed"; exits non-zero
-# when any stage failed. Logs and artefacts land in build/test-logs and build/screenshots.
+# Builds Varnex and runs every test, on a fresh Debian/Ubuntu machine as well (usage below).
+usage() {
+  cat <<'EOF'
+scripts/test.sh [--native-only] [--no-native] [--no-sanitizers] [--no-bench] [--no-fuzz]
+                [--no-win64] [--no-win32] [--no-screenshot] [--no-install] [--clean]
+Stages: the win32 build, whose Windows tests run under 32-bit Wine in the background (one
+run through qemu, minutes on about one core) while the native stages run; the native tests;
+the native tests under ASan+UBSan and the Threading tests under TSan; the scripts' own
+tests; short passes of the benchmarks and the fuzzers; the win64 build with its Windows
+tests under wine64; the executable checks of both Varnex.exe; a screenshot of the real
+window. --no-native skips every native stage; --clean builds every tree afresh.
+Prints a summary with timings and a closing line "N passed, N failed"; exits non-zero
+when any stage failed. Logs and artefacts land in build/test-logs and build/screenshots.
+EOF
+}
 set -uo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -31,7 +35,7 @@ for arg in "$@"; do
     --no-screenshot) do_screenshot="" ;;
     --no-install) do_install="" ;;
     --clean) clean=1 ;;
-    -h | --help) sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) usage; exit 0 ;;
     *) echo "test.sh: unknown option $arg (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -42,6 +46,16 @@ mkdir -p "$LOGS"
 [ -n "$clean" ] && rm -rf "$BUILD"/{native,native-asan,native-tsan,win64,win32}
 
 total_passed=0 total_failed=0 any_failed=""
+# Whatever the script started stops with it, also when it is interrupted: the background
+# 32-bit run and prefix creation (wine-run.sh cleans up after itself), Wine and Xvfb.
+win32_pid="" prefix_pid=""
+stop_all() {
+  [ -n "$win32_pid" ] && pkill -TERM -P "$win32_pid" 2>/dev/null
+  [ -n "$prefix_pid" ] && kill "$prefix_pid" 2>/dev/null
+  declare -F varnex_wine_cleanup >/dev/null && varnex_wine_cleanup
+  return 0
+}
+trap stop_all EXIT
 summary=()
 run_start=$SECONDS
 
@@ -134,28 +148,6 @@ run_script_stage() {  # name timeout script [args...]
   record "$name" "$passed" "$failed" $((SECONDS - t0)) "$( [ "$failed" -gt 0 ] && echo "log: $log")"
 }
 
-# Imports a Varnex.exe may have: system DLLs only; psapi, shcore and shell32 are loaded at run
-# time (scripts/check-exe.sh holds the narrower list of load-time DLLs).
-allowed_dlls='^(kernel32|user32|gdi32|comctl32|shell32|advapi32|ntdll|msvcrt|ole32|oleaut32|comdlg32|uxtheme|shlwapi|version|winmm)\.dll$'
-check_imports() {  # name exe objdump
-  local name=$1 exe=$2 objdump=$3 t0=$SECONDS bad=""
-  if [ ! -f "$exe" ]; then
-    record "$name" 0 1 0 "$exe missing"
-    return
-  fi
-  local dlls
-  dlls=$(LC_ALL=C "$objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
-  echo "$name: $(echo $dlls)"
-  for d in $dlls; do
-    grep -Eq "$allowed_dlls" <<<"$d" || bad="$bad $d"
-  done
-  if [ -n "$bad" ]; then
-    record "$name" 0 1 $((SECONDS - t0)) "not system DLLs:$bad"
-  else
-    record "$name" 1 0 $((SECONDS - t0))
-  fi
-}
-
 # Runs a Windows test program under Wine (on the display it is given, else on a private
 # Xvfb of wine-run.sh's) into $LOGS/<name>.log; its exit status and time go to <name>.rc.
 # The prefix's server is kept running afterwards unless KEEP_WINESERVER is set empty.
@@ -189,9 +181,7 @@ windows_build() {  # name triple
     return 1
   fi
   record "$name-build" 1 0 $((SECONDS - t0))
-  check_imports "$name-imports" "$BUILD/$name/Varnex.exe" "$triple-objdump"
-  [ -f "$ROOT/scripts/check-exe.sh" ] &&
-    run_script_stage "$name-exe-checks" 120 "$ROOT/scripts/check-exe.sh" "$BUILD/$name/Varnex.exe"
+  run_script_stage "$name-exe-checks" 120 "$ROOT/scripts/check-exe.sh" "$BUILD/$name/Varnex.exe"
   [ -f "$BUILD/$name/varnex_wintests.exe" ] ||
     { record "$name-tests" 0 1 0 "$BUILD/$name/varnex_wintests.exe missing"; return 1; }
 }
@@ -212,7 +202,6 @@ fi
 
 # The Wine prefix takes minutes to create the first time: make it while the native builds run.
 # (A subshell: the native stages keep the caller's locale.)
-prefix_pid=""
 if [ -n "$windows" ]; then
   bits=64
   [ -n "$do_win32" ] && bits=32
@@ -231,46 +220,16 @@ wait_for_prefix() {
 # The 32-bit tests run through qemu for minutes on about one core: they start now, in the
 # background on a display of their own, while the native stages use the other core; they are
 # counted after the native stages, before the 64-bit tests use the prefix.
-win32_pid=""
 if [ -n "$do_win32" ]; then
   banner "win32 build (build/win32); its tests under 32-bit Wine start in the background"
   if windows_build win32 i686-w64-mingw32; then
     # Its display ends with it, so the server it used ends too.
     (unset DISPLAY; KEEP_WINESERVER="" run_wintests win32-tests "$BUILD/win32/varnex_wintests.exe" 1500) &
     win32_pid=$!
-    # An interrupted test command takes the background run with it (wine-run.sh cleans up).
-    trap '[ -n "$win32_pid" ] && pkill -TERM -P "$win32_pid" 2>/dev/null' EXIT
   fi
 fi
 
 # ---------------------------------------------------------------------------- native
-if [ -n "$do_native" ]; then
-  banner "native build and ctest (build/native)"
-  t=$SECONDS
-  if build_tree native -DCMAKE_BUILD_TYPE=Debug; then
-    log=$LOGS/native-ctest.log
-    (cd "$BUILD/native" && ctest --output-on-failure --timeout 300 -j "$JOBS") >"$log" 2>&1
-    rc=$?
-    grep -a -E '^[0-9]+% tests passed|\*\*\*|^\s+[0-9]+ - .*\)$|No tests were found' "$log" | tail -30
-    line=$(grep -a -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
-    if [ -n "$line" ]; then
-      failed=$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$line")
-      all=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
-      [ "$rc" != 0 ] && [ "$failed" = 0 ] && failed=1
-      record native $((all - failed)) "$failed" $((SECONDS - t))
-    elif grep -aq 'No tests were found' "$log" && [ "$rc" = 0 ]; then
-      record native 0 0 $((SECONDS - t)) "no tests yet"
-    else
-      tail -20 "$log"
-      record native 0 1 $((SECONDS - t)) "ctest did not finish: $log"
-    fi
-  else
-    record native 0 1 $((SECONDS - t)) "build failed: $LOGS/native-build.log"
-  fi
-fi
-
-# ---------------------------------------------------------------------------- sanitizers
-# g++ for both, like the plain build (clang would add warnings of its own under -Werror).
 run_gtest_stage() {  # name exe [args...]: runs a GoogleTest program and records it
   local name=$1 t0=$2
   shift 2
@@ -283,6 +242,18 @@ run_gtest_stage() {  # name exe [args...]: runs a GoogleTest program and records
   record "$name" "$G_PASSED" "$G_FAILED" $((SECONDS - t0)) "$( [ "$G_FAILED" -gt 0 ] && echo "log: $log")"
 }
 
+if [ -n "$do_native" ]; then
+  banner "native build and tests (build/native)"
+  t=$SECONDS
+  if build_tree native -DCMAKE_BUILD_TYPE=Debug; then
+    run_gtest_stage native "$t" "$BUILD/native/varnex_tests"
+  else
+    record native 0 1 $((SECONDS - t)) "build failed: $LOGS/native-build.log"
+  fi
+fi
+
+# ---------------------------------------------------------------------------- sanitizers
+# g++ for both, like the plain build (clang would add warnings of its own under -Werror).
 # Line tables are all a sanitizer report needs for its file:line frames, and they build
 # about a fifth faster than full debug information.
 san_debug_info=-DCMAKE_CXX_FLAGS_DEBUG=-g1
@@ -340,11 +311,11 @@ done
 
 # ---------------------------------------------------------------------------- bench, fuzz
 # Short passes that prove the benchmarks run and the fuzz targets survive their seeds.
-if [ -n "$do_bench" ] && [ -f "$ROOT/scripts/bench.sh" ]; then
+if [ -n "$do_bench" ]; then
   banner "benchmarks, short pass (scripts/bench.sh --smoke)"
   run_script_stage bench-smoke 900 "$ROOT/scripts/bench.sh" --smoke
 fi
-if [ -n "$do_fuzz" ] && [ -f "$ROOT/scripts/fuzz.sh" ]; then
+if [ -n "$do_fuzz" ]; then
   banner "fuzzers, short pass (scripts/fuzz.sh --smoke)"
   run_script_stage fuzz-smoke 900 "$ROOT/scripts/fuzz.sh" --smoke
 fi
@@ -353,7 +324,6 @@ fi
 if [ -n "$windows" ]; then
   . "$ROOT/scripts/wine-env.sh"
   unset DISPLAY
-  trap 'varnex_wine_cleanup' EXIT
   if varnex_xvfb_start; then
     echo "Xvfb on $DISPLAY"
   else
@@ -410,7 +380,7 @@ if [ -n "$do_screenshot" ]; then
   fi
 fi
 
-[ -n "$windows" ] && { wait_for_prefix >/dev/null; varnex_wine_cleanup; trap - EXIT; }
+[ -n "$windows" ] && { wait_for_prefix >/dev/null; stop_all; trap - EXIT; }
 
 # ---------------------------------------------------------------------------- summary
 banner "summary ($((SECONDS - run_start)) s)"
