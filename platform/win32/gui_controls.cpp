@@ -220,10 +220,10 @@ ClassAndStyle StyleFor(plat::ControlKind kind) {
     case plat::ControlKind::PictureBox:
       return {kPictureClass, kChild, 0};
     case plat::ControlKind::StatusBar:
-      // Placed by the program, not by the control: it keeps the height it is given.
-      return {STATUSCLASSNAMEW, kChild | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, 0};
+      break;
   }
-  return {WC_BUTTONW, kChild, 0};
+  // A status bar is placed by the program, not by the control: it keeps the height it is given.
+  return {STATUSCLASSNAMEW, kChild | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, 0};
 }
 
 void SetListDoubleBuffered(HWND list) {
