@@ -118,14 +118,4 @@ inline plat::ImageListHandle FromHimagelist(HIMAGELIST h) {
 }
 inline HICON ToHicon(plat::IconHandle h) { return reinterpret_cast<HICON>(h.value); }
 
-// The text of a window as UTF-16 (WM_GETTEXT through GetWindowTextW).
-inline std::wstring WindowText(HWND window) {
-  const int length = ::GetWindowTextLengthW(window);
-  if (length <= 0) return {};
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int copied = ::GetWindowTextW(window, text.data(), length + 1);
-  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  return text;
-}
-
 }  // namespace win32

@@ -14,6 +14,7 @@
 #include "platform/gui.h"
 #include "tests/contract/gui_contract_env.h"
 #include "tests/contract/gui_contract_fixture.h"
+#include "tests/support/inspect.h"
 
 namespace {
 
@@ -24,8 +25,8 @@ using plat::ControlKind;
 using plat::Rect;
 
 TEST_F(GuiContract, MainWindowIsHiddenUntilShownThenReportsShowBeforeResize) {
-  EXPECT_EQ(plat::ControlText(window), L"Varnex");
-  const Rect outer = plat::ControlRect(window);
+  EXPECT_EQ(inspect::ControlText(window), L"Varnex");
+  const Rect outer = inspect::ControlRect(window);
   EXPECT_EQ(outer.width, 434);
   EXPECT_EQ(outer.height, 430);
   EXPECT_GE(outer.left, 0);
@@ -78,8 +79,8 @@ TEST_F(GuiContract, ControlsKeepTheirCaptionsAndPlaces) {
   };
   for (const auto& e : expected) {
     SCOPED_TRACE(testing::PrintToString(e.rect));
-    EXPECT_EQ(plat::ControlText(e.control), e.text);
-    EXPECT_EQ(plat::ControlRect(e.control), e.rect);
+    EXPECT_EQ(inspect::ControlText(e.control), e.text);
+    EXPECT_EQ(inspect::ControlRect(e.control), e.rect);
   }
   // The panel's bevels lie inside its client area; the picture fills what they enclose.
   EXPECT_EQ(plat::ClientRect(panel), (Rect{0, 0, 260, 90}));
@@ -93,32 +94,32 @@ TEST_F(GuiContract, PagesFillTheTabDisplayAreaAndOnlyTheSelectedOneShows) {
   const Rect display = plat::TabDisplayRect(tabs, 426, 357);
   EXPECT_GT(display.top, 0);
   EXPECT_LT(display.width, 426);
-  for (Control page : {page1, page2, page3}) EXPECT_EQ(plat::ControlRect(page), display);
-  EXPECT_EQ(plat::TabSelected(tabs), 0);  // the first one added
+  for (Control page : {page1, page2, page3}) EXPECT_EQ(inspect::ControlRect(page), display);
+  EXPECT_EQ(inspect::TabSelected(tabs), 0);  // the first one added
   EXPECT_TRUE(IsVisible(page1));
   EXPECT_FALSE(IsVisible(page3));
 
   plat::TabSelect(tabs, 2);
-  EXPECT_EQ(plat::TabSelected(tabs), 2);
+  EXPECT_EQ(inspect::TabSelected(tabs), 2);
   EXPECT_FALSE(IsVisible(page1));
   EXPECT_FALSE(IsVisible(page2));
   EXPECT_TRUE(IsVisible(page3));
   plat::TabSelect(tabs, 7);  // no such tab: nothing changes
-  EXPECT_EQ(plat::TabSelected(tabs), 2);
+  EXPECT_EQ(inspect::TabSelected(tabs), 2);
 
   plat::MoveControl(tabs, {0, 0, 500, 400});
-  EXPECT_EQ(plat::ControlRect(page3), plat::TabDisplayRect(tabs, 500, 400));
+  EXPECT_EQ(inspect::ControlRect(page3), plat::TabDisplayRect(tabs, 500, 400));
 }
 
 // The program places the status bar: neither the bar nor its parent moves it.
 TEST_F(GuiContract, StatusBarStaysWhereItIsPutWhenTheWindowResizes) {
   plat::StatusBarHandle bar{Make(ControlKind::StatusBar, window, L"", {5, 5, 100, 19})};
   plat::ShowMainWindow(window);
-  const Rect outer = plat::ControlRect(window);
+  const Rect outer = inspect::ControlRect(window);
   plat::MoveControl(window, {outer.left, outer.top, outer.width + 100, outer.height + 100});
-  EXPECT_EQ(plat::ControlRect(bar), (Rect{5, 5, 100, 19}));
+  EXPECT_EQ(inspect::ControlRect(bar), (Rect{5, 5, 100, 19}));
   plat::MoveControl(bar, {0, 300, 400, 29});
-  EXPECT_EQ(plat::ControlRect(bar), (Rect{0, 300, 400, 29}));
+  EXPECT_EQ(inspect::ControlRect(bar), (Rect{0, 300, 400, 29}));
 }
 
 TEST_F(GuiContract, ListStartsEmptyAndRowTextsRoundTrip) {
@@ -159,14 +160,14 @@ TEST_F(GuiContract, ListImagesAndDataAreKeptPerRow) {
 TEST_F(GuiContract, ListSelectsOneRowAtMost) {
   plat::ListViewHandle list = List3();
   AddRows(list);
-  plat::ListSelectRow(list, 2);
+  inspect::ListSelectRow(list, 2);
   EXPECT_EQ(plat::ListSelectedRow(list), 2);
-  plat::ListSelectRow(list, 1);
+  inspect::ListSelectRow(list, 1);
   EXPECT_EQ(plat::ListSelectedRow(list), 1);
-  plat::ListSelectRow(list, -1);
+  inspect::ListSelectRow(list, -1);
   EXPECT_EQ(plat::ListSelectedRow(list), -1);
-  plat::ListSelectRow(list, 0);
-  plat::ListSelectRow(list, 9);  // no such row: none is selected
+  inspect::ListSelectRow(list, 0);
+  inspect::ListSelectRow(list, 9);  // no such row: none is selected
   EXPECT_EQ(plat::ListSelectedRow(list), -1);
 }
 
@@ -175,7 +176,7 @@ TEST_F(GuiContract, DeletedRowTakesItsTextsAndDataAlongAndMissingRowsReadEmpty) 
   AddRows(list);
   int a = 0, b = 0;
   plat::ListSetData(list, 2, &b);
-  plat::ListSelectRow(list, 2);
+  inspect::ListSelectRow(list, 2);
   plat::ListDeleteRow(list, 0);
   EXPECT_EQ(plat::ListRowCount(list), 2);
   EXPECT_EQ(plat::ListGetText(list, 0, 0), L"b.exe");
@@ -250,11 +251,11 @@ TEST_F(GuiContract, MenuCheckMarksAreFoundByCommandInNestedMenus) {
 
 TEST_F(GuiContract, TopmostStyleFollowsTheSetting) {
   plat::ShowMainWindow(window);
-  EXPECT_FALSE(plat::IsTopmost(window));
+  EXPECT_FALSE(inspect::IsTopmost(window));
   plat::SetTopmost(window, true);
-  EXPECT_TRUE(plat::IsTopmost(window));
+  EXPECT_TRUE(inspect::IsTopmost(window));
   plat::SetTopmost(window, false);
-  EXPECT_FALSE(plat::IsTopmost(window));
+  EXPECT_FALSE(inspect::IsTopmost(window));
 }
 
 TEST_F(GuiContract, TimerTicksArriveUntilTheWindowCloses) {
@@ -273,16 +274,16 @@ TEST_F(GuiContract, ImageListCopiesIconsAndRefusesNone) {
   ASSERT_TRUE(images);
   EXPECT_FALSE(plat::CopyIconImage(images, plat::IconHandle{}));
   EXPECT_EQ(plat::ImageListAddImage(images, plat::IconImageHandle{}), -1);
-  EXPECT_EQ(plat::ImageListCount(images), 0);
+  EXPECT_EQ(inspect::ImageListCount(images), 0);
   const plat::IconHandle icon = contract::AnyIcon(window);
   ASSERT_TRUE(icon);
   const plat::IconImageHandle image = plat::CopyIconImage(images, icon);
   ASSERT_TRUE(image);
   EXPECT_EQ(plat::ImageListAddImage(images, image), 0);
   EXPECT_EQ(plat::ImageListAddImage(images, image), 1);
-  EXPECT_EQ(plat::ImageListCount(images), 2);
+  EXPECT_EQ(inspect::ImageListCount(images), 2);
   plat::ImageListClear(images);
-  EXPECT_EQ(plat::ImageListCount(images), 0);
+  EXPECT_EQ(inspect::ImageListCount(images), 0);
   EXPECT_EQ(plat::ImageListAddImage(images, image), 0);  // the copy stays the caller's
   plat::DestroyIconImage(image);
   const plat::IconImageHandle again = plat::CopyIconImage(images, icon);
@@ -317,7 +318,7 @@ TEST_F(GuiContract, PicturesShowTheirRasterAndRefuseRowsTooShort) {
     plat::RepaintNow(window);
     EXPECT_NE(contract::ShownPixel(picture, 5, 3), 0x302040u);
   }
-  EXPECT_EQ(plat::ControlRect(picture), (Rect{0, 0, 256, 86}));
+  EXPECT_EQ(inspect::ControlRect(picture), (Rect{0, 0, 256, 86}));
 }
 
 }  // namespace

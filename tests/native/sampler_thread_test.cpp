@@ -16,6 +16,7 @@
 #include "sampling/MemInfo.h"
 #include "sampling/unitUseage.h"
 #include "tests/native/graph_helpers.h"
+#include "tests/support/inspect.h"
 
 namespace {
 
@@ -235,8 +236,8 @@ TEST(ThreadingSampler, GuiSeesWholeFramesAndWholeSamples) {
   int copies = 0;
   int broken = 0;
   std::vector<std::uint8_t> copy;
-  const std::uint64_t end = plat::MonotonicMilliseconds() + 300;
-  while (plat::MonotonicMilliseconds() < end || thread->PassCount() < 20) {
+  const std::uint64_t end = inspect::MonotonicMilliseconds() + 300;
+  while (inspect::MonotonicMilliseconds() < end || thread->PassCount() < 20) {
     fake::SetMemoryStatus(copies % 2 == 0 ? b : a);
     thread->WithFrames([&](const TUseage& cpu, const TUseage& mem) {
       for (const TUseage* image : {&cpu, &mem}) {
