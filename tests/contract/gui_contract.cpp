@@ -12,13 +12,91 @@
 
 #include "platform/drawing.h"
 #include "platform/gui.h"
-#include "tests/contract/gui_contract_env.h"
-#include "tests/contract/gui_contract_fixture.h"
+#include "tests/contract/contract_env.h"
 #include "tests/support/inspect.h"
+#ifdef _WIN32
+#include "tests/support/win32/command_helpers.h"
+#endif
 
 namespace {
 
-using contract::GuiContract;
+class RecordingEvents final : public plat::WindowEvents {
+ public:
+  void OnShow() override { log.push_back("show"); }
+  void OnTimer() override {
+    ++ticks;
+    if (ticks == closeAfterTicks) plat::CloseMainWindow(window);
+  }
+  void OnCommand(int id) override { log.push_back("command " + std::to_string(id)); }
+  void OnResize(int w, int h) override {
+    log.push_back("resize " + std::to_string(w) + "x" + std::to_string(h));
+  }
+  void OnClose() override { log.push_back("close"); }
+  void OnDpiChanged(int, const plat::Rect&) override {}
+
+  plat::MainWindowHandle window;
+  std::vector<std::string> log;
+  int ticks = 0;
+  int closeAfterTicks = -1;
+};
+
+class GuiContract : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    contract::Reset();
+    plat::MainWindowArgs args;
+    args.caption = L"Varnex";
+    args.fontName = L"MS Sans Serif";
+    args.events = &events;
+    window = plat::CreateMainWindow(args);
+    events.window = window;
+    ASSERT_TRUE(window);
+    plat::MoveControl(window, {20, 10, 434, 430});
+    plat::SetWindowFont(window, 11);
+  }
+
+  void TearDown() override {
+    if (std::find(events.log.begin(), events.log.end(), "close") != events.log.end()) return;
+    plat::CloseMainWindow(window);
+    // Takes what the closed window left in the queue, its quit message last.
+    plat::RunMessageLoop();
+  }
+
+  plat::Control Make(plat::ControlKind kind, plat::Control parent, const wchar_t* caption,
+                     plat::Rect rect, int id = 0) {
+    plat::ControlArgs args;
+    args.kind = kind;
+    args.parent = parent;
+    args.name = "test";
+    args.caption = caption;
+    args.rect = rect;
+    args.commandId = id;
+    const plat::Control control = plat::CreateControl(args);
+    EXPECT_TRUE(control) << "kind " << static_cast<int>(kind);
+    return control;
+  }
+
+  // A report list with three columns; AddRows gives it rows a, b (with texts in every column)
+  // and c.
+  plat::ListViewHandle List3() {
+    plat::ListViewHandle list{Make(plat::ControlKind::ListView, window, L"", {0, 0, 300, 200})};
+    plat::ListAddColumn(list, L"映像名称", 100, plat::Align::Left);
+    plat::ListAddColumn(list, L"PID", 50, plat::Align::Right);
+    plat::ListAddColumn(list, L"CPU", 50, plat::Align::Right);
+    return list;
+  }
+  static void AddRows(plat::ListViewHandle list) {
+    EXPECT_EQ(plat::ListAddRow(list, L"a.exe"), 0);
+    EXPECT_EQ(plat::ListAddRow(list, L"b.exe"), 1);
+    EXPECT_EQ(plat::ListAddRow(list, L"c.exe"), 2);
+    plat::ListSetText(list, 1, 1, L"1234");
+    plat::ListSetText(list, 1, 2, L"00");
+  }
+
+  RecordingEvents events;
+  plat::MainWindowHandle window;
+};
+
 using contract::IsVisible;
 using plat::Control;
 using plat::ControlKind;
@@ -320,5 +398,34 @@ TEST_F(GuiContract, PicturesShowTheirRasterAndRefuseRowsTooShort) {
   }
   EXPECT_EQ(inspect::ControlRect(picture), (Rect{0, 0, 256, 86}));
 }
+
+#ifdef _WIN32
+// The real system only (the fake has no dialog manager): the dialog manager's Alt+letter walk
+// starts at the focus and never ends when the focus lies on a control of a hidden page; the focus
+// leaves such a page for the tab control, however it came there, and the keys that follow do not
+// stop the loop.
+TEST_F(GuiContract, FocusOnAHiddenPageMovesToTheTabsAndKeysDoNotHang) {
+  plat::TabControlHandle tabs{Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357})};
+  Make(ControlKind::TabPage, tabs, L"应用程序", {});
+  Control page2 = Make(ControlKind::TabPage, tabs, L"进程", {});
+  Control button = Make(ControlKind::Button, page2, L"结束进程(&E)", {298, 310, 101, 25}, 101);
+  plat::ShowMainWindow(window);
+  // Its page is switched away while it has the focus, or something focuses it while hidden.
+  for (bool switchedAway : {true, false}) {
+    SCOPED_TRACE(switchedAway ? "page switched away" : "focused while hidden");
+    plat::TabSelect(tabs, switchedAway ? 1 : 0);
+    cmdtest::Focus(button);
+    if (switchedAway) plat::TabSelect(tabs, 0);
+    EXPECT_EQ(cmdtest::FocusedControl(), switchedAway ? tabs : button);
+    cmdtest::PostCharacters(button, L'z');
+    cmdtest::CallAfter(300, cmdtest::QuitLoop);
+    {
+      cmdtest::Watchdog watchdog(30000, "the message loop with the focus on a hidden page");
+      plat::RunMessageLoop();
+    }
+    EXPECT_EQ(cmdtest::FocusedControl(), tabs);
+  }
+}
+#endif
 
 }  // namespace

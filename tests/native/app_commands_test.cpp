@@ -6,7 +6,6 @@
 #include "app/commands.h"
 #include "platform/constants.h"
 #include "tests/native/app_fixture.h"
-#include "tests/support/inspect.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;

@@ -10,7 +10,6 @@
 #include "graphs/TUseage.h"
 #include "tests/native/app_fixture.h"
 #include "tests/support/control_table.h"
-#include "tests/support/inspect.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;

@@ -5,7 +5,6 @@
 
 #include "app/process_rows.h"
 #include "tests/native/app_fixture.h"
-#include "tests/support/inspect.h"
 
 using ::testing::ElementsAre;
 

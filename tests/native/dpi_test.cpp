@@ -6,7 +6,6 @@
 #include "graphs/TUseage.h"
 #include "platform/fake/control/drawing.h"
 #include "tests/native/app_fixture.h"
-#include "tests/support/inspect.h"
 
 namespace {
 

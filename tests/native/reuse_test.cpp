@@ -10,7 +10,6 @@
 #include "platform/fake/control/drawing.h"
 #include "sampling/uProcInfo.h"
 #include "tests/native/app_fixture.h"
-#include "tests/support/inspect.h"
 
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;

@@ -16,7 +16,6 @@
 #include "sampling/MemInfo.h"
 #include "sampling/unitUseage.h"
 #include "tests/native/graph_helpers.h"
-#include "tests/support/inspect.h"
 
 namespace {
 

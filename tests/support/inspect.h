@@ -1,6 +1,6 @@
 #pragma once
-// What the tests read of the platform, or do to it as a person would, that the program itself
-// never asks: one layer over both backends (win32/inspect_win32.cpp, inspect_fake.cpp).
+// What the tests read of the platform, or do to it, that the program itself never asks: one
+// layer over both backends (win32/inspect_win32.cpp, inspect_fake.cpp).
 
 #include <atomic>
 #include <cstdint>
@@ -25,5 +25,11 @@ int TabSelected(plat::TabControlHandle tabs);
 bool IsTopmost(plat::MainWindowHandle window);
 // Selects the row and scrolls it into sight, as a click would; -1 clears the selection.
 void ListSelectRow(plat::ListViewHandle list, int row);
+
+// A top-level window of this process with a class icon, made on the calling thread.
+plat::WindowHandle CreateTestWindow(const char* className, const char* title, bool visible);
+void DestroyTestWindow(plat::WindowHandle window);
+// Gives the window a small icon of its own and returns the icon's handle value.
+std::uintptr_t SetTestWindowSmallIcon(plat::WindowHandle window);
 
 }  // namespace inspect

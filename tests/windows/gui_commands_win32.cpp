@@ -15,7 +15,6 @@
 #include "platform/gui.h"
 #include "platform/threads.h"
 #include "platform/windows_input.h"
-#include "tests/support/inspect.h"
 #include "tests/support/win32/command_helpers.h"
 #include "tests/windows/main_form_fixture_win32.h"
 

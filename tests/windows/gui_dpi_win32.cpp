@@ -10,7 +10,6 @@
 #include <gmock/gmock.h>
 
 #include "tests/support/control_table.h"
-#include "tests/support/inspect.h"
 #include "tests/windows/main_form_fixture_win32.h"
 
 namespace {

@@ -19,7 +19,6 @@
 #include "platform/windows_input.h"
 #include "sampling/uProcInfo.h"
 #include "tests/support/control_table.h"
-#include "tests/support/inspect.h"
 #include "tests/support/win32/command_helpers.h"
 #include "tests/windows/main_form_fixture_win32.h"
 

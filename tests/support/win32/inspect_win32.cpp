@@ -4,12 +4,38 @@
 
 #include <commctrl.h>
 
+#include <set>
+#include <string>
+
+#include "platform/gui.h"
 #include "tests/support/inspect.h"
 
 namespace inspect {
 namespace {
 
 HWND Hwnd(plat::Control control) { return reinterpret_cast<HWND>(control.value); }
+
+// Lets the windows of this thread take their pending messages; Wine's display driver
+// otherwise waits for window-manager replies when a window is shown or destroyed.
+void PumpMessages() {
+  MSG message;
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+}
+
+void RegisterTestClass(const char* className) {
+  static std::set<std::string> registered;
+  if (!registered.insert(className).second) return;
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = ::DefWindowProcA;
+  windowClass.hInstance = ::GetModuleHandleA(nullptr);
+  windowClass.hIcon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+  windowClass.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  windowClass.lpszClassName = className;
+  ::RegisterClassA(&windowClass);
+}
 
 }  // namespace
 
@@ -52,12 +78,35 @@ void ListSelectRow(plat::ListViewHandle list, int row) {
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   ::SendMessageW(Hwnd(list), LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
                  reinterpret_cast<LPARAM>(&item));
-  if (row < 0 || row >= static_cast<int>(::SendMessageW(Hwnd(list), LVM_GETITEMCOUNT, 0, 0))) {
-    return;
-  }
+  if (row < 0 || row >= plat::ListRowCount(list)) return;
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
   ::SendMessageW(Hwnd(list), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
   ::SendMessageW(Hwnd(list), LVM_ENSUREVISIBLE, row, FALSE);
+}
+
+plat::WindowHandle CreateTestWindow(const char* className, const char* title, bool visible) {
+  RegisterTestClass(className);
+  HWND window =
+      ::CreateWindowExA(0, className, title, WS_POPUP | WS_BORDER | (visible ? WS_VISIBLE : 0), 20,
+                        20, 240, 120, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  PumpMessages();
+  return plat::WindowHandle{reinterpret_cast<std::uintptr_t>(window)};
+}
+
+void DestroyTestWindow(plat::WindowHandle window) {
+  PumpMessages();
+  // Wine without a window manager waits two seconds for every visible window to be withdrawn;
+  // clearing the visible bit first lets the window go at once.
+  HWND hwnd = Hwnd(window);
+  ::SetWindowLongA(hwnd, GWL_STYLE, ::GetWindowLongA(hwnd, GWL_STYLE) & ~WS_VISIBLE);
+  ::DestroyWindow(hwnd);
+  PumpMessages();
+}
+
+std::uintptr_t SetTestWindowSmallIcon(plat::WindowHandle window) {
+  HICON icon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_WARNING));
+  ::SendMessageA(Hwnd(window), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  return reinterpret_cast<std::uintptr_t>(icon);
 }
 
 }  // namespace inspect
