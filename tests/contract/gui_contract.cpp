@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/drawing.h"
@@ -238,15 +239,12 @@ TEST_F(GuiContract, ListImagesAndDataAreKeptPerRow) {
 TEST_F(GuiContract, ListSelectsOneRowAtMost) {
   plat::ListViewHandle list = List3();
   AddRows(list);
-  inspect::ListSelectRow(list, 2);
-  EXPECT_EQ(plat::ListSelectedRow(list), 2);
-  inspect::ListSelectRow(list, 1);
-  EXPECT_EQ(plat::ListSelectedRow(list), 1);
-  inspect::ListSelectRow(list, -1);
-  EXPECT_EQ(plat::ListSelectedRow(list), -1);
-  inspect::ListSelectRow(list, 0);
-  inspect::ListSelectRow(list, 9);  // no such row: none is selected
-  EXPECT_EQ(plat::ListSelectedRow(list), -1);
+  // {row selected, row that reads selected}: with no such row, none is.
+  const std::pair<int, int> steps[] = {{2, 2}, {1, 1}, {-1, -1}, {0, 0}, {9, -1}};
+  for (const auto& [row, selected] : steps) {
+    inspect::ListSelectRow(list, row);
+    EXPECT_EQ(plat::ListSelectedRow(list), selected) << "after selecting " << row;
+  }
 }
 
 TEST_F(GuiContract, DeletedRowTakesItsTextsAndDataAlongAndMissingRowsReadEmpty) {
