@@ -11,7 +11,6 @@ namespace plat {
 inline constexpr std::int32_t kStatusSuccess = 0;
 inline constexpr std::int32_t kStatusInvalidInfoClass = static_cast<std::int32_t>(0xC0000003u);
 inline constexpr std::int32_t kStatusInfoLengthMismatch = static_cast<std::int32_t>(0xC0000004u);
-inline constexpr std::int32_t kStatusNoMemory = static_cast<std::int32_t>(0xC0000017u);
 
 // SYSTEM_INFORMATION_CLASS values of NtQuerySystemInformation.
 inline constexpr std::uint32_t kSystemBasicInformation = 0;
@@ -46,7 +45,6 @@ inline constexpr int kSwShowNormal = 1;
 inline constexpr std::intptr_t kShellExecuteFailedAtMost = 32;
 
 // Message boxes: the buttons (the low four bits of the flags), the icons, and the answers.
-inline constexpr std::uint32_t kMbOk = 0x00;
 inline constexpr std::uint32_t kMbYesNo = 0x04;
 inline constexpr std::uint32_t kMbTypeMask = 0x0F;
 inline constexpr std::uint32_t kMbIconError = 0x10;

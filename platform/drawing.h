@@ -19,7 +19,6 @@ struct RasterView {
 ImageListHandle CreateSmallImageList(int size);
 void DestroyImageList(ImageListHandle list);
 void ImageListClear(ImageListHandle list);
-int ImageListCount(ImageListHandle list);
 // A copy of the icon's image at the list's image size, as the list itself would make it; the
 // icon is left untouched and the copy is the caller's. {} for a 0 handle or a failure (an
 // icon its owner has destroyed).

@@ -98,13 +98,10 @@ struct ControlArgs {
 // over a tab control is drawn above it and takes the clicks there.
 Control CreateControl(const ControlArgs& args);
 void MoveControl(Control control, const Rect& rect);
-Rect ControlRect(Control control);  // relative to the parent's client area
-std::wstring ControlText(Control control);
 
 // Tab control.
 // Shows that page and hides the others; a focus inside a hidden page moves to the tabs.
 void TabSelect(TabControlHandle tabs, int index);
-int TabSelected(TabControlHandle tabs);
 // The page area of a tab control of the given size, relative to the tab control.
 Rect TabDisplayRect(TabControlHandle tabs, int width, int height);
 
@@ -128,8 +125,7 @@ bool ListSetImage(ListViewHandle list, int row, int imageIndex);  // -1: no imag
 void ListRedrawRow(ListViewHandle list, int row);
 void* ListGetData(ListViewHandle list, int row);
 bool ListSetData(ListViewHandle list, int row, void* data);
-int ListSelectedRow(ListViewHandle list);          // -1 when none
-void ListSelectRow(ListViewHandle list, int row);  // -1 clears the selection
+int ListSelectedRow(ListViewHandle list);  // -1 when none
 // Batch update: the list is not repainted between Begin and the matching End.
 void ListBeginUpdate(ListViewHandle list);
 void ListEndUpdate(ListViewHandle list);
@@ -153,7 +149,6 @@ void StopTimer(MainWindowHandle window);
 
 // Window styles and painting.
 void SetTopmost(MainWindowHandle window, bool topmost);
-bool IsTopmost(MainWindowHandle window);
 void SetDoubleBuffered(MainWindowHandle window);
 void RepaintNow(Control control);  // carries out a pending repaint at once
 // Keeps a copy of the raster and shows it: at once in a shown picture, else when it shows.

@@ -1,5 +1,5 @@
 #pragma once
-// Threads, locks and timing.
+// Threads and locks.
 
 #include <atomic>
 #include <cstdint>
@@ -17,11 +17,10 @@ bool WaitForThread(ThreadHandle thread, std::uint32_t timeoutMs);
 void CloseThread(ThreadHandle thread);
 
 void Sleep(std::uint32_t milliseconds);
-// Milliseconds since an arbitrary start; never goes back. Any thread.
-std::uint64_t MonotonicMilliseconds();
 
 // A 64-bit millisecond count made from a 32-bit tick count that wraps to 0 every 2^32 ms
-// (about 49.7 days), such as GetTickCount. Safe to read from any thread.
+// (about 49.7 days), such as GetTickCount. Safe to read from any thread. The clocks of the
+// fake and of the tests (tests/support/inspect.h) use it; the program keeps no time.
 class TickExtender {
  public:
   // Calls tick() and returns the count: the first reading as it is, each later one the count

@@ -13,7 +13,6 @@
 static_assert(plat::kStatusSuccess == STATUS_SUCCESS);
 static_assert(plat::kStatusInvalidInfoClass == STATUS_INVALID_INFO_CLASS);
 static_assert(plat::kStatusInfoLengthMismatch == STATUS_INFO_LENGTH_MISMATCH);
-static_assert(plat::kStatusNoMemory == STATUS_NO_MEMORY);
 
 static_assert(plat::kSystemBasicInformation == SystemBasicInformation);
 static_assert(plat::kSystemPerformanceInformation == SystemPerformanceInformation);
@@ -44,7 +43,6 @@ static_assert(plat::kSwShowNormal == SW_SHOWNORMAL);
 // The highest of the SE_ERR_ codes: ShellExecute's failures are the values up to 32.
 static_assert(plat::kShellExecuteFailedAtMost == SE_ERR_DLLNOTFOUND);
 
-static_assert(plat::kMbOk == MB_OK);
 static_assert(plat::kMbYesNo == MB_YESNO);
 static_assert(plat::kMbTypeMask == MB_TYPEMASK);
 static_assert(plat::kMbIconError == MB_ICONERROR);

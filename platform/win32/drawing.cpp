@@ -21,10 +21,6 @@ void ImageListClear(ImageListHandle list) {
   if (list) ::ImageList_RemoveAll(win32::ToHimagelist(list));
 }
 
-int ImageListCount(ImageListHandle list) {
-  return list ? ::ImageList_GetImageCount(win32::ToHimagelist(list)) : 0;
-}
-
 namespace {
 
 // An icon image held as the bitmaps of a sized copy of the icon: adding them to a list is done

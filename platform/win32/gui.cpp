@@ -464,10 +464,6 @@ void SetTopmost(MainWindowHandle window, bool topmost) {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-bool IsTopmost(MainWindowHandle window) {
-  return (::GetWindowLongPtrW(ToHwnd(window), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-}
-
 void SetDoubleBuffered(MainWindowHandle window) {
   win32gui::MainWindowState* state = win32gui::MainStateOf(ToHwnd(window));
   if (state) state->doubleBuffered = true;

@@ -170,16 +170,6 @@ void RegisterClassOnce(const wchar_t* name, WNDPROC proc) {
 
 HWND Hwnd(plat::Control control) { return win32::ToHwnd(control); }
 
-RECT WindowRectInParent(HWND window) {
-  RECT rc{};
-  ::GetWindowRect(window, &rc);
-  HWND parent = ::GetParent(window);
-  if (parent && (::GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)) {
-    ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rc), 2);
-  }
-  return rc;
-}
-
 void FitPages(HWND tabs) {
   ControlInfo* info = FindControl(tabs);
   if (!info) return;
@@ -220,10 +210,10 @@ ClassAndStyle StyleFor(plat::ControlKind kind) {
     case plat::ControlKind::PictureBox:
       return {kPictureClass, kChild, 0};
     case plat::ControlKind::StatusBar:
-      // Placed by the program, not by the control: it keeps the height it is given.
-      return {STATUSCLASSNAMEW, kChild | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, 0};
+      break;
   }
-  return {WC_BUTTONW, kChild, 0};
+  // A status bar is placed by the program, not by the control: it keeps the height it is given.
+  return {STATUSCLASSNAMEW, kChild | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, 0};
 }
 
 void SetListDoubleBuffered(HWND list) {
@@ -401,23 +391,12 @@ void MoveControl(Control control, const Rect& rect) {
   if (info && info->kind == ControlKind::TabControl) win32gui::FitPages(window);
 }
 
-Rect ControlRect(Control control) {
-  const RECT rc = win32gui::WindowRectInParent(Hwnd(control));
-  return Rect{rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top};
-}
-
-std::wstring ControlText(Control control) { return win32::WindowText(Hwnd(control)); }
-
 void TabSelect(TabControlHandle tabs, int index) {
   HWND window = Hwnd(tabs);
   const auto count = static_cast<int>(::SendMessageW(window, TCM_GETITEMCOUNT, 0, 0));
   if (index < 0 || index >= count) return;
   ::SendMessageW(window, TCM_SETCURSEL, index, 0);
   win32gui::ShowSelectedPage(window);
-}
-
-int TabSelected(TabControlHandle tabs) {
-  return static_cast<int>(::SendMessageW(Hwnd(tabs), TCM_GETCURSEL, 0, 0));
 }
 
 Rect TabDisplayRect(TabControlHandle tabs, int width, int height) {
@@ -532,19 +511,6 @@ bool ListSetData(ListViewHandle list, int row, void* data) {
 int ListSelectedRow(ListViewHandle list) {
   return static_cast<int>(
       ::SendMessageW(Hwnd(list), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-}
-
-void ListSelectRow(ListViewHandle list, int row) {
-  HWND window = Hwnd(list);
-  LVITEMW item{};
-  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-  item.state = 0;
-  ::SendMessageW(window, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(&item));
-  if (!win32gui::ValidRow(window, row)) return;
-  item.state = LVIS_SELECTED | LVIS_FOCUSED;
-  ::SendMessageW(window, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-  ::SendMessageW(window, LVM_ENSUREVISIBLE, row, FALSE);
 }
 
 void ListBeginUpdate(ListViewHandle list) {

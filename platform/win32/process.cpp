@@ -49,10 +49,6 @@ bool TerminateProcess(ProcessHandle handle, std::uint32_t exitCode) {
   return ::TerminateProcess(ToHandle(handle.value), exitCode) != FALSE;
 }
 
-ProcessHandle GetCurrentProcess() {
-  return ProcessHandle{reinterpret_cast<std::uintptr_t>(::GetCurrentProcess())};
-}
-
 std::uint32_t GetCurrentProcessId() { return ::GetCurrentProcessId(); }
 
 bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t size) {

@@ -51,13 +51,6 @@ void CloseThread(ThreadHandle thread) {
 
 void Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
 
-// GetTickCount, extended across its wraps: Windows XP has no GetTickCount64. One code path on
-// every system, so the one that XP runs is the one tested.
-std::uint64_t MonotonicMilliseconds() {
-  static TickExtender clock;
-  return clock.Now([] { return static_cast<std::uint32_t>(::GetTickCount()); });
-}
-
 static_assert(sizeof(CRITICAL_SECTION) <= 64 && alignof(CRITICAL_SECTION) <= 8);
 
 Mutex::Mutex() { ::InitializeCriticalSection(new (storage_) CRITICAL_SECTION); }

@@ -9,10 +9,10 @@
 #include "platform/threads.h"
 #include "sampling/MemInfo.h"
 #include "sampling/unitUseage.h"
-#include "tests/contract/counters_env.h"
+#include "tests/contract/contract_env.h"
 
 TEST(CountersContract, EntryResolvesOnceAndAcceptsTheLayoutSizes) {
-  PrepareCountersContract();
+  contract::Reset();
   const plat::QueryEntry* entry = plat::LookupQueryEntry();
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(plat::LookupQueryEntry(), entry);
@@ -47,7 +47,7 @@ TEST(CountersContract, EntryResolvesOnceAndAcceptsTheLayoutSizes) {
 }
 
 TEST(CountersContract, FirstSampleIsZeroThenALoad) {
-  PrepareCountersContract();
+  contract::Reset();
   ResetCpuUsageState();
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(CpuUsage.load(), 0);
@@ -61,7 +61,7 @@ TEST(CountersContract, FirstSampleIsZeroThenALoad) {
 
 // The record may overflow (a 32-bit process above 4 GiB); the memory in use never does.
 TEST(CountersContract, MemoryStatusIsFilled) {
-  PrepareCountersContract();
+  contract::Reset();
   plat::MemoryStatus status;
   plat::MemoryStatusEx extended;
   ReadMemoryStatus(status, extended);

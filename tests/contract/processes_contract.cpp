@@ -12,7 +12,7 @@
 #include "platform/process.h"
 #include "platform/sysinfo.h"
 #include "sampling/uProcInfo.h"
-#include "tests/contract/processes_contract_env.h"
+#include "tests/contract/contract_env.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ std::string Lower(std::string text) {
 
 class ProcessesContract : public testing::Test {
  protected:
-  void SetUp() override { contract::ResetProcessEnvironment(); }
+  void SetUp() override { contract::Reset(); }
   void TearDown() override {
     if (child_ != 0) contract::CleanUpChild(child_);
   }
@@ -55,7 +55,7 @@ TEST_F(ProcessesContract, EveryKeyIsItsRecordsPid) {
 
 TEST_F(ProcessesContract, WorkingSetOfTheOwnProcessAndOfNoProcess) {
   EXPECT_GT(GetProcessWorkingSet(plat::GetCurrentProcessId()), 0u);
-  EXPECT_EQ(GetProcessWorkingSet(contract::UnusedPid()), 0u);
+  EXPECT_EQ(GetProcessWorkingSet(contract::kUnusedPid), 0u);
 }
 
 TEST_F(ProcessesContract, KillProcessEndsAChild) {
@@ -68,7 +68,7 @@ TEST_F(ProcessesContract, KillProcessEndsAChild) {
 
 TEST_F(ProcessesContract, KillProcessOfNothingIsHarmless) {
   KillProcess(0);
-  KillProcess(contract::UnusedPid());
+  KillProcess(contract::kUnusedPid);
   EXPECT_GT(GetProcessWorkingSet(plat::GetCurrentProcessId()), 0u);
 }
 

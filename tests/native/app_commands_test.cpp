@@ -37,7 +37,7 @@ class CommandsTest : public AppTest {
     form->RefreshTaskList();
     for (int row = 0; row < plat::ListRowCount(form->TaskListView); ++row) {
       const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(form->TaskListView, row));
-      if (info->WindowHandle.value == window) plat::ListSelectRow(form->TaskListView, row);
+      if (info->WindowHandle.value == window) inspect::ListSelectRow(form->TaskListView, row);
     }
     EXPECT_GE(plat::ListSelectedRow(form->TaskListView), 0);
     return window;
@@ -51,7 +51,7 @@ class CommandsTest : public AppTest {
     form->RefreshProcessList();
     for (int row = 0; row < plat::ListRowCount(form->procListView); ++row) {
       if (plat::ListGetText(form->procListView, row, 1) == pid) {
-        plat::ListSelectRow(form->procListView, row);
+        inspect::ListSelectRow(form->procListView, row);
       }
     }
     ASSERT_GE(plat::ListSelectedRow(form->procListView), 0);
@@ -225,10 +225,10 @@ TEST_F(CommandsTest, ListCommandsWithoutASelectionDoNothing) {
 TEST_F(CommandsTest, AlwaysOnTopToggles) {
   Click(kCmdA1);
   EXPECT_TRUE(plat::IsMenuChecked(Window(), kCmdA1));
-  EXPECT_TRUE(plat::IsTopmost(Window()));
+  EXPECT_TRUE(inspect::IsTopmost(Window()));
   Click(kCmdA1);
   EXPECT_FALSE(plat::IsMenuChecked(Window(), kCmdA1));
-  EXPECT_FALSE(plat::IsTopmost(Window()));
+  EXPECT_FALSE(inspect::IsTopmost(Window()));
 }
 
 TEST_F(CommandsTest, HomePageTriesInternetExplorerThenTheDefaultBrowser) {

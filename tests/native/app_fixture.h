@@ -18,6 +18,7 @@
 #include "sampling/MemInfo.h"
 #include "sampling/uProcInfo.h"
 #include "sampling/unitUseage.h"
+#include "tests/support/inspect.h"
 
 class AppTest : public ::testing::Test {
  protected:

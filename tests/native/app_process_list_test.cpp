@@ -112,7 +112,7 @@ TEST_F(ProcessListTest, ReusedPidKeepsItsRowUnderTheNewName) {
 TEST_F(ProcessListTest, SelectedRowStaysSelectedWhileRowsAboveGo) {
   for (std::uint32_t pid : {1, 2, 3}) AddProcess(pid, u"p.exe");
   form->RefreshProcessList();
-  plat::ListSelectRow(List(), 2);
+  inspect::ListSelectRow(List(), 2);
   fake::RemoveProcess(1);
   form->RefreshProcessList();
   ASSERT_EQ(plat::ListSelectedRow(List()), 1);

@@ -3,8 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/fake/control/threads.h"
-#include "platform/threads.h"
+#include "tests/support/inspect.h"
 
 namespace {
 
@@ -26,18 +25,16 @@ TEST(MonotonicClock, CountsOnAcrossTheTickWrap) {
   };
   for (const WrapCase& c : cases) {
     SCOPED_TRACE(::testing::Message() << "from tick " << c.ticks.front());
-    fake::PinTick32(c.ticks.front());
-    const std::uint64_t first = plat::MonotonicMilliseconds();
+    inspect::TickExtender clock;
+    const std::uint64_t first = clock.Now([&] { return c.ticks.front(); });
     std::uint64_t last = first;
     for (const std::uint32_t tick : c.ticks) {
-      fake::PinTick32(tick);
-      const std::uint64_t now = plat::MonotonicMilliseconds();
+      const std::uint64_t now = clock.Now([&] { return tick; });
       EXPECT_GE(now, last);
       last = now;
     }
     EXPECT_EQ(last - first, c.advance);
   }
-  fake::PinTick32(std::nullopt);
 }
 
 }  // namespace

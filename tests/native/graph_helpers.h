@@ -12,6 +12,7 @@
 #include "graphs/TUseage.h"
 #include "platform/sysinfo.h"
 #include "platform/threads.h"
+#include "tests/support/inspect.h"
 
 // The image's bytes, row after row with their padding.
 inline std::vector<std::uint8_t> Bytes(const TUseage& image) {
@@ -21,9 +22,9 @@ inline std::vector<std::uint8_t> Bytes(const TUseage& image) {
 
 // True once the thread has made `passes` passes; false after ten seconds without.
 inline bool WaitForPasses(const TSetThread& thread, int passes) {
-  const std::uint64_t deadline = plat::MonotonicMilliseconds() + 10000;
+  const std::uint64_t deadline = inspect::MonotonicMilliseconds() + 10000;
   while (thread.PassCount() < passes) {
-    if (plat::MonotonicMilliseconds() > deadline) return false;
+    if (inspect::MonotonicMilliseconds() > deadline) return false;
     plat::Sleep(1);
   }
   return true;

@@ -398,7 +398,9 @@ TEST_F(ProcessSnapshot, TableLargerThanTheBufferIsQueriedAgainAndTheNextStartsTh
 
 TEST_F(ProcessSnapshot, FailedQueriesAreNeverWalked) {
   // The first answer claims a length the buffer could hold; the table is not trusted anyway.
-  fake::ScriptProcessQueries({{plat::kStatusInfoLengthMismatch, 100}, {plat::kStatusNoMemory, 0}});
+  // The second is STATUS_NO_MEMORY.
+  fake::ScriptProcessQueries(
+      {{plat::kStatusInfoLengthMismatch, 100}, {static_cast<std::int32_t>(0xC0000017u), 0}});
   TProcList list;
   GetProcessList(list);
   EXPECT_EQ(list.Count(), 3u);

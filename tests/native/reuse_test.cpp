@@ -175,7 +175,7 @@ TEST_F(ReuseTest, FakeListRowsShiftUpOnDeletionsInAnyOrder) {
     ++added;
   };
   for (int i = 0; i < 12; ++i) add();
-  plat::ListSelectRow(list, 4);
+  inspect::ListSelectRow(list, 4);
   for (int step : steps) step < 0 ? add() : void(plat::ListDeleteRow(list, step));
   ASSERT_EQ(plat::ListRowCount(list), 2);
   EXPECT_EQ(plat::ListGetText(list, 0, 0), L"4");

@@ -235,8 +235,8 @@ TEST(ThreadingSampler, GuiSeesWholeFramesAndWholeSamples) {
   int copies = 0;
   int broken = 0;
   std::vector<std::uint8_t> copy;
-  const std::uint64_t end = plat::MonotonicMilliseconds() + 300;
-  while (plat::MonotonicMilliseconds() < end || thread->PassCount() < 20) {
+  const std::uint64_t end = inspect::MonotonicMilliseconds() + 300;
+  while (inspect::MonotonicMilliseconds() < end || thread->PassCount() < 20) {
     fake::SetMemoryStatus(copies % 2 == 0 ? b : a);
     thread->WithFrames([&](const TUseage& cpu, const TUseage& mem) {
       for (const TUseage* image : {&cpu, &mem}) {

@@ -32,6 +32,7 @@
 #include "platform/windows_input.h"
 #include "sampling/uProcInfo.h"
 #include "sampling/unitUseage.h"
+#include "tests/support/inspect.h"
 #include "tests/support/os_population.h"
 
 namespace {
@@ -238,8 +239,8 @@ TEST(Soak, TenThousandTicksWithChurnStayInStepWithTheDesktop) {
     if (sampler->PassCount() >= kPasses) sampler->Terminate();
   }
 
-  const std::uint64_t deadline = plat::MonotonicMilliseconds() + 120000;
-  while (sampler->PassCount() < kPasses && plat::MonotonicMilliseconds() < deadline) {
+  const std::uint64_t deadline = inspect::MonotonicMilliseconds() + 120000;
+  while (sampler->PassCount() < kPasses && inspect::MonotonicMilliseconds() < deadline) {
     plat::Sleep(1);
   }
   EXPECT_GE(sampler->PassCount(), kPasses);

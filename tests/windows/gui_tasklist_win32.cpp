@@ -16,7 +16,6 @@
 #include "platform/threads.h"
 #include "platform/windows_input.h"
 #include "sampling/uProcInfo.h"
-#include "tests/contract/windows_contract_env.h"
 #include "tests/support/win32/command_helpers.h"
 #include "tests/support/win32/icon_helpers.h"
 #include "tests/support/win32/own_resources.h"
@@ -105,7 +104,7 @@ TEST_F(GuiTaskList, VisibleTitledWindowGetsARowUntilItGoesHiddenAndBlankOnesNone
   EXPECT_EQ(RowOf(hidden), -1);
   EXPECT_EQ(RowOf(blank), -1);
 
-  contract::DestroyTestWindow(visible);
+  inspect::DestroyTestWindow(visible);
   form->OnTimer();
   EXPECT_EQ(RowOf(visible), -1);
 }
@@ -143,8 +142,8 @@ TEST_F(GuiTaskList, ExplorerWindowsEachGetARowBesideTheProcessRowAndGoWithTheirW
   EXPECT_EQ(Text(row1, 1), L"正在运行");
   EXPECT_EQ(Text(row2, 1), L"正在运行");
 
-  contract::DestroyTestWindow(folder1);
-  contract::DestroyTestWindow(folder2);
+  inspect::DestroyTestWindow(folder1);
+  inspect::DestroyTestWindow(folder2);
   form->OnTimer();
   EXPECT_EQ(RowOf(folder1), -1);
   EXPECT_EQ(RowOf(folder2), -1);
@@ -153,7 +152,7 @@ TEST_F(GuiTaskList, ExplorerWindowsEachGetARowBesideTheProcessRowAndGoWithTheirW
 TEST_F(GuiTaskList, FiveHundredRefreshesKeepGdiAndUserObjects) {
   const plat::WindowHandle task = TestWindow("VarnexTaskSoak", "Varnex soak task");
   const plat::WindowHandle folder = TestWindow("CabinetWClass", "Varnex soak folder");
-  contract::SetTestWindowSmallIcon(task);
+  inspect::SetTestWindowSmallIcon(task);
   form->Show();
   for (int i = 0; i < 20; ++i) form->OnTimer();
   ASSERT_GE(RowOf(folder), 0);

@@ -13,6 +13,7 @@
 
 #include "platform/gui.h"
 #include "platform/threads.h"
+#include "tests/support/inspect.h"
 #include "tests/support/win32/icon_helpers.h"
 
 namespace cmdtest {
@@ -78,10 +79,10 @@ struct ChildEntry {
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& done, std::uint32_t timeoutMs, std::uint32_t pollMs) {
-  const std::uint64_t deadline = plat::MonotonicMilliseconds() + timeoutMs;
+  const std::uint64_t deadline = inspect::MonotonicMilliseconds() + timeoutMs;
   for (;;) {
     if (done()) return true;
-    if (plat::MonotonicMilliseconds() > deadline) return false;
+    if (inspect::MonotonicMilliseconds() > deadline) return false;
     plat::Sleep(pollMs);
   }
 }
@@ -152,11 +153,11 @@ constexpr UINT kBusyMessage = WM_APP + 1;  // wParam: how long to keep WM_GETICO
 LRESULT CALLBACK BusyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<BusyWindow::State*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == kBusyMessage) {
-    state->busyUntil = plat::MonotonicMilliseconds() + wParam;
+    state->busyUntil = inspect::MonotonicMilliseconds() + wParam;
     return 1;
   }
   if (message == WM_GETICON && state != nullptr) {
-    const std::uint64_t now = plat::MonotonicMilliseconds();
+    const std::uint64_t now = inspect::MonotonicMilliseconds();
     if (now < state->busyUntil) {
       ::WaitForSingleObject(state->stop, static_cast<DWORD>(state->busyUntil - now));
     }
@@ -352,7 +353,7 @@ plat::Control FromHwnd(HWND window) {
 }
 
 void CheckInputTaken(std::uint64_t deadline) {
-  if (HIWORD(::GetQueueStatus(QS_INPUT)) == 0 || plat::MonotonicMilliseconds() > deadline) {
+  if (HIWORD(::GetQueueStatus(QS_INPUT)) == 0 || inspect::MonotonicMilliseconds() > deadline) {
     QuitLoop();
   } else {
     CallAfter(20, [deadline] { CheckInputTaken(deadline); });
@@ -378,7 +379,7 @@ void PressKeys(plat::Control window, const std::vector<std::uint16_t>& keys) {
     events.push_back(up);
   }
   ::SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT));
-  const std::uint64_t deadline = plat::MonotonicMilliseconds() + 3000;
+  const std::uint64_t deadline = inspect::MonotonicMilliseconds() + 3000;
   CallAfter(20, [deadline] { CheckInputTaken(deadline); });
   plat::RunMessageLoop();
 }
@@ -394,8 +395,8 @@ plat::Control ClickTarget(plat::Control control) {
   events[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   ::SendInput(2, events, sizeof(INPUT));
   HWND target = nullptr;
-  const std::uint64_t deadline = plat::MonotonicMilliseconds() + 3000;
-  while (plat::MonotonicMilliseconds() < deadline) {
+  const std::uint64_t deadline = inspect::MonotonicMilliseconds() + 3000;
+  while (inspect::MonotonicMilliseconds() < deadline) {
     MSG msg{};
     if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       ::Sleep(10);

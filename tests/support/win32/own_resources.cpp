@@ -19,7 +19,7 @@ OwnResources QueryOwnResources() {
   counters.cb = sizeof counters;
   // PSAPI's GetProcessMemoryInfo (loaded at run time, as for the process list). A system that
   // knows only the short record fails the long one: ask again with that.
-  const plat::ProcessHandle own = plat::GetCurrentProcess();
+  const plat::ProcessHandle own{reinterpret_cast<std::uintptr_t>(self)};
   auto* plain = reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters);
   if (plat::GetProcessMemoryInfo(own, plain, sizeof counters)) {
     out.privateBytes = counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;

@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "tests/contract/processes_contract_env.h"
+#include "platform/constants.h"
+#include "platform/windows_input.h"
+#include "tests/contract/contract_env.h"
 #include "tests/support/win32/command_helpers.h"
+#include "tests/support/win32/icon_helpers.h"
 
 namespace {
 
@@ -19,7 +22,7 @@ std::map<std::uint32_t, std::unique_ptr<cmdtest::ChildProcess>>& Children() {
 
 namespace contract {
 
-void ResetProcessEnvironment() {}
+void Reset() {}
 
 std::uint32_t StartChildProcess() {
   auto child = std::make_unique<cmdtest::ChildProcess>(cmdtest::ChildProcess::Kind::Idle);
@@ -44,8 +47,6 @@ std::string OwnImageName() {
   return slash == std::string::npos ? full : full.substr(slash + 1);
 }
 
-std::uint32_t UnusedPid() { return 0x7FFFFFF0u; }
-
 bool DebugPrivilegeEnabled() {
   HANDLE token = nullptr;
   LUID debug{};
@@ -67,5 +68,35 @@ bool DebugPrivilegeEnabled() {
   ::CloseHandle(token);
   return enabled;
 }
+
+// A window of another thread kept busy in WM_GETICON for a minute; its destructor lets go.
+UnresponsiveWindow::UnresponsiveWindow() {
+  auto busy = std::make_shared<cmdtest::BusyWindow>(L"stuck");
+  if (cmdtest::MakeWindowBusy(busy->Window(), 60000)) window_ = busy->Window();
+  busy_ = busy;
+}
+
+UnresponsiveWindow::~UnresponsiveWindow() = default;
+
+bool IsVisible(plat::Control control) {
+  return (plat::GetWindowLongA(control, plat::kGwlStyle) & plat::kWsVisible) != 0;
+}
+
+std::uint32_t ShownPixel(plat::PictureBoxHandle picture, int x, int y) {
+  HWND window = reinterpret_cast<HWND>(picture.value);
+  HDC dc = ::GetDC(window);
+  const COLORREF colour = ::GetPixel(dc, x, y);
+  ::ReleaseDC(window, dc);
+  return GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+}
+
+plat::IconHandle AnyIcon(plat::MainWindowHandle window) { return plat::GetClassIcon(window); }
+
+plat::IconHandle BuiltIcon() {
+  static const icontest::SolidIcon icon(0x0000FF);
+  return icon.Handle();
+}
+
+void DeliverTimerTicks(plat::MainWindowHandle) {}
 
 }  // namespace contract

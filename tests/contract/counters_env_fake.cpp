@@ -1,7 +1,0 @@
-#include "platform/fake/control/sysinfo.h"
-#include "tests/contract/counters_env.h"
-
-void PrepareCountersContract() {
-  fake::ResetCounters();
-  fake::SetAdvancePerQuery(1'000'000, 2'000'000);  // 50 % busy on 4 processors
-}

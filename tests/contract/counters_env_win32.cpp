@@ -1,3 +1,0 @@
-#include "tests/contract/counters_env.h"
-
-void PrepareCountersContract() {}
