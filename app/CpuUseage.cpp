@@ -234,40 +234,7 @@ void TMainForm::OnTimer() {
 }
 
 void TMainForm::OnCommand(int commandId) {
-  Guarded([this, commandId] {
-    switch (commandId) {
-      case kCmdButton1:
-        Button1Click();
-        break;
-      case kCmdButton2:
-        Button2Click();
-        break;
-      case kCmdButton3:
-        Button3Click();
-        break;
-      case kCmdEndProcBtn:
-        endProcBtnClick();
-        break;
-      case kCmdButton4:
-        Button4Click();
-        break;
-      case kCmdA1:
-        A1Click();
-        break;
-      case kCmdX1:
-        X1Click();
-        break;
-      case kCmdN1:
-      case kCmdH2:
-      case kCmdN5:
-      case kCmdN6:
-      case kCmdN8:
-        N1Click(commandId);
-        break;
-      default:
-        break;
-    }
-  });
+  Guarded([this, commandId] { RunCommand(*this, commandId); });
 }
 
 void TMainForm::OnResize(int clientWidth, int clientHeight) {
