@@ -184,23 +184,10 @@ TMainForm::TMainForm() {
 
   BuildMainMenu(Handle);
 
-  ImageList = plat::CreateSmallImageList(Scaled(kSmallIconSize, dpi_));
-  plat::ListSetImageList(TaskListView, ImageList);
+  TaskRows.Attach(TaskListView, Scaled(kSmallIconSize, dpi_));
+  PlaceGraphs();
   plat::TabSelect(PageControl1, kTabSheet3Index);
   Timer.Attach(Handle);
-}
-
-TMainForm::~TMainForm() {
-  ReleaseTaskRecords();
-  if (ImageList) plat::DestroyImageList(ImageList);
-}
-
-void TMainForm::ReleaseTaskRecords() {
-  int rows = plat::ListRowCount(TaskListView);
-  for (int row = 0; row < rows; ++row) {
-    delete static_cast<TWinInfo*>(plat::ListGetData(TaskListView, row));
-    plat::ListSetData(TaskListView, row, nullptr);
-  }
 }
 
 void TMainForm::Show() { plat::ShowMainWindow(Handle); }
@@ -234,40 +221,7 @@ void TMainForm::OnTimer() {
 }
 
 void TMainForm::OnCommand(int commandId) {
-  Guarded([this, commandId] {
-    switch (commandId) {
-      case kCmdButton1:
-        Button1Click();
-        break;
-      case kCmdButton2:
-        Button2Click();
-        break;
-      case kCmdButton3:
-        Button3Click();
-        break;
-      case kCmdEndProcBtn:
-        endProcBtnClick();
-        break;
-      case kCmdButton4:
-        Button4Click();
-        break;
-      case kCmdA1:
-        A1Click();
-        break;
-      case kCmdX1:
-        X1Click();
-        break;
-      case kCmdN1:
-      case kCmdH2:
-      case kCmdN5:
-      case kCmdN6:
-      case kCmdN8:
-        N1Click(commandId);
-        break;
-      default:
-        break;
-    }
-  });
+  Guarded([this, commandId] { RunCommand(*this, commandId); });
 }
 
 void TMainForm::OnResize(int clientWidth, int clientHeight) {
@@ -297,7 +251,7 @@ void TMainForm::OnDpiChanged(int dpi, const plat::Rect& suggested) {
     SetColumns(TaskListView, kTaskColumns, dpi_, false);
     SetColumns(procListView, kProcColumns, dpi_, false);
     plat::StatusSetParts(StatusBar, StatusPartWidths(dpi_));
-    RenewImageList();
+    TaskRows.RenewImageList(Scaled(kSmallIconSize, dpi_));
     plat::MoveControl(Handle, suggested);
     if (shown_) {
       const plat::Rect client = plat::ClientRect(Handle);
@@ -307,47 +261,28 @@ void TMainForm::OnDpiChanged(int dpi, const plat::Rect& suggested) {
       for (const ControlRow& row : kControls) rects.push_back(PlacedAt(row, dpi_));
       MoveControls(rects);
     }
-    ShowGraphFrames();
+    PlaceGraphs();
   });
 }
 
-void TMainForm::RenewImageList() {
-  const plat::ImageListHandle fresh = plat::CreateSmallImageList(Scaled(kSmallIconSize, dpi_));
-  // Each row gets the copy of the icon it showed, at the new size.
-  const int rows = plat::ListRowCount(TaskListView);
-  std::vector<TIconSlot> slots;
-  for (int row = 0; row < rows; ++row) {
-    const plat::IconHandle icon = SlotIcon(taskRows_.slots, plat::ListGetImage(TaskListView, row));
-    TIconImage image(plat::CopyIconImage(fresh, icon));
-    const int index = plat::ImageListAddImage(fresh, image.get());
-    SetSlot(slots, index, icon, std::move(image));
-    plat::ListSetImage(TaskListView, row, index);
-  }
-  taskRows_.slots = std::move(slots);
-  plat::ListSetImageList(TaskListView, fresh);
-  if (ImageList) plat::DestroyImageList(ImageList);
-  ImageList = fresh;
-}
-
-plat::Rect TMainForm::DesignRect(plat::Control control) const {
-  for (const ControlRow& row : kControls) {
-    if (row.member.Get(*this) == control) return row.rect;
-  }
-  return {};
-}
-
-plat::Rect TMainForm::PlacedRect(plat::Control control) const {
-  for (const ControlRow& row : kControls) {
-    if (row.member.Get(*this) == control) return PlacedAt(row, dpi_);
-  }
-  return {};
+void TMainForm::PlaceGraphs() {
+  auto box = [this](plat::PictureBoxHandle picture) {
+    for (const ControlRow& row : kControls) {
+      if (row.member.Get(*this) != picture) continue;
+      const plat::Rect placed = PlacedAt(row, dpi_);
+      return TGraphBox{picture, row.parent.Get(*this), TSize{row.rect.width, row.rect.height},
+                       TSize{placed.width, placed.height}};
+    }
+    return TGraphBox{};
+  };
+  PerformancePage.Place(box(CpuImg), box(memImg));
 }
 
 void TMainForm::OnClose() {
   Guarded([this] {
     FormClose();
     // The rows go with the window; their records go now, while the rows can still be read.
-    ReleaseTaskRecords();
+    TaskRows.ReleaseRecords();
   });
 }
 
@@ -371,16 +306,16 @@ bool EnableDebugPrivilege() {
 void TMainForm::FormShow() {
   EnableDebugPrivilege();
   plat::SetDoubleBuffered(Handle);
-  StartGraphs();
+  PerformancePage.Start();
 }
 
 void TMainForm::TimerTimer() {
-  UpdateGraphs();
+  PerformancePage.Update(StatusBar);
   RefreshProcessList();
   RefreshTaskList();
 }
 
 void TMainForm::FormClose() {
   Timer.SetEnabled(false);
-  StopGraphs();
+  TPerformancePage::Stop(0);
 }

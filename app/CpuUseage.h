@@ -3,11 +3,11 @@
 //   app/CpuUseage.cpp        the control table, construction, layout on resize, the window's
 //                            events and the refresh cycle (FormShow, TimerTimer, FormClose)
 //   app/main_menu.cpp        the menu bar's table
-//   app/commands.cpp         the handlers of the buttons and menu items (ids: app/commands.h)
+//   app/commands.cpp         the handlers of the buttons and menu items, and the table of
+//                            their ids (app/commands.h)
 //   app/process_refresh.cpp  the process list (row texts: app/process_rows.cpp)
-//   app/task_refresh.cpp     the task list and its icons
-//   app/performance_page.cpp the graphs and the sampler thread (globals:
-//                            app/performance_page.h)
+//   app/task_refresh.cpp     the task list and its icons (TTaskRows, app/task_rows.h)
+//   app/performance_page.cpp the graphs and the sampler thread (TPerformancePage)
 //   app/timer.cpp            the refresh timer
 //   app/program.cpp          the program: the one instance and the message loop
 
@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/performance_page.h"
 #include "app/process_rows.h"
 #include "app/task_rows.h"
 #include "app/timer.h"
@@ -24,7 +25,6 @@
 class TMainForm final : public plat::WindowEvents {
  public:
   TMainForm();
-  ~TMainForm();
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;
 
@@ -45,7 +45,7 @@ class TMainForm final : public plat::WindowEvents {
 
   // The lists (app/process_refresh.cpp, app/task_refresh.cpp).
   void RefreshProcessList();
-  void RefreshTaskList();
+  void RefreshTaskList() { TaskRows.Refresh(); }
 
   // The commands (app/commands.cpp).
   void Button1Click();
@@ -57,17 +57,6 @@ class TMainForm final : public plat::WindowEvents {
   void X1Click();
   void Button4Click();
   void SetUpdateSpeed(std::uint16_t intervalMs);
-
-  // The performance page (app/performance_page.cpp).
-  void StartGraphs();
-  void UpdateGraphs();
-  void StopGraphs();
-
-  // The dots per inch the window is laid out for, and a control's rectangle in the control
-  // table (pixels at 96 dpi), and in device pixels at the design size.
-  int Dpi() const { return dpi_; }
-  plat::Rect DesignRect(plat::Control control) const;
-  plat::Rect PlacedRect(plat::Control control) const;
 
   plat::MainWindowHandle Handle;
   plat::TabControlHandle PageControl1;
@@ -88,35 +77,27 @@ class TMainForm final : public plat::WindowEvents {
   plat::PictureBoxHandle memImg;
   plat::StatusBarHandle StatusBar;
   plat::Control Button4;
-  plat::ImageListHandle ImageList;
   TTimer Timer;
+  TPerformancePage PerformancePage;
+  TTaskRows TaskRows;  // with the task list's ImageList
 
  private:
   void ShowFailure(const std::wstring& message);
   template <typename Body>
   void Guarded(Body&& body);
-  // Frees the TWinInfo records that the task rows own.
-  void ReleaseTaskRecords();
   // Places every control for a client area of that size at the current DPI.
   void LayOut(int clientWidth, int clientHeight);
   // Moves the controls of the table, one rectangle per row, pages left to their tab control.
   void MoveControls(const std::vector<plat::Rect>& rects);
-  // A new image list at the small-icon size of the current DPI, holding the icons the rows
-  // show; the old list is destroyed.
-  void RenewImageList();
-  // Shows the graphs' current frames in their picture boxes, scaled to the boxes' size.
-  void ShowGraphFrames();
+  // Gives the performance page its boxes as placed at the current DPI.
+  void PlaceGraphs();
 
   int dpi_ = 96;
   bool shown_ = false;
   bool failureBoxOpen_ = false;
-  // The graph pictures at the picture boxes' size, when that differs from the images'.
-  std::vector<std::uint8_t> cpuPixels_;
-  std::vector<std::uint8_t> memPixels_;
   // Kept from one refresh to the next: the snapshots' storage and what the rows show.
   TProcList processSnapshot_;
   TProcessRows processRows_;
-  TTaskRows taskRows_;
 };
 
 // The main window, created by VarnexMain (app/program.cpp).

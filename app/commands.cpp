@@ -31,7 +31,31 @@ void PressKey(std::uint8_t key, std::uint32_t flags) {
                     flags, 0);
 }
 
+using F = TMainForm;
+
+// The handler of each command id. The File menu's new task opens the Run dialog like
+// Button3, never touching the refresh speed; the speed items (null) share N1Click, which tells
+// them apart by the sender's id.
+// clang-format off
+const struct {
+  int commandId;
+  void (F::*click)();
+} kCommands[] = {
+    {kCmdButton1, &F::Button1Click}, {kCmdButton2, &F::Button2Click},
+    {kCmdButton3, &F::Button3Click}, {kCmdEndProcBtn, &F::endProcBtnClick},
+    {kCmdButton4, &F::Button4Click}, {kCmdA1, &F::A1Click},
+    {kCmdX1, &F::X1Click},           {kCmdN1, &F::Button3Click},
+    {kCmdH2, nullptr}, {kCmdN5, nullptr}, {kCmdN6, nullptr}, {kCmdN8, nullptr},
+};
+// clang-format on
+
 }  // namespace
+
+void RunCommand(TMainForm& form, int commandId) {
+  for (const auto& row : kCommands) {
+    if (row.commandId == commandId) row.click ? (form.*row.click)() : form.N1Click(commandId);
+  }
+}
 
 void TMainForm::Button1Click() {
   TWinInfo* task = SelectedTask(TaskListView);
@@ -78,12 +102,6 @@ void TMainForm::A1Click() {
 }
 
 void TMainForm::N1Click(int senderCommandId) {
-  // "New task" in the File menu opens the Run dialog like Button3; it never touches the
-  // refresh speed.
-  if (senderCommandId == kCmdN1) {
-    Button3Click();
-    return;
-  }
   for (int item : {kCmdH2, kCmdN5, kCmdN6, kCmdN8}) plat::SetMenuChecked(Handle, item, false);
   if (senderCommandId == kCmdN8) {
     Timer.SetEnabled(!Timer.Enabled());

@@ -1,7 +1,9 @@
 #pragma once
 // The user's commands: the ids that the buttons and menu items send to TMainForm::OnCommand,
 // and the home page that Button4 opens. The handlers are TMainForm members, in
-// app/commands.cpp.
+// app/commands.cpp beside the table that maps each id to its handler.
+
+class TMainForm;
 
 inline constexpr int kCmdButton1 = 1001;     // end task
 inline constexpr int kCmdButton2 = 1002;     // switch to
@@ -18,3 +20,6 @@ inline constexpr int kCmdN8 = 2007;          // View / speed / pause
 inline constexpr int kCmdH1 = 2008;          // Help: no items and no command
 
 inline constexpr const char* kHomePageUrl = "https://varnex.example.org/";
+
+// Runs the handler of `commandId` on `form`; an id without one does nothing.
+void RunCommand(TMainForm& form, int commandId);

@@ -6,8 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/CpuUseage.h"
-#include "app/layout.h"
 #include "app/process_rows.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
@@ -44,57 +42,60 @@ plat::RasterView ScaleNearest(const plat::RasterView& from, int width, int heigh
   return plat::RasterView{pixels.data(), width, height, stride};
 }
 
-void TMainForm::StartGraphs() {
+void TPerformancePage::Place(const TGraphBox& cpu, const TGraphBox& mem) {
+  cpu_.place = cpu;
+  mem_.place = mem;
+  Show();
+}
+
+void TPerformancePage::Start() {
   // The images keep the table's size at every DPI; the pictures show them scaled.
-  const plat::Rect cpuRect = DesignRect(CpuImg);
-  const plat::Rect memRect = DesignRect(memImg);
-  SetThread = CreateSampler(cpuRect.height, cpuRect.width, memRect.height, memRect.width);
+  const TSize cpu = cpu_.place.image;
+  const TSize mem = mem_.place.image;
+  SetThread = CreateSampler(cpu.height, cpu.width, mem.height, mem.width);
   CpuGraph = SetThread->CpuGraph;
   MemGraph = SetThread->MemGraph;
   // The thread is still suspended: nothing draws on the images yet.
-  ShowGraphFrames();
+  Show();
   SetThread->Resume();
 }
 
-void TMainForm::ShowGraphFrames() {
+void TPerformancePage::Show() {
   if (CpuGraph == nullptr || SetThread == nullptr) return;
-  const plat::Rect cpuBox = PlacedRect(CpuImg);
-  const plat::Rect memBox = PlacedRect(memImg);
+  auto show = [](Graph& graph, const TUseage& image) {
+    const TSize box = graph.place.box;
+    plat::PictureSetImage(graph.place.picture,
+                          ScaleNearest(image.View(), box.width, box.height, graph.pixels));
+  };
   // The copies are taken between two passes; once the thread has released its images the
   // pictures keep the last frame.
   SetThread->WithFrames([&](const TUseage& cpu, const TUseage& mem) {
-    plat::PictureSetImage(CpuImg,
-                          ScaleNearest(cpu.View(), cpuBox.width, cpuBox.height, cpuPixels_));
-    plat::PictureSetImage(memImg,
-                          ScaleNearest(mem.View(), memBox.width, memBox.height, memPixels_));
+    show(cpu_, cpu);
+    show(mem_, mem);
   });
 }
 
-void TMainForm::UpdateGraphs() {
+void TPerformancePage::Update(plat::StatusBarHandle status) {
   if (CpuGraph == nullptr || SetThread == nullptr) return;
-  ShowGraphFrames();
-  plat::RepaintNow(memPanel);
-  plat::RepaintNow(CpuPanel);
+  Show();
+  plat::RepaintNow(mem_.place.panel);
+  plat::RepaintNow(cpu_.place.panel);
 
   const TSetThread::Sample sample = SetThread->ReadSample();
-  plat::StatusSetText(StatusBar, 1, L"CPU 使用：" + DecimalText(sample.cpuUsage) + L"%");
+  plat::StatusSetText(status, 1, L"CPU 使用：" + DecimalText(sample.cpuUsage) + L"%");
   const MemoryInUse memory = UsedMemory(sample.memStatus, sample.memStatusEx);
-  plat::StatusSetText(StatusBar, 2,
+  plat::StatusSetText(status, 2,
                       L"内存使用：" + DecimalText(Kilobytes(static_cast<double>(memory.used))) +
                           L"/" + DecimalText(Kilobytes(static_cast<double>(memory.total))));
 }
 
-bool EndSampler(std::uint32_t timeoutMs) {
+bool TPerformancePage::Stop(std::uint32_t waitMs) {
   if (SetThread == nullptr) return true;
   SetThread->Terminate();
-  if (!SetThread->WaitFor(timeoutMs)) return false;
+  if (waitMs == 0 || !SetThread->WaitFor(waitMs)) return false;
   delete SetThread;
   SetThread = nullptr;
   CpuGraph = nullptr;
   MemGraph = nullptr;
   return true;
-}
-
-void TMainForm::StopGraphs() {
-  if (SetThread != nullptr) SetThread->Terminate();
 }

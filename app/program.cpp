@@ -14,7 +14,7 @@ int VarnexMain() {
   int exitCode = plat::RunMessageLoop();
   // The close already asked the sampler to stop, and its sleep wakes at once; a thread that
   // is still drawing is left to end with the process.
-  EndSampler(1000);
+  TPerformancePage::Stop(1000);
   delete MainForm;
   MainForm = nullptr;
   return exitCode;

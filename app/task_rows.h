@@ -1,8 +1,6 @@
 #pragma once
-// What the task list keeps from one refresh to the next: the window snapshot's storage, the
-// seen-PID set's and what stands behind each image-list index.
+// The task list's rows and the icons they show.
 
-#include <cstddef>
 #include <cstdint>
 #include <unordered_set>
 #include <utility>
@@ -41,29 +39,33 @@ struct TIconSlot {
   TIconImage image;
 };
 
-// The icon behind image-list index `index` in `slots`; none for -1 or an index beyond it.
-inline plat::IconHandle SlotIcon(const std::vector<TIconSlot>& slots, int index) {
-  return index >= 0 && static_cast<std::size_t>(index) < slots.size() ? slots[index].icon
-                                                                      : plat::IconHandle{};
-}
-// Takes the image copy behind `index` out of `slots` (its icon stays); none for -1.
-inline TIconImage TakeSlotImage(std::vector<TIconSlot>& slots, int index) {
-  if (index < 0 || static_cast<std::size_t>(index) >= slots.size()) return {};
-  return std::move(slots[index].image);
-}
-// Records `icon` and its image as what stands behind `index`; nothing for -1.
-inline void SetSlot(std::vector<TIconSlot>& slots, int index, plat::IconHandle icon,
-                    TIconImage image) {
-  if (index < 0) return;
-  if (slots.size() <= static_cast<std::size_t>(index)) slots.resize(index + 1);
-  slots[index] = TIconSlot{icon, std::move(image)};
-}
+// The task list: one row per application window, brought in step with a fresh window
+// snapshot on every tick. It owns the list's image list, what stands behind each of its
+// indexes, and the TWinInfo attached to each row.
+class TTaskRows {
+ public:
+  TTaskRows() = default;
+  ~TTaskRows();
+  TTaskRows(const TTaskRows&) = delete;
+  TTaskRows& operator=(const TTaskRows&) = delete;
 
-struct TTaskRows {
-  TWinList windows;
-  std::unordered_set<std::uint32_t> seenPids;  // emptied by each refresh, its buckets kept
+  // Takes the list, and gives it an image list of icons `iconSize` pixels square.
+  void Attach(plat::ListViewHandle list, int iconSize);
+  void Refresh();
+  // A new image list of icons `iconSize` pixels square, holding the icons the rows show; the
+  // old list is destroyed.
+  void RenewImageList(int iconSize);
+  // Frees the rows' records.
+  void ReleaseRecords();
+
+  plat::ImageListHandle ImageList;
+
+ private:
+  plat::ListViewHandle list_;
+  TWinList windows_;  // the snapshot's storage, kept from one refresh to the next
+  std::unordered_set<std::uint32_t> seenPids_;  // emptied by each refresh, its buckets kept
   // What stands behind each image-list index after the last refresh, and during this one.
-  std::vector<TIconSlot> slots;
-  std::vector<TIconSlot> nextSlots;
-  std::vector<std::pair<int, int>> untouched;  // (position, image index) of rows left alone
+  std::vector<TIconSlot> slots_;
+  std::vector<TIconSlot> nextSlots_;
+  std::vector<std::pair<int, int>> untouched_;  // (position, image index) of rows left alone
 };

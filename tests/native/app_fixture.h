@@ -1,6 +1,6 @@
 #pragma once
 // A main window over the fake GUI and the fake operating system, for the app tests. Each
-// test starts with the counters, the samples and the graph globals reset, and no sampler.
+// test starts with the counters and the samples reset, and no sampler.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -23,9 +23,7 @@
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(EndSampler(5000));
-    CpuGraph = nullptr;
-    MemGraph = nullptr;
+    ASSERT_TRUE(TPerformancePage::Stop(5000));
     fake::ResetGui();
     fake::ResetOs();
     fake::ResetCounters();
@@ -35,7 +33,7 @@ class AppTest : public ::testing::Test {
     form = std::make_unique<TMainForm>();
   }
   void TearDown() override {
-    EXPECT_TRUE(EndSampler(5000));
+    EXPECT_TRUE(TPerformancePage::Stop(5000));
     form.reset();
     EXPECT_THAT(fake::Violations(), ::testing::IsEmpty());
     EXPECT_EQ(fake::LiveImageLists(), 0);

@@ -76,8 +76,8 @@ TEST_F(FormTest, ListColumnsAndStatusParts) {
       columns(form->procListView),
       ElementsAre(C{L"映像名称", 100, A::Left}, C{L"PID", 50, A::Right}, C{L"CPU", 50, A::Right},
                   C{L"CPU时间", 70, A::Right}, C{L"内存使用", 100, A::Right}));
-  EXPECT_EQ(fake::Inspect(form->TaskListView).imageList, form->ImageList);
-  EXPECT_TRUE(form->ImageList);
+  EXPECT_EQ(fake::Inspect(form->TaskListView).imageList, form->TaskRows.ImageList);
+  EXPECT_TRUE(form->TaskRows.ImageList);
   EXPECT_EQ(fake::Inspect(form->procListView).imageList, plat::ImageListHandle{});
   EXPECT_THAT(fake::Inspect(form->StatusBar).statusParts, ElementsAre(95, 120, 50));
 }
@@ -164,7 +164,7 @@ TEST_F(FormTest, FirstShowStartsTheGraphsAndCloseStopsThem) {
   fake::Command(form->Handle, kCmdX1);
   EXPECT_TRUE(fake::Inspect(form->Handle).destroyed);
   EXPECT_TRUE(SetThread->Terminated());
-  EXPECT_TRUE(EndSampler(10000));
+  EXPECT_TRUE(TPerformancePage::Stop(10000));
 }
 
 TEST_F(FormTest, ResizingKeepsAnchoredDistances) {
@@ -196,7 +196,7 @@ TEST_F(FormTest, ProgramEntryRunsTheWindowUntilItCloses) {
   EXPECT_EQ(VarnexMain(), 0);
   EXPECT_TRUE(shown);
   EXPECT_EQ(MainForm, nullptr);
-  EXPECT_TRUE(EndSampler(10000));
+  EXPECT_TRUE(TPerformancePage::Stop(10000));
 }
 
 TEST_F(FormTest, ClosingFreesTheTaskRecordsAndTheImageList) {

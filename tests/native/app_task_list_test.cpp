@@ -50,7 +50,7 @@ TEST_F(TaskListTest, RowsShowTitleStatusAndIconInSnapshotOrder) {
   EXPECT_THAT(RowTexts(List(), 1), ElementsAre(L"  Calc ", L"正在运行"));
   EXPECT_EQ(plat::ListGetImage(List(), 0), 0);
   EXPECT_EQ(plat::ListGetImage(List(), 1), -1);  // no icon at all
-  EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0x501u));
+  EXPECT_THAT(fake::ImageListIcons(form->TaskRows.ImageList), ElementsAre(0x501u));
   ExpectOwnRecords();
 }
 
@@ -156,7 +156,7 @@ TEST_F(TaskListTest, WindowDestroyedBeforeItsIconQueryShowsNoIconThenGoes) {
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"Keep", L"Closing"));
   EXPECT_EQ(plat::ListGetImage(List(), 1), -1);
-  EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0x801u));
+  EXPECT_THAT(fake::ImageListIcons(form->TaskRows.ImageList), ElementsAre(0x801u));
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"Keep"));
   ExpectOwnRecords();
@@ -170,11 +170,11 @@ TEST_F(TaskListTest, ImageListIsRebuiltEachRefreshInHandlingOrder) {
   fake::FindWindow(a)->bigIcon = 0xA2;
   AddWindow("C", 92, "Notepad", 0xC1);
   form->RefreshTaskList();
-  EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0xA2u, 0xC1u));
+  EXPECT_THAT(fake::ImageListIcons(form->TaskRows.ImageList), ElementsAre(0xA2u, 0xC1u));
   EXPECT_EQ(plat::ListGetImage(List(), 0), 0);
   EXPECT_EQ(plat::ListGetImage(List(), 1), -1);
   EXPECT_EQ(plat::ListGetImage(List(), 2), 1);
-  EXPECT_EQ(fake::ImageListClearCount(form->ImageList), 2);
+  EXPECT_EQ(fake::ImageListClearCount(form->TaskRows.ImageList), 2);
 }
 
 // Rows redrawn by the last refresh, as "ListRedrawRow TaskListView <row>" entries.
@@ -205,7 +205,7 @@ TEST_F(TaskListTest, RowWhoseIconChangedBehindTheSameIndexIsRedrawnOnce) {
   fake::FindWindow(a)->smallIcon = 0;  // to the class icon, also 0: no image at all
   form->RefreshTaskList();
   EXPECT_THAT(Redraws(), ElementsAre("ListRedrawRow TaskListView 0"));
-  EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0xB2u));
+  EXPECT_THAT(fake::ImageListIcons(form->TaskRows.ImageList), ElementsAre(0xB2u));
 }
 
 TEST_F(TaskListTest, WindowTooBusyToAnswerKeepsTheIconItShowedLast) {
@@ -219,7 +219,7 @@ TEST_F(TaskListTest, WindowTooBusyToAnswerKeepsTheIconItShowedLast) {
   fake::ClearIconQueries();
   form->RefreshTaskList();
   // A window without a row yet has nothing to keep: its class icon.
-  EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0x141u, 0x142u));
+  EXPECT_THAT(fake::ImageListIcons(form->TaskRows.ImageList), ElementsAre(0x141u, 0x142u));
 
   const struct {
     std::uint32_t delayMs;
@@ -231,14 +231,14 @@ TEST_F(TaskListTest, WindowTooBusyToAnswerKeepsTheIconItShowedLast) {
     const std::size_t queriesBefore = fake::IconQueries().size();
     fake::ClearGuiLog();
     form->RefreshTaskList();
-    EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0x141u, 0x142u));
+    EXPECT_THAT(fake::ImageListIcons(form->TaskRows.ImageList), ElementsAre(0x141u, 0x142u));
     EXPECT_THAT(Redraws(), IsEmpty());
     EXPECT_EQ(fake::IconQueries().size(), queriesBefore + 2);  // one unanswered query each
   }
   fake::FindWindow(busy)->answerDelayMs = 0;
   fake::FindWindow(busy)->smallIcon = 0;  // answers again, now without an icon of its own
   form->RefreshTaskList();
-  EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0x142u, 0x142u));
+  EXPECT_THAT(fake::ImageListIcons(form->TaskRows.ImageList), ElementsAre(0x142u, 0x142u));
 }
 
 TEST_F(TaskListTest, RowOfAWindowWithTheTopBitSetIsMatchedInPlace) {
@@ -269,7 +269,7 @@ TEST_F(TaskListTest, RowWhoseProcessIsAlreadyClaimedAboveIsLeftUntouched) {
   EXPECT_THAT(Titles(), ElementsAre(L"A", L"B"));
   EXPECT_EQ(static_cast<TWinInfo*>(plat::ListGetData(List(), 1))->Title, "B");
   EXPECT_EQ(plat::ListGetImage(List(), 1), 1);  // an index past the rebuilt list's end
-  EXPECT_THAT(fake::ImageListIcons(form->ImageList), ElementsAre(0xA1u));
+  EXPECT_THAT(fake::ImageListIcons(form->TaskRows.ImageList), ElementsAre(0xA1u));
   ExpectOwnRecords();
 }
 

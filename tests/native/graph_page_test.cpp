@@ -126,7 +126,7 @@ TEST_F(GraphPageTest, CloseStopsTheSamplerAndLaterTicksKeepTheLastFrame) {
   EXPECT_TRUE(SetThread->Terminated());
   ASSERT_TRUE(SetThread->WaitFor(5000));
   EXPECT_EQ(SetThread->CpuGraph, nullptr);
-  form->UpdateGraphs();
+  form->PerformancePage.Update(form->StatusBar);
   EXPECT_EQ(fake::Inspect(form->CpuImg).pictureSets, copies);
   EXPECT_EQ(fake::Inspect(form->CpuImg).picture.bits, lastFrame);
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 1), L"CPU 使用：100%");

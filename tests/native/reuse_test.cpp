@@ -155,7 +155,7 @@ TEST_F(ReuseTest, RowsAreRedrawnWhereThePictureBehindTheirSlotChanged) {
     const int copiesBefore = fake::IconImageCopies();
     form->RefreshTaskList();
     EXPECT_EQ(Redraws(), step.redraws) << step.what;
-    EXPECT_EQ(fake::ImageListIcons(form->ImageList), step.icons) << step.what;
+    EXPECT_EQ(fake::ImageListIcons(form->TaskRows.ImageList), step.icons) << step.what;
     EXPECT_EQ(fake::IconImageCopies() - copiesBefore, step.copies) << step.what;
     EXPECT_EQ(fake::LiveIconImages(), static_cast<int>(step.icons.size())) << step.what;
   }

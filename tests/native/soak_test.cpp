@@ -184,7 +184,7 @@ void ExpectRows(const TMainForm& form, const Expected& expected) {
   }
   const plat::ListViewHandle list = form.TaskListView;
   ASSERT_EQ(plat::ListRowCount(list), static_cast<int>(expected.windows.size()));
-  const std::vector<std::uintptr_t> icons = fake::ImageListIcons(form.ImageList);
+  const std::vector<std::uintptr_t> icons = fake::ImageListIcons(form.TaskRows.ImageList);
   for (int r = 0; r < plat::ListRowCount(list); ++r) {
     SCOPED_TRACE(::testing::Message() << "task row " << r);
     const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(list, r));

@@ -18,7 +18,7 @@
 class MainFormTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(EndSampler(5000));
+    ASSERT_TRUE(TPerformancePage::Stop(5000));
     form = new TMainForm;
     MainForm = form;
   }
@@ -30,7 +30,7 @@ class MainFormTest : public ::testing::Test {
       plat::CloseMainWindow(form->Handle);
       plat::RunMessageLoop();  // takes the quit message the close posted
     }
-    EXPECT_TRUE(EndSampler(5000));
+    EXPECT_TRUE(TPerformancePage::Stop(5000));
     MainForm = nullptr;
     delete form;
     form = nullptr;
