@@ -8,18 +8,32 @@
 #include <stdexcept>
 #include <utility>
 
-#include "platform/fake/control/gui.h"
 #include "platform/fake/gui_state.h"
 
-using fake::gui::ControlState;
+using fake::ControlState;
+using fake::Row;
 using fake::gui::GetKind;
-using fake::gui::GetList;
 using fake::gui::GetRow;
 using fake::gui::Log;
-using fake::gui::Peek;
-using fake::gui::Row;
-using fake::gui::RowChange;
 using fake::gui::Violation;
+
+namespace {
+
+ControlState* GetList(plat::Control list, const char* op) {
+  return GetKind(list, plat::ControlKind::ListView, op);
+}
+
+// Counts down an injected failure of a row change; false when the change is refused.
+bool RowChange(ControlState* list) {
+  if (list && list->failCountdown > 0 && --list->failCountdown == 0) {
+    list->failCountdown = 1;
+    if (list->failQuietly) return false;
+    throw std::runtime_error("row change failed in " + list->name);
+  }
+  return true;
+}
+
+}  // namespace
 
 namespace plat {
 
@@ -49,12 +63,8 @@ Rect TabDisplayRect(TabControlHandle tabs, int width, int height) {
 void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, Align align) {
   ControlState* l = GetList(list, "ListAddColumn");
   if (!l) return;
-  if (l->columns.size() == Row::kMaxCells) {
-    Violation("ListAddColumn: more columns than a fake list holds");
-    return;
-  }
   l->columns.push_back(fake::Column{caption, width, align});
-  l->rows.ForEach([l](Row& row) { row.Resize(l->columns.size()); });
+  for (Row& row : l->rows) row.cells.resize(l->columns.size());
 }
 
 void ListSetColumnWidth(ListViewHandle list, int column, int width) {
@@ -69,7 +79,7 @@ void ListSetColumnWidth(ListViewHandle list, int column, int width) {
 
 void ListSetImageList(ListViewHandle list, ImageListHandle images) {
   ControlState* l = GetList(list, "ListSetImageList");
-  if (l) l->images = images;
+  if (l) l->imageList = images;
 }
 
 int ListRowCount(ListViewHandle list) {
@@ -85,9 +95,8 @@ int ListColumnCount(ListViewHandle list) {
 int ListAddRow(ListViewHandle list, const std::wstring& caption) {
   ControlState* l = GetList(list, "ListAddRow");
   if (!l || !RowChange(l)) return -1;
-  Row& row = l->rows.Append();
-  row.Resize(l->columns.empty() ? 1 : l->columns.size());
-  row.SetCell(0, caption);
+  l->rows.push_back({std::vector<std::wstring>(std::max<std::size_t>(l->columns.size(), 1))});
+  l->rows.back().cells[0] = caption;
   if (l->updateDepth > 0) l->redrawSuspended = true;
   Log("ListAddRow", list, std::to_string(l->rows.size() - 1));
   return static_cast<int>(l->rows.size()) - 1;
@@ -96,7 +105,7 @@ int ListAddRow(ListViewHandle list, const std::wstring& caption) {
 bool ListDeleteRow(ListViewHandle list, int row) {
   ControlState* l = GetList(list, "ListDeleteRow");
   if (!GetRow(l, row, "ListDeleteRow") || !RowChange(l)) return false;
-  l->rows.erase(static_cast<std::size_t>(row));
+  l->rows.erase(l->rows.begin() + row);
   if (l->updateDepth > 0) l->redrawSuspended = true;
   if (l->selected == row) {
     l->selected = -1;
@@ -109,20 +118,20 @@ bool ListDeleteRow(ListViewHandle list, int row) {
 
 std::wstring ListGetText(ListViewHandle list, int row, int column) {
   Row* r = GetRow(GetList(list, "ListGetText"), row, "ListGetText");
-  if (!r || column < 0 || column >= static_cast<int>(r->CellCount())) return {};
-  return r->Cell(static_cast<std::size_t>(column));
+  if (!r || column < 0 || column >= static_cast<int>(r->cells.size())) return {};
+  return r->cells[static_cast<std::size_t>(column)];
 }
 
 bool ListSetText(ListViewHandle list, int row, int column, const std::wstring& text) {
   ControlState* l = GetList(list, "ListSetText");
   Row* r = GetRow(l, row, "ListSetText");
   if (!r || !RowChange(l)) return false;
-  if (column < 0 || column >= static_cast<int>(r->CellCount())) {
+  if (column < 0 || column >= static_cast<int>(r->cells.size())) {
     Violation("ListSetText: no column " + std::to_string(column));
     return false;
   }
-  r->SetCell(static_cast<std::size_t>(column), text);
-  if (fake::gui::S().log.On())
+  r->cells[static_cast<std::size_t>(column)] = text;
+  if (fake::detail::callLog.on)
     Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
   return true;
 }
@@ -191,7 +200,7 @@ void ListEndUpdate(ListViewHandle list) {
 void StatusSetParts(StatusBarHandle bar, const std::vector<int>& widths) {
   ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusSetParts");
   if (!b) return;
-  b->parts = widths;
+  b->statusParts = widths;
   b->partTexts.resize(std::max<std::size_t>(widths.size(), 1));  // never fewer than one
 }
 

@@ -1,7 +1,7 @@
-#include "platform/fake/control/sysinfo.h"
+#include "platform/fake/control/os.h"
 #include "tests/contract/counters_env.h"
 
 void PrepareCountersContract() {
   fake::ResetCounters();
-  fake::SetAdvancePerQuery(1'000'000, 2'000'000);  // 50 % busy on 4 processors
+  fake::Os()->advance = {1'000'000, 2'000'000};  // 50 % busy on 4 processors
 }

@@ -5,7 +5,7 @@ namespace contract {
 
 void ResetGuiEnvironment() { fake::ResetGui(); }
 
-bool IsVisible(plat::Control control) { return fake::Inspect(control).visible; }
+bool IsVisible(plat::Control control) { return fake::IsVisible(control); }
 
 std::uint32_t ShownPixel(plat::PictureBoxHandle picture, int x, int y) {
   const fake::Picture shown = fake::Inspect(picture).picture;
@@ -20,10 +20,10 @@ plat::IconHandle BuiltIcon() { return plat::IconHandle{0x7F01}; }
 
 void DeliverTimerTicks(plat::MainWindowHandle window) {
   // Bounded: a test whose window never closes fails instead of hanging.
-  fake::SetMessageLoopBody([window] {
+  fake::TheGui().loopBody = [window] {
     for (int ticks = 0; ticks < 1000 && fake::FireTimer(window); ++ticks) {
     }
-  });
+  };
 }
 
 }  // namespace contract

@@ -20,6 +20,6 @@ std::string OwnImageName() { return "varnex_tests"; }
 
 std::uint32_t UnusedPid() { return 0x7FFFFFF0u; }
 
-bool DebugPrivilegeEnabled() { return fake::DebugPrivilegeEnabled(); }
+bool DebugPrivilegeEnabled() { return fake::Os()->debugPrivilegeEnabled; }
 
 }  // namespace contract
