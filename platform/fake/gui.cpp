@@ -38,29 +38,21 @@ ControlState* Get(plat::Control control, const char* op) {
 
 ControlState* GetKind(plat::Control control, plat::ControlKind kind, const char* op) {
   ControlState* c = Get(control, op);
-  if (c && (c->isWindow || c->kind != kind)) {
-    Violation(std::string(op) + ": wrong kind of control " + c->name);
-    return nullptr;
-  }
-  return c;
+  if (!c || (!c->isWindow && c->kind == kind)) return c;
+  return Violation(std::string(op) + ": wrong kind of control " + c->name), nullptr;
 }
 
 ControlState* GetWindow(plat::Control window, const char* op) {
   ControlState* c = Get(window, op);
-  if (c && !c->isWindow) {
-    Violation(std::string(op) + ": not a main window: " + c->name);
-    return nullptr;
-  }
-  return c;
+  if (!c || c->isWindow) return c;
+  return Violation(std::string(op) + ": not a main window: " + c->name), nullptr;
 }
 
 Row* GetRow(ControlState* list, int row, const char* op) {
   if (!list) return nullptr;
-  if (row < 0 || row >= static_cast<int>(list->rows.size())) {
-    Violation(std::string(op) + ": row " + std::to_string(row) + " out of range in " + list->name);
-    return nullptr;
-  }
-  return &list->rows[static_cast<std::size_t>(row)];
+  if (row >= 0 && row < static_cast<int>(list->rows.size())) return &list->rows[row];
+  Violation(std::string(op) + ": row " + std::to_string(row) + " out of range in " + list->name);
+  return nullptr;
 }
 
 namespace {
@@ -227,7 +219,7 @@ int WindowDpi(MainWindowHandle window) {
   return w ? w->dpi : 96;
 }
 
-Rect DesktopRect() { return Rect{0, 0, fake::kDesktopWidth, fake::kDesktopHeight}; }
+Rect DesktopRect() { return Rect{0, 0, 1024, 768}; }
 
 void SetWindowFont(MainWindowHandle window, int pixelHeight) {
   ControlState* w = GetWindow(window, "SetWindowFont");
@@ -248,10 +240,8 @@ Control CreateControl(const ControlArgs& args) {
   ControlState* parent = Get(args.parent, "CreateControl");
   if (!parent) return {};
   const bool page = args.kind == ControlKind::TabPage;
-  if (page && (parent->isWindow || parent->kind != ControlKind::TabControl)) {
-    Violation(std::string("CreateControl: page outside a tab control: ") + args.name);
-    return {};
-  }
+  if (page && (parent->isWindow || parent->kind != ControlKind::TabControl))
+    return Violation(std::string("CreateControl: page outside a tab control: ") + args.name), Control{};
   const Control control = fake::gui::NewControl(
       {.kind = args.kind,
        .name = args.name,
@@ -308,10 +298,7 @@ MenuHandle CreateMenuBar(MainWindowHandle window) {
 }
 
 MenuHandle AddSubMenu(MenuHandle parent, const std::wstring& caption) {
-  if (!TheGui().menus.count(parent.value)) {
-    Violation("AddSubMenu: no such menu");
-    return {};
-  }
+  if (!TheGui().menus.count(parent.value)) return Violation("AddSubMenu: no such menu"), MenuHandle{};
   const MenuHandle sub{fake::gui::NewHandle()};
   TheGui().menus[sub.value];
   TheGui().menus[parent.value].push_back({fake::MenuItem{caption, 0, {}}, sub.value});
@@ -327,9 +314,8 @@ void AddMenuItem(MenuHandle parent, const std::wstring& caption, int commandId) 
 void SetMenuChecked(MainWindowHandle window, int commandId, bool checked) {
   ControlState* w = GetWindow(window, "SetMenuChecked");
   if (!w) return;
-  if (!w->menuBar || !fake::gui::MenuHasCommand(w->menuBar, commandId)) {
+  if (!w->menuBar || !fake::gui::MenuHasCommand(w->menuBar, commandId))
     return Violation("SetMenuChecked: no item " + std::to_string(commandId));
-  }
   w->checks[commandId] = checked;
 }
 
@@ -354,8 +340,7 @@ void StopTimer(MainWindowHandle window) {
 }
 
 void SetTopmost(MainWindowHandle window, bool topmost) {
-  ControlState* w = GetWindow(window, "SetTopmost");
-  if (w) w->topmost = topmost;
+  if (ControlState* w = GetWindow(window, "SetTopmost")) w->topmost = topmost;
 }
 
 bool IsTopmost(MainWindowHandle window) {
@@ -364,8 +349,7 @@ bool IsTopmost(MainWindowHandle window) {
 }
 
 void SetDoubleBuffered(MainWindowHandle window) {
-  ControlState* w = GetWindow(window, "SetDoubleBuffered");
-  if (w) w->doubleBuffered = true;
+  if (ControlState* w = GetWindow(window, "SetDoubleBuffered")) w->doubleBuffered = true;
 }
 
 void RepaintNow(Control control) {

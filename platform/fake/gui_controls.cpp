@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <stdexcept>
-#include <utility>
 
 #include "platform/fake/gui_state.h"
 
@@ -21,6 +20,10 @@ namespace {
 
 ControlState* GetList(plat::Control list, const char* op) {
   return GetKind(list, plat::ControlKind::ListView, op);
+}
+
+Row* ListRow(plat::ListViewHandle list, int row, const char* op) {
+  return GetRow(GetList(list, op), row, op);
 }
 
 // Counts down an injected failure of a row change; false when the change is refused.
@@ -40,10 +43,8 @@ namespace plat {
 void TabSelect(TabControlHandle tabs, int index) {
   ControlState* t = GetKind(tabs, ControlKind::TabControl, "TabSelect");
   if (!t) return;
-  if (index < 0 || index >= static_cast<int>(t->pages.size())) {
-    Violation("TabSelect: no page " + std::to_string(index));
-    return;
-  }
+  if (index < 0 || index >= static_cast<int>(t->pages.size()))
+    return Violation("TabSelect: no page " + std::to_string(index));
   t->selectedTab = index;
   Log("TabSelect", tabs, std::to_string(index));
 }
@@ -55,9 +56,7 @@ int TabSelected(TabControlHandle tabs) {
 
 Rect TabDisplayRect(TabControlHandle tabs, int width, int height) {
   GetKind(tabs, ControlKind::TabControl, "TabDisplayRect");
-  return Rect{fake::kTabInsetLeft, fake::kTabInsetTop,
-              width - fake::kTabInsetLeft - fake::kTabInsetRight,
-              height - fake::kTabInsetTop - fake::kTabInsetBottom};
+  return Rect{4, 24, width - 8, height - 28};
 }
 
 void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, Align align) {
@@ -70,10 +69,8 @@ void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, 
 void ListSetColumnWidth(ListViewHandle list, int column, int width) {
   ControlState* l = GetList(list, "ListSetColumnWidth");
   if (!l) return;
-  if (column < 0 || column >= static_cast<int>(l->columns.size())) {
-    Violation("ListSetColumnWidth: no column " + std::to_string(column));
-    return;
-  }
+  if (column < 0 || column >= static_cast<int>(l->columns.size()))
+    return Violation("ListSetColumnWidth: no column " + std::to_string(column));
   l->columns[column].width = width;
 }
 
@@ -107,17 +104,13 @@ bool ListDeleteRow(ListViewHandle list, int row) {
   if (!GetRow(l, row, "ListDeleteRow") || !RowChange(l)) return false;
   l->rows.erase(l->rows.begin() + row);
   if (l->updateDepth > 0) l->redrawSuspended = true;
-  if (l->selected == row) {
-    l->selected = -1;
-  } else if (l->selected > row) {
-    --l->selected;
-  }
+  l->selected = l->selected == row ? -1 : l->selected - (l->selected > row);
   Log("ListDeleteRow", list, std::to_string(row));
   return true;
 }
 
 std::wstring ListGetText(ListViewHandle list, int row, int column) {
-  Row* r = GetRow(GetList(list, "ListGetText"), row, "ListGetText");
+  Row* r = ListRow(list, row, "ListGetText");
   if (!r || column < 0 || column >= static_cast<int>(r->cells.size())) return {};
   return r->cells[static_cast<std::size_t>(column)];
 }
@@ -131,37 +124,32 @@ bool ListSetText(ListViewHandle list, int row, int column, const std::wstring& t
     return false;
   }
   r->cells[static_cast<std::size_t>(column)] = text;
-  if (fake::detail::callLog.on)
-    Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
+  if (fake::detail::callLog.on) Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
   return true;
 }
 
 int ListGetImage(ListViewHandle list, int row) {
-  Row* r = GetRow(GetList(list, "ListGetImage"), row, "ListGetImage");
+  Row* r = ListRow(list, row, "ListGetImage");
   return r ? r->image : -1;
 }
 
 bool ListSetImage(ListViewHandle list, int row, int imageIndex) {
-  Row* r = GetRow(GetList(list, "ListSetImage"), row, "ListSetImage");
-  if (r) r->image = imageIndex < 0 ? -1 : imageIndex;
-  return r != nullptr;
+  Row* r = ListRow(list, row, "ListSetImage");
+  return r && ((r->image = std::max(imageIndex, -1)), true);
 }
 
 void ListRedrawRow(ListViewHandle list, int row) {
-  if (GetRow(GetList(list, "ListRedrawRow"), row, "ListRedrawRow")) {
-    Log("ListRedrawRow", list, std::to_string(row));
-  }
+  if (ListRow(list, row, "ListRedrawRow")) Log("ListRedrawRow", list, std::to_string(row));
 }
 
 void* ListGetData(ListViewHandle list, int row) {
-  Row* r = GetRow(GetList(list, "ListGetData"), row, "ListGetData");
+  Row* r = ListRow(list, row, "ListGetData");
   return r ? r->data : nullptr;
 }
 
 bool ListSetData(ListViewHandle list, int row, void* data) {
-  Row* r = GetRow(GetList(list, "ListSetData"), row, "ListSetData");
-  if (r) r->data = data;
-  return r != nullptr;
+  Row* r = ListRow(list, row, "ListSetData");
+  return r && ((r->data = data), true);
 }
 
 int ListSelectedRow(ListViewHandle list) {
@@ -187,13 +175,9 @@ void ListBeginUpdate(ListViewHandle list) {
 void ListEndUpdate(ListViewHandle list) {
   ControlState* l = GetList(list, "ListEndUpdate");
   if (!l) return;
-  if (l->updateDepth == 0) {
-    Violation("ListEndUpdate without ListBeginUpdate on " + l->name);
-    return;
-  }
-  --l->updateDepth;
+  if (l->updateDepth == 0) return Violation("ListEndUpdate without ListBeginUpdate on " + l->name);
   ++l->updatePairs;
-  if (l->updateDepth == 0) l->redrawSuspended = false;
+  l->redrawSuspended = --l->updateDepth > 0 && l->redrawSuspended;
   Log("ListEndUpdate", list);
 }
 
@@ -207,10 +191,8 @@ void StatusSetParts(StatusBarHandle bar, const std::vector<int>& widths) {
 void StatusSetText(StatusBarHandle bar, int part, const std::wstring& text) {
   ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusSetText");
   if (!b) return;
-  if (part < 0 || part >= static_cast<int>(b->partTexts.size())) {
-    Violation("StatusSetText: no part " + std::to_string(part));
-    return;
-  }
+  if (part < 0 || part >= static_cast<int>(b->partTexts.size()))
+    return Violation("StatusSetText: no part " + std::to_string(part));
   b->partTexts[part] = text;
   Log("StatusSetText", bar, std::to_string(part));
 }
@@ -226,16 +208,12 @@ void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
   if (!p) return;
   // A raster whose rows would not hold its width is refused; it, like an empty one, clears
   // the box.
-  fake::Picture copy;
+  p->picture = {};
   if (image.bits && image.width > 0 && image.height > 0 && image.width <= 0x7FFF &&
       image.height <= 0x7FFF && image.stride >= image.width * 3) {
-    copy.width = image.width;
-    copy.height = image.height;
-    copy.stride = image.stride;
-    copy.bits.assign(image.bits,
-                     image.bits + static_cast<std::size_t>(image.stride) * image.height);
+    const std::size_t bytes = static_cast<std::size_t>(image.stride) * image.height;
+    p->picture = {{image.bits, image.bits + bytes}, image.width, image.height, image.stride};
   }
-  p->picture = std::move(copy);
   ++p->pictureSets;
   Log("PictureSetImage", picture);
 }
@@ -245,10 +223,10 @@ void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
 namespace fake {
 
 void FailRowChangesFrom(plat::ListViewHandle list, int count, bool quietly) {
-  ControlState* l = GetList(list, "FailRowChangesFrom");
-  if (!l) return;
-  l->failCountdown = count;
-  l->failQuietly = quietly;
+  if (ControlState* l = GetList(list, "FailRowChangesFrom")) {
+    l->failCountdown = count;
+    l->failQuietly = quietly;
+  }
 }
 
 }  // namespace fake

@@ -38,13 +38,9 @@ constexpr std::uintptr_t kCurrentProcessPseudoHandle = ~std::uintptr_t{0};
 
 // The process a handle stands for, or null.
 Process* ProcessOf(plat::ProcessHandle handle) {
-  System& s = TheSystem();
-  auto it = s.openHandles.find(handle.value);
-  const std::uint32_t pid = handle.value == kCurrentProcessPseudoHandle ? kOwnPid
-                            : it == s.openHandles.end()                ? ~0u
-                                                                       : it->second;
-  auto found = s.processes.find(pid);
-  return found == s.processes.end() ? nullptr : &found->second;
+  if (handle.value == kCurrentProcessPseudoHandle) return FindProcess(kOwnPid);
+  auto it = TheSystem().openHandles.find(handle.value);
+  return it == TheSystem().openHandles.end() ? nullptr : FindProcess(it->second);
 }
 
 template <typename Gone>

@@ -126,42 +126,32 @@ std::int32_t CallQueryEntry(const QueryEntry* entry, std::uint32_t infoClass, vo
                             std::uint32_t length) {
   auto os = fake::Os();
   if (entry != &fake::theEntry) return kStatusInvalidInfoClass;
-  std::int32_t status = kStatusSuccess;
-  auto& queued = os->queuedStatuses[infoClass];
-  if (!queued.empty()) {
-    status = queued.front();
-    queued.pop_front();
-  }
-  // The record's size, where its one field goes, and the field's value and size.
-  const OsLayout& layout = kNativeLayout;
+  // Per class: the record's size, where its one field goes, the field and its advance.
+  const OsLayout& l = kNativeLayout;
   const struct {
-    std::uint32_t size, offset;
-    std::int64_t* value;
+    std::uint32_t infoClass, size, offset;
+    std::int64_t* value;  // null: the processor count
     std::int64_t step;
   } records[] = {
-      {layout.basicInfoSize, layout.basicNumberOfProcessors, nullptr, 0},
-      {layout.perfInfoSize, layout.perfIdleProcessTime, &os->idleTime, os->advance.idle},
-      {layout.timeOfDaySize, layout.timeOfDayCurrentTime, &os->currentTime, os->advance.time},
+      {kSystemBasicInformation, l.basicInfoSize, l.basicNumberOfProcessors, nullptr, 0},
+      {kSystemPerformanceInformation, l.perfInfoSize, l.perfIdleProcessTime, &os->idleTime,
+       os->advance.idle},
+      {kSystemTimeOfDayInformation, l.timeOfDaySize, l.timeOfDayCurrentTime, &os->currentTime,
+       os->advance.time},
   };
-  if (infoClass != kSystemBasicInformation && infoClass != kSystemPerformanceInformation &&
-      infoClass != kSystemTimeOfDayInformation) {
-    status = kStatusInvalidInfoClass;
-  } else if (status == kStatusSuccess) {
-    const auto& record = records[infoClass == kSystemBasicInformation         ? 0
-                                 : infoClass == kSystemPerformanceInformation ? 1
-                                                                              : 2];
-    if (length != record.size) {
-      status = kStatusInfoLengthMismatch;
-    } else {
-      auto* bytes = static_cast<std::uint8_t*>(buffer);
-      std::memset(bytes, 0, length);
-      if (record.value) {
-        std::memcpy(bytes + record.offset, record.value, 8);
-        *record.value += record.step;
-      } else {
-        bytes[record.offset] = os->processors;
-      }
-    }
+  std::int32_t status = kStatusInvalidInfoClass;
+  for (const auto& r : records) {
+    if (r.infoClass != infoClass) continue;
+    auto& queued = os->queuedStatuses[infoClass];
+    status = queued.empty() ? kStatusSuccess : queued.front();
+    if (!queued.empty()) queued.pop_front();
+    if (status == kStatusSuccess && length != r.size) status = kStatusInfoLengthMismatch;
+    if (status != kStatusSuccess) break;
+    auto* bytes = static_cast<std::uint8_t*>(buffer);
+    std::memset(bytes, 0, length);
+    if (r.value) std::memcpy(bytes + r.offset, r.value, 8);
+    if (r.value) *r.value += r.step;
+    if (!r.value) bytes[r.offset] = os->processors;
   }
   Log("CallQueryEntry", infoClass, length, status);
   return status;
@@ -191,15 +181,11 @@ bool GlobalMemoryStatusEx(MemoryStatusEx& status) {
 std::string WideToAnsi(std::u16string_view text) {
   std::string out;
   for (char16_t c : text) {
-    const fake::KnownCharacter* known = nullptr;
-    for (const fake::KnownCharacter& k : fake::kCharacters) known = k.wide == c ? &k : known;
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (known) {
-      out += {static_cast<char>(known->lead), static_cast<char>(known->trail)};
-    } else {
-      out.push_back('?');
+    std::string code(1, c < 0x80 ? static_cast<char>(c) : '?');
+    for (const fake::KnownCharacter& k : fake::kCharacters) {
+      if (k.wide == c) code = {static_cast<char>(k.lead), static_cast<char>(k.trail)};
     }
+    out += code;
   }
   return out;
 }
@@ -208,18 +194,12 @@ std::wstring AnsiToWide(std::string_view text) {
   std::wstring out;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto lead = static_cast<unsigned char>(text[i]);
-    if (lead < 0x80) {
-      out.push_back(static_cast<wchar_t>(lead));
-      continue;
-    }
-    if (lead == 0x80 || i + 1 >= text.size()) {
-      out.push_back(L'?');
-      continue;
-    }
-    const auto trail = static_cast<unsigned char>(text[++i]);
-    wchar_t wide = L'?';
-    for (const fake::KnownCharacter& known : fake::kCharacters) {
-      if (known.lead == lead && known.trail == trail) wide = static_cast<wchar_t>(known.wide);
+    wchar_t wide = lead < 0x80 ? lead : L'?';
+    if (lead > 0x80 && i + 1 < text.size()) {
+      const auto trail = static_cast<unsigned char>(text[++i]);
+      for (const fake::KnownCharacter& known : fake::kCharacters) {
+        if (known.lead == lead && known.trail == trail) wide = static_cast<wchar_t>(known.wide);
+      }
     }
     out.push_back(wide);
   }

@@ -26,14 +26,8 @@ namespace fake {
 // Frame of the simulated main window: the client area is the outer size less these.
 inline constexpr int kFrameWidth = 8;
 inline constexpr int kFrameHeight = 54;  // caption, menu bar and borders
-// The desktop the main window is centred on.
-inline constexpr int kDesktopWidth = 1024;
-inline constexpr int kDesktopHeight = 768;
-// The page area of a tab control of width w and height h is {4, 24, w - 8, h - 28}.
-inline constexpr int kTabInsetLeft = 4;
-inline constexpr int kTabInsetTop = 24;
-inline constexpr int kTabInsetRight = 4;
-inline constexpr int kTabInsetBottom = 4;
+// The desktop the main window is centred on is 1024 x 768. The page area of a tab control of
+// width w and height h is {4, 24, w - 8, h - 28}.
 
 struct Column {
   std::wstring caption;
