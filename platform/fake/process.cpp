@@ -22,8 +22,8 @@ System* WithStartProcesses(System* system) {
   for (const Process& p : {Process{.pid = 0, .name = std::nullopt},
                            Process{.pid = 4, .name = u"System", .workingSet = 245760},
                            Process{.pid = kOwnPid, .name = u"varnex_tests", .workingSet = 8 << 20}}) {
-    system->processes[p.pid] = p;
-    system->processOrder.push_back(p.pid);
+    system->processAt[p.pid] = system->processes.size();
+    system->processes.push_back(p);
   }
   return system;
 }
@@ -46,8 +46,9 @@ Process* ProcessOf(plat::ProcessHandle handle) {
 template <typename Gone>
 void EraseProcesses(Gone&& gone) {
   auto os = Os();
-  std::erase_if(os->processOrder, gone);
-  std::erase_if(os->processes, [&gone](const auto& entry) { return gone(entry.first); });
+  std::erase_if(os->processes, [&gone](const Process& p) { return gone(p.pid); });
+  os->processAt.clear();
+  for (std::size_t i = 0; i < os->processes.size(); ++i) os->processAt[os->processes[i].pid] = i;
 }
 
 }  // namespace
@@ -101,8 +102,9 @@ void ResetCounters() { static_cast<Counters&>(*Os()) = Counters{}; }
 
 void AddProcess(const Process& process) {
   auto os = Os();
-  auto [at, added] = os->processes.insert_or_assign(process.pid, process);
-  if (added) os->processOrder.push_back(process.pid);
+  auto [at, added] = os->processAt.emplace(process.pid, os->processes.size());
+  if (added) os->processes.push_back(process);
+  if (!added) os->processes[at->second] = process;
 }
 
 void RemoveProcess(std::uint32_t pid) { RemoveProcesses({pid}); }
@@ -120,8 +122,8 @@ bool ProcessExists(std::uint32_t pid) { return FindProcess(pid) != nullptr; }
 
 Process* FindProcess(std::uint32_t pid) {
   auto os = Os();
-  auto it = os->processes.find(pid);
-  return it == os->processes.end() ? nullptr : &it->second;
+  auto it = os->processAt.find(pid);
+  return it == os->processAt.end() ? nullptr : &os->processes[it->second];
 }
 
 int OpenHandleCount() { return static_cast<int>(Os()->openHandles.size()); }

@@ -31,9 +31,9 @@ std::size_t NameBytes(const Process& process) {
   return process.name ? AlignUp((process.name->size() + 1) * 2) : 0;
 }
 
-std::size_t TableSize(const std::vector<const Process*>& processes, const OsLayout& layout) {
+std::size_t TableSize(const std::vector<Process>& processes, const OsLayout& layout) {
   std::size_t size = 0;
-  for (const Process* process : processes) size += RecordBytes(*process, layout) + NameBytes(*process);
+  for (const Process& process : processes) size += RecordBytes(process, layout) + NameBytes(process);
   return size;
 }
 
@@ -44,12 +44,12 @@ void WritePointer(std::uint8_t* at, std::uint64_t value, std::uint32_t size) {
 
 // Writes the table into `bytes` (TableSize bytes, every one written), the way the system
 // fills the caller's buffer.
-void WriteTable(const std::vector<const Process*>& processes, const OsLayout& layout,
+void WriteTable(const std::vector<Process>& processes, const OsLayout& layout,
                 std::uint64_t bufferAddress, std::uint8_t* bytes) {
   std::size_t nameAt = 0, at = 0;
-  for (const Process* process : processes) nameAt += RecordBytes(*process, layout);
+  for (const Process& process : processes) nameAt += RecordBytes(process, layout);
   for (std::size_t i = 0; i < processes.size(); ++i) {
-    const Process& process = *processes[i];
+    const Process& process = processes[i];
     const std::size_t recordBytes = RecordBytes(process, layout);
     std::memset(bytes + at, 0, recordBytes);
     const auto next = static_cast<std::uint32_t>(i + 1 < processes.size() ? recordBytes : 0);
@@ -81,10 +81,8 @@ constexpr KnownCharacter kCharacters[] = {
 
 std::vector<std::uint8_t> BuildProcessTable(const std::vector<Process>& processes,
                                             const OsLayout& layout, std::uint64_t bufferAddress) {
-  std::vector<const Process*> table;
-  for (const Process& process : processes) table.push_back(&process);
-  std::vector<std::uint8_t> bytes(TableSize(table, layout));
-  WriteTable(table, layout, bufferAddress, bytes.data());
+  std::vector<std::uint8_t> bytes(TableSize(processes, layout));
+  WriteTable(processes, layout, bufferAddress, bytes.data());
   return bytes;
 }
 
@@ -99,8 +97,7 @@ std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer, std::
   auto os = fake::Os();
   Log("QuerySystemInformation", infoClass, length);
   if (infoClass != kSystemProcessInformation) return kStatusInvalidInfoClass;
-  std::vector<const fake::Process*> table;
-  for (std::uint32_t pid : os->processOrder) table.push_back(&os->processes.at(pid));
+  const std::vector<fake::Process>& table = os->processes;
   const std::size_t needed = fake::TableSize(table, kNativeLayout);
   auto* bytes = static_cast<std::uint8_t*>(buffer);
   const auto address = reinterpret_cast<std::uintptr_t>(buffer);

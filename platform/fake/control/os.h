@@ -88,9 +88,9 @@ struct Counters {
 };
 
 struct System : Counters {
-  // Processes by PID, and the table's order.
-  std::unordered_map<std::uint32_t, Process> processes;
-  std::vector<std::uint32_t> processOrder;
+  // The process table, and each PID's place in it.
+  std::vector<Process> processes;
+  std::unordered_map<std::uint32_t, std::size_t> processAt;
   std::map<std::uintptr_t, std::uint32_t> openHandles;  // process handle -> PID
   std::uintptr_t nextHandle = 0x1000;
   std::deque<ScriptedQuery> scriptedQueries;
