@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -128,7 +129,7 @@ struct Gui {
   std::function<int(const MessageBox&)> boxHandler;
   std::vector<MessageBox> boxes;  // shown
   std::map<std::uintptr_t, ImageList> imageLists;
-  std::map<std::uintptr_t, std::uintptr_t> iconImages;  // live icon image -> its icon
+  std::unordered_map<std::uintptr_t, std::uintptr_t> iconImages;  // live icon image -> its icon
   std::set<std::uintptr_t> destroyedIcons;  // copying their image fails
 };
 
