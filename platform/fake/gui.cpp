@@ -173,12 +173,13 @@ using fake::gui::Violation;
 namespace plat {
 
 MainWindowHandle CreateMainWindow(const MainWindowArgs& args) {
-  TheGui().mainWindow = fake::gui::NewControl({.isWindow = true,
-                                               .name = "MainForm",
-                                               .caption = args.caption,
-                                               .mainWindowArgs = args,
-                                               .outer = {0, 0, fake::kFrameWidth, fake::kFrameHeight},
-                                               .dpi = TheGui().displayDpi});
+  TheGui().mainWindow =
+      fake::gui::NewControl({.isWindow = true,
+                             .name = "MainForm",
+                             .caption = args.caption,
+                             .mainWindowArgs = args,
+                             .outer = {0, 0, fake::kFrameWidth, fake::kFrameHeight},
+                             .dpi = TheGui().displayDpi});
   return MainWindowHandle{TheGui().mainWindow};
 }
 
@@ -241,7 +242,8 @@ Control CreateControl(const ControlArgs& args) {
   if (!parent) return {};
   const bool page = args.kind == ControlKind::TabPage;
   if (page && (parent->isWindow || parent->kind != ControlKind::TabControl))
-    return Violation(std::string("CreateControl: page outside a tab control: ") + args.name), Control{};
+    return Violation(std::string("CreateControl: page outside a tab control: ") + args.name),
+           Control{};
   const Control control = fake::gui::NewControl(
       {.kind = args.kind,
        .name = args.name,
@@ -298,7 +300,8 @@ MenuHandle CreateMenuBar(MainWindowHandle window) {
 }
 
 MenuHandle AddSubMenu(MenuHandle parent, const std::wstring& caption) {
-  if (!TheGui().menus.count(parent.value)) return Violation("AddSubMenu: no such menu"), MenuHandle{};
+  if (!TheGui().menus.count(parent.value))
+    return Violation("AddSubMenu: no such menu"), MenuHandle{};
   const MenuHandle sub{fake::gui::NewHandle()};
   TheGui().menus[sub.value];
   TheGui().menus[parent.value].push_back({fake::MenuItem{caption, 0, {}}, sub.value});

@@ -124,7 +124,8 @@ bool ListSetText(ListViewHandle list, int row, int column, const std::wstring& t
     return false;
   }
   r->cells[static_cast<std::size_t>(column)] = text;
-  if (fake::detail::callLog.on) Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
+  if (fake::detail::callLog.on)
+    Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
   return true;
 }
 

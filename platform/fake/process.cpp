@@ -19,9 +19,10 @@ namespace {
 std::recursive_mutex systemMutex;
 
 System* WithStartProcesses(System* system) {
-  for (const Process& p : {Process{.pid = 0, .name = std::nullopt},
-                           Process{.pid = 4, .name = u"System", .workingSet = 245760},
-                           Process{.pid = kOwnPid, .name = u"varnex_tests", .workingSet = 8 << 20}}) {
+  for (const Process& p :
+       {Process{.pid = 0, .name = std::nullopt},
+        Process{.pid = 4, .name = u"System", .workingSet = 245760},
+        Process{.pid = kOwnPid, .name = u"varnex_tests", .workingSet = 8 << 20}}) {
     system->processAt[p.pid] = system->processes.size();
     system->processes.push_back(p);
   }
@@ -160,11 +161,8 @@ bool TerminateProcess(ProcessHandle handle, std::uint32_t exitCode) {
   Log("TerminateProcess", pid, exitCode);
   if (!process->canTerminate) return false;
   fake::RemoveProcess(pid);
-  std::vector<std::uintptr_t> windows;
-  for (const auto& [w, window] : os->windows) {
-    if (window.pid == pid) windows.push_back(w);
-  }
-  fake::DestroyWindows(windows);
+  std::erase_if(os->zOrder, [&os, pid](std::uintptr_t w) { return os->windows[w].pid == pid; });
+  std::erase_if(os->windows, [pid](const auto& w) { return w.second.pid == pid; });
   return true;
 }
 
@@ -199,7 +197,8 @@ TokenHandle OpenOwnProcessToken(std::uint32_t access) {
 bool CloseHandle(TokenHandle handle) { return handle.value == kOwnToken; }
 
 bool LookupPrivilegeValueA(const char* name, void* luid) {
-  const std::uint64_t value = std::string_view(name) == "SeDebugPrivilege" ? kDebugPrivilegeLuid : 0;
+  const std::uint64_t value =
+      std::string_view(name) == "SeDebugPrivilege" ? kDebugPrivilegeLuid : 0;
   std::memcpy(luid, &value, sizeof value);
   return value != 0;
 }

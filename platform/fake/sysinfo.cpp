@@ -33,7 +33,8 @@ std::size_t NameBytes(const Process& process) {
 
 std::size_t TableSize(const std::vector<Process>& processes, const OsLayout& layout) {
   std::size_t size = 0;
-  for (const Process& process : processes) size += RecordBytes(process, layout) + NameBytes(process);
+  for (const Process& process : processes)
+    size += RecordBytes(process, layout) + NameBytes(process);
   return size;
 }
 
@@ -105,7 +106,8 @@ std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer, std::
     const fake::ScriptedQuery answer = os->scriptedQueries.front();
     os->scriptedQueries.pop_front();
     if (returnedLength) *returnedLength = answer.returnedLength;
-    if (answer.writesTable && needed <= length) fake::WriteTable(table, kNativeLayout, address, bytes);
+    if (answer.writesTable && needed <= length)
+      fake::WriteTable(table, kNativeLayout, address, bytes);
     return answer.status;
   }
   if (returnedLength) *returnedLength = static_cast<std::uint32_t>(needed);

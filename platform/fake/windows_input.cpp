@@ -61,9 +61,7 @@ void SetZOrder(const std::vector<std::uintptr_t>& topFirst) {
   auto os = Os();
   std::unordered_map<std::uintptr_t, std::size_t> rank;
   for (std::size_t i = 0; i < topFirst.size(); ++i) rank.emplace(topFirst[i], i);
-  const auto rankOf = [&](std::uintptr_t w) {
-    return rank.count(w) ? rank[w] : topFirst.size();
-  };
+  const auto rankOf = [&](std::uintptr_t w) { return rank.count(w) ? rank[w] : topFirst.size(); };
   std::stable_sort(os->zOrder.begin(), os->zOrder.end(),
                    [&](std::uintptr_t a, std::uintptr_t b) { return rankOf(a) < rankOf(b); });
 }

@@ -95,7 +95,8 @@ TEST_F(CommandsTest, NewTaskMenuItemOpensRunDialogAndLeavesTheTimerAlone) {
 }
 
 TEST_F(CommandsTest, RunDialogChordIsWindowsRDownThenUp) {
-  fake::Os()->scanCodes[plat::kVkLWin] = 0x7E;  // not the key code: a key passed for its scan code fails
+  fake::Os()->scanCodes[plat::kVkLWin] =
+      0x7E;  // not the key code: a key passed for its scan code fails
   fake::Os()->scanCodes[plat::kVkR] = 0x13;
   Click(kCmdButton3);
   // Key, scan code, flags and extra information of each event.

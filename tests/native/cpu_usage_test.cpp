@@ -85,7 +85,8 @@ TEST_F(CpuUsageTest, FirstCallReturnsZeroAndSecondMeasuresTheInterval) {
 TEST_F(CpuUsageTest, QueriesUseTheLayoutsExactSizesInOrder) {
   GetCpuUsage();
   std::vector<std::pair<std::uint32_t, std::uint32_t>> classAndLength;
-  for (const auto& args : fake::CallArgs("CallQueryEntry")) classAndLength.emplace_back(args[0], args[1]);
+  for (const auto& args : fake::CallArgs("CallQueryEntry"))
+    classAndLength.emplace_back(args[0], args[1]);
   EXPECT_EQ(classAndLength, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{
                                 {0, kNativeLayout.basicInfoSize},
                                 {3, kNativeLayout.timeOfDaySize},
@@ -149,7 +150,8 @@ TEST_F(CpuUsageTest, InformationalStatusAlsoFailsAndStopsTheRemainingQueries) {
 }
 
 TEST_F(CpuUsageTest, FailedFirstQueryKeepsTheFirstCallMarker) {
-  fake::Os()->queuedStatuses[plat::kSystemPerformanceInformation].push_back(plat::kStatusInfoLengthMismatch);
+  fake::Os()->queuedStatuses[plat::kSystemPerformanceInformation].push_back(
+      plat::kStatusInfoLengthMismatch);
   EXPECT_EQ(GetCpuUsage(), 0);
   Advance(10'000'000, 0);
   EXPECT_EQ(GetCpuUsage(), 0);  // still the first successful sample

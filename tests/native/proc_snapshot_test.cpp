@@ -404,7 +404,8 @@ TEST_F(ProcessSnapshot, TableLargerThanTheBufferIsQueriedAgainAndTheNextStartsTh
 
 TEST_F(ProcessSnapshot, FailedQueriesAreNeverWalked) {
   // The first answer claims a length the buffer could hold; the table is not trusted anyway.
-  fake::Os()->scriptedQueries = {{plat::kStatusInfoLengthMismatch, 100}, {plat::kStatusNoMemory, 0}};
+  fake::Os()->scriptedQueries = {{plat::kStatusInfoLengthMismatch, 100},
+                                 {plat::kStatusNoMemory, 0}};
   TProcList list;
   GetProcessList(list);
   EXPECT_EQ(list.Count(), 3u);
@@ -457,8 +458,9 @@ TEST_F(Termination, EndsTheProcessWithExitCodeZeroAndClosesTheHandle) {
   KillProcess(808);
   EXPECT_THAT(fake::CallArgs("TerminateProcess"), ElementsAre(ElementsAre(808, 0)));
   EXPECT_FALSE(fake::ProcessExists(808));
-  EXPECT_THAT(fake::CallArgs("OpenProcess"),
-              ElementsAre(ElementsAre(808, plat::kProcessTerminate | plat::kProcessQueryInformation, 0)));
+  EXPECT_THAT(
+      fake::CallArgs("OpenProcess"),
+      ElementsAre(ElementsAre(808, plat::kProcessTerminate | plat::kProcessQueryInformation, 0)));
   EXPECT_EQ(fake::OpenHandleCount(), 0);
 }
 

@@ -13,8 +13,8 @@
 #include <functional>
 #include <map>
 #include <set>
-#include <unordered_map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/drawing.h"
@@ -117,11 +117,11 @@ struct Gui {
   std::uintptr_t nextHandle = 0x100;
   std::map<std::uintptr_t, ControlState> controls;  // in creation order: handles only grow
   std::map<std::uintptr_t, std::vector<std::pair<MenuItem, std::uintptr_t>>> menus;  // 0: command
-  plat::Control mainWindow;  // the last main window created
-  int displayDpi = 96;       // what a new main window is shown at
-  int fonts = 0;             // fonts made by SetWindowFont and not yet deleted
+  plat::Control mainWindow;             // the last main window created
+  int displayDpi = 96;                  // what a new main window is shown at
+  int fonts = 0;                        // fonts made by SetWindowFont and not yet deleted
   std::vector<std::string> violations;  // misuses, one text each
-  std::function<void()> loopBody;  // what RunMessageLoop runs; it should close the window
+  std::function<void()> loopBody;       // what RunMessageLoop runs; it should close the window
   // Message boxes: a box answers with the next scripted answer; with none, a Yes/No box
   // answers plat::kIdNo and any other plat::kIdOk. A handler, when set, decides instead and
   // may run program code while the box is "open".
@@ -130,7 +130,7 @@ struct Gui {
   std::vector<MessageBox> boxes;  // shown
   std::map<std::uintptr_t, ImageList> imageLists;
   std::unordered_map<std::uintptr_t, std::uintptr_t> iconImages;  // live icon image -> its icon
-  std::set<std::uintptr_t> destroyedIcons;  // copying their image fails
+  std::set<std::uintptr_t> destroyedIcons;                        // copying their image fails
 };
 
 // The one state of the simulated GUI.
@@ -147,8 +147,8 @@ const ControlState& Inspect(plat::Control control);
 // while its tab is selected, a list but while a batch update holds its drawing (from the
 // first row added or deleted in it), any other control from its creation.
 bool IsVisible(plat::Control control);
-plat::Control FindControl(const std::string& name);           // 0 when there is none
-std::vector<plat::Control> ChildrenOf(plat::Control parent);  // in creation order
+plat::Control FindControl(const std::string& name);            // 0 when there is none
+std::vector<plat::Control> ChildrenOf(plat::Control parent);   // in creation order
 std::vector<MenuItem> MenuBar(plat::MainWindowHandle window);  // top-level items
 
 // The window moves to a display of `dpi`: OnDpiChanged with the suggested outer rectangle.

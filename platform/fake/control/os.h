@@ -79,8 +79,8 @@ struct Counters {
   // The next queries of a class return these statuses (non-zero: nothing is written), in order.
   std::map<std::uint32_t, std::deque<std::int32_t>> queuedStatuses;
   // What GlobalMemoryStatus reports (it sets dwLength itself): 512 MiB physical, 256 MiB free.
-  plat::MemoryStatus memory = {0, 50, 512u << 20, 256u << 20, 1024u << 20, 768u << 20,
-                               2047u << 20, 2000u << 20};
+  plat::MemoryStatus memory = {0,        50,         512u << 20,  256u << 20,
+                               1u << 30, 768u << 20, 2047u << 20, 2000u << 20};
   // What GlobalMemoryStatusEx reports; none: the figures of `memory`, as on a machine whose
   // figures fit the record.
   std::optional<plat::MemoryStatusEx> memoryEx;
