@@ -8,7 +8,7 @@
 
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
-#include "platform/fake/control/sysinfo.h"
+#include "platform/fake/control/os.h"
 #include "platform/threads.h"
 #include "sampling/MemInfo.h"
 #include "sampling/unitUseage.h"
@@ -19,7 +19,7 @@ namespace {
 // The steps of one pass, as the thread body runs them, with histories that fill the graphs.
 void BM_SamplerPass(benchmark::State& state) {
   fake::ResetCounters();
-  fake::SetAdvancePerQuery(10'000'000, 20'000'000);
+  fake::Os()->advance = {10'000'000, 20'000'000};
   ResetCpuUsageState();
   TUseage cpu(86, 256);
   TUseage mem(86, 256);
@@ -48,7 +48,7 @@ void BM_SamplerPass(benchmark::State& state) {
 // The real thread with no sleep between passes: the wall time of one pass, lock included.
 void BM_SamplerThreadPasses(benchmark::State& state) {
   fake::ResetCounters();
-  fake::SetAdvancePerQuery(10'000'000, 20'000'000);
+  fake::Os()->advance = {10'000'000, 20'000'000};
   ResetCpuUsageState();
   auto* thread = new TSetThread;
   thread->CpuGraph = new TUseage(86, 256);

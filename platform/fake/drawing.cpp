@@ -3,61 +3,21 @@
 
 #include "platform/drawing.h"
 
-#include <map>
-#include <set>
-#include <string>
-#include <vector>
-
-#include "platform/fake/control/drawing.h"
 #include "platform/fake/gui_state.h"
 
 namespace {
 
-struct ImageListState {
-  std::vector<std::uintptr_t> icons;
-  bool destroyed = false;
-  int clears = 0;
-  int size = 0;
-};
-
-std::map<std::uintptr_t, ImageListState>& ImageLists() {
-  static std::map<std::uintptr_t, ImageListState> lists;
-  return lists;
-}
-
-std::set<std::uintptr_t>& DestroyedIcons() {
-  static std::set<std::uintptr_t> icons;
-  return icons;
-}
-
-// The icon images held by the program: an image's handle is its place here plus one, and
-// holds the icon it was copied from (0 once destroyed). A tick adds an image per task row, so
-// a look-up is an index, not a search.
-struct IconImageStore {
-  std::vector<std::uintptr_t> icons;
-  std::vector<std::uintptr_t> unused;  // handles of destroyed images, to hand out again
-  int live = 0;
-  int copies = 0;
-};
-
-IconImageStore& IconImages() {
-  static IconImageStore store;
-  return store;
+fake::ImageList* GetImages(plat::ImageListHandle list, const char* op) {
+  auto it = fake::TheGui().imageLists.find(list.value);
+  if (it != fake::TheGui().imageLists.end() && !it->second.destroyed) return &it->second;
+  fake::gui::Violation(std::string(op) + ": no such image list");
+  return nullptr;
 }
 
 // The icon an image was copied from; 0 for an unknown or destroyed image.
 std::uintptr_t ImageIcon(plat::IconImageHandle image) {
-  const auto& icons = IconImages().icons;
-  return image.value >= 1 && image.value <= icons.size() ? icons[image.value - 1] : 0;
-}
-
-ImageListState* GetImages(plat::ImageListHandle list, const char* op) {
-  auto it = ImageLists().find(list.value);
-  if (it == ImageLists().end() || it->second.destroyed) {
-    fake::gui::Violation(std::string(op) + ": no such image list");
-    return nullptr;
-  }
-  return &it->second;
+  auto it = fake::TheGui().iconImages.find(image.value);
+  return it == fake::TheGui().iconImages.end() ? 0 : it->second;
 }
 
 }  // namespace
@@ -65,58 +25,36 @@ ImageListState* GetImages(plat::ImageListHandle list, const char* op) {
 namespace plat {
 
 ImageListHandle CreateSmallImageList(int size) {
-  ImageListHandle list{fake::gui::NewHandle()};
-  ImageLists()[list.value].size = size;
+  const ImageListHandle list{fake::gui::NewHandle()};
+  fake::TheGui().imageLists[list.value].size = size;
   return list;
 }
 
 void DestroyImageList(ImageListHandle list) {
-  ImageListState* l = GetImages(list, "DestroyImageList");
-  if (l) l->destroyed = true;
+  if (fake::ImageList* l = GetImages(list, "DestroyImageList")) l->destroyed = true;
 }
 
 void ImageListClear(ImageListHandle list) {
-  ImageListState* l = GetImages(list, "ImageListClear");
+  fake::ImageList* l = GetImages(list, "ImageListClear");
   if (!l) return;
   l->icons.clear();
-  ++l->clears;
-  fake::gui::S().log.Add("ImageListClear");
+  fake::detail::Log("ImageListClear");
 }
 
-int ImageListCount(ImageListHandle list) {
-  ImageListState* l = GetImages(list, "ImageListCount");
-  return l ? static_cast<int>(l->icons.size()) : 0;
-}
 
 IconImageHandle CopyIconImage(ImageListHandle list, IconHandle icon) {
-  if (!GetImages(list, "CopyIconImage") || !icon || DestroyedIcons().count(icon.value) != 0) {
+  if (!GetImages(list, "CopyIconImage") || !icon || fake::TheGui().destroyedIcons.count(icon.value))
     return {};
-  }
-  IconImageStore& store = IconImages();
-  IconImageHandle image;
-  if (store.unused.empty()) {
-    store.icons.push_back(icon.value);
-    image.value = store.icons.size();
-  } else {
-    image.value = store.unused.back();
-    store.unused.pop_back();
-    store.icons[image.value - 1] = icon.value;
-  }
-  ++store.live;
-  ++store.copies;
+  fake::detail::Log("CopyIconImage", icon.value);
+  const IconImageHandle image{fake::gui::NewHandle()};
+  fake::TheGui().iconImages[image.value] = icon.value;
   return image;
 }
 
-void DestroyIconImage(IconImageHandle image) {
-  if (!ImageIcon(image)) return;
-  IconImageStore& store = IconImages();
-  store.icons[image.value - 1] = 0;
-  store.unused.push_back(image.value);
-  --store.live;
-}
+void DestroyIconImage(IconImageHandle image) { fake::TheGui().iconImages.erase(image.value); }
 
 int ImageListAddImage(ImageListHandle list, IconImageHandle image) {
-  ImageListState* l = GetImages(list, "ImageListAddImage");
+  fake::ImageList* l = GetImages(list, "ImageListAddImage");
   const std::uintptr_t icon = ImageIcon(image);
   if (!l || !icon) return -1;
   l->icons.push_back(icon);
@@ -127,39 +65,15 @@ int ImageListAddImage(ImageListHandle list, IconImageHandle image) {
 
 namespace fake {
 
-namespace gui {
-void ResetImageLists() {
-  ImageLists().clear();
-  DestroyedIcons().clear();
-  IconImages() = {};
-}
-}  // namespace gui
-
-void DestroyIcon(std::uintptr_t icon) { DestroyedIcons().insert(icon); }
-
 std::vector<std::uintptr_t> ImageListIcons(plat::ImageListHandle list) {
-  auto it = ImageLists().find(list.value);
-  return it == ImageLists().end() ? std::vector<std::uintptr_t>{} : it->second.icons;
+  auto it = TheGui().imageLists.find(list.value);
+  return it == TheGui().imageLists.end() ? std::vector<std::uintptr_t>{} : it->second.icons;
 }
 
 int LiveImageLists() {
   int live = 0;
-  for (const auto& [handle, list] : ImageLists()) live += list.destroyed ? 0 : 1;
+  for (const auto& [handle, list] : TheGui().imageLists) live += list.destroyed ? 0 : 1;
   return live;
-}
-
-int LiveIconImages() { return IconImages().live; }
-
-int IconImageCopies() { return IconImages().copies; }
-
-int ImageListClearCount(plat::ImageListHandle list) {
-  auto it = ImageLists().find(list.value);
-  return it == ImageLists().end() ? 0 : it->second.clears;
-}
-
-int ImageListSize(plat::ImageListHandle list) {
-  auto it = ImageLists().find(list.value);
-  return it == ImageLists().end() ? 0 : it->second.size;
 }
 
 }  // namespace fake

@@ -6,70 +6,73 @@
 
 #include <algorithm>
 #include <stdexcept>
-#include <utility>
 
-#include "platform/fake/control/gui.h"
 #include "platform/fake/gui_state.h"
 
-using fake::gui::ControlState;
+using fake::ControlState;
+using fake::Row;
 using fake::gui::GetKind;
-using fake::gui::GetList;
 using fake::gui::GetRow;
 using fake::gui::Log;
-using fake::gui::Peek;
-using fake::gui::Row;
-using fake::gui::RowChange;
 using fake::gui::Violation;
+
+namespace {
+
+ControlState* GetList(plat::Control list, const char* op) {
+  return GetKind(list, plat::ControlKind::ListView, op);
+}
+
+Row* ListRow(plat::ListViewHandle list, int row, const char* op) {
+  return GetRow(GetList(list, op), row, op);
+}
+
+// Counts down an injected failure of a row change; false when the change is refused.
+bool RowChange(ControlState* list) {
+  if (list && list->failCountdown > 0 && --list->failCountdown == 0) {
+    list->failCountdown = 1;
+    if (list->failQuietly) return false;
+    throw std::runtime_error("row change failed in " + list->name);
+  }
+  return true;
+}
+
+}  // namespace
 
 namespace plat {
 
 void TabSelect(TabControlHandle tabs, int index) {
   ControlState* t = GetKind(tabs, ControlKind::TabControl, "TabSelect");
   if (!t) return;
-  if (index < 0 || index >= static_cast<int>(t->pages.size())) {
-    Violation("TabSelect: no page " + std::to_string(index));
-    return;
-  }
+  if (index < 0 || index >= static_cast<int>(t->pages.size()))
+    return Violation("TabSelect: no page " + std::to_string(index));
   t->selectedTab = index;
   Log("TabSelect", tabs, std::to_string(index));
 }
 
-int TabSelected(TabControlHandle tabs) {
-  ControlState* t = GetKind(tabs, ControlKind::TabControl, "TabSelected");
-  return t ? t->selectedTab : -1;
-}
 
 Rect TabDisplayRect(TabControlHandle tabs, int width, int height) {
   GetKind(tabs, ControlKind::TabControl, "TabDisplayRect");
-  return Rect{fake::kTabInsetLeft, fake::kTabInsetTop,
-              width - fake::kTabInsetLeft - fake::kTabInsetRight,
-              height - fake::kTabInsetTop - fake::kTabInsetBottom};
+  return Rect{4, 24, width - 8, height - 28};
 }
 
 void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, Align align) {
   ControlState* l = GetList(list, "ListAddColumn");
   if (!l) return;
-  if (l->columns.size() == Row::kMaxCells) {
-    Violation("ListAddColumn: more columns than a fake list holds");
-    return;
-  }
   l->columns.push_back(fake::Column{caption, width, align});
-  l->rows.ForEach([l](Row& row) { row.Resize(l->columns.size()); });
+  for (Row& row : l->rows) row.cells.resize(l->columns.size());
 }
 
 void ListSetColumnWidth(ListViewHandle list, int column, int width) {
   ControlState* l = GetList(list, "ListSetColumnWidth");
   if (!l) return;
-  if (column < 0 || column >= static_cast<int>(l->columns.size())) {
-    Violation("ListSetColumnWidth: no column " + std::to_string(column));
-    return;
-  }
+  if (column < 0 || column >= static_cast<int>(l->columns.size()))
+    return Violation("ListSetColumnWidth: no column " + std::to_string(column));
   l->columns[column].width = width;
 }
 
 void ListSetImageList(ListViewHandle list, ImageListHandle images) {
   ControlState* l = GetList(list, "ListSetImageList");
-  if (l) l->images = images;
+  if (l) l->imageList = images;
 }
 
 int ListRowCount(ListViewHandle list) {
@@ -85,9 +88,8 @@ int ListColumnCount(ListViewHandle list) {
 int ListAddRow(ListViewHandle list, const std::wstring& caption) {
   ControlState* l = GetList(list, "ListAddRow");
   if (!l || !RowChange(l)) return -1;
-  Row& row = l->rows.Append();
-  row.Resize(l->columns.empty() ? 1 : l->columns.size());
-  row.SetCell(0, caption);
+  l->rows.push_back({std::vector<std::wstring>(std::max<std::size_t>(l->columns.size(), 1))});
+  l->rows.back().cells[0] = caption;
   if (l->updateDepth > 0) l->redrawSuspended = true;
   Log("ListAddRow", list, std::to_string(l->rows.size() - 1));
   return static_cast<int>(l->rows.size()) - 1;
@@ -96,63 +98,55 @@ int ListAddRow(ListViewHandle list, const std::wstring& caption) {
 bool ListDeleteRow(ListViewHandle list, int row) {
   ControlState* l = GetList(list, "ListDeleteRow");
   if (!GetRow(l, row, "ListDeleteRow") || !RowChange(l)) return false;
-  l->rows.erase(static_cast<std::size_t>(row));
+  l->rows.erase(l->rows.begin() + row);
   if (l->updateDepth > 0) l->redrawSuspended = true;
-  if (l->selected == row) {
-    l->selected = -1;
-  } else if (l->selected > row) {
-    --l->selected;
-  }
+  l->selected = l->selected == row ? -1 : l->selected - (l->selected > row);
   Log("ListDeleteRow", list, std::to_string(row));
   return true;
 }
 
 std::wstring ListGetText(ListViewHandle list, int row, int column) {
-  Row* r = GetRow(GetList(list, "ListGetText"), row, "ListGetText");
-  if (!r || column < 0 || column >= static_cast<int>(r->CellCount())) return {};
-  return r->Cell(static_cast<std::size_t>(column));
+  Row* r = ListRow(list, row, "ListGetText");
+  if (!r || column < 0 || column >= static_cast<int>(r->cells.size())) return {};
+  return r->cells[static_cast<std::size_t>(column)];
 }
 
 bool ListSetText(ListViewHandle list, int row, int column, const std::wstring& text) {
   ControlState* l = GetList(list, "ListSetText");
   Row* r = GetRow(l, row, "ListSetText");
   if (!r || !RowChange(l)) return false;
-  if (column < 0 || column >= static_cast<int>(r->CellCount())) {
+  if (column < 0 || column >= static_cast<int>(r->cells.size())) {
     Violation("ListSetText: no column " + std::to_string(column));
     return false;
   }
-  r->SetCell(static_cast<std::size_t>(column), text);
-  if (fake::gui::S().log.On())
+  r->cells[static_cast<std::size_t>(column)] = text;
+  if (fake::detail::callLog.on)
     Log("ListSetText", list, std::to_string(row) + " " + std::to_string(column));
   return true;
 }
 
 int ListGetImage(ListViewHandle list, int row) {
-  Row* r = GetRow(GetList(list, "ListGetImage"), row, "ListGetImage");
+  Row* r = ListRow(list, row, "ListGetImage");
   return r ? r->image : -1;
 }
 
 bool ListSetImage(ListViewHandle list, int row, int imageIndex) {
-  Row* r = GetRow(GetList(list, "ListSetImage"), row, "ListSetImage");
-  if (r) r->image = imageIndex < 0 ? -1 : imageIndex;
-  return r != nullptr;
+  Row* r = ListRow(list, row, "ListSetImage");
+  return r && ((r->image = std::max(imageIndex, -1)), true);
 }
 
 void ListRedrawRow(ListViewHandle list, int row) {
-  if (GetRow(GetList(list, "ListRedrawRow"), row, "ListRedrawRow")) {
-    Log("ListRedrawRow", list, std::to_string(row));
-  }
+  if (ListRow(list, row, "ListRedrawRow")) Log("ListRedrawRow", list, std::to_string(row));
 }
 
 void* ListGetData(ListViewHandle list, int row) {
-  Row* r = GetRow(GetList(list, "ListGetData"), row, "ListGetData");
+  Row* r = ListRow(list, row, "ListGetData");
   return r ? r->data : nullptr;
 }
 
 bool ListSetData(ListViewHandle list, int row, void* data) {
-  Row* r = GetRow(GetList(list, "ListSetData"), row, "ListSetData");
-  if (r) r->data = data;
-  return r != nullptr;
+  Row* r = ListRow(list, row, "ListSetData");
+  return r && ((r->data = data), true);
 }
 
 int ListSelectedRow(ListViewHandle list) {
@@ -160,13 +154,6 @@ int ListSelectedRow(ListViewHandle list) {
   return l ? l->selected : -1;
 }
 
-void ListSelectRow(ListViewHandle list, int row) {
-  ControlState* l = GetList(list, "ListSelectRow");
-  if (!l) return;
-  // The old selection goes first, so that a row that does not exist selects none.
-  l->selected = -1;
-  if (row != -1 && GetRow(l, row, "ListSelectRow")) l->selected = row;
-}
 
 void ListBeginUpdate(ListViewHandle list) {
   ControlState* l = GetList(list, "ListBeginUpdate");
@@ -178,30 +165,24 @@ void ListBeginUpdate(ListViewHandle list) {
 void ListEndUpdate(ListViewHandle list) {
   ControlState* l = GetList(list, "ListEndUpdate");
   if (!l) return;
-  if (l->updateDepth == 0) {
-    Violation("ListEndUpdate without ListBeginUpdate on " + l->name);
-    return;
-  }
-  --l->updateDepth;
+  if (l->updateDepth == 0) return Violation("ListEndUpdate without ListBeginUpdate on " + l->name);
   ++l->updatePairs;
-  if (l->updateDepth == 0) l->redrawSuspended = false;
+  l->redrawSuspended = --l->updateDepth > 0 && l->redrawSuspended;
   Log("ListEndUpdate", list);
 }
 
 void StatusSetParts(StatusBarHandle bar, const std::vector<int>& widths) {
   ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusSetParts");
   if (!b) return;
-  b->parts = widths;
+  b->statusParts = widths;
   b->partTexts.resize(std::max<std::size_t>(widths.size(), 1));  // never fewer than one
 }
 
 void StatusSetText(StatusBarHandle bar, int part, const std::wstring& text) {
   ControlState* b = GetKind(bar, ControlKind::StatusBar, "StatusSetText");
   if (!b) return;
-  if (part < 0 || part >= static_cast<int>(b->partTexts.size())) {
-    Violation("StatusSetText: no part " + std::to_string(part));
-    return;
-  }
+  if (part < 0 || part >= static_cast<int>(b->partTexts.size()))
+    return Violation("StatusSetText: no part " + std::to_string(part));
   b->partTexts[part] = text;
   Log("StatusSetText", bar, std::to_string(part));
 }
@@ -217,16 +198,12 @@ void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
   if (!p) return;
   // A raster whose rows would not hold its width is refused; it, like an empty one, clears
   // the box.
-  fake::Picture copy;
+  p->picture = {};
   if (image.bits && image.width > 0 && image.height > 0 && image.width <= 0x7FFF &&
       image.height <= 0x7FFF && image.stride >= image.width * 3) {
-    copy.width = image.width;
-    copy.height = image.height;
-    copy.stride = image.stride;
-    copy.bits.assign(image.bits,
-                     image.bits + static_cast<std::size_t>(image.stride) * image.height);
+    const std::size_t bytes = static_cast<std::size_t>(image.stride) * image.height;
+    p->picture = {{image.bits, image.bits + bytes}, image.width, image.height, image.stride};
   }
-  p->picture = std::move(copy);
   ++p->pictureSets;
   Log("PictureSetImage", picture);
 }
@@ -236,10 +213,10 @@ void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
 namespace fake {
 
 void FailRowChangesFrom(plat::ListViewHandle list, int count, bool quietly) {
-  ControlState* l = GetList(list, "FailRowChangesFrom");
-  if (!l) return;
-  l->failCountdown = count;
-  l->failQuietly = quietly;
+  if (ControlState* l = GetList(list, "FailRowChangesFrom")) {
+    l->failCountdown = count;
+    l->failQuietly = quietly;
+  }
 }
 
 }  // namespace fake

@@ -1,59 +1,20 @@
-// The fake's shell, behind platform/shell.h: every call is recorded and answers the scripted
-// result.
+// The fake's shell, behind platform/shell.h: every call is logged, as "ShellExecuteA owner verb
+// file parameters directory showCommand" with "-" for a null text, and answers
+// fake::Os()->shellResult.
 
 #include "platform/shell.h"
 
-#include <mutex>
-
-#include "platform/fake/control/shell.h"
-#include "platform/fake/os_state.h"
-
-namespace {
-
-struct ShellState {
-  std::vector<fake::ShellCall> shellCalls;
-  std::intptr_t shellResult = 42;
-};
-
-std::mutex shellMutex;
-ShellState shellState;
-
-std::optional<std::string> Copy(const char* text) {
-  if (text == nullptr) return std::nullopt;
-  return std::string(text);
-}
-
-}  // namespace
-
-namespace fake {
-
-namespace detail {
-void ResetShellState() {
-  std::lock_guard lock(shellMutex);
-  shellState = ShellState{};
-}
-}  // namespace detail
-
-std::vector<ShellCall> ShellCalls() {
-  std::lock_guard lock(shellMutex);
-  return shellState.shellCalls;
-}
-
-void SetShellResult(std::intptr_t result) {
-  std::lock_guard lock(shellMutex);
-  shellState.shellResult = result;
-}
-
-}  // namespace fake
+#include "platform/fake/call_log.h"
+#include "platform/fake/control/os.h"
 
 namespace plat {
 
 std::intptr_t ShellExecuteA(WindowHandle owner, const char* verb, const char* file,
                             const char* parameters, const char* directory, int showCommand) {
-  std::lock_guard lock(shellMutex);
-  shellState.shellCalls.push_back(
-      {owner.value, Copy(verb), Copy(file), Copy(parameters), Copy(directory), showCommand});
-  return shellState.shellResult;
+  const auto text = [](const char* s) { return s ? s : "-"; };
+  fake::detail::Log("ShellExecuteA", owner.value, text(verb), text(file), text(parameters),
+                    text(directory), showCommand);
+  return fake::Os()->shellResult;
 }
 
 }  // namespace plat

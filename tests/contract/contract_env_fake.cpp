@@ -2,7 +2,6 @@
 
 #include "platform/fake/control/gui.h"
 #include "platform/fake/control/os.h"
-#include "platform/fake/control/sysinfo.h"
 #include "tests/contract/contract_env.h"
 
 namespace contract {
@@ -11,7 +10,7 @@ void Reset() {
   fake::ResetOs();
   fake::ResetGui();
   fake::ResetCounters();
-  fake::SetAdvancePerQuery(1'000'000, 2'000'000);  // 50 % busy on 4 processors
+  fake::Os()->advance = {1'000'000, 2'000'000};  // 50 % busy on 4 processors
 }
 
 std::uint32_t StartChildProcess() {
@@ -27,7 +26,7 @@ void CleanUpChild(std::uint32_t pid) { fake::RemoveProcess(pid); }
 
 std::string OwnImageName() { return "varnex_tests"; }
 
-bool DebugPrivilegeEnabled() { return fake::DebugPrivilegeEnabled(); }
+bool DebugPrivilegeEnabled() { return fake::Os()->debugPrivilegeEnabled; }
 
 UnresponsiveWindow::UnresponsiveWindow() {
   window_ = plat::WindowHandle{
@@ -39,7 +38,7 @@ UnresponsiveWindow::UnresponsiveWindow() {
 
 UnresponsiveWindow::~UnresponsiveWindow() { fake::DestroyWindow(window_.value); }
 
-bool IsVisible(plat::Control control) { return fake::Inspect(control).visible; }
+bool IsVisible(plat::Control control) { return fake::IsVisible(control); }
 
 std::uint32_t ShownPixel(plat::PictureBoxHandle picture, int x, int y) {
   const fake::Picture shown = fake::Inspect(picture).picture;
@@ -54,10 +53,10 @@ plat::IconHandle BuiltIcon() { return plat::IconHandle{0x7F01}; }
 
 void DeliverTimerTicks(plat::MainWindowHandle window) {
   // Bounded: a test whose window never closes fails instead of hanging.
-  fake::SetMessageLoopBody([window] {
+  fake::TheGui().loopBody = [window] {
     for (int ticks = 0; ticks < 1000 && fake::FireTimer(window); ++ticks) {
     }
-  });
+  };
 }
 
 }  // namespace contract

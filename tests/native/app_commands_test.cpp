@@ -44,7 +44,7 @@ class CommandsTest : public AppTest {
   }
   std::vector<std::uint32_t> Terminated() const {
     std::vector<std::uint32_t> out;
-    for (const fake::Termination& t : fake::Terminations()) out.push_back(t.pid);
+    for (const auto& args : fake::CallArgs("TerminateProcess")) out.push_back(args[0]);
     return out;
   }
   void SelectProcess(const std::wstring& pid) {
@@ -91,21 +91,18 @@ TEST_F(CommandsTest, NewTaskMenuItemOpensRunDialogAndLeavesTheTimerAlone) {
   EXPECT_EQ(SpeedChecks(), (std::vector<bool>{true, false, false, false}));
   EXPECT_FALSE(plat::IsMenuChecked(Window(), kCmdN1));
   ExpectTimer(true, 500);
-  EXPECT_EQ(fake::KeyEvents().size(), 4u);
+  EXPECT_EQ(fake::CallLog("keybd_event").size(), 4u);
 }
 
 TEST_F(CommandsTest, RunDialogChordIsWindowsRDownThenUp) {
-  fake::SetScanCode(plat::kVkLWin, 0x7E);  // not the key code: a key passed for its scan code fails
-  fake::SetScanCode(plat::kVkR, 0x13);
+  fake::Os()->scanCodes[plat::kVkLWin] =
+      0x7E;  // not the key code: a key passed for its scan code fails
+  fake::Os()->scanCodes[plat::kVkR] = 0x13;
   Click(kCmdButton3);
   // Key, scan code, flags and extra information of each event.
-  using Event = std::tuple<int, int, std::uint32_t, std::uintptr_t>;
-  std::vector<Event> events;
-  for (const fake::KeyEvent& e : fake::KeyEvents()) {
-    events.emplace_back(e.virtualKey, e.scanCode, e.flags, e.extraInfo);
-  }
+  using Event = std::vector<std::uint64_t>;
   const std::uint32_t up = plat::kKeyEventFKeyUp;
-  EXPECT_THAT(events,
+  EXPECT_THAT(fake::CallArgs("keybd_event"),
               ElementsAre(Event{plat::kVkLWin, 0x7E, 0, 0}, Event{plat::kVkR, 0x13, 0, 0},
                           Event{plat::kVkR, 0x13, up, 0}, Event{plat::kVkLWin, 0x7E, up, 0}));
 }
@@ -118,7 +115,7 @@ TEST_F(CommandsTest, EndTaskEndsTheWindowsProcess) {
   Click(kCmdButton1);
   EXPECT_THAT(Terminated(), ElementsAre(300u));
   ExpectTimer(true, 1000);
-  EXPECT_THAT(fake::MessageBoxesShown(), IsEmpty());
+  EXPECT_THAT(fake::TheGui().boxes, IsEmpty());
 }
 
 TEST_F(CommandsTest, EndTaskOnAVanishedWindowEndsNothing) {
@@ -145,8 +142,8 @@ TEST_F(CommandsTest, EndTaskReEnablesTheTimerWhenTerminationFails) {
   ExpectTimer(true, 1000);
 
   Click(kCmdButton1);  // through the window: reported, not thrown
-  ASSERT_EQ(fake::MessageBoxesShown().size(), 1u);
-  EXPECT_EQ(fake::MessageBoxesShown()[0].flags, plat::kMbIconError);
+  ASSERT_EQ(fake::TheGui().boxes.size(), 1u);
+  EXPECT_EQ(fake::TheGui().boxes[0].flags, plat::kMbIconError);
   ExpectTimer(true, 1000);
 }
 
@@ -154,21 +151,21 @@ TEST_F(CommandsTest, SwitchToBringsTheRowsWindowToTheFront) {
   AddWindow("Task", fake::kOwnPid);
   const std::uintptr_t selected = SelectTask(4);
   Click(kCmdButton2);
-  EXPECT_THAT(fake::ForegroundRequests(), ElementsAre(selected));
-  EXPECT_EQ(fake::ForegroundWindow(), selected);
+  EXPECT_THAT(fake::CallArgs("SetForegroundWindow"), ElementsAre(ElementsAre(selected)));
+  EXPECT_EQ(fake::Os()->foreground, selected);
 }
 
 TEST_F(CommandsTest, EndProcessAsksThenEndsOnYesOnly) {
   AddProcess(777, u"target.exe");
   SelectProcess(L"777");
-  fake::ScriptMessageBoxAnswers({plat::kIdNo, plat::kIdYes});
+  fake::TheGui().answers = {plat::kIdNo, plat::kIdYes};
   Click(kCmdEndProcBtn);
   EXPECT_THAT(Terminated(), IsEmpty());
   Click(kCmdEndProcBtn);
   EXPECT_THAT(Terminated(), ElementsAre(777u));
 
-  ASSERT_EQ(fake::MessageBoxesShown().size(), 2u);
-  const fake::MessageBox& box = fake::MessageBoxesShown()[0];
+  ASSERT_EQ(fake::TheGui().boxes.size(), 2u);
+  const fake::MessageBox& box = fake::TheGui().boxes[0];
   EXPECT_EQ(box.owner, Window());
   EXPECT_EQ(box.caption, L"任务管理器警告");
   EXPECT_EQ(box.flags, plat::kMbYesNo | plat::kMbIconExclamation);
@@ -180,9 +177,9 @@ TEST_F(CommandsTest, EndProcessAsksThenEndsOnYesOnly) {
 
 TEST_F(CommandsTest, EndProcessOnTheIdleEntryAsksAndEndsNothing) {
   SelectProcess(L"0");
-  fake::ScriptMessageBoxAnswers({plat::kIdYes});
+  fake::TheGui().answers = {plat::kIdYes};
   Click(kCmdEndProcBtn);
-  EXPECT_EQ(fake::MessageBoxesShown().size(), 1u);
+  EXPECT_EQ(fake::TheGui().boxes.size(), 1u);
   EXPECT_THAT(Terminated(), IsEmpty());
 }
 
@@ -190,20 +187,20 @@ TEST_F(CommandsTest, EndProcessUsesThePidReadBeforeTheBox) {
   AddProcess(777, u"target.exe");
   AddProcess(888, u"other.exe");
   SelectProcess(L"777");
-  fake::SetMessageBoxHandler([this](const fake::MessageBox&) {
+  fake::TheGui().boxHandler = [this](const fake::MessageBox&) {
     // Ticks go on while the box is open; this one removes the selected row.
     fake::RemoveProcess(777);
     EXPECT_TRUE(fake::FireTimer(Window()));
     return plat::kIdYes;
-  });
-  fake::ClearOpenProcessCalls();
+  };
+  fake::ClearCallLog();
   Click(kCmdEndProcBtn);
   EXPECT_THAT(ColumnTexts(form->procListView, 1), ::testing::Not(::testing::Contains(L"777")));
   // The process has gone by now, so the attempt is all there is to see.
   std::vector<std::uint32_t> terminateOpens;
-  for (const fake::OpenCall& call : fake::OpenProcessCalls()) {
-    if (call.access == (plat::kProcessTerminate | plat::kProcessQueryInformation))
-      terminateOpens.push_back(call.pid);
+  for (const auto& args : fake::CallArgs("OpenProcess")) {
+    if (args[1] == (plat::kProcessTerminate | plat::kProcessQueryInformation))
+      terminateOpens.push_back(args[0]);
   }
   EXPECT_THAT(terminateOpens, ElementsAre(777u));
 }
@@ -213,13 +210,13 @@ TEST_F(CommandsTest, ListCommandsWithoutASelectionDoNothing) {
   AddWindow("Task", 777);
   form->RefreshProcessList();
   form->RefreshTaskList();
-  fake::ScriptMessageBoxAnswers({plat::kIdYes});
-  fake::ClearGuiLog();
+  fake::TheGui().answers = {plat::kIdYes};
+  fake::ClearCallLog();
   for (int id : {kCmdButton1, kCmdButton2, kCmdEndProcBtn}) Click(id);
-  EXPECT_THAT(fake::MessageBoxesShown(), IsEmpty());
+  EXPECT_THAT(fake::TheGui().boxes, IsEmpty());
   EXPECT_THAT(Terminated(), IsEmpty());
-  EXPECT_THAT(fake::ForegroundRequests(), IsEmpty());
-  EXPECT_THAT(fake::GuiLog(), IsEmpty());  // the timer was not even restarted
+  EXPECT_THAT(fake::CallLog("SetForegroundWindow"), IsEmpty());
+  EXPECT_THAT(fake::CallLog(), IsEmpty());  // the timer was not even restarted
 }
 
 TEST_F(CommandsTest, AlwaysOnTopToggles) {
@@ -233,30 +230,23 @@ TEST_F(CommandsTest, AlwaysOnTopToggles) {
 
 TEST_F(CommandsTest, HomePageTriesInternetExplorerThenTheDefaultBrowser) {
   Click(kCmdButton4);
-  ASSERT_EQ(fake::ShellCalls().size(), 1u);
-  const fake::ShellCall call = fake::ShellCalls()[0];
-  EXPECT_EQ(call.owner, Window().value);
-  EXPECT_EQ(call.verb, "open");
-  EXPECT_EQ(call.file, "IExplore.EXE");
-  EXPECT_EQ(call.parameters, kHomePageUrl);
-  EXPECT_EQ(call.directory, std::nullopt);
-  EXPECT_EQ(call.showCommand, plat::kSwShowNormal);
+  // Owner, verb, file, parameters, directory ("-": null) and show command.
+  const std::string owner = "ShellExecuteA " + std::to_string(Window().value);
+  const std::string show = " " + std::to_string(plat::kSwShowNormal);
+  EXPECT_THAT(fake::CallLog("ShellExecuteA"),
+              ElementsAre(owner + " open IExplore.EXE " + kHomePageUrl + " -" + show));
 
-  fake::SetShellResult(2);  // file not found
+  fake::Os()->shellResult = 2;  // file not found
   Click(kCmdButton4);
-  ASSERT_EQ(fake::ShellCalls().size(), 3u);
-  const fake::ShellCall fallback = fake::ShellCalls()[2];
-  EXPECT_EQ(fallback.file, kHomePageUrl);
-  EXPECT_EQ(fallback.parameters, std::nullopt);
-  EXPECT_EQ(fallback.verb, "open");
-  EXPECT_EQ(fallback.showCommand, plat::kSwShowNormal);
-  EXPECT_THAT(fake::MessageBoxesShown(), IsEmpty());
+  ASSERT_EQ(fake::CallLog("ShellExecuteA").size(), 3u);
+  EXPECT_EQ(fake::CallLog("ShellExecuteA")[2], owner + " open " + kHomePageUrl + " - -" + show);
+  EXPECT_THAT(fake::TheGui().boxes, IsEmpty());
 }
 
 TEST_F(CommandsTest, HelpMenuDoesNothing) {
-  fake::ClearGuiLog();
+  fake::ClearCallLog();
   Click(kCmdH1);
-  EXPECT_THAT(fake::GuiLog(), IsEmpty());
+  EXPECT_THAT(fake::CallLog(), IsEmpty());
   ExpectTimer(true, 1000);
 }
 
@@ -269,15 +259,15 @@ TEST_F(CommandsTest, FailedTickIsReportedAndTheNextTickRunsAsUsual) {
   AddWindow("Task", 4);
   AddProcessThatFailsToOpen(999);
   ASSERT_TRUE(fake::FireTimer(Window()));
-  ASSERT_EQ(fake::MessageBoxesShown().size(), 1u);
-  EXPECT_EQ(fake::MessageBoxesShown()[0].caption, L"Varnex");
-  EXPECT_EQ(fake::MessageBoxesShown()[0].flags, plat::kMbIconError);
-  EXPECT_FALSE(fake::MessageBoxesShown()[0].text.empty());
+  ASSERT_EQ(fake::TheGui().boxes.size(), 1u);
+  EXPECT_EQ(fake::TheGui().boxes[0].caption, L"Varnex");
+  EXPECT_EQ(fake::TheGui().boxes[0].flags, plat::kMbIconError);
+  EXPECT_FALSE(fake::TheGui().boxes[0].text.empty());
   EXPECT_EQ(plat::ListRowCount(form->TaskListView), 0);  // the tick ended at the failure
 
   fake::FindProcess(999)->throwOnOpen = false;
   ASSERT_TRUE(fake::FireTimer(Window()));
-  EXPECT_EQ(fake::MessageBoxesShown().size(), 1u);
+  EXPECT_EQ(fake::TheGui().boxes.size(), 1u);
   EXPECT_GT(plat::ListRowCount(form->procListView), 0);
   EXPECT_EQ(plat::ListRowCount(form->TaskListView), 1);
 }
@@ -285,17 +275,17 @@ TEST_F(CommandsTest, FailedTickIsReportedAndTheNextTickRunsAsUsual) {
 TEST_F(CommandsTest, TicksWhileAFailureIsShownAreSkipped) {
   AddProcessThatFailsToOpen(999);
   int nested = 0;
-  fake::SetMessageBoxHandler([&](const fake::MessageBox&) {
+  fake::TheGui().boxHandler = [&](const fake::MessageBox&) {
     ++nested;
     fake::FireTimer(Window());
     fake::FireTimer(Window());
     return 1;
-  });
+  };
   fake::FireTimer(Window());
   EXPECT_EQ(nested, 1);
-  EXPECT_EQ(fake::MessageBoxesShown().size(), 1u);
+  EXPECT_EQ(fake::TheGui().boxes.size(), 1u);
   fake::FireTimer(Window());  // the next tick reports again
-  EXPECT_EQ(fake::MessageBoxesShown().size(), 2u);
+  EXPECT_EQ(fake::TheGui().boxes.size(), 2u);
 }
 
 }  // namespace

@@ -14,7 +14,6 @@
 #include "app/performance_page.h"
 #include "platform/fake/control/gui.h"
 #include "platform/fake/control/os.h"
-#include "platform/fake/control/sysinfo.h"
 #include "sampling/MemInfo.h"
 #include "sampling/uProcInfo.h"
 #include "sampling/unitUseage.h"
@@ -27,6 +26,7 @@ class AppTest : public ::testing::Test {
     fake::ResetGui();
     fake::ResetOs();
     fake::ResetCounters();
+    fake::ClearCallLog();
     ResetCpuUsageState();
     MemStatus = plat::MemoryStatus{};
     MemStatusEx = plat::MemoryStatusEx{};

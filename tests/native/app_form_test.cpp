@@ -33,7 +33,7 @@ TEST_F(FormTest, WindowHasItsCaptionSizeAndFont) {
   // 434 x 430 at the centre of the fake's 1024 x 768 desktop.
   EXPECT_EQ(inspect::ControlRect(form->Handle), (plat::Rect{295, 169, 434, 430}));
   EXPECT_EQ(args.fontName, L"MS Sans Serif");
-  EXPECT_EQ(fake::FontHeightOf(form->Handle), 11);  // 8 points at 96 dpi
+  EXPECT_EQ(fake::Inspect(form->Handle).fontHeight, 11);  // 8 points at 96 dpi
   EXPECT_EQ(args.events, form.get());
 }
 
@@ -146,7 +146,7 @@ TEST_F(FormTest, TickBeforeFirstShowRefreshesListsOnly) {
 TEST_F(FormTest, FirstShowStartsTheGraphsAndCloseStopsThem) {
   form->Show();
   EXPECT_TRUE(fake::Inspect(form->Handle).doubleBuffered);
-  EXPECT_TRUE(fake::DebugPrivilegeEnabled());
+  EXPECT_TRUE(fake::Os()->debugPrivilegeEnabled);
   ASSERT_NE(CpuGraph, nullptr);
   ASSERT_NE(SetThread, nullptr);
   EXPECT_EQ(fake::Inspect(form->CpuImg).pictureSets, 1);
@@ -188,11 +188,11 @@ TEST_F(FormTest, ProgramEntryRunsTheWindowUntilItCloses) {
   form.reset();
   fake::ResetGui();
   bool shown = false;
-  fake::SetMessageLoopBody([&] {
+  fake::TheGui().loopBody = [&] {
     shown = fake::Inspect(fake::MainWindow()).shown;
     ASSERT_NE(MainForm, nullptr);
     plat::CloseMainWindow(fake::MainWindow());
-  });
+  };
   EXPECT_EQ(VarnexMain(), 0);
   EXPECT_TRUE(shown);
   EXPECT_EQ(MainForm, nullptr);

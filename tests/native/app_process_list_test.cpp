@@ -44,7 +44,7 @@ TEST_F(ProcessListTest, CpuTimeShowsTimeOfDayWithTheLocaleSeparator) {
   form->RefreshProcessList();
   EXPECT_THAT(ColumnTexts(List(), 3), ElementsAre(L"01:00:00", L"00:00:59"));
 
-  fake::SetTimeSeparator(L".");
+  fake::Os()->timeSeparator = L".";
   fake::FindProcess(1)->userTime = Seconds(3725);
   form->RefreshProcessList();
   EXPECT_THAT(ColumnTexts(List(), 3), ElementsAre(L"01.02.05", L"00.00.59"));
@@ -126,9 +126,9 @@ TEST_F(ProcessListTest, CountIncludesTheIdleEntryAndIsWrittenBeforeRowsChange) {
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 0), L"进程数：30");
 
   fake::RemoveProcess(8);
-  fake::ClearGuiLog();
+  fake::ClearCallLog();
   form->RefreshProcessList();
-  const auto& log = fake::GuiLog();
+  const auto& log = fake::CallLog();
   auto status = std::find(log.begin(), log.end(), "StatusSetText StatusBar 0");
   auto begin = std::find(log.begin(), log.end(), "ListBeginUpdate procListView");
   auto del = std::find(log.begin(), log.end(), "ListDeleteRow procListView 2");
@@ -172,7 +172,7 @@ TEST_F(ProcessListTest, FailedRowChangeStillEndsTheBatch) {
 
   // Changes the list refuses (Windows, out of memory) leave the refresh going, and the next
   // one writes every row afresh: here the rows all in the new time format.
-  fake::SetTimeSeparator(L".");
+  fake::Os()->timeSeparator = L".";
   fake::FailRowChangesFrom(List(), 2, true);  // the first row's caption, then nothing more
   form->RefreshProcessList();
   fake::FailRowChangesFrom(List(), 0);

@@ -174,23 +174,17 @@ TEST_F(TaskListTest, ImageListIsRebuiltEachRefreshInHandlingOrder) {
   EXPECT_EQ(plat::ListGetImage(List(), 0), 0);
   EXPECT_EQ(plat::ListGetImage(List(), 1), -1);
   EXPECT_EQ(plat::ListGetImage(List(), 2), 1);
-  EXPECT_EQ(fake::ImageListClearCount(form->TaskRows.ImageList), 2);
+  EXPECT_EQ(fake::CallLog("ImageListClear").size(), 2u);
 }
 
 // Rows redrawn by the last refresh, as "ListRedrawRow TaskListView <row>" entries.
-std::vector<std::string> Redraws() {
-  std::vector<std::string> out;
-  for (const std::string& entry : fake::GuiLog()) {
-    if (entry.rfind("ListRedrawRow", 0) == 0) out.push_back(entry);
-  }
-  return out;
-}
+std::vector<std::string> Redraws() { return fake::CallLog("ListRedrawRow"); }
 
 TEST_F(TaskListTest, RowWhoseIconChangedBehindTheSameIndexIsRedrawnOnce) {
   const std::uintptr_t a = AddWindow("A", 130, "Notepad", 0xA1);
   const std::uintptr_t b = AddWindow("B", 131, "Notepad", 0xB1);
   form->RefreshTaskList();
-  fake::ClearGuiLog();
+  fake::ClearCallLog();
   form->RefreshTaskList();
   EXPECT_THAT(Redraws(), IsEmpty());  // nothing changed: nothing repainted
 
@@ -198,7 +192,7 @@ TEST_F(TaskListTest, RowWhoseIconChangedBehindTheSameIndexIsRedrawnOnce) {
   form->RefreshTaskList();
   EXPECT_THAT(Redraws(), ElementsAre("ListRedrawRow TaskListView 1"));
   EXPECT_EQ(plat::ListGetImage(List(), 1), 1);
-  fake::ClearGuiLog();
+  fake::ClearCallLog();
   form->RefreshTaskList();
   EXPECT_THAT(Redraws(), IsEmpty());
 
@@ -216,7 +210,7 @@ TEST_F(TaskListTest, WindowTooBusyToAnswerKeepsTheIconItShowedLast) {
                    .smallIcon = 0x141,
                    .classIcon = 0x142,
                    .answerDelayMs = 500});
-  fake::ClearIconQueries();
+  fake::ClearCallLog();
   form->RefreshTaskList();
   // A window without a row yet has nothing to keep: its class icon.
   EXPECT_THAT(fake::ImageListIcons(form->TaskRows.ImageList), ElementsAre(0x141u, 0x142u));
@@ -228,12 +222,11 @@ TEST_F(TaskListTest, WindowTooBusyToAnswerKeepsTheIconItShowedLast) {
   for (const auto& moment : moments) {
     fake::FindWindow(busy)->answerDelayMs = moment.delayMs;
     fake::FindWindow(busy)->hung = moment.hung;
-    const std::size_t queriesBefore = fake::IconQueries().size();
-    fake::ClearGuiLog();
+    fake::ClearCallLog();
     form->RefreshTaskList();
     EXPECT_THAT(fake::ImageListIcons(form->TaskRows.ImageList), ElementsAre(0x141u, 0x142u));
     EXPECT_THAT(Redraws(), IsEmpty());
-    EXPECT_EQ(fake::IconQueries().size(), queriesBefore + 2);  // one unanswered query each
+    EXPECT_EQ(fake::CallLog("SendGetIcon").size(), 2u);  // one unanswered query each
   }
   fake::FindWindow(busy)->answerDelayMs = 0;
   fake::FindWindow(busy)->smallIcon = 0;  // answers again, now without an icon of its own
@@ -245,12 +238,12 @@ TEST_F(TaskListTest, RowOfAWindowWithTheTopBitSetIsMatchedInPlace) {
   fake::AddWindow({.handle = 0x80001234, .title = "High", .pid = 150});
   AddWindow("Low", 151);
   form->RefreshTaskList();
-  fake::ClearGuiLog();
+  fake::ClearCallLog();
   fake::FindWindow(0x80001234)->title = "Higher";
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"Higher", L"Low"));  // matched, not deleted and re-added
   EXPECT_EQ(WindowOfRow(0), 0x80001234u);
-  EXPECT_THAT(fake::GuiLog(), Contains("ListSetText TaskListView 0 0"));
+  EXPECT_THAT(fake::CallLog(), Contains("ListSetText TaskListView 0 0"));
   EXPECT_EQ(std::string_view(WindowKey(plat::WindowHandle{0x80001234})), "2147488308");
 }
 
@@ -263,7 +256,7 @@ TEST_F(TaskListTest, RowWhoseProcessIsAlreadyClaimedAboveIsLeftUntouched) {
   moved->pid = 160;  // now of A's process, which A's row claims first
   moved->title = "B renamed";
   moved->smallIcon = 0xB2;
-  fake::ClearGuiLog();
+  fake::ClearCallLog();
   form->RefreshTaskList();
   EXPECT_THAT(Redraws(), ElementsAre("ListRedrawRow TaskListView 1"));  // its slot moved
   EXPECT_THAT(Titles(), ElementsAre(L"A", L"B"));

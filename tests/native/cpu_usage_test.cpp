@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/constants.h"
-#include "platform/fake/control/sysinfo.h"
+#include "platform/fake/control/os.h"
 #include "platform/os_layouts.h"
 #include "sampling/MemInfo.h"
 #include "sampling/unitUseage.h"
@@ -20,22 +20,23 @@ class CpuUsageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::ResetCounters();
-    fake::ClearQueryCalls();
+    fake::ClearCallLog();
     ResetCpuUsageState();
-    fake::SetProcessors(4);
-    fake::SetCurrentTime(kStartTime);
-    fake::SetIdleTime(kStartIdle);
+    fake::Os()->processors = 4;
+    fake::Os()->currentTime = kStartTime;
+    fake::Os()->idleTime = kStartIdle;
   }
   // The next sample sees time and idle advanced by these amounts since the start values.
   static void Advance(std::int64_t elapsed, std::int64_t idle) {
-    fake::SetCurrentTime(kStartTime + elapsed);
-    fake::SetIdleTime(kStartIdle + idle);
+    fake::Os()->currentTime = kStartTime + elapsed;
+    fake::Os()->idleTime = kStartIdle + idle;
   }
 };
 
-std::vector<std::uint32_t> Classes(const std::vector<fake::QueryCall>& calls) {
+// The class of each counter query logged.
+std::vector<std::uint32_t> Classes() {
   std::vector<std::uint32_t> classes;
-  for (const auto& call : calls) classes.push_back(call.infoClass);
+  for (const auto& args : fake::CallArgs("CallQueryEntry")) classes.push_back(args[0]);
   return classes;
 }
 
@@ -78,14 +79,14 @@ TEST_F(CpuUsageTest, FirstCallReturnsZeroAndSecondMeasuresTheInterval) {
   Advance(20'000'000, 60'000'001);  // the next interval: 10'000'000 and 30'000'001
   EXPECT_EQ(GetCpuUsage(), 24);
   EXPECT_EQ(CpuUsage.load(), 24);
-  EXPECT_EQ(fake::QueryEntryLookups(), 1);  // resolved once
+  EXPECT_EQ(fake::CallLog("LookupQueryEntry").size(), 1u);  // resolved once
 }
 
 TEST_F(CpuUsageTest, QueriesUseTheLayoutsExactSizesInOrder) {
   GetCpuUsage();
   std::vector<std::pair<std::uint32_t, std::uint32_t>> classAndLength;
-  for (const auto& call : fake::QueryCalls())
-    classAndLength.emplace_back(call.infoClass, call.length);
+  for (const auto& args : fake::CallArgs("CallQueryEntry"))
+    classAndLength.emplace_back(args[0], args[1]);
   EXPECT_EQ(classAndLength, (std::vector<std::pair<std::uint32_t, std::uint32_t>>{
                                 {0, kNativeLayout.basicInfoSize},
                                 {3, kNativeLayout.timeOfDaySize},
@@ -102,8 +103,8 @@ TEST_F(CpuUsageTest, IdleAheadIsNegativeAndClockSetBackExceedsHundred) {
   GetCpuUsage();
   Advance(10'000'000, 40'000'400);
   EXPECT_EQ(GetCpuUsage(), -1);
-  fake::SetCurrentTime(kStartTime);  // clock set back by one second
-  fake::SetIdleTime(kStartIdle + 40'000'400 + 10'000'000);
+  fake::Os()->currentTime = kStartTime;  // clock set back by one second
+  fake::Os()->idleTime = kStartIdle + 40'000'400 + 10'000'000;
   EXPECT_EQ(GetCpuUsage(), 125);
 }
 
@@ -114,7 +115,7 @@ TEST_P(FailedCpuQuery, ChangesNothingAndTheNextCoversBothIntervals) {
   GetCpuUsage();
   Advance(10'000'000, 20'000'000);
   EXPECT_EQ(GetCpuUsage(), 50);
-  fake::QueueStatus(GetParam(), plat::kStatusInfoLengthMismatch);
+  fake::Os()->queuedStatuses[GetParam()].push_back(plat::kStatusInfoLengthMismatch);
   Advance(20'000'000, 20'000'000);  // the second second fully busy
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(CpuUsage.load(), 50);
@@ -140,16 +141,17 @@ TEST_F(CpuUsageTest, InformationalStatusAlsoFailsAndStopsTheRemainingQueries) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.failing);
-    fake::ClearQueryCalls();
-    fake::QueueStatus(c.failing, c.status);
+    fake::ClearCallLog();
+    fake::Os()->queuedStatuses[c.failing].push_back(c.status);
     EXPECT_EQ(GetCpuUsage(), 0);
-    EXPECT_EQ(Classes(fake::QueryCalls()), c.queried);
+    EXPECT_EQ(Classes(), c.queried);
   }
   EXPECT_EQ(CpuUsage.load(), 0);
 }
 
 TEST_F(CpuUsageTest, FailedFirstQueryKeepsTheFirstCallMarker) {
-  fake::QueueStatus(plat::kSystemPerformanceInformation, plat::kStatusInfoLengthMismatch);
+  fake::Os()->queuedStatuses[plat::kSystemPerformanceInformation].push_back(
+      plat::kStatusInfoLengthMismatch);
   EXPECT_EQ(GetCpuUsage(), 0);
   Advance(10'000'000, 0);
   EXPECT_EQ(GetCpuUsage(), 0);  // still the first successful sample
@@ -158,32 +160,32 @@ TEST_F(CpuUsageTest, FailedFirstQueryKeepsTheFirstCallMarker) {
 }
 
 TEST_F(CpuUsageTest, UnresolvableEntryCountsAsFailedAndIsLookedUpAgain) {
-  fake::SetQueryEntryResolvable(false);
+  fake::Os()->queryEntryResolvable = false;
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(GetCpuUsage(), 0);
-  EXPECT_TRUE(fake::QueryCalls().empty());
-  EXPECT_EQ(fake::QueryEntryLookups(), 2);
-  fake::SetQueryEntryResolvable(true);
+  EXPECT_TRUE(fake::CallLog("CallQueryEntry").empty());
+  EXPECT_EQ(fake::CallLog("LookupQueryEntry").size(), 2u);
+  fake::Os()->queryEntryResolvable = true;
   EXPECT_EQ(GetCpuUsage(), 0);  // first successful sample
   Advance(10'000'000, 30'000'000);
   EXPECT_EQ(GetCpuUsage(), 25);
-  EXPECT_EQ(fake::QueryEntryLookups(), 3);
+  EXPECT_EQ(fake::CallLog("LookupQueryEntry").size(), 3u);
 }
 
 TEST_F(CpuUsageTest, ZeroProcessorsCountsAsFailedQuery) {
   GetCpuUsage();
   Advance(10'000'000, 30'000'000);
-  fake::SetProcessors(0);
+  fake::Os()->processors = 0;
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(CpuUsage.load(), 0);
-  fake::SetProcessors(4);
+  fake::Os()->processors = 4;
   EXPECT_EQ(GetCpuUsage(), 25);  // measured from the last good sample
 }
 
 TEST_F(CpuUsageTest, ZeroIdleTimeNeverLeavesTheFirstCallState) {
-  fake::SetIdleTime(0);
+  fake::Os()->idleTime = 0;
   EXPECT_EQ(GetCpuUsage(), 0);
-  fake::SetCurrentTime(kStartTime + 10'000'000);
+  fake::Os()->currentTime = kStartTime + 10'000'000;
   EXPECT_EQ(GetCpuUsage(), 0);
   EXPECT_EQ(CpuUsage.load(), 0);
 }

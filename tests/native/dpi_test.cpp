@@ -4,7 +4,7 @@
 #include <set>
 
 #include "graphs/TUseage.h"
-#include "platform/fake/control/drawing.h"
+#include "platform/fake/control/gui.h"
 #include "tests/native/app_fixture.h"
 
 namespace {
@@ -32,8 +32,8 @@ const struct Scale {
 };
 
 std::pair<std::vector<R>, Ints> AtScale(const TMainForm& f) {
-  Ints sizes{fake::FontHeightOf(f.StatusBar),
-             fake::ImageListSize(fake::Inspect(f.TaskListView).imageList)};
+  Ints sizes{fake::Inspect(f.StatusBar).fontHeight,
+             fake::TheGui().imageLists[fake::Inspect(f.TaskListView).imageList.value].size};
   for (const fake::Column& c : fake::Inspect(f.TaskListView).columns) sizes.push_back(c.width);
   for (int part : fake::Inspect(f.StatusBar).statusParts) sizes.push_back(part);
   return {{inspect::ControlRect(f.CpuImg), inspect::ControlRect(f.Button4)}, sizes};
@@ -48,7 +48,7 @@ TEST_F(DpiTest, TheTableIsScaledToTheDisplayAndToTheNextOne) {
   for (const Scale& s : {kScales[0], kScales[1], kScales[3], kScales[4], kScales[5], kScales[2]}) {
     form.reset();
     fake::ResetGui();
-    fake::SetDisplayDpi(s.dpi);
+    fake::TheGui().displayDpi = s.dpi;
     form = std::make_unique<TMainForm>();
     EXPECT_EQ(
         std::vector({inspect::ControlRect(form->Handle), inspect::ControlRect(form->Button1)}),
@@ -77,7 +77,7 @@ TEST_F(DpiTest, TheTableIsScaledToTheDisplayAndToTheNextOne) {
               std::vector({suggested, R{0, 0, s.rects[0].width, s.rects[0].height}}));
     EXPECT_EQ(AtScale(*form), std::pair(s.rects, s.sizes)) << s.dpi;
     const plat::ListViewHandle list = form->TaskListView;
-    EXPECT_EQ(Ints({fake::LiveFonts(), fake::LiveImageLists(), plat::ListSelectedRow(list),
+    EXPECT_EQ(Ints({fake::TheGui().fonts, fake::LiveImageLists(), plat::ListSelectedRow(list),
                     plat::ListGetImage(list, 0), plat::ListGetImage(list, 1),
                     plat::ListGetImage(list, 2)}),
               Ints({1, 1, 1, 0, 1, 2}));

@@ -9,7 +9,7 @@
 #include "app/performance_page.h"
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
-#include "platform/fake/control/sysinfo.h"
+#include "platform/fake/control/os.h"
 #include "platform/os_layouts.h"
 #include "platform/threads.h"
 #include "tests/native/app_fixture.h"
@@ -35,7 +35,7 @@ class GraphPageTest : public AppTest {
     int passes = 0;
     do {
       passes = SetThread->PassCount();
-      fake::ClearGuiLog();
+      fake::ClearCallLog();
       EXPECT_TRUE(fake::FireTimer(form->Handle));
       ++frames.ticks;
       EXPECT_TRUE(SetThread->WithFrames([&](const TUseage& cpu, const TUseage& mem) {
@@ -83,7 +83,7 @@ TEST_F(GraphPageTest, ShowCreatesGriddedGraphsAndStartsTheSampler) {
 }
 
 TEST_F(GraphPageTest, TickCopiesTheLatestFramesRepaintsAndWritesPanels) {
-  fake::SetMemoryStatus(Memory(4096 + 1536, 4096, 2560));  // 1.5 K and 2.5 K: both round to 2
+  fake::Os()->memory = Memory(4096 + 1536, 4096, 2560);  // 1.5 K and 2.5 K: both round to 2
   ShowForm();
   const Frames frames = TickWithNewestFrames();
   EXPECT_EQ(fake::Inspect(form->CpuImg).picture.bits, frames.cpu);
@@ -95,7 +95,7 @@ TEST_F(GraphPageTest, TickCopiesTheLatestFramesRepaintsAndWritesPanels) {
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 1), L"CPU 使用：100%");
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 2), L"内存使用：2/2");
 
-  const auto& log = fake::GuiLog();
+  const auto& log = fake::CallLog();
   const auto at = [&](const std::string& entry) {
     return std::find(log.begin(), log.end(), entry) - log.begin();
   };
@@ -111,7 +111,7 @@ TEST_F(GraphPageTest, TickCopiesTheLatestFramesRepaintsAndWritesPanels) {
 
 TEST_F(GraphPageTest, PanelsShowKilobytesOfUsedMemoryAndOfTheCommitLimit) {
   // Used 312 MiB - 512 bytes, 319487.5 K; the limit 1048577.5 K: both to even.
-  fake::SetMemoryStatus(Memory(512u << 20, (200u << 20) + 512, (1024u << 20) + 1536));
+  fake::Os()->memory = Memory(512u << 20, (200u << 20) + 512, (1024u << 20) + 1536);
   ShowForm();
   form->OnTimer();
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 2), L"内存使用：319488/1048578");
@@ -190,8 +190,9 @@ TEST_P(GraphPageMemory, PanelAndGraphHeightStayTrueAboveFourGibibytes) {
                                    .ullTotalPhys = c.exTotalPhys,
                                    .ullAvailPhys = c.exAvailPhys,
                                    .ullTotalPageFile = c.exPageFile};
-  fake::SetMemoryStatus(record);
-  fake::SetMemoryStatusEx(truth, c.exFails);
+  fake::Os()->memory = record;
+  fake::Os()->memoryEx = truth;
+  fake::Os()->memoryExFails = c.exFails;
   ShowForm();
   form->OnTimer();
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 2), c.text);

@@ -28,7 +28,10 @@ static_assert(std::is_nothrow_move_constructible_v<plat::OwnedProcess>);
 
 class OwnedHandle : public testing::Test {
  protected:
-  void SetUp() override { fake::ResetOs(); }
+  void SetUp() override {
+    fake::ResetOs();
+    fake::ClearCallLog();
+  }
   static plat::ProcessHandle OpenOwn() {
     return plat::OpenProcess(plat::kProcessQueryInformation, false, fake::kOwnPid);
   }
@@ -42,20 +45,20 @@ TEST_F(OwnedHandle, MovedHandleIsClosedOnceByItsLastOwner) {
     EXPECT_EQ(fake::OpenHandleCount(), 1);
     plat::OwnedProcess third;
     third = std::move(second);
-    EXPECT_EQ(fake::CloseHandleCount(), 0);
+    EXPECT_EQ(fake::CallLog("CloseHandle").size(), 0u);
   }
   EXPECT_EQ(fake::OpenHandleCount(), 0);
-  EXPECT_EQ(fake::CloseHandleCount(), 1);
+  EXPECT_EQ(fake::CallLog("CloseHandle").size(), 1u);
 }
 
 TEST_F(OwnedHandle, AssigningClosesTheHandleHeldBefore) {
   plat::OwnedProcess process(OpenOwn());
   process = plat::OwnedProcess(OpenOwn());
-  EXPECT_EQ(fake::CloseHandleCount(), 1);
+  EXPECT_EQ(fake::CallLog("CloseHandle").size(), 1u);
   EXPECT_EQ(fake::OpenHandleCount(), 1);
 }
 
 TEST_F(OwnedHandle, EmptyOwnerClosesNothing) {
   { plat::OwnedProcess none(plat::OpenProcess(plat::kProcessTerminate, false, 99999)); }
-  EXPECT_EQ(fake::ProcessApiCallCount(), 1);  // the failed open only
+  EXPECT_EQ(fake::CallLog().size(), 1u);  // the failed open only
 }

@@ -1,7 +1,7 @@
 // The process snapshot: the walk over raw tables of both layouts, its arithmetic, the guard
 // rule, tables that do not fit, and damaged tables.
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <cstring>
 #include <memory>
@@ -15,6 +15,8 @@
 #include "platform/process.h"
 #include "sampling/snapshot_list.h"
 #include "sampling/uProcInfo.h"
+
+using ::testing::ElementsAre;
 
 namespace {
 
@@ -338,7 +340,13 @@ class FakeOsTest : public testing::Test {
  protected:
   void SetUp() override {
     fake::ResetOs();
-    fake::ClearProcessQueryLengths();
+    fake::ClearCallLog();
+  }
+  // The buffer length of each class-5 query logged.
+  static std::vector<std::uint32_t> Lengths() {
+    std::vector<std::uint32_t> out;
+    for (const auto& args : fake::CallArgs("QuerySystemInformation")) out.push_back(args[1]);
+    return out;
   }
 };
 using ProcessSnapshot = FakeOsTest;
@@ -346,7 +354,6 @@ using ProcessSnapshot = FakeOsTest;
 TEST_F(ProcessSnapshot, ReadsTheSystemTableAndClosesEveryHandle) {
   fake::AddProcess(
       {.pid = 600, .name = u"editor.exe", .userTime = 61 * kSecond, .workingSet = 2560});
-  fake::ClearOpenProcessCalls();
   TProcList list;
   GetProcessList(list);
   const auto entries = Entries(list);
@@ -358,11 +365,10 @@ TEST_F(ProcessSnapshot, ReadsTheSystemTableAndClosesEveryHandle) {
   EXPECT_EQ(entries[3].info.MemoryK, 2u);
   EXPECT_EQ(entries[3].info.CpuTime, 61.0 / 86400.0);
   EXPECT_EQ(fake::OpenHandleCount(), 0);
-  for (const fake::OpenCall& call : fake::OpenProcessCalls()) {
-    EXPECT_EQ(call.access, plat::kProcessAllAccessXp);
-    EXPECT_FALSE(call.inherit);
-  }
-  EXPECT_EQ(fake::OpenProcessCalls().size(), 4u);  // every process opened once
+  // Every process opened once, with all access and no inheritance.
+  EXPECT_THAT(fake::CallArgs("OpenProcess"),
+              ::testing::Each(ElementsAre(::testing::_, plat::kProcessAllAccessXp, 0)));
+  EXPECT_EQ(fake::CallArgs("OpenProcess").size(), 4u);
 }
 
 // The buffer is kept from one snapshot to the next and only grows, so an earlier snapshot
@@ -370,8 +376,8 @@ TEST_F(ProcessSnapshot, ReadsTheSystemTableAndClosesEveryHandle) {
 TEST_F(ProcessSnapshot, TableLargerThanTheBufferIsQueriedAgainAndTheNextStartsThere) {
   TProcList probe;
   GetProcessList(probe);
-  ASSERT_EQ(fake::ProcessQueryLengths().size(), 1u);
-  const std::uint32_t before = fake::ProcessQueryLengths()[0];
+  ASSERT_EQ(Lengths().size(), 1u);
+  const std::uint32_t before = Lengths()[0];
   EXPECT_GE(before, kProcessTableFirstBuffer);
   fake::ClearProcesses();
   std::vector<fake::Process> table;
@@ -385,26 +391,26 @@ TEST_F(ProcessSnapshot, TableLargerThanTheBufferIsQueriedAgainAndTheNextStartsTh
   TProcList list;
   GetProcessList(list);
   EXPECT_EQ(list.Count(), table.size());
-  const auto lengths = fake::ProcessQueryLengths();
+  const auto lengths = Lengths();
   ASSERT_GE(lengths.size(), 3u);  // the probe's query, then at least two
   EXPECT_EQ(lengths[1], before);
   EXPECT_GT(lengths.back(), before);
 
   TProcList again;
   GetProcessList(again);
-  EXPECT_EQ(fake::ProcessQueryLengths().size(), lengths.size() + 1);
-  EXPECT_EQ(fake::ProcessQueryLengths().back(), lengths.back());
+  EXPECT_EQ(Lengths().size(), lengths.size() + 1);
+  EXPECT_EQ(Lengths().back(), lengths.back());
 }
 
 TEST_F(ProcessSnapshot, FailedQueriesAreNeverWalked) {
   // The first answer claims a length the buffer could hold; the table is not trusted anyway.
   // The second is STATUS_NO_MEMORY.
-  fake::ScriptProcessQueries(
-      {{plat::kStatusInfoLengthMismatch, 100}, {static_cast<std::int32_t>(0xC0000017u), 0}});
+  fake::Os()->scriptedQueries = {{plat::kStatusInfoLengthMismatch, 100},
+                                 {static_cast<std::int32_t>(0xC0000017u), 0}};
   TProcList list;
   GetProcessList(list);
   EXPECT_EQ(list.Count(), 3u);
-  const auto lengths = fake::ProcessQueryLengths();
+  const auto lengths = Lengths();
   ASSERT_EQ(lengths.size(), 3u);
   EXPECT_GT(lengths[1], lengths[0]);  // grown, although the reported length was smaller
   EXPECT_GT(lengths[2], lengths[1]);
@@ -412,22 +418,20 @@ TEST_F(ProcessSnapshot, FailedQueriesAreNeverWalked) {
 
 TEST_F(ProcessSnapshot, SuccessReportingALengthOfZeroIsReadOverTheWholeBuffer) {
   fake::AddProcess({.pid = 700, .name = u"late.exe"});
-  fake::ScriptProcessQueries(
-      {{.status = plat::kStatusSuccess, .returnedLength = 0, .writesTable = true}});
+  fake::Os()->scriptedQueries = {{.status = plat::kStatusSuccess, .writesTable = true}};
   TProcList list;
   GetProcessList(list);
   ASSERT_EQ(list.Count(), 4u);
   EXPECT_EQ(list.TakeFirst("700")->Name, "late.exe");
-  EXPECT_EQ(fake::ProcessQueryLengths().size(), 1u);
+  EXPECT_EQ(Lengths().size(), 1u);
 }
 
 TEST_F(ProcessSnapshot, QueriesThatKeepFailingGiveAnEmptySnapshot) {
-  std::vector<fake::ScriptedQuery> failures(20, {plat::kStatusInfoLengthMismatch, 0xFFFFFFFFu});
-  fake::ScriptProcessQueries(failures);
+  fake::Os()->scriptedQueries.assign(20, {plat::kStatusInfoLengthMismatch, 0xFFFFFFFFu});
   TProcList list;
   GetProcessList(list);
   EXPECT_EQ(list.Count(), 0u);
-  const auto lengths = fake::ProcessQueryLengths();
+  const auto lengths = Lengths();
   EXPECT_LE(lengths.size(), static_cast<std::size_t>(kProcessTableMaxQueries));
   for (std::uint32_t length : lengths) EXPECT_LE(length, kProcessTableMaxBuffer);
 }
@@ -435,9 +439,9 @@ TEST_F(ProcessSnapshot, QueriesThatKeepFailingGiveAnEmptySnapshot) {
 TEST_F(ProcessSnapshot, WorkingSetQueryFailuresGiveZero) {
   EXPECT_GT(GetProcessWorkingSet(fake::kOwnPid), 0u);
   EXPECT_EQ(GetProcessWorkingSet(123456), 0u);
-  fake::SetMemoryInfoFails(true);
+  fake::Os()->memoryInfoFails = true;
   EXPECT_EQ(GetProcessWorkingSet(fake::kOwnPid), 0u);
-  fake::SetMemoryInfoFails(false);
+  fake::Os()->memoryInfoFails = false;
   EXPECT_GT(GetProcessWorkingSet(fake::kOwnPid), 0u);
   EXPECT_EQ(fake::OpenHandleCount(), 0);
 }
@@ -445,23 +449,19 @@ TEST_F(ProcessSnapshot, WorkingSetQueryFailuresGiveZero) {
 using Termination = FakeOsTest;
 
 TEST_F(Termination, PidZeroMakesNoSystemCall) {
-  fake::ClearOpenProcessCalls();
   KillProcess(0);
-  EXPECT_EQ(fake::ProcessApiCallCount(), 0);
-  EXPECT_TRUE(fake::OpenProcessCalls().empty());
+  EXPECT_THAT(fake::CallLog(), ::testing::IsEmpty());
 }
 
 TEST_F(Termination, EndsTheProcessWithExitCodeZeroAndClosesTheHandle) {
   fake::AddProcess({.pid = 808, .name = u"victim.exe"});
-  fake::ClearOpenProcessCalls();
+  fake::ClearCallLog();
   KillProcess(808);
-  ASSERT_EQ(fake::Terminations().size(), 1u);
-  EXPECT_EQ(fake::Terminations()[0].pid, 808u);
-  EXPECT_EQ(fake::Terminations()[0].exitCode, 0u);
+  EXPECT_THAT(fake::CallArgs("TerminateProcess"), ElementsAre(ElementsAre(808, 0)));
   EXPECT_FALSE(fake::ProcessExists(808));
-  ASSERT_EQ(fake::OpenProcessCalls().size(), 1u);
-  EXPECT_EQ(fake::OpenProcessCalls()[0].access,
-            plat::kProcessTerminate | plat::kProcessQueryInformation);
+  EXPECT_THAT(
+      fake::CallArgs("OpenProcess"),
+      ElementsAre(ElementsAre(808, plat::kProcessTerminate | plat::kProcessQueryInformation, 0)));
   EXPECT_EQ(fake::OpenHandleCount(), 0);
 }
 
@@ -471,7 +471,6 @@ TEST_F(Termination, ProcessesThatCannotBeOpenedOrEndedStaySilently) {
   KillProcess(809);
   KillProcess(810);
   KillProcess(999999);
-  EXPECT_TRUE(fake::Terminations().empty());
   EXPECT_TRUE(fake::ProcessExists(809));
   EXPECT_TRUE(fake::ProcessExists(810));
   EXPECT_EQ(fake::OpenHandleCount(), 0);

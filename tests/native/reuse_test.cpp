@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/fake/control/drawing.h"
+#include "platform/fake/control/gui.h"
 #include "sampling/uProcInfo.h"
 #include "tests/native/app_fixture.h"
 
@@ -17,17 +17,7 @@ using ::testing::IsEmpty;
 
 namespace {
 
-class ReuseTest : public AppTest {
- protected:
-  // Rows redrawn since the log was cleared.
-  static std::vector<std::string> Redraws() {
-    std::vector<std::string> out;
-    for (const std::string& entry : fake::GuiLog()) {
-      if (entry.rfind("ListRedrawRow", 0) == 0) out.push_back(entry);
-    }
-    return out;
-  }
-};
+using ReuseTest = AppTest;
 
 // After three ticks that change nothing, one value changes: the row shows it. The names and
 // titles differ from the old ones only in their last characters.
@@ -125,7 +115,7 @@ TEST_F(ReuseTest, RowsAreRedrawnWhereThePictureBehindTheirSlotChanged) {
     void (*change)(std::uintptr_t a, std::uintptr_t b);
     std::vector<std::string> redraws;
     std::vector<std::uintptr_t> icons;
-    int copies;
+    std::size_t copies;
   } steps[] = {
       {"nothing", [](std::uintptr_t, std::uintptr_t) {}, {}, {0xA1, 0xB1, 0xC1}, 0},
       {"B's picture",
@@ -151,48 +141,13 @@ TEST_F(ReuseTest, RowsAreRedrawnWhereThePictureBehindTheirSlotChanged) {
   };
   for (const auto& step : steps) {
     step.change(a, b);
-    fake::ClearGuiLog();
-    const int copiesBefore = fake::IconImageCopies();
+    fake::ClearCallLog();
     form->RefreshTaskList();
-    EXPECT_EQ(Redraws(), step.redraws) << step.what;
+    EXPECT_EQ(fake::CallLog("ListRedrawRow"), step.redraws) << step.what;
     EXPECT_EQ(fake::ImageListIcons(form->TaskRows.ImageList), step.icons) << step.what;
-    EXPECT_EQ(fake::IconImageCopies() - copiesBefore, step.copies) << step.what;
+    EXPECT_EQ(fake::CallLog("CopyIconImage").size(), step.copies) << step.what;
     EXPECT_EQ(fake::LiveIconImages(), static_cast<int>(step.icons.size())) << step.what;
   }
 }
 
 }  // namespace
-
-// The fake's rows sit in a gap buffer: deletions anywhere, in any order, between additions,
-// leave the rows that a plain vector would hold, the selection following its row.
-TEST_F(ReuseTest, FakeListRowsShiftUpOnDeletionsInAnyOrder) {
-  const int steps[] = {7, 8, 8, 2, 0, -1, 6, 3, 4, -1, -1, 1, 5, 2, 3, 0};  // -1 adds a row
-  const plat::ListViewHandle list = form->TaskListView;
-  int tags[16] = {};
-  int added = 0;
-  const auto add = [&] {
-    plat::ListSetData(list, plat::ListAddRow(list, std::to_wstring(added)), &tags[added]);
-    ++added;
-  };
-  for (int i = 0; i < 12; ++i) add();
-  inspect::ListSelectRow(list, 4);
-  for (int step : steps) step < 0 ? add() : void(plat::ListDeleteRow(list, step));
-  ASSERT_EQ(plat::ListRowCount(list), 2);
-  EXPECT_EQ(plat::ListGetText(list, 0, 0), L"4");
-  EXPECT_EQ(plat::ListGetText(list, 1, 0), L"12");
-  EXPECT_EQ(plat::ListGetData(list, 0), &tags[4]);
-  EXPECT_EQ(plat::ListGetData(list, 1), &tags[12]);
-  EXPECT_EQ(plat::ListSelectedRow(list), 0);
-  for (int row : {1, 0}) plat::ListDeleteRow(list, row);  // the form frees its rows' data
-  // A row added after a deletion starts blank, whatever the deleted row held.
-  const int old = plat::ListAddRow(list, L"old");
-  plat::ListSetText(list, old, 1, L"status");
-  plat::ListSetImage(list, old, 3);
-  plat::ListSetData(list, old, &tags[0]);
-  plat::ListDeleteRow(list, old);
-  const int fresh = plat::ListAddRow(list, L"new");
-  EXPECT_EQ(plat::ListGetText(list, fresh, 1), L"");
-  EXPECT_EQ(plat::ListGetImage(list, fresh), -1);
-  EXPECT_EQ(plat::ListGetData(list, fresh), nullptr);
-  plat::ListDeleteRow(list, fresh);
-}

@@ -11,7 +11,7 @@
 
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
-#include "platform/fake/control/sysinfo.h"
+#include "platform/fake/control/os.h"
 #include "platform/threads.h"
 #include "sampling/MemInfo.h"
 #include "sampling/unitUseage.h"
@@ -24,10 +24,11 @@ class SamplerThreadTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::ResetCounters();
+    fake::ClearCallLog();
     ResetCpuUsageState();
     MemStatus = plat::MemoryStatus{};
     MemStatusEx = plat::MemoryStatusEx{};
-    fake::SetMemoryStatus(Memory(1000, 500, 2000));  // a quarter of 86 rows: 21.5 -> 22
+    fake::Os()->memory = Memory(1000, 500, 2000);  // a quarter of 86 rows: 21.5 -> 22
   }
   TSetThread* Start(int height, int width) {
     thread_ = CreateSampler(height, width, height, width);
@@ -123,13 +124,13 @@ TEST_F(SamplerThreadTest, FirstPassShowsGridsAndOneMemorySegmentThenStopsDuringS
   EXPECT_EQ(sample.cpuUsage, 100);  // no time passed between the two CPU samples
   EXPECT_EQ(sample.memStatus.dwTotalPhys, 1000u);
   EXPECT_EQ(sample.memStatus.dwTotalPageFile, 2000u);
-  EXPECT_EQ(fake::MemoryStatusReads(), 2);
+  EXPECT_EQ(fake::CallLog("GlobalMemoryStatus").size(), 2u);
 
   // The thread now sleeps 1000 ms; a stop ends it well within that, without another pass.
   thread->Terminate();
   EXPECT_TRUE(thread->WaitFor(900));
   EXPECT_EQ(thread->PassCount(), 1);
-  EXPECT_EQ(fake::MemoryStatusReads(), 2);
+  EXPECT_EQ(fake::CallLog("GlobalMemoryStatus").size(), 2u);
   EXPECT_FALSE(thread->WithFrames([](const TUseage&, const TUseage&) {}));
   EXPECT_EQ(thread->CpuGraph, nullptr);
   EXPECT_EQ(thread->MemGraph, nullptr);
@@ -150,7 +151,7 @@ class SteadyCpuLoad : public SamplerThreadTest, public ::testing::WithParamInter
 }  // namespace
 
 TEST_P(SteadyCpuLoad, IsDrawnOnRowEightySevenLessTheLoad) {
-  fake::SetAdvancePerQuery(10'000'000, GetParam().idleStep);
+  fake::Os()->advance = {10'000'000, GetParam().idleStep};
   thread_ = new TSetThread;
   thread_->CpuGraph = new TUseage(86, 3);
   thread_->MemGraph = new TUseage(86, 3);
@@ -188,7 +189,7 @@ TEST_F(SamplerThreadTest, StopBeforeResumeTakesOnlyStartupSamplesAndReleases) {
   thread_->Resume();
   ASSERT_TRUE(thread_->WaitFor(5000));
   EXPECT_EQ(thread_->PassCount(), 0);
-  EXPECT_EQ(fake::MemoryStatusReads(), 1);
+  EXPECT_EQ(fake::CallLog("GlobalMemoryStatus").size(), 1u);
   EXPECT_EQ(MemStatus.dwTotalPageFile, 2000u);
   EXPECT_EQ(thread_->CpuGraph, nullptr);
 }
@@ -218,10 +219,10 @@ TEST_F(SamplerThreadTest, MissingImageEndsTheThreadQuietly) {
 TEST(ThreadingSampler, GuiSeesWholeFramesAndWholeSamples) {
   fake::ResetCounters();
   ResetCpuUsageState();
-  fake::SetAdvancePerQuery(10'000'000, 20'000'000);  // 50 % on 4 processors: row 37
+  fake::Os()->advance = {10'000'000, 20'000'000};  // 50 % on 4 processors: row 37
   const plat::MemoryStatus a = Memory(1000, 500, 2000);
   const plat::MemoryStatus b = Memory(3000, 1000, 4000);
-  fake::SetMemoryStatus(a);
+  fake::Os()->memory = a;
 
   auto* thread = new TSetThread;
   thread->CpuGraph = new TUseage(86, 256);
@@ -237,7 +238,7 @@ TEST(ThreadingSampler, GuiSeesWholeFramesAndWholeSamples) {
   std::vector<std::uint8_t> copy;
   const std::uint64_t end = inspect::MonotonicMilliseconds() + 300;
   while (inspect::MonotonicMilliseconds() < end || thread->PassCount() < 20) {
-    fake::SetMemoryStatus(copies % 2 == 0 ? b : a);
+    fake::Os()->memory = copies % 2 == 0 ? b : a;
     thread->WithFrames([&](const TUseage& cpu, const TUseage& mem) {
       for (const TUseage* image : {&cpu, &mem}) {
         copy = Bytes(*image);

@@ -26,7 +26,6 @@
 #include "platform/drawing.h"
 #include "platform/fake/control/gui.h"
 #include "platform/fake/control/os.h"
-#include "platform/fake/control/sysinfo.h"
 #include "platform/sysinfo.h"
 #include "platform/threads.h"
 #include "platform/windows_input.h"
@@ -207,7 +206,7 @@ void ExpectRows(const TMainForm& form, const Expected& expected) {
 TEST(Soak, TenThousandTicksWithChurnStayInStepWithTheDesktop) {
   fake::ResetGui();
   fake::ResetCounters();
-  fake::SetAdvancePerQuery(10'000'000, 15'000'000);
+  fake::Os()->advance = {10'000'000, 15'000'000};
   ResetCpuUsageState();
   TOsPopulation desktop(24, 10, 20240601);
   desktop.StartProcess(0xFFFFFFF0u);  // read as a signed PID: shown as -16
@@ -225,7 +224,7 @@ TEST(Soak, TenThousandTicksWithChurnStayInStepWithTheDesktop) {
   std::vector<std::uint32_t> ended;
   for (int tick = 0; tick < kTicks; ++tick) {
     if (tick > 0) Churn(desktop, ended);
-    fake::ClearGuiLog();
+    fake::ClearCallLog();
     form->TimerTimer();
     sampler->WithFrames([&form](const TUseage& cpu, const TUseage& mem) {
       plat::PictureSetImage(form->CpuImg, cpu.View());

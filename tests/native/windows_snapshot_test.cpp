@@ -19,7 +19,7 @@ class WindowSnapshot : public testing::Test {
  protected:
   void SetUp() override {
     fake::ResetOs();
-    fake::ClearIconQueries();
+    fake::ClearCallLog();
   }
 
   std::vector<Entry> Snapshot() {
@@ -90,7 +90,7 @@ TEST_F(WindowSnapshot, HandlesWithTheTopBitSetAreKeyedUnsigned) {
 TEST_F(WindowSnapshot, SnapshotSendsNoMessagesToWindows) {
   fake::AddWindow({.className = "Slow", .title = "busy", .hung = true});
   ASSERT_EQ(Snapshot().size(), 1u);
-  EXPECT_TRUE(fake::IconQueries().empty());
+  EXPECT_TRUE(fake::CallLog("SendGetIcon").empty());
 }
 
 class WindowIcon : public WindowSnapshot {
@@ -110,24 +110,22 @@ TEST_F(WindowIcon, PrefersSmallThenBigThenClassIcon) {
   EXPECT_EQ(Icon(classOnly), 3u);
   EXPECT_EQ(Icon(none), 0u);
   EXPECT_EQ(Icon(0xDEAD0), 0u);  // no such window
-  for (const fake::IconQuery& query : fake::IconQueries()) {
-    EXPECT_EQ(query.timeoutMs, kIconQueryTimeoutMs);
-  }
+  for (const auto& args : fake::CallArgs("SendGetIcon")) EXPECT_EQ(args[2], kIconQueryTimeoutMs);
 }
 
 TEST_F(WindowIcon, HungWindowDoesNotBlock) {
   const auto hung =
       fake::AddWindow({.title = "frozen", .smallIcon = 1, .classIcon = 3, .hung = true});
   EXPECT_EQ(Icon(hung), 3u);
-  EXPECT_EQ(fake::IconWaitMs(), 0u);
+  EXPECT_EQ(fake::Os()->iconWaitMs, 0u);
 }
 
 TEST_F(WindowIcon, SlowWindowCostsOneTimeOutAtMost) {
   const auto slow = fake::AddWindow(
       {.title = "slow", .smallIcon = 1, .bigIcon = 2, .classIcon = 3, .answerDelayMs = 60000});
   EXPECT_EQ(Icon(slow), 3u);
-  EXPECT_EQ(fake::IconWaitMs(), kIconQueryTimeoutMs);
-  EXPECT_EQ(fake::IconQueries().size(), 1u);
+  EXPECT_EQ(fake::Os()->iconWaitMs, kIconQueryTimeoutMs);
+  EXPECT_EQ(fake::CallLog("SendGetIcon").size(), 1u);
   // Well inside the half second a tick may spend on one unresponsive window.
   EXPECT_LE(kIconQueryTimeoutMs, 250u);
 }

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/threads.h"
 #include "platform/types.h"
 
 namespace inspect {
@@ -15,8 +14,27 @@ namespace inspect {
 std::uint64_t MonotonicMilliseconds();
 
 // A 64-bit millisecond count made from a 32-bit tick count that wraps to 0 every 2^32 ms
-// (about 49.7 days), such as GetTickCount (Windows XP has no GetTickCount64).
-using plat::TickExtender;
+// (about 49.7 days), such as GetTickCount (Windows XP has no GetTickCount64). Safe to read
+// from any thread.
+class TickExtender {
+ public:
+  // Calls tick() and returns the count: the first reading as it is, each later one the count
+  // before plus the tick's unsigned 32-bit advance, so a wrap between two readings still counts
+  // forward. Readings must come less than one wrap apart.
+  template <typename Tick>
+  std::uint64_t Now(Tick tick) {
+    std::uint64_t last = last_.load();
+    for (;;) {
+      // The tick is read after `last` on every try: an older reading would look like a wrap.
+      const std::uint32_t advance = tick() - static_cast<std::uint32_t>(last);
+      if (last_.compare_exchange_weak(last, last + advance)) return last + advance;
+    }
+  }
+
+ private:
+  std::atomic<std::uint64_t> last_{0};
+};
+
 
 int ImageListCount(plat::ImageListHandle list);
 plat::Rect ControlRect(plat::Control control);  // relative to the parent's client area

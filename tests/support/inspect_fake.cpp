@@ -2,19 +2,9 @@
 
 #include <chrono>
 
-#include "platform/fake/control/drawing.h"
 #include "platform/fake/control/gui.h"
 #include "platform/fake/control/os.h"
 #include "tests/support/inspect.h"
-
-// The fake's own readers, and its row selection, which its control API does not offer yet.
-namespace plat {
-Rect ControlRect(Control control);
-std::wstring ControlText(Control control);
-int TabSelected(TabControlHandle tabs);
-bool IsTopmost(MainWindowHandle window);
-void ListSelectRow(ListViewHandle list, int row);
-}  // namespace plat
 
 namespace inspect {
 
@@ -28,11 +18,17 @@ int ImageListCount(plat::ImageListHandle list) {
   return static_cast<int>(fake::ImageListIcons(list).size());
 }
 
-plat::Rect ControlRect(plat::Control control) { return plat::ControlRect(control); }
-std::wstring ControlText(plat::Control control) { return plat::ControlText(control); }
-int TabSelected(plat::TabControlHandle tabs) { return plat::TabSelected(tabs); }
-bool IsTopmost(plat::MainWindowHandle window) { return plat::IsTopmost(window); }
-void ListSelectRow(plat::ListViewHandle list, int row) { plat::ListSelectRow(list, row); }
+plat::Rect ControlRect(plat::Control control) {
+  const fake::ControlState& c = fake::Inspect(control);
+  return c.isWindow ? c.outer : c.rect;
+}
+std::wstring ControlText(plat::Control control) { return fake::Inspect(control).caption; }
+int TabSelected(plat::TabControlHandle tabs) { return fake::Inspect(tabs).selectedTab; }
+bool IsTopmost(plat::MainWindowHandle window) { return fake::Inspect(window).topmost; }
+void ListSelectRow(plat::ListViewHandle list, int row) {
+  fake::ControlState& l = fake::TheGui().controls.at(list.value);
+  l.selected = row >= 0 && row < static_cast<int>(l.rows.size()) ? row : -1;
+}
 
 plat::WindowHandle CreateTestWindow(const char* className, const char* title, bool visible) {
   return plat::WindowHandle{fake::AddWindow({.className = className,
