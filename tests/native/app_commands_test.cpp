@@ -205,18 +205,20 @@ TEST_F(CommandsTest, EndProcessUsesThePidReadBeforeTheBox) {
   EXPECT_THAT(terminateOpens, ElementsAre(777u));
 }
 
-TEST_F(CommandsTest, ListCommandsWithoutASelectionDoNothing) {
+// The list commands without a selection, and Help.
+TEST_F(CommandsTest, CommandsWithoutASelectionOrAJobDoNothing) {
   AddProcess(777, u"target.exe");
   AddWindow("Task", 777);
   form->RefreshProcessList();
   form->RefreshTaskList();
   fake::TheGui().answers = {plat::kIdYes};
   fake::ClearCallLog();
-  for (int id : {kCmdButton1, kCmdButton2, kCmdEndProcBtn}) Click(id);
+  for (int id : {kCmdButton1, kCmdButton2, kCmdEndProcBtn, kCmdH1}) Click(id);
   EXPECT_THAT(fake::TheGui().boxes, IsEmpty());
   EXPECT_THAT(Terminated(), IsEmpty());
   EXPECT_THAT(fake::CallLog("SetForegroundWindow"), IsEmpty());
   EXPECT_THAT(fake::CallLog(), IsEmpty());  // the timer was not even restarted
+  ExpectTimer(true, 1000);
 }
 
 TEST_F(CommandsTest, AlwaysOnTopToggles) {
@@ -241,18 +243,6 @@ TEST_F(CommandsTest, HomePageTriesInternetExplorerThenTheDefaultBrowser) {
   ASSERT_EQ(fake::CallLog("ShellExecuteA").size(), 3u);
   EXPECT_EQ(fake::CallLog("ShellExecuteA")[2], owner + " open " + kHomePageUrl + " - -" + show);
   EXPECT_THAT(fake::TheGui().boxes, IsEmpty());
-}
-
-TEST_F(CommandsTest, HelpMenuDoesNothing) {
-  fake::ClearCallLog();
-  Click(kCmdH1);
-  EXPECT_THAT(fake::CallLog(), IsEmpty());
-  ExpectTimer(true, 1000);
-}
-
-TEST_F(CommandsTest, ExitClosesTheWindow) {
-  Click(kCmdX1);
-  EXPECT_TRUE(fake::Inspect(Window()).destroyed);
 }
 
 TEST_F(CommandsTest, FailedTickIsReportedAndTheNextTickRunsAsUsual) {

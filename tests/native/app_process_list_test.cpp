@@ -139,14 +139,6 @@ TEST_F(ProcessListTest, CountIncludesTheIdleEntryAndIsWrittenBeforeRowsChange) {
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 0), L"进程数：29");
 }
 
-TEST_F(ProcessListTest, BatchUpdateIsEndedExactlyOnce) {
-  AddProcess(1, u"p.exe");
-  form->RefreshProcessList();
-  form->RefreshProcessList();
-  EXPECT_EQ(fake::Inspect(List()).updatePairs, 2);
-  EXPECT_EQ(fake::Inspect(List()).updateDepth, 0);
-}
-
 TEST_F(ProcessListTest, FailedSnapshotLeavesRowsAndBatchUntouched) {
   AddProcess(1, u"p.exe");
   form->RefreshProcessList();

@@ -266,13 +266,6 @@ TEST_F(TaskListTest, RowWhoseProcessIsAlreadyClaimedAboveIsLeftUntouched) {
   ExpectOwnRecords();
 }
 
-TEST_F(TaskListTest, SameWindowNeverGetsTwoRows) {
-  AddWindow("IE", 100, "IEFrame");
-  form->RefreshTaskList();
-  form->RefreshTaskList();
-  EXPECT_THAT(Titles(), ElementsAre(L"IE"));
-}
-
 TEST_F(TaskListTest, BatchUpdateEndsOnceAlsoWhenARowChangeFails) {
   AddWindow("A", 110);
   AddWindow("B", 111);

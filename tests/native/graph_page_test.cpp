@@ -49,14 +49,6 @@ class GraphPageTest : public AppTest {
 
 }  // namespace
 
-TEST_F(GraphPageTest, TickBeforeShowLeavesCpuAndMemoryPanelsEmpty) {
-  form->OnTimer();
-  EXPECT_EQ(plat::StatusGetText(form->StatusBar, 1), L"");
-  EXPECT_EQ(plat::StatusGetText(form->StatusBar, 2), L"");
-  EXPECT_EQ(fake::Inspect(form->CpuImg).pictureSets, 0);
-  EXPECT_EQ(SetThread, nullptr);
-}
-
 TEST_F(GraphPageTest, ShowCreatesGriddedGraphsAndStartsTheSampler) {
   form->Show();
   ASSERT_NE(CpuGraph, nullptr);
