@@ -35,11 +35,8 @@ class CommandsTest : public AppTest {
   std::uintptr_t SelectTask(std::uint32_t pid) {
     const std::uintptr_t window = AddWindow("Task", pid);
     form->RefreshTaskList();
-    for (int row = 0; row < plat::ListRowCount(form->TaskListView); ++row) {
-      const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(form->TaskListView, row));
-      if (info->WindowHandle.value == window) inspect::ListSelectRow(form->TaskListView, row);
-    }
-    EXPECT_GE(plat::ListSelectedRow(form->TaskListView), 0);
+    SelectRowsWhere(form->TaskListView,
+                    [&](int row) { return WindowOfRow(form->TaskListView, row) == window; });
     return window;
   }
   std::vector<std::uint32_t> Terminated() const {
@@ -49,12 +46,8 @@ class CommandsTest : public AppTest {
   }
   void SelectProcess(const std::wstring& pid) {
     form->RefreshProcessList();
-    for (int row = 0; row < plat::ListRowCount(form->procListView); ++row) {
-      if (plat::ListGetText(form->procListView, row, 1) == pid) {
-        inspect::ListSelectRow(form->procListView, row);
-      }
-    }
-    ASSERT_GE(plat::ListSelectedRow(form->procListView), 0);
+    SelectRowsWhere(form->procListView,
+                    [&](int row) { return plat::ListGetText(form->procListView, row, 1) == pid; });
   }
 };
 

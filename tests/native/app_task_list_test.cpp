@@ -25,10 +25,7 @@ class TaskListTest : public AppTest {
     fake::DestroyWindow(handle);
     fake::AddWindow(copy);
   }
-  std::uintptr_t WindowOfRow(int row) const {
-    auto* info = static_cast<TWinInfo*>(plat::ListGetData(List(), row));
-    return info ? info->WindowHandle.value : 0;
-  }
+  std::uintptr_t WindowOfRow(int row) const { return AppTest::WindowOfRow(List(), row); }
   // Every row carries its own record, and the record is of the row's window.
   void ExpectOwnRecords() const {
     std::set<void*> seen;

@@ -10,9 +10,21 @@
 
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
+#include "platform/fake/control/os.h"
 #include "platform/sysinfo.h"
 #include "platform/threads.h"
+#include "sampling/MemInfo.h"
+#include "sampling/unitUseage.h"
 #include "tests/support/inspect.h"
+
+// The counters, the call log and the samples as at start-up.
+inline void ResetSampling() {
+  fake::ResetCounters();
+  fake::ClearCallLog();
+  ResetCpuUsageState();
+  MemStatus = plat::MemoryStatus{};
+  MemStatusEx = plat::MemoryStatusEx{};
+}
 
 // The image's bytes, row after row with their padding.
 inline std::vector<std::uint8_t> Bytes(const TUseage& image) {

@@ -23,11 +23,7 @@ namespace {
 class SamplerThreadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake::ResetCounters();
-    fake::ClearCallLog();
-    ResetCpuUsageState();
-    MemStatus = plat::MemoryStatus{};
-    MemStatusEx = plat::MemoryStatusEx{};
+    ResetSampling();
     fake::Os()->memory = Memory(1000, 500, 2000);  // a quarter of 86 rows: 21.5 -> 22
   }
   TSetThread* Start(int height, int width) {
@@ -217,8 +213,7 @@ TEST_F(SamplerThreadTest, MissingImageEndsTheThreadQuietly) {
 // Run under ThreadSanitizer (build/graphs-tsan): the GUI side copies frames and reads the
 // status while the sampler draws as fast as it can.
 TEST(ThreadingSampler, GuiSeesWholeFramesAndWholeSamples) {
-  fake::ResetCounters();
-  ResetCpuUsageState();
+  ResetSampling();
   fake::Os()->advance = {10'000'000, 20'000'000};  // 50 % on 4 processors: row 37
   const plat::MemoryStatus a = Memory(1000, 500, 2000);
   const plat::MemoryStatus b = Memory(3000, 1000, 4000);
