@@ -100,14 +100,17 @@ TEST_F(CommandsTest, RunDialogChordIsWindowsRDownThenUp) {
                           Event{plat::kVkR, 0x13, up, 0}, Event{plat::kVkLWin, 0x7E, up, 0}));
 }
 
-TEST_F(CommandsTest, EndTaskEndsTheWindowsProcess) {
+// Paused before: the timer is back on, and the pause still checked.
+TEST_F(CommandsTest, EndTaskEndsTheWindowsProcessAndTurnsTheTimerBackOn) {
   AddProcess(300, u"victim.exe");
   AddProcess(301, u"bystander.exe");
   AddWindow("Task", 301);
   SelectTask(300);
+  Click(kCmdN8);
   Click(kCmdButton1);
   EXPECT_THAT(Terminated(), ElementsAre(300u));
   ExpectTimer(true, 1000);
+  EXPECT_TRUE(plat::IsMenuChecked(Window(), kCmdN8));
   EXPECT_THAT(fake::TheGui().boxes, IsEmpty());
 }
 
@@ -117,15 +120,6 @@ TEST_F(CommandsTest, EndTaskOnAVanishedWindowEndsNothing) {
   Click(kCmdButton1);
   EXPECT_THAT(Terminated(), IsEmpty());
   ExpectTimer(true, 1000);
-}
-
-TEST_F(CommandsTest, EndTaskWhilePausedTurnsTheTimerBackOn) {
-  AddProcess(300, u"victim.exe");
-  SelectTask(300);
-  Click(kCmdN8);
-  Click(kCmdButton1);
-  ExpectTimer(true, 1000);
-  EXPECT_TRUE(plat::IsMenuChecked(Window(), kCmdN8));
 }
 
 TEST_F(CommandsTest, EndTaskReEnablesTheTimerWhenTerminationFails) {

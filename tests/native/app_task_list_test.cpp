@@ -97,7 +97,7 @@ TEST_F(TaskListTest, HiddenRowWindowIsReplacedByItsSiblingOnlyOneRefreshLater) {
   EXPECT_THAT(Titles(), ElementsAre(L"Other", L"Tool"));
 }
 
-TEST_F(TaskListTest, RetitledWindowKeepsItsRow) {
+TEST_F(TaskListTest, RetitledWindowKeepsItsRowAndOneShownAgainGoesToTheBottom) {
   std::uintptr_t a = AddWindow("Before", 50);
   AddWindow("Below", 51);
   form->RefreshTaskList();
@@ -105,17 +105,12 @@ TEST_F(TaskListTest, RetitledWindowKeepsItsRow) {
   form->RefreshTaskList();
   EXPECT_THAT(Titles(), ElementsAre(L"After", L"Below"));
   EXPECT_EQ(WindowOfRow(0), a);
-}
 
-TEST_F(TaskListTest, WindowHiddenAndShownAgainMovesToTheBottom) {
-  std::uintptr_t a = AddWindow("A", 60);
-  AddWindow("B", 61);
-  form->RefreshTaskList();
-  fake::FindWindow(a)->style = 0;
+  fake::FindWindow(a)->style = 0;  // hidden and shown again: to the bottom
   form->RefreshTaskList();
   fake::FindWindow(a)->style = plat::kWsVisible;
   form->RefreshTaskList();
-  EXPECT_THAT(Titles(), ElementsAre(L"B", L"A"));
+  EXPECT_THAT(Titles(), ElementsAre(L"Below", L"After"));
 }
 
 TEST_F(TaskListTest, AdjacentVanishedWindowsAllGoInOneRefresh) {

@@ -69,7 +69,7 @@ TEST_F(GraphPageTest, ShowCreatesGriddedGraphsAndStartsTheSampler) {
     EXPECT_EQ(shown.width, 256);
     EXPECT_EQ(shown.height, 86);
     EXPECT_EQ(Colours({shown.bits.data(), shown.width, shown.height, shown.stride}),
-              GridOnly(kColumnsShift0));
+              GridOnly(GridColumns(0)));
   }
   EXPECT_TRUE(WaitForPasses(*SetThread, 1));
 }

@@ -105,13 +105,13 @@ TEST_F(SamplerThreadTest, FirstPassShowsGridsAndOneMemorySegmentThenStopsDuringS
   EXPECT_EQ(memPen, 0x58FFFFu);
   // The start-up grid cleared and drawn again, shifted by one; every CPU value is 0 (row 87,
   // below the image).
-  EXPECT_EQ(cpuColours, GridOnly(kColumnsShift1));
+  EXPECT_EQ(cpuColours, GridOnly(GridColumns(1)));
   // The one memory segment, from (254, 87) up 22 rows to (255, 65): column 254 for the first
   // half of the walk, column 255 for the rest, the end point left out.
   PixelSet yellow;
   for (int y = 77; y <= 85; ++y) yellow.insert({254, y});
   for (int y = 66; y <= 76; ++y) yellow.insert({255, y});
-  PixelSet green = GridPixels(kRows, kColumnsShift1, 256, 86);
+  PixelSet green = GridPixels(kRows, GridColumns(1), 256, 86);
   green.erase({254, 84});  // where the segment crosses a grid row
   EXPECT_EQ(memColours, (ColourMap{{0x008000, green}, {0x58FFFF, yellow}}));
 
