@@ -21,6 +21,25 @@
 #include "tests/native/graph_helpers.h"
 #include "tests/support/inspect.h"
 
+// The texts of one column, top to bottom; of one row, left to right.
+inline std::vector<std::wstring> ColumnTexts(plat::ListViewHandle list, int column) {
+  std::vector<std::wstring> out;
+  for (int row = 0; row < plat::ListRowCount(list); ++row)
+    out.push_back(plat::ListGetText(list, row, column));
+  return out;
+}
+inline std::vector<std::wstring> RowTexts(plat::ListViewHandle list, int row) {
+  std::vector<std::wstring> out;
+  for (int column = 0; column < plat::ListColumnCount(list); ++column)
+    out.push_back(plat::ListGetText(list, row, column));
+  return out;
+}
+// The window of a task row's record (0: none).
+inline std::uintptr_t WindowOfRow(plat::ListViewHandle list, int row) {
+  const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(list, row));
+  return info ? info->WindowHandle.value : 0;
+}
+
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -37,24 +56,6 @@ class AppTest : public ::testing::Test {
     EXPECT_EQ(fake::LiveImageLists(), 0);
   }
 
-  // The texts of one column, top to bottom; of one row, left to right.
-  static std::vector<std::wstring> ColumnTexts(plat::ListViewHandle list, int column) {
-    std::vector<std::wstring> out;
-    for (int row = 0; row < plat::ListRowCount(list); ++row)
-      out.push_back(plat::ListGetText(list, row, column));
-    return out;
-  }
-  static std::vector<std::wstring> RowTexts(plat::ListViewHandle list, int row) {
-    std::vector<std::wstring> out;
-    for (int column = 0; column < plat::ListColumnCount(list); ++column)
-      out.push_back(plat::ListGetText(list, row, column));
-    return out;
-  }
-  // The window of a task row's record (0: none).
-  static std::uintptr_t WindowOfRow(plat::ListViewHandle list, int row) {
-    const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(list, row));
-    return info ? info->WindowHandle.value : 0;
-  }
   // Selects the rows of `list` for which `match(row)` holds; at least one must.
   template <typename Match>
   static void SelectRowsWhere(plat::ListViewHandle list, Match match) {

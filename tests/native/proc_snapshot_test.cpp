@@ -435,11 +435,6 @@ TEST_F(ProcessSnapshot, WorkingSetQueryFailuresGiveZero) {
 
 using Termination = FakeOsTest;
 
-TEST_F(Termination, PidZeroMakesNoSystemCall) {
-  KillProcess(0);
-  EXPECT_THAT(fake::CallLog(), ::testing::IsEmpty());
-}
-
 TEST_F(Termination, EndsTheProcessWithExitCodeZeroAndClosesTheHandle) {
   fake::AddProcess({.pid = 808, .name = u"victim.exe"});
   fake::ClearCallLog();
@@ -452,7 +447,9 @@ TEST_F(Termination, EndsTheProcessWithExitCodeZeroAndClosesTheHandle) {
   EXPECT_EQ(fake::OpenHandleCount(), 0);
 }
 
-TEST_F(Termination, ProcessesThatCannotBeOpenedOrEndedStaySilently) {
+TEST_F(Termination, PidZeroMakesNoCallAndProcessesThatCannotBeOpenedOrEndedStaySilently) {
+  KillProcess(0);
+  EXPECT_THAT(fake::CallLog(), ::testing::IsEmpty());
   fake::AddProcess({.pid = 809, .name = u"locked.exe", .canOpen = false});
   fake::AddProcess({.pid = 810, .name = u"sturdy.exe", .canTerminate = false});
   KillProcess(809);
