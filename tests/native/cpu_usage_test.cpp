@@ -74,6 +74,7 @@ TEST_F(CpuUsageTest, FirstCallReturnsZeroAndEachNextMeasuresItsInterval) {
   const struct {
     const char* what;
     std::vector<std::array<std::int64_t, 3>> calls;
+    int failingFirst = -1;  // the class whose first query fails
   } cases[] = {
       // The second interval: 10'000'000 and 30'000'001.
       {"intervals", {{0, 0, 0}, {10'000'000, 30'000'000, 25}, {20'000'000, 60'000'001, 24}}},
@@ -82,10 +83,15 @@ TEST_F(CpuUsageTest, FirstCallReturnsZeroAndEachNextMeasuresItsInterval) {
        {{0, 0, 0}, {10'000'000, 40'000'400, -1}, {0, 50'000'400, 125}}},
       {"zero idle time never leaves the first-call state",
        {{0, -kStartIdle, 0}, {10'000'000, -kStartIdle, 0}}},
+      {"a failed first query keeps the first-call marker",
+       {{0, 0, 0}, {10'000'000, 0, 0}, {20'000'000, 0, 100}},
+       plat::kSystemPerformanceInformation},
   };
   for (const auto& c : cases) {
     ResetCpuUsageState();
     fake::ClearCallLog();
+    if (c.failingFirst >= 0)
+      fake::Os()->queuedStatuses[c.failingFirst].push_back(plat::kStatusInfoLengthMismatch);
     for (const auto& [elapsed, idle, load] : c.calls) {
       Advance(elapsed, idle);
       EXPECT_EQ(GetCpuUsage(), load) << c.what;
@@ -145,16 +151,6 @@ TEST_F(CpuUsageTest, InformationalStatusAlsoFailsAndStopsTheRemainingQueries) {
     EXPECT_EQ(Classes(), c.queried);
   }
   EXPECT_EQ(CpuUsage.load(), 0);
-}
-
-TEST_F(CpuUsageTest, FailedFirstQueryKeepsTheFirstCallMarker) {
-  fake::Os()->queuedStatuses[plat::kSystemPerformanceInformation].push_back(
-      plat::kStatusInfoLengthMismatch);
-  EXPECT_EQ(GetCpuUsage(), 0);
-  Advance(10'000'000, 0);
-  EXPECT_EQ(GetCpuUsage(), 0);  // still the first successful sample
-  Advance(20'000'000, 0);
-  EXPECT_EQ(GetCpuUsage(), 100);
 }
 
 TEST_F(CpuUsageTest, UnresolvableEntryCountsAsFailedAndIsLookedUpAgain) {

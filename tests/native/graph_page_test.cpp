@@ -54,10 +54,8 @@ TEST_F(GraphPageTest, ShowCreatesGriddedGraphsAndStartsTheSampler) {
   ASSERT_NE(CpuGraph, nullptr);
   ASSERT_NE(MemGraph, nullptr);
   ASSERT_NE(SetThread, nullptr);
-  EXPECT_EQ(CpuGraph->Width(), 256);
-  EXPECT_EQ(CpuGraph->Height(), 86);
-  EXPECT_EQ(MemGraph->Width(), 256);
-  EXPECT_EQ(MemGraph->Height(), 86);
+  for (const TUseage* graph : {CpuGraph, MemGraph})
+    EXPECT_EQ(std::pair(graph->Width(), graph->Height()), std::pair(256, 86));
   EXPECT_EQ(SetThread->CpuGraph, CpuGraph);
   EXPECT_EQ(SetThread->MemGraph, MemGraph);
   EXPECT_EQ(SetThread->ReadSample().memStatus.dwLength, kNativeLayout.memoryStatusSize);

@@ -176,11 +176,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return "Load" + std::to_string(info.param.load); });
 
 TEST_F(SamplerThreadTest, StopBeforeResumeTakesOnlyStartupSamplesAndReleases) {
-  auto* cpu = new TUseage(86, 256);
-  auto* mem = new TUseage(86, 256);
   thread_ = new TSetThread;
-  thread_->CpuGraph = cpu;
-  thread_->MemGraph = mem;
+  thread_->CpuGraph = new TUseage(86, 256);
+  thread_->MemGraph = new TUseage(86, 256);
   thread_->Terminate();
   thread_->Resume();
   ASSERT_TRUE(thread_->WaitFor(5000));
