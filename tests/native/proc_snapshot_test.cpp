@@ -35,13 +35,6 @@ std::vector<Entry> Entries(TProcList& list) {
   return out;
 }
 
-// One field of every entry's record, in table order.
-template <typename T>
-std::vector<T> Each(const std::vector<Entry>& entries, T TProcInfo::*field) {
-  std::vector<T> out;
-  for (const Entry& e : entries) out.push_back(e.info.*field);
-  return out;
-}
 using Strings = std::vector<std::string>;
 
 struct LayoutCase {
@@ -124,13 +117,14 @@ TEST_P(ProcessTableWalk, RecordsComeInTableOrderWithTheirFields) {
 }
 
 TEST_P(ProcessTableWalk, CpuTimeIsWholeSecondsInDays) {
-  const auto entries = Snapshot({
-      {.pid = 1, .name = u"a", .userTime = 30 * kSecond, .kernelTime = 30 * kSecond - 1},
-      {.pid = 2, .name = u"b", .userTime = 20 * 3600 * kSecond, .kernelTime = 5 * 3600 * kSecond},
-      {.pid = 3, .name = u"c", .userTime = 3725 * kSecond + kSecond / 2},
-  });
-  EXPECT_EQ(Each(entries, &TProcInfo::CpuTime),
-            (std::vector<double>{59.0 / 86400.0, 90000.0 / 86400.0, 3725.0 / 86400.0}));
+  std::vector<double> days;
+  for (const Entry& e : Snapshot({
+           {.pid = 1, .name = u"a", .userTime = 30 * kSecond, .kernelTime = 30 * kSecond - 1},
+           {.pid = 2, .name = u"b", .userTime = 72000 * kSecond, .kernelTime = 18000 * kSecond},
+           {.pid = 3, .name = u"c", .userTime = 3725 * kSecond + kSecond / 2},
+       }))
+    days.push_back(e.info.CpuTime);
+  EXPECT_EQ(days, (std::vector<double>{59.0 / 86400.0, 90000.0 / 86400.0, 3725.0 / 86400.0}));
 }
 
 TEST_P(ProcessTableWalk, FailingLastRecordPropagates) {
