@@ -35,11 +35,8 @@ class CommandsTest : public AppTest {
   std::uintptr_t SelectTask(std::uint32_t pid) {
     const std::uintptr_t window = AddWindow("Task", pid);
     form->RefreshTaskList();
-    for (int row = 0; row < plat::ListRowCount(form->TaskListView); ++row) {
-      const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(form->TaskListView, row));
-      if (info->WindowHandle.value == window) inspect::ListSelectRow(form->TaskListView, row);
-    }
-    EXPECT_GE(plat::ListSelectedRow(form->TaskListView), 0);
+    SelectRowsWhere(form->TaskListView,
+                    [&](int row) { return WindowOfRow(form->TaskListView, row) == window; });
     return window;
   }
   std::vector<std::uint32_t> Terminated() const {
@@ -49,12 +46,8 @@ class CommandsTest : public AppTest {
   }
   void SelectProcess(const std::wstring& pid) {
     form->RefreshProcessList();
-    for (int row = 0; row < plat::ListRowCount(form->procListView); ++row) {
-      if (plat::ListGetText(form->procListView, row, 1) == pid) {
-        inspect::ListSelectRow(form->procListView, row);
-      }
-    }
-    ASSERT_GE(plat::ListSelectedRow(form->procListView), 0);
+    SelectRowsWhere(form->procListView,
+                    [&](int row) { return plat::ListGetText(form->procListView, row, 1) == pid; });
   }
 };
 
@@ -107,14 +100,17 @@ TEST_F(CommandsTest, RunDialogChordIsWindowsRDownThenUp) {
                           Event{plat::kVkR, 0x13, up, 0}, Event{plat::kVkLWin, 0x7E, up, 0}));
 }
 
-TEST_F(CommandsTest, EndTaskEndsTheWindowsProcess) {
+// Paused before: the timer is back on, and the pause still checked.
+TEST_F(CommandsTest, EndTaskEndsTheWindowsProcessAndTurnsTheTimerBackOn) {
   AddProcess(300, u"victim.exe");
   AddProcess(301, u"bystander.exe");
   AddWindow("Task", 301);
   SelectTask(300);
+  Click(kCmdN8);
   Click(kCmdButton1);
   EXPECT_THAT(Terminated(), ElementsAre(300u));
   ExpectTimer(true, 1000);
+  EXPECT_TRUE(plat::IsMenuChecked(Window(), kCmdN8));
   EXPECT_THAT(fake::TheGui().boxes, IsEmpty());
 }
 
@@ -124,15 +120,6 @@ TEST_F(CommandsTest, EndTaskOnAVanishedWindowEndsNothing) {
   Click(kCmdButton1);
   EXPECT_THAT(Terminated(), IsEmpty());
   ExpectTimer(true, 1000);
-}
-
-TEST_F(CommandsTest, EndTaskWhilePausedTurnsTheTimerBackOn) {
-  AddProcess(300, u"victim.exe");
-  SelectTask(300);
-  Click(kCmdN8);
-  Click(kCmdButton1);
-  ExpectTimer(true, 1000);
-  EXPECT_TRUE(plat::IsMenuChecked(Window(), kCmdN8));
 }
 
 TEST_F(CommandsTest, EndTaskReEnablesTheTimerWhenTerminationFails) {
@@ -205,18 +192,20 @@ TEST_F(CommandsTest, EndProcessUsesThePidReadBeforeTheBox) {
   EXPECT_THAT(terminateOpens, ElementsAre(777u));
 }
 
-TEST_F(CommandsTest, ListCommandsWithoutASelectionDoNothing) {
+// The list commands without a selection, and Help.
+TEST_F(CommandsTest, CommandsWithoutASelectionOrAJobDoNothing) {
   AddProcess(777, u"target.exe");
   AddWindow("Task", 777);
   form->RefreshProcessList();
   form->RefreshTaskList();
   fake::TheGui().answers = {plat::kIdYes};
   fake::ClearCallLog();
-  for (int id : {kCmdButton1, kCmdButton2, kCmdEndProcBtn}) Click(id);
+  for (int id : {kCmdButton1, kCmdButton2, kCmdEndProcBtn, kCmdH1}) Click(id);
   EXPECT_THAT(fake::TheGui().boxes, IsEmpty());
   EXPECT_THAT(Terminated(), IsEmpty());
   EXPECT_THAT(fake::CallLog("SetForegroundWindow"), IsEmpty());
   EXPECT_THAT(fake::CallLog(), IsEmpty());  // the timer was not even restarted
+  ExpectTimer(true, 1000);
 }
 
 TEST_F(CommandsTest, AlwaysOnTopToggles) {
@@ -241,18 +230,6 @@ TEST_F(CommandsTest, HomePageTriesInternetExplorerThenTheDefaultBrowser) {
   ASSERT_EQ(fake::CallLog("ShellExecuteA").size(), 3u);
   EXPECT_EQ(fake::CallLog("ShellExecuteA")[2], owner + " open " + kHomePageUrl + " - -" + show);
   EXPECT_THAT(fake::TheGui().boxes, IsEmpty());
-}
-
-TEST_F(CommandsTest, HelpMenuDoesNothing) {
-  fake::ClearCallLog();
-  Click(kCmdH1);
-  EXPECT_THAT(fake::CallLog(), IsEmpty());
-  ExpectTimer(true, 1000);
-}
-
-TEST_F(CommandsTest, ExitClosesTheWindow) {
-  Click(kCmdX1);
-  EXPECT_TRUE(fake::Inspect(Window()).destroyed);
 }
 
 TEST_F(CommandsTest, FailedTickIsReportedAndTheNextTickRunsAsUsual) {

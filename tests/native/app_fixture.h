@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,27 @@
 #include "sampling/MemInfo.h"
 #include "sampling/uProcInfo.h"
 #include "sampling/unitUseage.h"
+#include "tests/native/graph_helpers.h"
 #include "tests/support/inspect.h"
+
+// The texts of one column, top to bottom; of one row, left to right.
+inline std::vector<std::wstring> ColumnTexts(plat::ListViewHandle list, int column) {
+  std::vector<std::wstring> out;
+  for (int row = 0; row < plat::ListRowCount(list); ++row)
+    out.push_back(plat::ListGetText(list, row, column));
+  return out;
+}
+inline std::vector<std::wstring> RowTexts(plat::ListViewHandle list, int row) {
+  std::vector<std::wstring> out;
+  for (int column = 0; column < plat::ListColumnCount(list); ++column)
+    out.push_back(plat::ListGetText(list, row, column));
+  return out;
+}
+// The window of a task row's record (0: none).
+inline std::uintptr_t WindowOfRow(plat::ListViewHandle list, int row) {
+  const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(list, row));
+  return info ? info->WindowHandle.value : 0;
+}
 
 class AppTest : public ::testing::Test {
  protected:
@@ -25,11 +46,7 @@ class AppTest : public ::testing::Test {
     ASSERT_TRUE(TPerformancePage::Stop(5000));
     fake::ResetGui();
     fake::ResetOs();
-    fake::ResetCounters();
-    fake::ClearCallLog();
-    ResetCpuUsageState();
-    MemStatus = plat::MemoryStatus{};
-    MemStatusEx = plat::MemoryStatusEx{};
+    ResetSampling();
     form = std::make_unique<TMainForm>();
   }
   void TearDown() override {
@@ -39,20 +56,12 @@ class AppTest : public ::testing::Test {
     EXPECT_EQ(fake::LiveImageLists(), 0);
   }
 
-  // The texts of one column, top to bottom.
-  static std::vector<std::wstring> ColumnTexts(plat::ListViewHandle list, int column) {
-    std::vector<std::wstring> out;
-    for (int row = 0; row < plat::ListRowCount(list); ++row) {
-      out.push_back(plat::ListGetText(list, row, column));
-    }
-    return out;
-  }
-  static std::vector<std::wstring> RowTexts(plat::ListViewHandle list, int row) {
-    std::vector<std::wstring> out;
-    for (int column = 0; column < plat::ListColumnCount(list); ++column) {
-      out.push_back(plat::ListGetText(list, row, column));
-    }
-    return out;
+  // Selects the rows of `list` for which `match(row)` holds; at least one must.
+  template <typename Match>
+  static void SelectRowsWhere(plat::ListViewHandle list, Match match) {
+    for (int row = 0; row < plat::ListRowCount(list); ++row)
+      if (match(row)) inspect::ListSelectRow(list, row);
+    ASSERT_GE(plat::ListSelectedRow(list), 0);
   }
 
   // 100-nanosecond units.
@@ -60,12 +69,10 @@ class AppTest : public ::testing::Test {
 
   static void AddProcess(std::uint32_t pid, const char16_t* name, std::int64_t cpuSeconds = 0,
                          std::uint64_t workingSet = 0) {
-    fake::Process p;
-    p.pid = pid;
-    if (name) p.name = name;
-    p.userTime = Seconds(cpuSeconds);
-    p.workingSet = workingSet;
-    fake::AddProcess(p);
+    fake::AddProcess({.pid = pid,
+                      .name = name ? std::optional<std::u16string>(name) : std::nullopt,
+                      .userTime = Seconds(cpuSeconds),
+                      .workingSet = workingSet});
   }
 
   // A visible top-level window of `pid`; returns its handle.

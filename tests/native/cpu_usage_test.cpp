@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <string>
@@ -10,6 +11,7 @@
 #include "platform/os_layouts.h"
 #include "sampling/MemInfo.h"
 #include "sampling/unitUseage.h"
+#include "tests/native/graph_helpers.h"
 
 namespace {
 
@@ -19,9 +21,7 @@ constexpr std::int64_t kStartIdle = 5'000'000'000;
 class CpuUsageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake::ResetCounters();
-    fake::ClearCallLog();
-    ResetCpuUsageState();
+    ResetSampling();
     fake::Os()->processors = 4;
     fake::Os()->currentTime = kStartTime;
     fake::Os()->idleTime = kStartIdle;
@@ -53,9 +53,7 @@ TEST(CpuPercentageArithmetic, Table) {
   EXPECT_EQ(CpuPercentage(10'000'000, 0, -10'000'000, 0, 4), 125);  // clock set back
   EXPECT_EQ(CpuPercentage(1, 0, 3, 0, 1), 66);                      // 66.67 floors down
   EXPECT_EQ(CpuPercentage(5, 0, 3, 0, 1), -67);                     // -66.67 floors towards -inf
-}
-
-TEST(CpuPercentageArithmetic, HugeValuesSaturate) {
+  // Huge values saturate.
   EXPECT_EQ(CpuPercentage(LLONG_MAX, 1, 1, 0, 1), INT32_MIN);
   EXPECT_EQ(CpuPercentage(LLONG_MIN, 1, 1, 0, 1), INT32_MAX);
   EXPECT_EQ(CpuPercentage(LLONG_MAX, LLONG_MIN, 0, 0, 1), INT32_MIN);
@@ -70,16 +68,37 @@ TEST(CpuPercentageArithmetic, HalvesComposeToTheSignedValue) {
   EXPECT_EQ(CountToDouble(LLONG_MIN), -9223372036854775808.0);
 }
 
-TEST_F(CpuUsageTest, FirstCallReturnsZeroAndSecondMeasuresTheInterval) {
-  EXPECT_EQ(GetCpuUsage(), 0);
-  EXPECT_EQ(CpuUsage.load(), 0);
-  Advance(10'000'000, 30'000'000);
-  EXPECT_EQ(GetCpuUsage(), 25);
-  EXPECT_EQ(CpuUsage.load(), 25);
-  Advance(20'000'000, 60'000'001);  // the next interval: 10'000'000 and 30'000'001
-  EXPECT_EQ(GetCpuUsage(), 24);
-  EXPECT_EQ(CpuUsage.load(), 24);
-  EXPECT_EQ(fake::CallLog("LookupQueryEntry").size(), 1u);  // resolved once
+// From a first call: time and idle advanced since the start values, and the load each call
+// reads and leaves for the GUI.
+TEST_F(CpuUsageTest, FirstCallReturnsZeroAndEachNextMeasuresItsInterval) {
+  const struct {
+    const char* what;
+    std::vector<std::array<std::int64_t, 3>> calls;
+    int failingFirst = -1;  // the class whose first query fails
+  } cases[] = {
+      // The second interval: 10'000'000 and 30'000'001.
+      {"intervals", {{0, 0, 0}, {10'000'000, 30'000'000, 25}, {20'000'000, 60'000'001, 24}}},
+      {"same clock tick with no idle", {{0, 0, 0}, {0, 0, 100}}},
+      {"idle ahead, then the clock set back by one second",
+       {{0, 0, 0}, {10'000'000, 40'000'400, -1}, {0, 50'000'400, 125}}},
+      {"zero idle time never leaves the first-call state",
+       {{0, -kStartIdle, 0}, {10'000'000, -kStartIdle, 0}}},
+      {"a failed first query keeps the first-call marker",
+       {{0, 0, 0}, {10'000'000, 0, 0}, {20'000'000, 0, 100}},
+       plat::kSystemPerformanceInformation},
+  };
+  for (const auto& c : cases) {
+    ResetCpuUsageState();
+    fake::ClearCallLog();
+    if (c.failingFirst >= 0)
+      fake::Os()->queuedStatuses[c.failingFirst].push_back(plat::kStatusInfoLengthMismatch);
+    for (const auto& [elapsed, idle, load] : c.calls) {
+      Advance(elapsed, idle);
+      EXPECT_EQ(GetCpuUsage(), load) << c.what;
+      EXPECT_EQ(CpuUsage.load(), load) << c.what;
+    }
+    EXPECT_EQ(fake::CallLog("LookupQueryEntry").size(), 1u) << c.what;  // resolved once
+  }
 }
 
 TEST_F(CpuUsageTest, QueriesUseTheLayoutsExactSizesInOrder) {
@@ -91,21 +110,6 @@ TEST_F(CpuUsageTest, QueriesUseTheLayoutsExactSizesInOrder) {
                                 {0, kNativeLayout.basicInfoSize},
                                 {3, kNativeLayout.timeOfDaySize},
                                 {2, kNativeLayout.perfInfoSize}}));
-}
-
-TEST_F(CpuUsageTest, SameClockTickWithNoIdleGivesHundred) {
-  GetCpuUsage();
-  EXPECT_EQ(GetCpuUsage(), 100);
-  EXPECT_EQ(CpuUsage.load(), 100);
-}
-
-TEST_F(CpuUsageTest, IdleAheadIsNegativeAndClockSetBackExceedsHundred) {
-  GetCpuUsage();
-  Advance(10'000'000, 40'000'400);
-  EXPECT_EQ(GetCpuUsage(), -1);
-  fake::Os()->currentTime = kStartTime;  // clock set back by one second
-  fake::Os()->idleTime = kStartIdle + 40'000'400 + 10'000'000;
-  EXPECT_EQ(GetCpuUsage(), 125);
 }
 
 // The parameter is the information class whose query fails.
@@ -149,16 +153,6 @@ TEST_F(CpuUsageTest, InformationalStatusAlsoFailsAndStopsTheRemainingQueries) {
   EXPECT_EQ(CpuUsage.load(), 0);
 }
 
-TEST_F(CpuUsageTest, FailedFirstQueryKeepsTheFirstCallMarker) {
-  fake::Os()->queuedStatuses[plat::kSystemPerformanceInformation].push_back(
-      plat::kStatusInfoLengthMismatch);
-  EXPECT_EQ(GetCpuUsage(), 0);
-  Advance(10'000'000, 0);
-  EXPECT_EQ(GetCpuUsage(), 0);  // still the first successful sample
-  Advance(20'000'000, 0);
-  EXPECT_EQ(GetCpuUsage(), 100);
-}
-
 TEST_F(CpuUsageTest, UnresolvableEntryCountsAsFailedAndIsLookedUpAgain) {
   fake::Os()->queryEntryResolvable = false;
   EXPECT_EQ(GetCpuUsage(), 0);
@@ -180,12 +174,4 @@ TEST_F(CpuUsageTest, ZeroProcessorsCountsAsFailedQuery) {
   EXPECT_EQ(CpuUsage.load(), 0);
   fake::Os()->processors = 4;
   EXPECT_EQ(GetCpuUsage(), 25);  // measured from the last good sample
-}
-
-TEST_F(CpuUsageTest, ZeroIdleTimeNeverLeavesTheFirstCallState) {
-  fake::Os()->idleTime = 0;
-  EXPECT_EQ(GetCpuUsage(), 0);
-  fake::Os()->currentTime = kStartTime + 10'000'000;
-  EXPECT_EQ(GetCpuUsage(), 0);
-  EXPECT_EQ(CpuUsage.load(), 0);
 }

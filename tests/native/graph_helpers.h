@@ -10,9 +10,21 @@
 
 #include "graphs/TSetThread.h"
 #include "graphs/TUseage.h"
+#include "platform/fake/control/os.h"
 #include "platform/sysinfo.h"
 #include "platform/threads.h"
+#include "sampling/MemInfo.h"
+#include "sampling/unitUseage.h"
 #include "tests/support/inspect.h"
+
+// The counters, the call log and the samples as at start-up.
+inline void ResetSampling() {
+  fake::ResetCounters();
+  fake::ClearCallLog();
+  ResetCpuUsageState();
+  MemStatus = plat::MemoryStatus{};
+  MemStatusEx = plat::MemoryStatusEx{};
+}
 
 // The image's bytes, row after row with their padding.
 inline std::vector<std::uint8_t> Bytes(const TUseage& image) {
@@ -71,16 +83,14 @@ inline PixelSet GridPixels(const std::vector<int>& rows, const std::vector<int>&
   return pixels;
 }
 
-// The grid lines of a 256 x 86 image, drawn with scroll offsets 0, 1 and 11.
+// The grid lines of a 256 x 86 image: its rows, and its columns drawn with scroll offset s,
+// every 12th from 12 - s (0 without a shift) to 252 - s.
 inline const std::vector<int> kRows = {0, 12, 24, 36, 48, 60, 72, 84};
-inline const std::vector<int> kColumnsShift0 = {0,   12,  24,  36,  48,  60,  72,  84,
-                                                96,  108, 120, 132, 144, 156, 168, 180,
-                                                192, 204, 216, 228, 240, 252};
-inline const std::vector<int> kColumnsShift1 = {11,  23,  35,  47,  59,  71,  83,
-                                                95,  107, 119, 131, 143, 155, 167,
-                                                179, 191, 203, 215, 227, 239, 251};
-inline const std::vector<int> kColumnsShift11 = {
-    1, 13, 25, 37, 49, 61, 73, 85, 97, 109, 121, 133, 145, 157, 169, 181, 193, 205, 217, 229, 241};
+inline std::vector<int> GridColumns(int s) {
+  std::vector<int> columns;
+  for (int x = s == 0 ? 0 : 12 - s; x <= 252 - s; x += 12) columns.push_back(x);
+  return columns;
+}
 // Just the grid of a 256 x 86 image, in its colour.
 inline ColourMap GridOnly(const std::vector<int>& columns) {
   return {{0x008000, GridPixels(kRows, columns, 256, 86)}};

@@ -49,23 +49,13 @@ class GraphPageTest : public AppTest {
 
 }  // namespace
 
-TEST_F(GraphPageTest, TickBeforeShowLeavesCpuAndMemoryPanelsEmpty) {
-  form->OnTimer();
-  EXPECT_EQ(plat::StatusGetText(form->StatusBar, 1), L"");
-  EXPECT_EQ(plat::StatusGetText(form->StatusBar, 2), L"");
-  EXPECT_EQ(fake::Inspect(form->CpuImg).pictureSets, 0);
-  EXPECT_EQ(SetThread, nullptr);
-}
-
 TEST_F(GraphPageTest, ShowCreatesGriddedGraphsAndStartsTheSampler) {
   form->Show();
   ASSERT_NE(CpuGraph, nullptr);
   ASSERT_NE(MemGraph, nullptr);
   ASSERT_NE(SetThread, nullptr);
-  EXPECT_EQ(CpuGraph->Width(), 256);
-  EXPECT_EQ(CpuGraph->Height(), 86);
-  EXPECT_EQ(MemGraph->Width(), 256);
-  EXPECT_EQ(MemGraph->Height(), 86);
+  for (const TUseage* graph : {CpuGraph, MemGraph})
+    EXPECT_EQ(std::pair(graph->Width(), graph->Height()), std::pair(256, 86));
   EXPECT_EQ(SetThread->CpuGraph, CpuGraph);
   EXPECT_EQ(SetThread->MemGraph, MemGraph);
   EXPECT_EQ(SetThread->ReadSample().memStatus.dwLength, kNativeLayout.memoryStatusSize);
@@ -77,7 +67,7 @@ TEST_F(GraphPageTest, ShowCreatesGriddedGraphsAndStartsTheSampler) {
     EXPECT_EQ(shown.width, 256);
     EXPECT_EQ(shown.height, 86);
     EXPECT_EQ(Colours({shown.bits.data(), shown.width, shown.height, shown.stride}),
-              GridOnly(kColumnsShift0));
+              GridOnly(GridColumns(0)));
   }
   EXPECT_TRUE(WaitForPasses(*SetThread, 1));
 }

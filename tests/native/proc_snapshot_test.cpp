@@ -35,18 +35,6 @@ std::vector<Entry> Entries(TProcList& list) {
   return out;
 }
 
-std::vector<std::string> Keys(const std::vector<Entry>& entries) {
-  std::vector<std::string> out;
-  for (const Entry& e : entries) out.push_back(e.key);
-  return out;
-}
-// One field of every entry's record, in table order.
-template <typename T>
-std::vector<T> Each(const std::vector<Entry>& entries, T TProcInfo::*field) {
-  std::vector<T> out;
-  for (const Entry& e : entries) out.push_back(e.info.*field);
-  return out;
-}
 using Strings = std::vector<std::string>;
 
 struct LayoutCase {
@@ -73,83 +61,76 @@ class ProcessTableWalk : public testing::TestWithParam<LayoutCase> {
   }
 };
 
-TEST_P(ProcessTableWalk, SingleRecordIsHandledOnce) {
-  const auto entries = Snapshot({{.pid = 77, .name = u"one.exe", .workingSet = 8192}});
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].key, "77");
-  EXPECT_EQ(entries[0].info.Name, "one.exe");
-  EXPECT_EQ(entries[0].info.PID, 77);
-  EXPECT_EQ(entries[0].info.MemoryK, 8u);
-}
-
-TEST_P(ProcessTableWalk, RecordsComeInTableOrderPastThreadRecords) {
-  const auto entries = Snapshot({{.pid = 900, .name = u"z.exe", .threads = 7},
-                                 {.pid = 12, .name = u"a.exe", .threads = 0},
-                                 {.pid = 4000, .name = u"m.exe", .threads = 31}});
-  EXPECT_EQ(Keys(entries), (Strings{"900", "12", "4000"}));
-  EXPECT_EQ(Each(entries, &TProcInfo::Name), (Strings{"z.exe", "a.exe", "m.exe"}));
-}
-
-TEST_P(ProcessTableWalk, IdleRecordIsSystemIdleWith16K) {
-  // Named records first: a nameless one after them must not inherit a name.
-  const auto entries = Snapshot({{.pid = 4, .name = u"a.exe", .workingSet = 1 << 20},
-                                 {.pid = 5, .name = u"b.exe", .workingSet = 1 << 20},
-                                 {.pid = 0, .name = std::nullopt, .workingSet = 1 << 20},
-                                 {.pid = 8, .name = u"", .workingSet = 1 << 20}});
-  EXPECT_EQ(Keys(entries), (Strings{"4", "5", "0", "8"}));
-  // An empty name counts as no name.
-  EXPECT_EQ(Each(entries, &TProcInfo::Name),
-            (Strings{"a.exe", "b.exe", "System Idle", "System Idle"}));
-  EXPECT_EQ(Each(entries, &TProcInfo::MemoryK), (std::vector<std::uint32_t>{1024, 1024, 16, 16}));
+// Each record as its key, name, PID and kilobytes, in table order.
+TEST_P(ProcessTableWalk, RecordsComeInTableOrderWithTheirFields) {
+  const struct {
+    const char* what;
+    std::vector<fake::Process> processes;
+    Strings entries;
+  } cases[] = {
+      {"one record, handled once",
+       {{.pid = 77, .name = u"one.exe", .workingSet = 8192}},
+       {"77 one.exe 77 8"}},
+      {"past thread records",
+       {{.pid = 900, .name = u"z.exe", .threads = 7},
+        {.pid = 12, .name = u"a.exe", .threads = 0},
+        {.pid = 4000, .name = u"m.exe", .threads = 31}},
+       {"900 z.exe 900 0", "12 a.exe 12 0", "4000 m.exe 4000 0"}},
+      // Named records first: a nameless one after them must not inherit a name. An empty
+      // name counts as no name.
+      {"idle: System Idle with 16 K",
+       {{.pid = 4, .name = u"a.exe", .workingSet = 1 << 20},
+        {.pid = 5, .name = u"b.exe", .workingSet = 1 << 20},
+        {.pid = 0, .name = std::nullopt, .workingSet = 1 << 20},
+        {.pid = 8, .name = u"", .workingSet = 1 << 20}},
+       {"4 a.exe 4 1024", "5 b.exe 5 1024", "0 System Idle 0 16", "8 System Idle 8 16"}},
+      {"working set to the nearest kilobyte, ties to even",
+       {{.pid = 10, .name = u"a", .workingSet = 1536},
+        {.pid = 11, .name = u"b", .workingSet = 2560},
+        {.pid = 12, .name = u"c", .workingSet = 4096},
+        {.pid = 13, .name = u"d", .workingSet = 1535}},
+       {"10 a 10 2", "11 b 11 2", "12 c 12 4", "13 d 13 1"}},
+      {"a process that cannot be opened shows zero",
+       {{.pid = 10, .name = u"locked", .workingSet = 4096, .canOpen = false}},
+       {"10 locked 10 0"}},
+      {"a failing record is left out and the walk goes on",
+       {{.pid = 10, .name = u"a"},
+        {.pid = 11, .name = u"bad", .throwOnOpen = true},
+        {.pid = 12, .name = u"c"}},
+       {"10 a 10 0", "12 c 12 0"}},
+      {"the key is the PID as signed 32 bits",
+       {{.pid = 0xFFFFFFFEu, .name = u"odd"}},
+       {"-2 odd -2 0"}},
+      {"names in the ANSI code page",
+       {{.pid = 5, .name = u"中文.exe"}, {.pid = 6, .name = u"é.exe"}},
+       {"5 \xD6\xD0\xCE\xC4.exe 5 0", "6 ?.exe 6 0"}},
+  };
+  for (const auto& c : cases) {
+    fake::ResetOs();
+    Strings entries;
+    for (const Entry& e : Snapshot(c.processes)) {
+      entries.push_back(e.key + " " + e.info.Name + " " + std::to_string(e.info.PID) + " " +
+                        std::to_string(e.info.MemoryK));
+    }
+    EXPECT_EQ(entries, c.entries) << c.what;
+  }
 }
 
 TEST_P(ProcessTableWalk, CpuTimeIsWholeSecondsInDays) {
-  const auto entries = Snapshot({
-      {.pid = 1, .name = u"a", .userTime = 30 * kSecond, .kernelTime = 30 * kSecond - 1},
-      {.pid = 2, .name = u"b", .userTime = 20 * 3600 * kSecond, .kernelTime = 5 * 3600 * kSecond},
-      {.pid = 3, .name = u"c", .userTime = 3725 * kSecond + kSecond / 2},
-  });
-  EXPECT_EQ(Each(entries, &TProcInfo::CpuTime),
-            (std::vector<double>{59.0 / 86400.0, 90000.0 / 86400.0, 3725.0 / 86400.0}));
-}
-
-TEST_P(ProcessTableWalk, WorkingSetRoundsToNearestKilobyteTiesToEven) {
-  const auto entries = Snapshot({{.pid = 10, .name = u"a", .workingSet = 1536},
-                                 {.pid = 11, .name = u"b", .workingSet = 2560},
-                                 {.pid = 12, .name = u"c", .workingSet = 4096},
-                                 {.pid = 13, .name = u"d", .workingSet = 1535}});
-  EXPECT_EQ(Each(entries, &TProcInfo::MemoryK), (std::vector<std::uint32_t>{2, 2, 4, 1}));
-}
-
-TEST_P(ProcessTableWalk, ProcessThatCannotBeOpenedShowsZero) {
-  const auto entries =
-      Snapshot({{.pid = 10, .name = u"locked", .workingSet = 4096, .canOpen = false}});
-  EXPECT_EQ(Each(entries, &TProcInfo::MemoryK), std::vector<std::uint32_t>{0});
-}
-
-TEST_P(ProcessTableWalk, FailingRecordIsLeftOutAndTheWalkGoesOn) {
-  const auto entries = Snapshot({{.pid = 10, .name = u"a"},
-                                 {.pid = 11, .name = u"bad", .throwOnOpen = true},
-                                 {.pid = 12, .name = u"c"}});
-  EXPECT_EQ(Keys(entries), (Strings{"10", "12"}));
+  std::vector<double> days;
+  for (const Entry& e : Snapshot({
+           {.pid = 1, .name = u"a", .userTime = 30 * kSecond, .kernelTime = 30 * kSecond - 1},
+           {.pid = 2, .name = u"b", .userTime = 72000 * kSecond, .kernelTime = 18000 * kSecond},
+           {.pid = 3, .name = u"c", .userTime = 3725 * kSecond + kSecond / 2},
+       }))
+    days.push_back(e.info.CpuTime);
+  EXPECT_EQ(days, (std::vector<double>{59.0 / 86400.0, 90000.0 / 86400.0, 3725.0 / 86400.0}));
 }
 
 TEST_P(ProcessTableWalk, FailingLastRecordPropagates) {
   EXPECT_THROW(
       Snapshot({{.pid = 10, .name = u"a"}, {.pid = 11, .name = u"bad", .throwOnOpen = true}}),
       std::runtime_error);
-}
-
-TEST_P(ProcessTableWalk, KeyIsThePidAsSigned32Bits) {
-  const auto entries = Snapshot({{.pid = 0xFFFFFFFEu, .name = u"odd"}});
-  ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].key, "-2");
-  EXPECT_EQ(entries[0].info.PID, -2);
-}
-
-TEST_P(ProcessTableWalk, NamesAreConvertedToTheAnsiCodePage) {
-  const auto entries = Snapshot({{.pid = 5, .name = u"中文.exe"}, {.pid = 6, .name = u"é.exe"}});
-  EXPECT_EQ(Each(entries, &TProcInfo::Name), (Strings{"\xD6\xD0\xCE\xC4.exe", "?.exe"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLayouts, ProcessTableWalk, testing::ValuesIn(kLayouts), LayoutName);
@@ -448,11 +429,6 @@ TEST_F(ProcessSnapshot, WorkingSetQueryFailuresGiveZero) {
 
 using Termination = FakeOsTest;
 
-TEST_F(Termination, PidZeroMakesNoSystemCall) {
-  KillProcess(0);
-  EXPECT_THAT(fake::CallLog(), ::testing::IsEmpty());
-}
-
 TEST_F(Termination, EndsTheProcessWithExitCodeZeroAndClosesTheHandle) {
   fake::AddProcess({.pid = 808, .name = u"victim.exe"});
   fake::ClearCallLog();
@@ -465,7 +441,9 @@ TEST_F(Termination, EndsTheProcessWithExitCodeZeroAndClosesTheHandle) {
   EXPECT_EQ(fake::OpenHandleCount(), 0);
 }
 
-TEST_F(Termination, ProcessesThatCannotBeOpenedOrEndedStaySilently) {
+TEST_F(Termination, PidZeroMakesNoCallAndProcessesThatCannotBeOpenedOrEndedStaySilently) {
+  KillProcess(0);
+  EXPECT_THAT(fake::CallLog(), ::testing::IsEmpty());
   fake::AddProcess({.pid = 809, .name = u"locked.exe", .canOpen = false});
   fake::AddProcess({.pid = 810, .name = u"sturdy.exe", .canTerminate = false});
   KillProcess(809);

@@ -23,11 +23,7 @@ namespace {
 class SamplerThreadTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake::ResetCounters();
-    fake::ClearCallLog();
-    ResetCpuUsageState();
-    MemStatus = plat::MemoryStatus{};
-    MemStatusEx = plat::MemoryStatusEx{};
+    ResetSampling();
     fake::Os()->memory = Memory(1000, 500, 2000);  // a quarter of 86 rows: 21.5 -> 22
   }
   TSetThread* Start(int height, int width) {
@@ -109,13 +105,13 @@ TEST_F(SamplerThreadTest, FirstPassShowsGridsAndOneMemorySegmentThenStopsDuringS
   EXPECT_EQ(memPen, 0x58FFFFu);
   // The start-up grid cleared and drawn again, shifted by one; every CPU value is 0 (row 87,
   // below the image).
-  EXPECT_EQ(cpuColours, GridOnly(kColumnsShift1));
+  EXPECT_EQ(cpuColours, GridOnly(GridColumns(1)));
   // The one memory segment, from (254, 87) up 22 rows to (255, 65): column 254 for the first
   // half of the walk, column 255 for the rest, the end point left out.
   PixelSet yellow;
   for (int y = 77; y <= 85; ++y) yellow.insert({254, y});
   for (int y = 66; y <= 76; ++y) yellow.insert({255, y});
-  PixelSet green = GridPixels(kRows, kColumnsShift1, 256, 86);
+  PixelSet green = GridPixels(kRows, GridColumns(1), 256, 86);
   green.erase({254, 84});  // where the segment crosses a grid row
   EXPECT_EQ(memColours, (ColourMap{{0x008000, green}, {0x58FFFF, yellow}}));
 
@@ -180,11 +176,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return "Load" + std::to_string(info.param.load); });
 
 TEST_F(SamplerThreadTest, StopBeforeResumeTakesOnlyStartupSamplesAndReleases) {
-  auto* cpu = new TUseage(86, 256);
-  auto* mem = new TUseage(86, 256);
   thread_ = new TSetThread;
-  thread_->CpuGraph = cpu;
-  thread_->MemGraph = mem;
+  thread_->CpuGraph = new TUseage(86, 256);
+  thread_->MemGraph = new TUseage(86, 256);
   thread_->Terminate();
   thread_->Resume();
   ASSERT_TRUE(thread_->WaitFor(5000));
@@ -217,8 +211,7 @@ TEST_F(SamplerThreadTest, MissingImageEndsTheThreadQuietly) {
 // Run under ThreadSanitizer (build/graphs-tsan): the GUI side copies frames and reads the
 // status while the sampler draws as fast as it can.
 TEST(ThreadingSampler, GuiSeesWholeFramesAndWholeSamples) {
-  fake::ResetCounters();
-  ResetCpuUsageState();
+  ResetSampling();
   fake::Os()->advance = {10'000'000, 20'000'000};  // 50 % on 4 processors: row 37
   const plat::MemoryStatus a = Memory(1000, 500, 2000);
   const plat::MemoryStatus b = Memory(3000, 1000, 4000);

@@ -31,6 +31,7 @@
 #include "platform/windows_input.h"
 #include "sampling/uProcInfo.h"
 #include "sampling/unitUseage.h"
+#include "tests/native/app_fixture.h"
 #include "tests/support/inspect.h"
 #include "tests/support/os_population.h"
 
@@ -168,17 +169,11 @@ std::vector<std::wstring> ProcessRowTexts(std::uint32_t pid) {
               L" K"};
 }
 
-std::vector<std::wstring> Row(plat::ListViewHandle list, int row, int columns) {
-  std::vector<std::wstring> texts;
-  for (int c = 0; c < columns; ++c) texts.push_back(plat::ListGetText(list, row, c));
-  return texts;
-}
-
 // Callers add the tick's trace.
 void ExpectRows(const TMainForm& form, const Expected& expected) {
   ASSERT_EQ(plat::ListRowCount(form.procListView), static_cast<int>(expected.pids.size()));
   for (std::size_t r = 0; r < expected.pids.size(); ++r) {
-    ASSERT_EQ(Row(form.procListView, static_cast<int>(r), 5), ProcessRowTexts(expected.pids[r]))
+    ASSERT_EQ(RowTexts(form.procListView, static_cast<int>(r)), ProcessRowTexts(expected.pids[r]))
         << "process row " << r;
   }
   const plat::ListViewHandle list = form.TaskListView;
@@ -186,13 +181,11 @@ void ExpectRows(const TMainForm& form, const Expected& expected) {
   const std::vector<std::uintptr_t> icons = fake::ImageListIcons(form.TaskRows.ImageList);
   for (int r = 0; r < plat::ListRowCount(list); ++r) {
     SCOPED_TRACE(::testing::Message() << "task row " << r);
-    const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(list, r));
-    ASSERT_NE(info, nullptr);
-    ASSERT_EQ(info->WindowHandle.value, expected.windows[static_cast<std::size_t>(r)]);
+    ASSERT_EQ(WindowOfRow(list, r), expected.windows[static_cast<std::size_t>(r)]);
     // Its title as far as the snapshot reads it (99 characters), and its status.
-    const fake::Window* w = fake::FindWindow(info->WindowHandle.value);
+    const fake::Window* w = fake::FindWindow(WindowOfRow(list, r));
     const std::string title = w->title.substr(0, 99);
-    ASSERT_EQ(Row(list, r, 2),
+    ASSERT_EQ(RowTexts(list, r),
               (std::vector<std::wstring>{{title.begin(), title.end()}, L"正在运行"}));
     // Its small icon, else its big one, else its class's.
     const std::uintptr_t icon = w->smallIcon ? w->smallIcon
@@ -205,9 +198,8 @@ void ExpectRows(const TMainForm& form, const Expected& expected) {
 
 TEST(Soak, TenThousandTicksWithChurnStayInStepWithTheDesktop) {
   fake::ResetGui();
-  fake::ResetCounters();
+  ResetSampling();
   fake::Os()->advance = {10'000'000, 15'000'000};
-  ResetCpuUsageState();
   TOsPopulation desktop(24, 10, 20240601);
   desktop.StartProcess(0xFFFFFFF0u);  // read as a signed PID: shown as -16
   auto form = std::make_unique<TMainForm>();
