@@ -41,10 +41,8 @@ void CleanUpChild(std::uint32_t pid) { Children().erase(pid); }
 
 std::string OwnImageName() {
   char path[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string full(path, length);
-  const auto slash = full.find_last_of("\\/");
-  return slash == std::string::npos ? full : full.substr(slash + 1);
+  const std::string full(path, ::GetModuleFileNameA(nullptr, path, MAX_PATH));
+  return full.substr(full.find_last_of("\\/") + 1);  // npos + 1: the whole
 }
 
 bool DebugPrivilegeEnabled() {

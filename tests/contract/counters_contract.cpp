@@ -18,32 +18,25 @@ TEST(CountersContract, EntryResolvesOnceAndAcceptsTheLayoutSizes) {
   EXPECT_EQ(plat::LookupQueryEntry(), entry);
 
   alignas(16) unsigned char buffer[1024];
-  std::memset(buffer, 0, sizeof buffer);
-  ASSERT_EQ(plat::CallQueryEntry(entry, plat::kSystemBasicInformation, buffer,
-                                 kNativeLayout.basicInfoSize),
-            0);
+  const auto query = [&](std::uint32_t infoClass, std::uint32_t size) {
+    std::memset(buffer, 0, sizeof buffer);
+    return plat::CallQueryEntry(entry, infoClass, buffer, size);
+  };
+  const auto figureAt = [&](std::size_t offset) {
+    std::int64_t figure = -1;
+    std::memcpy(&figure, buffer + offset, 8);
+    return figure;
+  };
+  ASSERT_EQ(query(plat::kSystemBasicInformation, kNativeLayout.basicInfoSize), 0);
   EXPECT_GT(buffer[kNativeLayout.basicNumberOfProcessors], 0);
-
-  std::memset(buffer, 0, sizeof buffer);
-  ASSERT_EQ(plat::CallQueryEntry(entry, plat::kSystemTimeOfDayInformation, buffer,
-                                 kNativeLayout.timeOfDaySize),
-            0);
-  std::int64_t now = 0;
-  std::memcpy(&now, buffer + kNativeLayout.timeOfDayCurrentTime, 8);
-  EXPECT_GT(now, 125'000'000'000'000'000);  // after the year 1997, in 100 ns since 1601
-
-  std::memset(buffer, 0, sizeof buffer);
-  ASSERT_EQ(plat::CallQueryEntry(entry, plat::kSystemPerformanceInformation, buffer,
-                                 kNativeLayout.perfInfoSize),
-            0);
-  std::int64_t idle = -1;
-  std::memcpy(&idle, buffer + kNativeLayout.perfIdleProcessTime, 8);
-  EXPECT_GT(idle, 0);  // 0 would keep GetCpuUsage at its first call for ever
-
+  ASSERT_EQ(query(plat::kSystemTimeOfDayInformation, kNativeLayout.timeOfDaySize), 0);
+  // After the year 1997, in 100 ns since 1601.
+  EXPECT_GT(figureAt(kNativeLayout.timeOfDayCurrentTime), 125'000'000'000'000'000);
+  ASSERT_EQ(query(plat::kSystemPerformanceInformation, kNativeLayout.perfInfoSize), 0);
+  // 0 would keep GetCpuUsage at its first call for ever.
+  EXPECT_GT(figureAt(kNativeLayout.perfIdleProcessTime), 0);
   // A basic record of the wrong size is refused.
-  EXPECT_NE(plat::CallQueryEntry(entry, plat::kSystemBasicInformation, buffer,
-                                 kNativeLayout.basicInfoSize - 4),
-            0);
+  EXPECT_NE(query(plat::kSystemBasicInformation, kNativeLayout.basicInfoSize - 4), 0);
 }
 
 TEST(CountersContract, FirstSampleIsZeroThenALoad) {

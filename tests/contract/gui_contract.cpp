@@ -106,10 +106,8 @@ using plat::Rect;
 TEST_F(GuiContract, MainWindowIsHiddenUntilShownThenReportsShowBeforeResize) {
   EXPECT_EQ(inspect::ControlText(window), L"Varnex");
   const Rect outer = inspect::ControlRect(window);
-  EXPECT_EQ(outer.width, 434);
-  EXPECT_EQ(outer.height, 430);
-  EXPECT_GE(outer.left, 0);
-  EXPECT_GE(outer.top, 0);
+  EXPECT_EQ(std::pair(outer.width, outer.height), std::pair(434, 430));
+  EXPECT_TRUE(outer.left >= 0 && outer.top >= 0) << testing::PrintToString(outer);
   EXPECT_FALSE(IsVisible(window));
   EXPECT_TRUE(events.log.empty());
 
@@ -135,34 +133,37 @@ TEST_F(GuiContract, MainWindowIsHiddenUntilShownThenReportsShowBeforeResize) {
 // Their window classes are checked with the main form's, which has every kind of control
 // (GuiMainForm in tests/windows/gui_mainform_win32.cpp).
 TEST_F(GuiContract, ControlsKeepTheirCaptionsAndPlaces) {
-  plat::TabControlHandle tabs{Make(ControlKind::TabControl, window, L"", {0, 0, 426, 357})};
-  Control page = Make(ControlKind::TabPage, tabs, L"性能", {});
-  plat::ListViewHandle list{Make(ControlKind::ListView, page, L"", {24, 24, 377, 281})};
-  Control button = Make(ControlKind::Button, page, L"结束任务(&E)", {137, 311, 89, 25}, 101);
-  Control group = Make(ControlKind::GroupBox, page, L"CPU 使用记录", {120, 8, 283, 121});
-  Control panel = Make(ControlKind::Panel, group, L"", {12, 21, 260, 90});
-  plat::PictureBoxHandle picture{Make(ControlKind::PictureBox, panel, L"", {2, 2, 256, 86})};
-  Control top = Make(ControlKind::Button, window, L"进入工具主站", {152, 0, 273, 20}, 104);
+  // Each is made in the one of the rows before it that `parent` names (-1: the window); the
+  // page's place is the tab control's to give.
   const struct {
-    Control control;
+    ControlKind kind;
+    int parent;
     const wchar_t* text;
     Rect rect;
-  } expected[] = {
-      {tabs, L"", {0, 0, 426, 357}},
-      {list, L"", {24, 24, 377, 281}},
-      {button, L"结束任务(&E)", {137, 311, 89, 25}},
-      {group, L"CPU 使用记录", {120, 8, 283, 121}},
-      {panel, L"", {12, 21, 260, 90}},
-      {picture, L"", {2, 2, 256, 86}},
-      {top, L"进入工具主站", {152, 0, 273, 20}},
+    int id;
+  } rows[] = {
+      {ControlKind::TabControl, -1, L"", {0, 0, 426, 357}, 0},
+      {ControlKind::TabPage, 0, L"性能", {}, 0},
+      {ControlKind::ListView, 1, L"", {24, 24, 377, 281}, 0},
+      {ControlKind::Button, 1, L"结束任务(&E)", {137, 311, 89, 25}, 101},
+      {ControlKind::GroupBox, 1, L"CPU 使用记录", {120, 8, 283, 121}, 0},
+      {ControlKind::Panel, 4, L"", {12, 21, 260, 90}, 0},
+      {ControlKind::PictureBox, 5, L"", {2, 2, 256, 86}, 0},
+      {ControlKind::Button, -1, L"进入工具主站", {152, 0, 273, 20}, 104},
   };
-  for (const auto& e : expected) {
-    SCOPED_TRACE(testing::PrintToString(e.rect));
-    EXPECT_EQ(inspect::ControlText(e.control), e.text);
-    EXPECT_EQ(inspect::ControlRect(e.control), e.rect);
+  std::vector<Control> made;
+  for (const auto& row : rows) {
+    const Control parent = row.parent < 0 ? Control(window) : made[row.parent];
+    made.push_back(Make(row.kind, parent, row.text, row.rect, row.id));
+  }
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    if (rows[i].kind == ControlKind::TabPage) continue;
+    SCOPED_TRACE(testing::PrintToString(rows[i].rect));
+    EXPECT_EQ(inspect::ControlText(made[i]), rows[i].text);
+    EXPECT_EQ(inspect::ControlRect(made[i]), rows[i].rect);
   }
   // The panel's bevels lie inside its client area; the picture fills what they enclose.
-  EXPECT_EQ(plat::ClientRect(panel), (Rect{0, 0, 260, 90}));
+  EXPECT_EQ(plat::ClientRect(made[5]), (Rect{0, 0, 260, 90}));
 }
 
 TEST_F(GuiContract, PagesFillTheTabDisplayAreaAndOnlyTheSelectedOneShows) {
@@ -292,12 +293,9 @@ TEST_F(GuiContract, StatusBarPartsKeepTheirTexts) {
   plat::StatusSetText(bar, 0, L"one part");  // a new bar has one
   EXPECT_EQ(plat::StatusGetText(bar, 0), L"one part");
   plat::StatusSetParts(bar, {95, 120, 50});
-  plat::StatusSetText(bar, 0, L"进程数：42");
-  plat::StatusSetText(bar, 1, L"CPU 使用：7%");
-  plat::StatusSetText(bar, 2, L"内存使用：1/2");
-  EXPECT_EQ(plat::StatusGetText(bar, 0), L"进程数：42");
-  EXPECT_EQ(plat::StatusGetText(bar, 1), L"CPU 使用：7%");
-  EXPECT_EQ(plat::StatusGetText(bar, 2), L"内存使用：1/2");
+  const std::wstring texts[] = {L"进程数：42", L"CPU 使用：7%", L"内存使用：1/2"};
+  for (int part = 0; part < 3; ++part) plat::StatusSetText(bar, part, texts[part]);
+  for (int part = 0; part < 3; ++part) EXPECT_EQ(plat::StatusGetText(bar, part), texts[part]);
   plat::StatusSetText(bar, 1, L"");
   EXPECT_EQ(plat::StatusGetText(bar, 1), L"");
   EXPECT_EQ(plat::StatusGetText(bar, 3), L"");
@@ -328,10 +326,10 @@ TEST_F(GuiContract, MenuCheckMarksAreFoundByCommandInNestedMenus) {
 TEST_F(GuiContract, TopmostStyleFollowsTheSetting) {
   plat::ShowMainWindow(window);
   EXPECT_FALSE(inspect::IsTopmost(window));
-  plat::SetTopmost(window, true);
-  EXPECT_TRUE(inspect::IsTopmost(window));
-  plat::SetTopmost(window, false);
-  EXPECT_FALSE(inspect::IsTopmost(window));
+  for (const bool on : {true, false}) {
+    plat::SetTopmost(window, on);
+    EXPECT_EQ(inspect::IsTopmost(window), on);
+  }
 }
 
 TEST_F(GuiContract, TimerTicksArriveUntilTheWindowCloses) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "app/CpuUseage.h"
 #include "app/commands.h"
@@ -112,22 +113,17 @@ TEST_F(GuiCommands, AlwaysOnTopTogglesTheStyleAndTheCheckMark) {
 TEST_F(GuiCommands, RefreshSpeedsSetTheTickRateAndPauseStopsIt) {
   constexpr std::uint32_t kSpanMs = 5000;
 
-  form->OnCommand(kCmdH2);
-  EXPECT_TRUE(plat::IsMenuChecked(form->Handle, kCmdH2));
-  EXPECT_FALSE(plat::IsMenuChecked(form->Handle, kCmdN5));
-  const int high = TicksDuring(kSpanMs);
-
-  form->OnCommand(kCmdN6);
-  EXPECT_TRUE(plat::IsMenuChecked(form->Handle, kCmdN6));
-  EXPECT_FALSE(plat::IsMenuChecked(form->Handle, kCmdH2));
-  const int low = TicksDuring(kSpanMs);
-
-  form->OnCommand(kCmdN8);
-  EXPECT_TRUE(plat::IsMenuChecked(form->Handle, kCmdN8));
-  EXPECT_FALSE(plat::IsMenuChecked(form->Handle, kCmdN6));
-  EXPECT_FALSE(form->Timer.Enabled());
-  const int paused = TicksDuring(kSpanMs);
-
+  // {command, the check mark it takes over}: high, low, pause.
+  const std::pair<int, int> steps[] = {{kCmdH2, kCmdN5}, {kCmdN6, kCmdH2}, {kCmdN8, kCmdN6}};
+  int ticks[3] = {};
+  for (int i = 0; i < 3; ++i) {
+    form->OnCommand(steps[i].first);
+    EXPECT_TRUE(plat::IsMenuChecked(form->Handle, steps[i].first));
+    EXPECT_FALSE(plat::IsMenuChecked(form->Handle, steps[i].second));
+    EXPECT_EQ(form->Timer.Enabled(), steps[i].first != kCmdN8);
+    ticks[i] = TicksDuring(kSpanMs);
+  }
+  const int high = ticks[0], low = ticks[1], paused = ticks[2];
   std::printf("ticks in %u ms: high %d, low %d, paused %d\n", kSpanMs, high, low, paused);
   // 10 and 2 ticks at full speed; emulation slows the ticks, never the clock.
   EXPECT_GE(low, 1);

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/CpuUseage.h"
@@ -29,26 +32,15 @@ using plat::Rect;
 
 constexpr int kGwlId = -12;
 
-const char* SystemClass(plat::ControlKind kind) {
-  switch (kind) {
-    case plat::ControlKind::TabControl:
-      return "SysTabControl32";
-    case plat::ControlKind::TabPage:
-      return "VarnexPage";
-    case plat::ControlKind::ListView:
-      return "SysListView32";
-    case plat::ControlKind::Button:
-    case plat::ControlKind::GroupBox:
-      return "Button";
-    case plat::ControlKind::Panel:
-      return "VarnexPanel";
-    case plat::ControlKind::PictureBox:
-      return "VarnexPicture";
-    case plat::ControlKind::StatusBar:
-      return "msctls_statusbar32";
-  }
-  return "";
-}
+using Kind = plat::ControlKind;
+const std::map<Kind, std::string> kSystemClass = {{Kind::TabControl, "SysTabControl32"},
+                                                  {Kind::TabPage, "VarnexPage"},
+                                                  {Kind::ListView, "SysListView32"},
+                                                  {Kind::Button, "Button"},
+                                                  {Kind::GroupBox, "Button"},
+                                                  {Kind::Panel, "VarnexPanel"},
+                                                  {Kind::PictureBox, "VarnexPicture"},
+                                                  {Kind::StatusBar, "msctls_statusbar32"}};
 
 // Refreshes until the process list and panel 0 agree with a snapshot taken right after the
 // refresh; processes may start or end in between, so a few attempts are allowed.
@@ -82,14 +74,13 @@ using GuiMainForm = MainFormTest;
 TEST_F(GuiMainForm, ControlsSitWhereTheTableSaysBeforeTheFirstShow) {
   EXPECT_EQ(inspect::ControlText(form->Handle), L"Varnex");
   const Rect outer = inspect::ControlRect(form->Handle);
-  EXPECT_EQ(outer.width, 434);
-  EXPECT_EQ(outer.height, 430);
+  EXPECT_EQ(std::pair(outer.width, outer.height), std::pair(434, 430));
   const Rect page = plat::TabDisplayRect(form->PageControl1, 426, 357);
   for (const testtable::ExpectedControl& e : testtable::kControls) {
     SCOPED_TRACE(e.name);
     const Control control = e.member.Get(*form);
     ASSERT_TRUE(control);
-    EXPECT_EQ(cmdtest::ClassOf(control), SystemClass(e.kind));
+    EXPECT_EQ(cmdtest::ClassOf(control), kSystemClass.at(e.kind));
     EXPECT_EQ(inspect::ControlText(control), e.caption);
     if (e.kind == plat::ControlKind::Button) {
       EXPECT_EQ(plat::GetWindowLongA(control, kGwlId), e.commandId);
@@ -127,11 +118,9 @@ TEST_F(GuiMainForm, ShownWindowLaysOutToItsClientArea) {
   const Rect client = plat::ClientRect(form->Handle);
   const Rect tabs = inspect::ControlRect(form->PageControl1);
   const Rect bar = inspect::ControlRect(form->StatusBar);
-  EXPECT_EQ(bar.top + bar.height, client.height);
-  EXPECT_EQ(bar.width, client.width);
-  EXPECT_EQ(tabs.left, 0);
-  EXPECT_EQ(tabs.width, client.width);
-  EXPECT_EQ(tabs.top + tabs.height, bar.top);
+  EXPECT_EQ(std::pair(bar.top + bar.height, bar.width), std::pair(client.height, client.width));
+  EXPECT_EQ(std::tuple(tabs.left, tabs.width, tabs.top + tabs.height),
+            std::tuple(0, client.width, bar.top));
   const Rect shownPage = inspect::ControlRect(form->TabSheet2);
   EXPECT_EQ(shownPage, plat::TabDisplayRect(form->PageControl1, tabs.width, tabs.height));
   // Anchored right and bottom: the same distance to the page's right edge as designed, and
@@ -204,8 +193,8 @@ TEST_F(GuiMainForm, ShownWindowIsCentredWithTheFocusOnTheTabs) {
   form->Show();
   const Rect screen = cmdtest::ScreenRect();
   const Rect outer = inspect::ControlRect(form->Handle);
-  EXPECT_EQ(outer.left, (screen.width - 434) / 2);
-  EXPECT_EQ(outer.top, (screen.height - 430) / 2);
+  EXPECT_EQ(std::pair(outer.left, outer.top),
+            std::pair((screen.width - 434) / 2, (screen.height - 430) / 2));
   EXPECT_EQ(cmdtest::FocusedControl(), form->PageControl1);
   EXPECT_THAT(cmdtest::StatusPartEdges(form->StatusBar), ::testing::ElementsAre(95, 215, -1));
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -26,8 +27,7 @@ constexpr std::uint32_t kDarkGreen = 0x008000;  // red 0, green 128, blue 0
 
 // A copy of one graph image, taken between two passes of the sampler.
 struct Frame {
-  int width = 0;
-  int height = 0;
+  int width = 0, height = 0;
   std::int32_t scrollCount = 0;
   std::vector<std::uint32_t> pixels;  // 0xBBGGRR, row by row
 
@@ -63,8 +63,7 @@ bool CopyBoth(Frame* cpu, Frame* mem) {
 std::vector<int> GridColumns(const Frame& frame) {
   std::vector<int> columns;
   for (int x = 0; x < frame.width; ++x) {
-    bool black = false;
-    bool green = false;
+    bool black = false, green = false;
     for (int y = 1; y < frame.height - 1; ++y) {
       if (y % 12 == 0) continue;
       black = black || frame.At(x, y) == kBlack;
@@ -92,8 +91,7 @@ void ExpectGraphPicture(const Frame& frame, const char* name) {
   SCOPED_TRACE(name);
   ASSERT_EQ(frame.width, 256);
   ASSERT_EQ(frame.height, 86);
-  int black = 0;
-  int green = 0;
+  int black = 0, green = 0;
   for (std::uint32_t pixel : frame.pixels) {
     if (pixel == kBlack) ++black;
     if (pixel == kDarkGreen) ++green;
@@ -120,16 +118,12 @@ void ExpectGraphPicture(const Frame& frame, const char* name) {
 // "<prefix><digits><rest>": the number, or -1.
 long long NumberAfter(const std::wstring& text, const std::wstring& prefix, std::wstring* rest) {
   if (text.compare(0, prefix.size(), prefix) != 0) return -1;
-  std::size_t i = prefix.size();
-  long long value = 0;
-  const std::size_t digitsStart = i;
-  while (i < text.size() && text[i] >= L'0' && text[i] <= L'9' && i - digitsStart < 18) {
-    value = value * 10 + (text[i] - L'0');
-    ++i;
-  }
-  if (i == digitsStart) return -1;
-  *rest = text.substr(i);
-  return value;
+  const std::size_t start = prefix.size();  // at most 18 digits: no overflow
+  const std::size_t end =
+      std::min({text.find_first_not_of(L"0123456789", start), text.size(), start + 18});
+  if (end == start) return -1;
+  *rest = text.substr(end);
+  return std::stoll(text.substr(start, end - start));
 }
 
 class GuiPerformance : public MainFormTest {
@@ -152,10 +146,12 @@ TEST_F(GuiPerformance, GraphsShowTheirGridScrolledOneStepPerPass) {
   form->OnTimer();
   ASSERT_TRUE(CopyBoth(&cpu2, &mem2));
 
-  ExpectGraphPicture(cpu1, "CPU graph, first copy");
-  ExpectGraphPicture(mem1, "memory graph, first copy");
-  ExpectGraphPicture(cpu2, "CPU graph, second copy");
-  ExpectGraphPicture(mem2, "memory graph, second copy");
+  for (const auto& [frame, name] :
+       {std::pair{&cpu1, "CPU graph, first copy"}, std::pair{&mem1, "memory graph, first copy"},
+        std::pair{&cpu2, "CPU graph, second copy"},
+        std::pair{&mem2, "memory graph, second copy"}}) {
+    ExpectGraphPicture(*frame, name);
+  }
 
   // One grid step per pass in between: the vertical lines moved left by that many pixels.
   const int passes = cpu2.scrollCount - cpu1.scrollCount;

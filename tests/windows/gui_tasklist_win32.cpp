@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/CpuUseage.h"
@@ -80,16 +81,6 @@ class GuiTaskList : public MainFormTest {
     }
     return rows;
   }
-  // Before the main window is shown, the test's windows are this process's only candidates:
-  // the first one a refresh sees claims the process's row, which the main window then leaves
-  // alone.
-  plat::WindowHandle ShowAfterATaskWindow() {
-    const plat::WindowHandle task = TestWindow("VarnexTaskVisible", "Varnex visible task");
-    form->OnTimer();
-    form->Show();
-    form->OnTimer();
-    return task;
-  }
 };
 
 TEST_F(GuiTaskList, VisibleTitledWindowGetsARowUntilItGoesHiddenAndBlankOnesNone) {
@@ -125,28 +116,30 @@ TEST_F(GuiTaskList, ProcessKeepsOneRowOnTheWindowThatClaimedItFirst) {
 }
 
 TEST_F(GuiTaskList, ExplorerWindowsEachGetARowBesideTheProcessRowAndGoWithTheirWindows) {
-  const plat::WindowHandle task = ShowAfterATaskWindow();
+  // Before the main window is shown, the test's windows are this process's only candidates:
+  // the first one a refresh sees claims the process's row, which the main window then leaves
+  // alone.
+  const plat::WindowHandle task = TestWindow("VarnexTaskVisible", "Varnex visible task");
+  form->OnTimer();
+  form->Show();
+  form->OnTimer();
   const int row = RowOf(task);
-  const plat::WindowHandle folder1 = TestWindow("CabinetWClass", "Varnex folder one");
-  const plat::WindowHandle folder2 = TestWindow("CabinetWClass", "Varnex folder two");
+  const plat::WindowHandle folders[] = {TestWindow("CabinetWClass", "Varnex folder one"),
+                                        TestWindow("CabinetWClass", "Varnex folder two")};
   form->OnTimer();
   EXPECT_EQ(CountOwnRows().ordinary, 1);
   EXPECT_EQ(CountOwnRows().explorer, 2);
   EXPECT_EQ(RowOf(task), row);
-  const int row1 = RowOf(folder1);
-  const int row2 = RowOf(folder2);
-  ASSERT_GE(row1, 0);
-  ASSERT_GE(row2, 0);
-  EXPECT_EQ(Text(row1, 0), L"Varnex folder one");
-  EXPECT_EQ(Text(row2, 0), L"Varnex folder two");
-  EXPECT_EQ(Text(row1, 1), L"正在运行");
-  EXPECT_EQ(Text(row2, 1), L"正在运行");
-
-  inspect::DestroyTestWindow(folder1);
-  inspect::DestroyTestWindow(folder2);
+  for (const auto& [folder, title] :
+       {std::pair{folders[0], L"Varnex folder one"}, std::pair{folders[1], L"Varnex folder two"}}) {
+    const int folderRow = RowOf(folder);
+    ASSERT_GE(folderRow, 0);
+    EXPECT_EQ(Text(folderRow, 0), title);
+    EXPECT_EQ(Text(folderRow, 1), L"正在运行");
+  }
+  for (const plat::WindowHandle folder : folders) inspect::DestroyTestWindow(folder);
   form->OnTimer();
-  EXPECT_EQ(RowOf(folder1), -1);
-  EXPECT_EQ(RowOf(folder2), -1);
+  for (const plat::WindowHandle folder : folders) EXPECT_EQ(RowOf(folder), -1);
 }
 
 TEST_F(GuiTaskList, FiveHundredRefreshesKeepGdiAndUserObjects) {

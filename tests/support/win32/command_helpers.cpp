@@ -17,6 +17,38 @@
 #include "tests/support/win32/icon_helpers.h"
 
 namespace cmdtest {
+
+namespace {
+
+DWORD WINAPI RunBody(void* body) {
+  (*static_cast<std::function<void()>*>(body))();
+  return 0;
+}
+
+}  // namespace
+
+Thread::Thread(std::function<void()> body)
+    : body_(std::move(body)), handle_(::CreateThread(nullptr, 0, RunBody, &body_, 0, nullptr)) {}
+
+void Thread::Join() {
+  if (!handle_) return;
+  ::WaitForSingleObject(handle_, INFINITE);
+  ::CloseHandle(handle_);
+  handle_ = nullptr;
+}
+
+struct BusyWindow::State {
+  HWND window = nullptr;
+  HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);  // set once the window is up,
+                                                                 // or its creation failed
+  HANDLE stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);   // ends a busy spell at once
+  std::atomic<std::uint64_t> busyUntil{0};
+  ~State() {
+    ::CloseHandle(stop);
+    ::CloseHandle(ready);
+  }
+};
+
 namespace {
 
 constexpr wchar_t kIdleChildFlag[] = L"--varnex-idle-child";
@@ -24,7 +56,22 @@ constexpr wchar_t kWindowChildFlag[] = L"--varnex-window-child";
 constexpr wchar_t kHungWindowChildFlag[] = L"--varnex-hung-window-child";
 constexpr UINT kChildLifetimeMs = 60000;
 
-LRESULT CALLBACK ChildWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+constexpr UINT kBusyMessage = WM_APP + 1;  // wParam: how long to keep WM_GETICON waiting, in ms
+
+// The window procedure of both window children and busy windows; only a busy window has
+// state (GWLP_USERDATA).
+LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* state = reinterpret_cast<BusyWindow::State*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (message == kBusyMessage && state != nullptr) {
+    state->busyUntil = inspect::MonotonicMilliseconds() + wParam;
+    return 1;
+  }
+  if (message == WM_GETICON && state != nullptr) {
+    const std::uint64_t now = inspect::MonotonicMilliseconds();
+    if (now < state->busyUntil) {
+      ::WaitForSingleObject(state->stop, static_cast<DWORD>(state->busyUntil - now));
+    }
+  }
   if (message == WM_DESTROY) {
     ::PostQuitMessage(0);
     return 0;
@@ -32,19 +79,23 @@ LRESULT CALLBACK ChildWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
+// A visible 300 x 200 window of the class `className` (registered here) at (at, at).
+HWND MakeTestWindow(const wchar_t* className, const std::wstring& title, int at) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = TestWindowProc;
+  windowClass.hInstance = ::GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = className;
+  windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  ::RegisterClassW(&windowClass);
+  return ::CreateWindowExW(0, className, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, at, at,
+                           300, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
 // The window child shows its window before any test runs and ends when the window is
 // closed or its minute is over.
 void RunWindowChild(bool hang) {
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = ChildWindowProc;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"VarnexTestWindowChild";
-  windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  ::RegisterClassW(&windowClass);
-  const std::wstring title = WindowChildTitle(::GetCurrentProcessId());
-  HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, title.c_str(),
-                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 300, 200, nullptr,
-                                  nullptr, windowClass.hInstance, nullptr);
+  HWND window =
+      MakeTestWindow(L"VarnexTestWindowChild", WindowChildTitle(::GetCurrentProcessId()), 40);
   if (!window) ::ExitProcess(2);
   if (hang) {
     // Answers what creating and showing the window asks, then takes no message again.
@@ -94,30 +145,25 @@ std::wstring WindowChildTitle(std::uint32_t pid) {
 ChildProcess::ChildProcess(Kind kind) {
   wchar_t path[MAX_PATH] = {};
   if (::GetModuleFileNameW(nullptr, path, MAX_PATH) == 0) return;
-  std::wstring commandLine = L"\"" + std::wstring(path) + L"\" " +
-                             (kind == Kind::Idle         ? kIdleChildFlag
+  Start(path,
+        std::wstring(L" ") + (kind == Kind::Idle         ? kIdleChildFlag
                               : kind == Kind::HungWindow ? kHungWindowChildFlag
-                                                         : kWindowChildFlag);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION info{};
-  const DWORD flags = kind == Kind::Idle ? CREATE_NO_WINDOW : 0;
-  if (!::CreateProcessW(path, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr,
-                        &startup, &info)) {
-    return;
-  }
-  ::CloseHandle(info.hThread);
-  process_ = info.hProcess;
-  pid_ = info.dwProcessId;
+                                                         : kWindowChildFlag),
+        kind == Kind::Idle ? CREATE_NO_WINDOW : 0, nullptr);
 }
 
 ChildProcess::ChildProcess(const std::wstring& program, const std::wstring& directory) {
-  std::wstring commandLine = L"\"" + program + L"\"";
+  Start(program, L"", 0, directory.c_str());
+}
+
+void ChildProcess::Start(const std::wstring& program, const std::wstring& arguments,
+                         std::uint32_t flags, const wchar_t* directory) {
+  std::wstring commandLine = L"\"" + program + L"\"" + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.c_str(), &startup, &info)) {
+  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags,
+                        nullptr, directory, &startup, &info)) {
     return;
   }
   ::CloseHandle(info.hThread);
@@ -138,49 +184,11 @@ bool ChildProcess::WaitEnded(std::uint32_t timeoutMs) {
   return process_ && ::WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
 }
 
-struct BusyWindow::State {
-  std::wstring title;
-  HWND window = nullptr;
-  HANDLE ready = nullptr;  // set once the window is up, or its creation failed
-  HANDLE stop = nullptr;   // ends a busy spell at once
-  std::atomic<std::uint64_t> busyUntil{0};
-};
-
 namespace {
 
-constexpr UINT kBusyMessage = WM_APP + 1;  // wParam: how long to keep WM_GETICON waiting, in ms
-
-LRESULT CALLBACK BusyWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* state = reinterpret_cast<BusyWindow::State*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (message == kBusyMessage) {
-    state->busyUntil = inspect::MonotonicMilliseconds() + wParam;
-    return 1;
-  }
-  if (message == WM_GETICON && state != nullptr) {
-    const std::uint64_t now = inspect::MonotonicMilliseconds();
-    if (now < state->busyUntil) {
-      ::WaitForSingleObject(state->stop, static_cast<DWORD>(state->busyUntil - now));
-    }
-  }
-  if (message == WM_DESTROY) {
-    ::PostQuitMessage(0);
-    return 0;
-  }
-  return ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-DWORD WINAPI RunBusyWindow(void* arg) {
-  auto* state = static_cast<BusyWindow::State*>(arg);
-  WNDCLASSW windowClass{};
-  windowClass.lpfnWndProc = BusyWindowProc;
-  windowClass.hInstance = ::GetModuleHandleW(nullptr);
-  windowClass.lpszClassName = L"VarnexTestBusyWindow";
-  windowClass.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  ::RegisterClassW(&windowClass);
+void RunBusyWindow(BusyWindow::State* state, const std::wstring& title) {
   const icontest::SolidIcon red(0x0000FF);
-  HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, state->title.c_str(),
-                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300, 200, nullptr,
-                                  nullptr, windowClass.hInstance, nullptr);
+  HWND window = MakeTestWindow(L"VarnexTestBusyWindow", title, 60);
   if (window) {
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     icontest::SetSmallIcon(plat::WindowHandle{reinterpret_cast<std::uintptr_t>(window)},
@@ -193,29 +201,19 @@ DWORD WINAPI RunBusyWindow(void* arg) {
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
-  return 0;
 }
 
 }  // namespace
 
-BusyWindow::BusyWindow(const std::wstring& title) : state_(new State) {
-  state_->title = title;
-  state_->ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  state_->stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  thread_ = ::CreateThread(nullptr, 0, RunBusyWindow, state_, 0, nullptr);
-  if (thread_) ::WaitForSingleObject(state_->ready, INFINITE);
+BusyWindow::BusyWindow(const std::wstring& title)
+    : state_(new State), thread_([state = state_.get(), title] { RunBusyWindow(state, title); }) {
+  if (thread_.Started()) ::WaitForSingleObject(state_->ready, INFINITE);
 }
 
 BusyWindow::~BusyWindow() {
   ::SetEvent(state_->stop);
-  if (thread_) {
-    if (state_->window) ::PostMessageW(state_->window, WM_CLOSE, 0, 0);
-    ::WaitForSingleObject(thread_, INFINITE);
-    ::CloseHandle(thread_);
-  }
-  ::CloseHandle(state_->stop);
-  ::CloseHandle(state_->ready);
-  delete state_;
+  if (thread_.Started() && state_->window) ::PostMessageW(state_->window, WM_CLOSE, 0, 0);
+  thread_.Join();
 }
 
 plat::WindowHandle BusyWindow::Window() const {
@@ -229,49 +227,21 @@ bool MakeWindowBusy(plat::WindowHandle window, std::uint32_t ms) {
          taken == 1;
 }
 
-struct BoxAnswerer::State {
-  std::wstring caption;
-  int button = 0;
-  std::uint32_t timeoutMs = 0;
-  std::atomic<bool> answered{false};
-};
-
-namespace {
-
-DWORD WINAPI AnswerBox(void* arg) {
-  auto* state = static_cast<BoxAnswerer::State*>(arg);
-  auto answer = [state] {
-    // Message boxes are dialogs of the standard dialog class.
-    HWND box = ::FindWindowW(L"#32770", state->caption.c_str());
-    if (box) ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(state->button), 0);
-    return box != nullptr;
-  };
-  state->answered = WaitUntil(answer, state->timeoutMs, 50);
-  return 0;
-}
-
-}  // namespace
-
 BoxAnswerer::BoxAnswerer(const std::wstring& caption, int button, std::uint32_t timeoutMs)
-    : state_(new State) {
-  state_->caption = caption;
-  state_->button = button;
-  state_->timeoutMs = timeoutMs;
-  thread_ = ::CreateThread(nullptr, 0, AnswerBox, state_, 0, nullptr);
-}
-
-BoxAnswerer::~BoxAnswerer() {
-  if (thread_) {
-    ::WaitForSingleObject(thread_, INFINITE);
-    ::CloseHandle(thread_);
-  }
-  delete state_;
-}
+    : thread_([this, caption, button, timeoutMs] {
+        answered_ = WaitUntil(
+            [&] {
+              // Message boxes are dialogs of the standard dialog class.
+              HWND box = ::FindWindowW(L"#32770", caption.c_str());
+              if (box) ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+              return box != nullptr;
+            },
+            timeoutMs, 50);
+      }) {}
 
 bool BoxAnswerer::Answered() {
-  if (!thread_) return false;
-  ::WaitForSingleObject(thread_, INFINITE);
-  return state_->answered;
+  thread_.Join();
+  return answered_;
 }
 
 namespace {
@@ -364,19 +334,13 @@ void CheckInputTaken(std::uint64_t deadline) {
 
 void PressKeys(plat::Control window, const std::vector<std::uint16_t>& keys) {
   ::SetForegroundWindow(ToHwnd(window));
-  std::vector<INPUT> events;
-  for (std::uint16_t key : keys) {
-    INPUT down{};
-    down.type = INPUT_KEYBOARD;
-    down.ki.wVk = key;
-    events.push_back(down);
-  }
-  for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
-    INPUT up{};
-    up.type = INPUT_KEYBOARD;
-    up.ki.wVk = *it;
+  std::vector<INPUT> events(2 * keys.size());  // the downs in order, then the ups reversed
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    INPUT& down = events[i];
+    INPUT& up = events[events.size() - 1 - i];
+    down.type = up.type = INPUT_KEYBOARD;
+    down.ki.wVk = up.ki.wVk = keys[i];
     up.ki.dwFlags = KEYEVENTF_KEYUP;
-    events.push_back(up);
   }
   ::SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT));
   const std::uint64_t deadline = inspect::MonotonicMilliseconds() + 3000;
@@ -454,43 +418,22 @@ void SendDpiChanged(plat::Control window, int dpi, const plat::Rect& suggested) 
                  reinterpret_cast<LPARAM>(&rc));
 }
 
-struct Watchdog::State {
-  std::string what;
-  std::uint32_t timeoutMs = 0;
-  HANDLE disarmed = nullptr;
-};
-
-namespace {
-
-DWORD WINAPI Watch(void* arg) {
-  auto* state = static_cast<Watchdog::State*>(arg);
-  if (::WaitForSingleObject(state->disarmed, state->timeoutMs) == WAIT_TIMEOUT) {
-    std::fprintf(stderr, "watchdog: %s did not return within %u ms\n", state->what.c_str(),
-                 static_cast<unsigned>(state->timeoutMs));
-    std::fflush(stderr);
-    // The watched thread may hold the system's locks: no orderly exit.
-    ::TerminateProcess(::GetCurrentProcess(), 3);
-  }
-  return 0;
-}
-
-}  // namespace
-
-Watchdog::Watchdog(std::uint32_t timeoutMs, std::string what) : state_(new State) {
-  state_->what = std::move(what);
-  state_->timeoutMs = timeoutMs;
-  state_->disarmed = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  thread_ = ::CreateThread(nullptr, 0, Watch, state_, 0, nullptr);
-}
+Watchdog::Watchdog(std::uint32_t timeoutMs, std::string what)
+    : disarmed_(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      thread_([this, timeoutMs, what = std::move(what)] {
+        if (::WaitForSingleObject(disarmed_, timeoutMs) == WAIT_TIMEOUT) {
+          std::fprintf(stderr, "watchdog: %s did not return within %u ms\n", what.c_str(),
+                       static_cast<unsigned>(timeoutMs));
+          std::fflush(stderr);
+          // The watched thread may hold the system's locks: no orderly exit.
+          ::TerminateProcess(::GetCurrentProcess(), 3);
+        }
+      }) {}
 
 Watchdog::~Watchdog() {
-  ::SetEvent(state_->disarmed);
-  if (thread_) {
-    ::WaitForSingleObject(thread_, INFINITE);
-    ::CloseHandle(thread_);
-  }
-  ::CloseHandle(state_->disarmed);
-  delete state_;
+  ::SetEvent(disarmed_);
+  thread_.Join();
+  ::CloseHandle(disarmed_);
 }
 
 }  // namespace cmdtest

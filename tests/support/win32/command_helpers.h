@@ -4,14 +4,36 @@
 // the window's timer ticks, actions timed from inside the message loop, and keyboard and
 // mouse input as a person at the machine gives it.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/types.h"
 
 namespace cmdtest {
+
+// The helpers below that own a thread, a process, a window or a hook are not copied.
+struct NoCopy {
+  NoCopy() = default;
+  NoCopy(const NoCopy&) = delete;
+  NoCopy& operator=(const NoCopy&) = delete;
+};
+
+// A thread running `body`; the destructor waits for it.
+class Thread : NoCopy {
+ public:
+  explicit Thread(std::function<void()> body);
+  ~Thread() { Join(); }
+  bool Started() const { return handle_ != nullptr; }
+  void Join();
+
+ private:
+  std::function<void()> body_;
+  void* handle_ = nullptr;
+};
 
 // Calls `done` until it returns true, pausing `pollMs` after each false, for at most
 // `timeoutMs`; returns what `done` returned last.
@@ -24,7 +46,7 @@ std::wstring WindowChildTitle(std::uint32_t pid);
 // This test program started again as an idle child (no window) or as a window child (one
 // visible titled top-level window); either ends by itself after a minute. The destructor
 // ends a child that still runs.
-class ChildProcess {
+class ChildProcess : NoCopy {
  public:
   // HungWindow: a window child whose thread stops taking messages once its window is up.
   enum class Kind { Idle, Window, HungWindow };
@@ -32,14 +54,14 @@ class ChildProcess {
   // Another program, started in `directory` with this program's environment.
   ChildProcess(const std::wstring& program, const std::wstring& directory);
   ~ChildProcess();
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
 
   std::uint32_t Pid() const { return pid_; }  // 0 when the start failed
   // True once the child has ended, waiting at most `timeoutMs`.
   bool WaitEnded(std::uint32_t timeoutMs);
 
  private:
+  void Start(const std::wstring& program, const std::wstring& arguments, std::uint32_t flags,
+             const wchar_t* directory);
   std::uint32_t pid_ = 0;
   void* process_ = nullptr;
 };
@@ -47,20 +69,18 @@ class ChildProcess {
 // A visible top-level window captioned `title` with a small icon of pure red (0x0000FF),
 // made and served by a thread of its own. The destructor ends any busy spell, closes the
 // window and waits for the thread.
-class BusyWindow {
+class BusyWindow : NoCopy {
  public:
   explicit BusyWindow(const std::wstring& title);
   ~BusyWindow();
-  BusyWindow(const BusyWindow&) = delete;
-  BusyWindow& operator=(const BusyWindow&) = delete;
 
   plat::WindowHandle Window() const;  // null when the start failed
 
   struct State;  // shared with the window's thread
 
  private:
-  State* state_;
-  void* thread_ = nullptr;
+  std::unique_ptr<State> state_;
+  Thread thread_;
 };
 
 // Keeps a BusyWindow from answering WM_GETICON for the next `ms` milliseconds; it answers
@@ -70,30 +90,23 @@ bool MakeWindowBusy(plat::WindowHandle window, std::uint32_t ms);
 
 // Watches, on its own thread, for a message box with `caption` and presses `button` in it
 // (6 Yes, 7 No), polling for at most `timeoutMs`. The destructor waits for the thread.
-class BoxAnswerer {
+class BoxAnswerer : NoCopy {
  public:
   BoxAnswerer(const std::wstring& caption, int button, std::uint32_t timeoutMs);
-  ~BoxAnswerer();
-  BoxAnswerer(const BoxAnswerer&) = delete;
-  BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
   // Waits for the thread; true when a box was found and answered.
   bool Answered();
 
-  struct State;  // shared with the watching thread
-
  private:
-  State* state_;
-  void* thread_ = nullptr;
+  std::atomic<bool> answered_{false};
+  Thread thread_;
 };
 
 // Counts the timer messages that the calling thread's message loops take for `window`.
-class TickCounter {
+class TickCounter : NoCopy {
  public:
   explicit TickCounter(plat::Control window);
   ~TickCounter();
-  TickCounter(const TickCounter&) = delete;
-  TickCounter& operator=(const TickCounter&) = delete;
 
   bool Installed() const { return hook_ != nullptr; }
   int Count() const;
@@ -147,18 +160,14 @@ void SendDpiChanged(plat::Control window, int dpi, const plat::Rect& suggested);
 
 // Ends this test program with exit code 3 and a message naming `what` unless destroyed
 // within `timeoutMs`: a hang fails the run instead of stopping it.
-class Watchdog {
+class Watchdog : NoCopy {
  public:
   Watchdog(std::uint32_t timeoutMs, std::string what);
   ~Watchdog();
-  Watchdog(const Watchdog&) = delete;
-  Watchdog& operator=(const Watchdog&) = delete;
-
-  struct State;  // shared with the watching thread
 
  private:
-  State* state_;
-  void* thread_ = nullptr;
+  void* disarmed_;
+  Thread thread_;
 };
 
 }  // namespace cmdtest

@@ -5,11 +5,6 @@
 #include <commctrl.h>
 
 namespace icontest {
-namespace {
-
-HWND ToHwnd(plat::WindowHandle window) { return reinterpret_cast<HWND>(window.value); }
-
-}  // namespace
 
 SolidIcon::SolidIcon(std::uint32_t colour) {
   HDC screen = ::GetDC(nullptr);
@@ -38,11 +33,12 @@ SolidIcon::SolidIcon(std::uint32_t colour) {
 SolidIcon::~SolidIcon() { ::DestroyIcon(reinterpret_cast<HICON>(icon_.value)); }
 
 void SetSmallIcon(plat::WindowHandle window, plat::IconHandle icon) {
-  ::SendMessageA(ToHwnd(window), WM_SETICON, ICON_SMALL, static_cast<LPARAM>(icon.value));
+  ::SendMessageA(reinterpret_cast<HWND>(window.value), WM_SETICON, ICON_SMALL,
+                 static_cast<LPARAM>(icon.value));
 }
 
 std::vector<std::uint32_t> DrawnIconPixels(plat::Control list, int row) {
-  HWND window = ToHwnd(list);
+  HWND window = reinterpret_cast<HWND>(list.value);
   ::UpdateWindow(window);
   RECT area{};
   area.left = LVIR_ICON;

@@ -6,16 +6,15 @@
 #include <vector>
 
 #include "platform/types.h"
+#include "tests/support/win32/command_helpers.h"
 
 namespace icontest {
 
 // A 16 x 16 icon of one colour (0xBBGGRR), destroyed with the object.
-class SolidIcon {
+class SolidIcon : cmdtest::NoCopy {
  public:
   explicit SolidIcon(std::uint32_t colour);
   ~SolidIcon();
-  SolidIcon(const SolidIcon&) = delete;
-  SolidIcon& operator=(const SolidIcon&) = delete;
   plat::IconHandle Handle() const { return icon_; }
 
  private:
