@@ -86,12 +86,8 @@ void TSetThread::Entry(void* self) {
 }
 
 void TSetThread::Execute() {
-  std::vector<std::int32_t> cpuHistory;
-  std::vector<std::int32_t> memHistory;
-  std::int32_t cpuScale = 0;
-  std::int32_t memScale = 0;
-  std::int32_t cpuBaseline = 0;
-  std::int32_t memBaseline = 0;
+  std::vector<std::int32_t> cpuHistory, memHistory;
+  std::int32_t cpuScale = 0, memScale = 0, cpuBaseline = 0, memBaseline = 0;
   {
     plat::LockGuard guard(lock_);
     if (CpuGraph == nullptr || MemGraph == nullptr) return;  // started without its images

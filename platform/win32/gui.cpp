@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <cwchar>
 #include <string>
@@ -36,21 +37,14 @@ bool FontHasGlyphs(HDC dc, HFONT font, const wchar_t* sample) {
       static_cast<DWORD>(length)) {
     return false;
   }
-  for (int i = 0; i < length; ++i) {
-    if (glyphs[i] == 0xFFFF) return false;
-  }
-  return true;
+  return std::find(glyphs.begin(), glyphs.begin() + length, 0xFFFF) == glyphs.begin() + length;
 }
 
 HFONT CreateFaceFont(const wchar_t* face, int height) {
   LOGFONTW lf{};
   lf.lfHeight = height;
   lf.lfWeight = FW_NORMAL;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  lf.lfQuality = DEFAULT_QUALITY;
-  lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  lf.lfCharSet = DEFAULT_CHARSET;  // precision, quality and pitch: their defaults, all 0
   wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
   return ::CreateFontIndirectW(&lf);
 }
@@ -91,34 +85,25 @@ win32::OwnedFont CreateUiFont(const std::wstring& face, int pixelHeight) {
   return requested;
 }
 
-// Functions newer than Windows XP, looked up at run time: the program starts on XP.
-template <typename Fn>
-Fn Routine(HMODULE module, const char* name) {
-  if (!module) return nullptr;
-  // Through a generic function pointer: FARPROC carries no signature of its own.
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 // The DPI of the display the window is on: GetDpiForWindow (Windows 10 1607), else the
 // monitor's effective DPI (GetDpiForMonitor, Windows 8.1), else the system DPI, which is
 // all that Windows XP to 8 have.
 int QueryDpi(HWND window) {
   HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  if (auto forWindow = Routine<GetDpiForWindowFn>(user32, "GetDpiForWindow")) {
+  if (auto forWindow = win32::Routine<GetDpiForWindowFn>(user32, "GetDpiForWindow")) {
     if (const UINT dpi = forWindow(window)) return static_cast<int>(dpi);
   }
   using MonitorFromWindowFn = HMONITOR(WINAPI*)(HWND, DWORD);
   using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
   // Kept for the process's life.
   static HMODULE shcore = win32::LoadSystemLibrary(L"shcore.dll");
-  auto monitorOf = Routine<MonitorFromWindowFn>(user32, "MonitorFromWindow");
-  auto forMonitor = Routine<GetDpiForMonitorFn>(shcore, "GetDpiForMonitor");
+  auto monitorOf = win32::Routine<MonitorFromWindowFn>(user32, "MonitorFromWindow");
+  auto forMonitor = win32::Routine<GetDpiForMonitorFn>(shcore, "GetDpiForMonitor");
   if (monitorOf && forMonitor) {
     constexpr DWORD kDefaultToNearest = 2;
     constexpr int kEffectiveDpi = 0;
-    UINT x = 0;
-    UINT y = 0;
+    UINT x = 0, y = 0;
     if (SUCCEEDED(forMonitor(monitorOf(window, kDefaultToNearest), kEffectiveDpi, &x, &y)) && y) {
       return static_cast<int>(y);
     }

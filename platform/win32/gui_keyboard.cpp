@@ -25,15 +25,13 @@ bool Shown(HWND window) {
 // z-order: a control may be raised over a sibling), a control parent's own children right
 // after it. Hidden and disabled windows and everything inside them are left out.
 void CollectTabStops(HWND parent, std::vector<HWND>& stops) {
-  std::vector<std::pair<unsigned, HWND>> children;  // (creation order, window), sorted
+  std::vector<std::pair<unsigned, HWND>> children;  // (creation order, window)
   for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     const ControlInfo* info = FindControl(child);
-    const std::pair<unsigned, HWND> entry{info ? info->created : 0u, child};
-    children.insert(
-        std::upper_bound(children.begin(), children.end(), entry,
-                         [](const auto& a, const auto& b) { return a.first < b.first; }),
-        entry);
+    children.emplace_back(info ? info->created : 0u, child);
   }
+  std::stable_sort(children.begin(), children.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
   for (const auto& [created, child] : children) {
     if (!Shown(child)) continue;
     if (::GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) stops.push_back(child);
@@ -82,9 +80,8 @@ void MoveFocus(HWND root, bool backwards) {
   int at = -1;
   // The focus may sit inside a stop (a list's header): the nearest stop around it counts.
   for (HWND w = ::GetFocus(); w && w != root && at < 0; w = ::GetParent(w)) {
-    for (int i = 0; i < count; ++i) {
-      if (stops[i] == w) at = i;
-    }
+    const auto found = std::find(stops.begin(), stops.end(), w);
+    if (found != stops.end()) at = static_cast<int>(found - stops.begin());
   }
   const int next =
       at < 0 ? (backwards ? count - 1 : 0) : (at + (backwards ? count - 1 : 1)) % count;
