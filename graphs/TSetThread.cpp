@@ -1,6 +1,7 @@
 #include "graphs/TSetThread.h"
 
 #include <cmath>
+#include <utility>
 
 #include "platform/os_layouts.h"
 #include "sampling/MemInfo.h"
@@ -122,8 +123,6 @@ void TSetThread::Execute() {
   }
 
   plat::LockGuard guard(lock_);
-  delete CpuGraph;
-  CpuGraph = nullptr;
-  delete MemGraph;
-  MemGraph = nullptr;
+  delete std::exchange(CpuGraph, nullptr);
+  delete std::exchange(MemGraph, nullptr);
 }

@@ -18,9 +18,8 @@ std::uint32_t TUseage::Pixel(int x, int y) const {
 
 void TUseage::ClearImage() {
   if (bits_.empty()) return;  // a 0-wide image has rows but no bytes; memset needs a buffer
-  for (int y = 0; y < height_; ++y) {
+  for (int y = 0; y < height_; ++y)
     std::memset(ScanLine(y), 0, static_cast<std::size_t>(width_) * 3);
-  }
 }
 
 void TUseage::DrawGrid() {

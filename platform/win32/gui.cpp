@@ -116,12 +116,6 @@ int QueryDpi(HWND window) {
 // WM_DPICHANGED (Windows 8.1): the new DPI in wParam, the suggested outer rectangle at lParam.
 constexpr UINT kWmDpiChanged = 0x02E0;
 
-MainWindowState* StateOfMain(HWND window) {
-  if (!window || !g_mainAtom) return nullptr;
-  if (static_cast<ATOM>(::GetClassLongPtrW(window, GCW_ATOM)) != g_mainAtom) return nullptr;
-  return reinterpret_cast<MainWindowState*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
 // Handlers must not throw; should one do so anyway, the exception stops here rather than
 // unwinding through the system's code.
 template <typename Call>
@@ -167,12 +161,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_COMMAND: {
       // Buttons report BN_CLICKED with their window in lParam; menu items come with a
-      // zero notification code and no window.
-      const bool fromButton = lParam != 0 && HIWORD(wParam) == BN_CLICKED;
-      const bool fromMenu = lParam == 0 && HIWORD(wParam) == 0;
-      if ((fromButton || fromMenu) && state->events) {
-        const int id = LOWORD(wParam);
-        Raise([&] { state->events->OnCommand(id); });
+      // zero notification code and no window. BN_CLICKED is 0 as well.
+      if (HIWORD(wParam) == BN_CLICKED && state->events) {
+        Raise([&] { state->events->OnCommand(LOWORD(wParam)); });
       }
       return 0;
     }
@@ -274,8 +265,10 @@ void RegisterMainClass() {
 }  // namespace
 
 MainWindowState* MainStateOf(HWND window) {
-  if (!window) return nullptr;
-  return StateOfMain(::GetAncestor(window, GA_ROOT));
+  HWND root = window ? ::GetAncestor(window, GA_ROOT) : nullptr;
+  if (!root || !g_mainAtom) return nullptr;
+  if (static_cast<ATOM>(::GetClassLongPtrW(root, GCW_ATOM)) != g_mainAtom) return nullptr;
+  return reinterpret_cast<MainWindowState*>(::GetWindowLongPtrW(root, GWLP_USERDATA));
 }
 
 HFONT FontFor(HWND window) {
@@ -422,8 +415,7 @@ void AddMenuItem(MenuHandle parent, const std::wstring& caption, int commandId) 
 }
 
 void SetMenuChecked(MainWindowHandle window, int commandId, bool checked) {
-  HMENU bar = ::GetMenu(ToHwnd(window));
-  if (bar) {
+  if (HMENU bar = ::GetMenu(ToHwnd(window))) {
     ::CheckMenuItem(bar, static_cast<UINT>(commandId),
                     MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
   }

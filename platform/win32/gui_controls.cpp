@@ -67,9 +67,8 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     const MainWindowState* state = MainStateOf(window);
     const int thickness = plat::PanelBevelWidth(state ? state->dpi : 96);
     for (const UINT edge : {BDR_SUNKENOUTER, BDR_SUNKENINNER}) {
-      for (int i = 0; i < thickness; ++i) {
+      for (int i = 0; i < thickness; ++i)
         ::DrawEdge(paint.Get(), &client, edge, BF_RECT | BF_ADJUST);
-      }
     }
     return 0;
   }

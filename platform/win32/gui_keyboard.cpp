@@ -25,13 +25,15 @@ bool Shown(HWND window) {
 // z-order: a control may be raised over a sibling), a control parent's own children right
 // after it. Hidden and disabled windows and everything inside them are left out.
 void CollectTabStops(HWND parent, std::vector<HWND>& stops) {
-  std::vector<std::pair<unsigned, HWND>> children;  // (creation order, window)
+  std::vector<std::pair<unsigned, HWND>> children;  // (creation order, window), sorted
   for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     const ControlInfo* info = FindControl(child);
-    children.emplace_back(info ? info->created : 0u, child);
+    const std::pair<unsigned, HWND> entry{info ? info->created : 0u, child};
+    children.insert(
+        std::upper_bound(children.begin(), children.end(), entry,
+                         [](const auto& a, const auto& b) { return a.first < b.first; }),
+        entry);
   }
-  std::stable_sort(children.begin(), children.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
   for (const auto& [created, child] : children) {
     if (!Shown(child)) continue;
     if (::GetWindowLongPtrW(child, GWL_STYLE) & WS_TABSTOP) stops.push_back(child);

@@ -15,20 +15,17 @@
 #include "platform/win32/win32_util.h"
 
 // plat::MemoryStatus is filled by GlobalMemoryStatus directly: it must be MEMORYSTATUS.
-static_assert(sizeof(plat::MemoryStatus) == sizeof(MEMORYSTATUS));
+using plat::MemoryStatus;
+static_assert(sizeof(MemoryStatus) == sizeof(MEMORYSTATUS));
 static_assert(sizeof(MEMORYSTATUS) == kNativeLayout.memoryStatusSize);
-static_assert(offsetof(plat::MemoryStatus, dwLength) == offsetof(MEMORYSTATUS, dwLength));
-static_assert(offsetof(plat::MemoryStatus, dwMemoryLoad) == offsetof(MEMORYSTATUS, dwMemoryLoad));
-static_assert(offsetof(plat::MemoryStatus, dwTotalPhys) == offsetof(MEMORYSTATUS, dwTotalPhys));
-static_assert(offsetof(plat::MemoryStatus, dwAvailPhys) == offsetof(MEMORYSTATUS, dwAvailPhys));
-static_assert(offsetof(plat::MemoryStatus, dwTotalPageFile) ==
-              offsetof(MEMORYSTATUS, dwTotalPageFile));
-static_assert(offsetof(plat::MemoryStatus, dwAvailPageFile) ==
-              offsetof(MEMORYSTATUS, dwAvailPageFile));
-static_assert(offsetof(plat::MemoryStatus, dwTotalVirtual) ==
-              offsetof(MEMORYSTATUS, dwTotalVirtual));
-static_assert(offsetof(plat::MemoryStatus, dwAvailVirtual) ==
-              offsetof(MEMORYSTATUS, dwAvailVirtual));
+static_assert(offsetof(MemoryStatus, dwLength) == offsetof(MEMORYSTATUS, dwLength));
+static_assert(offsetof(MemoryStatus, dwMemoryLoad) == offsetof(MEMORYSTATUS, dwMemoryLoad));
+static_assert(offsetof(MemoryStatus, dwTotalPhys) == offsetof(MEMORYSTATUS, dwTotalPhys));
+static_assert(offsetof(MemoryStatus, dwAvailPhys) == offsetof(MEMORYSTATUS, dwAvailPhys));
+static_assert(offsetof(MemoryStatus, dwTotalPageFile) == offsetof(MEMORYSTATUS, dwTotalPageFile));
+static_assert(offsetof(MemoryStatus, dwAvailPageFile) == offsetof(MEMORYSTATUS, dwAvailPageFile));
+static_assert(offsetof(MemoryStatus, dwTotalVirtual) == offsetof(MEMORYSTATUS, dwTotalVirtual));
+static_assert(offsetof(MemoryStatus, dwAvailVirtual) == offsetof(MEMORYSTATUS, dwAvailVirtual));
 static_assert(sizeof(plat::MemoryStatus::dwTotalPhys) == sizeof(MEMORYSTATUS::dwTotalPhys));
 // plat::MemoryStatusEx is copied from a MEMORYSTATUSEX whole: the same fields in the same order.
 static_assert(sizeof(plat::MemoryStatusEx) == sizeof(MEMORYSTATUSEX));
