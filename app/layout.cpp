@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 
 #include "platform/gui.h"
 
@@ -62,12 +63,10 @@ int PageDesignHeight(const std::vector<TLayoutItem>& items, int page, int areaHe
 int MulDivRound(int value, int numerator, int denominator) {
   if (denominator == 0) return 0;
   const std::int64_t product = std::int64_t{value} * numerator;
+  const std::int64_t divisor = std::llabs(denominator);
   // Halves away from zero: the magnitude is rounded, then the sign restored.
-  const bool negative = (product < 0) != (denominator < 0);
-  const std::int64_t magnitude = product < 0 ? -product : product;
-  const std::int64_t divisor = denominator < 0 ? -std::int64_t{denominator} : denominator;
-  const std::int64_t rounded = (magnitude + divisor / 2) / divisor;
-  return static_cast<int>(negative ? -rounded : rounded);
+  const std::int64_t rounded = (std::llabs(product) + divisor / 2) / divisor;
+  return static_cast<int>((product < 0) != (denominator < 0) ? -rounded : rounded);
 }
 
 plat::Rect ScaledRect(const plat::Rect& logical, int dpi) {

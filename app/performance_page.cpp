@@ -95,7 +95,6 @@ bool TPerformancePage::Stop(std::uint32_t waitMs) {
   if (waitMs == 0 || !SetThread->WaitFor(waitMs)) return false;
   delete SetThread;
   SetThread = nullptr;
-  CpuGraph = nullptr;
-  MemGraph = nullptr;
+  CpuGraph = MemGraph = nullptr;
   return true;
 }

@@ -35,9 +35,8 @@ std::string ProcessRowKey(plat::ListViewHandle list, int row) {
   std::string key;
   key.reserve(text.size());
   // Anything but ASCII cannot be part of a key.
-  for (wchar_t c : text) {
+  for (wchar_t c : text)
     key.push_back(static_cast<std::uint32_t>(c) < 0x80 ? static_cast<char>(c) : '?');
-  }
   return key;
 }
 

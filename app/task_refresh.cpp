@@ -131,16 +131,14 @@ void TTaskRows::Refresh() {
       continue;
     }
     const int oldImage = plat::ListGetImage(list_, position);
-    if (!IsTaskWindow(old->WindowHandle, old->ClassName)) {
-      untouched_.emplace_back(position, oldImage);
-      ++position;
-      continue;
-    }
-    const TWinInfo* fresh = windows_.TakeFirst(WindowKey(old->WindowHandle));
-    // A row the list refused to delete keeps its record, as though left alone.
-    if (!fresh && plat::ListDeleteRow(list_, position)) {
-      delete old;
-      continue;
+    const TWinInfo* fresh = nullptr;
+    if (IsTaskWindow(old->WindowHandle, old->ClassName)) {
+      fresh = windows_.TakeFirst(WindowKey(old->WindowHandle));
+      // A row the list refused to delete keeps its record, as though left alone.
+      if (!fresh && plat::ListDeleteRow(list_, position)) {
+        delete old;
+        continue;
+      }
     }
     if (!fresh) {
       untouched_.emplace_back(position, oldImage);

@@ -16,11 +16,9 @@ class TIconImage {
   TIconImage() = default;
   explicit TIconImage(plat::IconImageHandle image) : image_(image) {}
   TIconImage(TIconImage&& other) noexcept : image_(std::exchange(other.image_, {})) {}
+  // The image replaced goes with `other`.
   TIconImage& operator=(TIconImage&& other) noexcept {
-    if (this != &other) {
-      if (image_) plat::DestroyIconImage(image_);
-      image_ = std::exchange(other.image_, {});
-    }
+    std::swap(image_, other.image_);
     return *this;
   }
   ~TIconImage() {

@@ -12,7 +12,6 @@ class TTimer {
   void Attach(plat::MainWindowHandle window);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
-  std::uint32_t Interval() const { return interval_; }
   void SetInterval(std::uint32_t intervalMs);
 
  private:

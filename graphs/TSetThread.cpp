@@ -1,6 +1,7 @@
 #include "graphs/TSetThread.h"
 
 #include <cmath>
+#include <utility>
 
 #include "platform/os_layouts.h"
 #include "sampling/MemInfo.h"
@@ -86,12 +87,8 @@ void TSetThread::Entry(void* self) {
 }
 
 void TSetThread::Execute() {
-  std::vector<std::int32_t> cpuHistory;
-  std::vector<std::int32_t> memHistory;
-  std::int32_t cpuScale = 0;
-  std::int32_t memScale = 0;
-  std::int32_t cpuBaseline = 0;
-  std::int32_t memBaseline = 0;
+  std::vector<std::int32_t> cpuHistory, memHistory;
+  std::int32_t cpuScale = 0, memScale = 0, cpuBaseline = 0, memBaseline = 0;
   {
     plat::LockGuard guard(lock_);
     if (CpuGraph == nullptr || MemGraph == nullptr) return;  // started without its images
@@ -126,8 +123,6 @@ void TSetThread::Execute() {
   }
 
   plat::LockGuard guard(lock_);
-  delete CpuGraph;
-  CpuGraph = nullptr;
-  delete MemGraph;
-  MemGraph = nullptr;
+  delete std::exchange(CpuGraph, nullptr);
+  delete std::exchange(MemGraph, nullptr);
 }

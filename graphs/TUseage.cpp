@@ -18,20 +18,15 @@ std::uint32_t TUseage::Pixel(int x, int y) const {
 
 void TUseage::ClearImage() {
   if (bits_.empty()) return;  // a 0-wide image has rows but no bytes; memset needs a buffer
-  for (int y = 0; y < height_; ++y) {
+  for (int y = 0; y < height_; ++y)
     std::memset(ScanLine(y), 0, static_cast<std::size_t>(width_) * 3);
-  }
 }
 
 void TUseage::DrawGrid() {
   SetPenColor(kGridColor);
-  for (int y = 0; y < height_; ++y) {
-    if (y % 12 == 0) DrawSegment(0, y, width_ - 1, y);
-  }
+  for (int y = 0; y < height_; y += 12) DrawSegment(0, y, width_ - 1, y);
   const int shift = ScrollCount % 12;
-  for (int x0 = 0; x0 < width_; ++x0) {
-    if (x0 % 12 == 0) DrawSegment(x0 - shift, 0, x0 - shift, height_ - 1);
-  }
+  for (int x0 = 0; x0 < width_; x0 += 12) DrawSegment(x0 - shift, 0, x0 - shift, height_ - 1);
   ++ScrollCount;
   if (ScrollCount >= kScrollWrap) ScrollCount = 0;
 }
@@ -75,15 +70,8 @@ void TUseage::DrawSegment(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std
   const std::int64_t vSize = xMajor ? height_ : width_;
   const std::int64_t lastStep = static_cast<std::int64_t>(steps) - 1;
 
-  std::int64_t kFirst = 0;
-  std::int64_t kLast = 0;
-  if (uSign > 0) {
-    kFirst = std::max<std::int64_t>(0, -u0);
-    kLast = std::min(lastStep, uSize - 1 - u0);
-  } else {
-    kFirst = std::max<std::int64_t>(0, u0 - (uSize - 1));
-    kLast = std::min(lastStep, u0);
-  }
+  const std::int64_t kFirst = std::max<std::int64_t>(0, uSign > 0 ? -u0 : u0 - (uSize - 1));
+  const std::int64_t kLast = std::min(lastStep, uSign > 0 ? uSize - 1 - u0 : u0);
   if (kFirst > kLast) return;
 
   const std::uint64_t product = static_cast<std::uint64_t>(kFirst) * minorRun;
@@ -96,11 +84,7 @@ void TUseage::DrawSegment(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std
     const std::int64_t v = v0 + vSign * static_cast<std::int64_t>(m);
     if (v >= 0 && v < vSize) {
       entered = true;
-      if (xMajor) {
-        PutPixel(u, v);
-      } else {
-        PutPixel(v, u);
-      }
+      xMajor ? PutPixel(u, v) : PutPixel(v, u);
     } else if (entered) {
       break;  // the minor coordinate only moves one way: the line has left for good
     }

@@ -32,21 +32,17 @@ class Owned {
   Owned() = default;
   explicit Owned(HandleType handle) : handle_(handle) {}
   ~Owned() { Reset(); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
   Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, HandleType{})) {}
   Owned& operator=(Owned&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      handle_ = std::exchange(other.handle_, HandleType{});
-    }
+    if (this != &other) Reset(std::exchange(other.handle_, HandleType{}));
     return *this;
   }
 
   HandleType Get() const { return handle_; }
   explicit operator bool() const { return static_cast<bool>(handle_); }
-  void Reset() {
-    if (handle_) CloseHandle(std::exchange(handle_, HandleType{}));
+  void Reset(HandleType next = {}) {
+    if (handle_) CloseHandle(handle_);
+    handle_ = next;
   }
 
  private:

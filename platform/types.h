@@ -11,8 +11,7 @@ template <typename Tag>
 struct Handle {
   std::uintptr_t value = 0;
   explicit operator bool() const { return value != 0; }
-  friend bool operator==(Handle a, Handle b) { return a.value == b.value; }
-  friend bool operator!=(Handle a, Handle b) { return a.value != b.value; }
+  friend bool operator==(Handle, Handle) = default;
 };
 
 using WindowHandle = Handle<struct WindowTag>;  // HWND; the program's own controls are windows too
@@ -38,8 +37,7 @@ struct ControlOf {
   explicit ControlOf(Control control) : value(control.value) {}
   operator Control() const { return Control{value}; }
   explicit operator bool() const { return value != 0; }
-  friend bool operator==(ControlOf a, ControlOf b) { return a.value == b.value; }
-  friend bool operator!=(ControlOf a, ControlOf b) { return a.value != b.value; }
+  friend bool operator==(ControlOf, ControlOf) = default;
 };
 
 using MainWindowHandle = ControlOf<struct MainWindowTag>;  // made by CreateMainWindow

@@ -96,9 +96,7 @@ class TSnapshotList {
 
   // Empties the list; the storage stays for the next snapshot.
   void Clear() {
-    used_ = 0;
-    indexed_ = 0;
-    count_ = 0;
+    used_ = indexed_ = count_ = 0;
     slotsStale_ = true;
   }
 

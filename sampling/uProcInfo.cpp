@@ -56,16 +56,15 @@ std::int64_t WrappingAdd(std::int64_t a, std::int64_t b) {
 
 // Adds the entry of one record. The record without a name is the idle process, shown as
 // "System Idle" with a working set of 16 K. The record is filled in `scratch` and only then
-// swapped into the list's reused one, so a failure adds nothing; `scratch` keeps the storage
+// swapped into the list's reused one, so a failure adds nothing; `info` keeps the storage
 // it was given for the next record.
-void AppendRecord(const RawProcessRecord& raw, TProcList& list, TProcInfo& scratch) {
+void AppendRecord(const RawProcessRecord& raw, TProcList& list, TProcInfo& info) {
   std::uint32_t memoryK =
       WorkingSetKilobytes(GetProcessWorkingSet(static_cast<std::uint32_t>(raw.pid)));
   // Image names are ASCII as a rule, and ASCII reads the same in every ANSI code page: such a
   // name is narrowed straight into the reused record, without a conversion.
   const bool ascii =
       std::all_of(raw.name.begin(), raw.name.end(), [](char16_t c) { return c < 0x80; });
-  TProcInfo& info = scratch;
   info.PID = raw.pid;
   if (ascii) {
     info.Name.resize(raw.name.size());
@@ -87,15 +86,8 @@ void AppendRecord(const RawProcessRecord& raw, TProcList& list, TProcInfo& scrat
 std::atomic<std::uint32_t> processTableBufferSize{kProcessTableFirstBuffer};
 
 bool IsTitleBlank(const char* title) {
-  for (const char* p = title; *p != '\0'; ++p) {
-    if (static_cast<unsigned char>(*p) > 32) return false;
-  }
-  return true;
+  return std::all_of(title, title + std::strlen(title), [](unsigned char c) { return c <= 32; });
 }
-
-}  // namespace
-
-namespace {
 
 template <typename Visit>
 WalkResult Walk(const std::uint8_t* bytes, std::size_t filled, std::uint64_t bufferAddress,

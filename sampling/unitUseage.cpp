@@ -1,5 +1,6 @@
 #include "sampling/unitUseage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -52,13 +53,9 @@ std::int32_t CpuPercentage(std::int64_t newIdle, std::int64_t previousIdle, std:
 
 std::int32_t SaturateToInt32(double value) {
   if (std::isnan(value)) return 0;
-  if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
-    return std::numeric_limits<std::int32_t>::min();
-  }
-  if (value >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
-    return std::numeric_limits<std::int32_t>::max();
-  }
-  return static_cast<std::int32_t>(value);
+  constexpr double kMin = std::numeric_limits<std::int32_t>::min();
+  constexpr double kMax = std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(std::clamp(value, kMin, kMax));
 }
 
 std::int32_t GetCpuUsage() {
@@ -66,17 +63,15 @@ std::int32_t GetCpuUsage() {
   if (queryEntry == nullptr) return 0;
 
   const OsLayout& layout = kNativeLayout;
-  if (plat::CallQueryEntry(queryEntry, plat::kSystemBasicInformation, basicInfo,
-                           layout.basicInfoSize) != 0) {
-    return 0;
-  }
-  if (plat::CallQueryEntry(queryEntry, plat::kSystemTimeOfDayInformation, timeOfDay,
-                           layout.timeOfDaySize) != 0) {
-    return 0;
-  }
-  if (plat::CallQueryEntry(queryEntry, plat::kSystemPerformanceInformation, perfInfo,
-                           layout.perfInfoSize) != 0) {
-    return 0;
+  const struct {
+    std::uint32_t infoClass;
+    unsigned char* buffer;
+    std::uint32_t size;
+  } queries[] = {{plat::kSystemBasicInformation, basicInfo, layout.basicInfoSize},
+                 {plat::kSystemTimeOfDayInformation, timeOfDay, layout.timeOfDaySize},
+                 {plat::kSystemPerformanceInformation, perfInfo, layout.perfInfoSize}};
+  for (const auto& query : queries) {
+    if (plat::CallQueryEntry(queryEntry, query.infoClass, query.buffer, query.size) != 0) return 0;
   }
   const unsigned processors = basicInfo[layout.basicNumberOfProcessors];
   // A basic record without processors cannot be right; treat it like a failed query.

@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <array>
 #include <cwchar>
 #include <string>
@@ -36,21 +37,14 @@ bool FontHasGlyphs(HDC dc, HFONT font, const wchar_t* sample) {
       static_cast<DWORD>(length)) {
     return false;
   }
-  for (int i = 0; i < length; ++i) {
-    if (glyphs[i] == 0xFFFF) return false;
-  }
-  return true;
+  return std::find(glyphs.begin(), glyphs.begin() + length, 0xFFFF) == glyphs.begin() + length;
 }
 
 HFONT CreateFaceFont(const wchar_t* face, int height) {
   LOGFONTW lf{};
   lf.lfHeight = height;
   lf.lfWeight = FW_NORMAL;
-  lf.lfCharSet = DEFAULT_CHARSET;
-  lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  lf.lfQuality = DEFAULT_QUALITY;
-  lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  lf.lfCharSet = DEFAULT_CHARSET;  // precision, quality and pitch: their defaults, all 0
   wcsncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
   return ::CreateFontIndirectW(&lf);
 }
@@ -91,34 +85,25 @@ win32::OwnedFont CreateUiFont(const std::wstring& face, int pixelHeight) {
   return requested;
 }
 
-// Functions newer than Windows XP, looked up at run time: the program starts on XP.
-template <typename Fn>
-Fn Routine(HMODULE module, const char* name) {
-  if (!module) return nullptr;
-  // Through a generic function pointer: FARPROC carries no signature of its own.
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 // The DPI of the display the window is on: GetDpiForWindow (Windows 10 1607), else the
 // monitor's effective DPI (GetDpiForMonitor, Windows 8.1), else the system DPI, which is
 // all that Windows XP to 8 have.
 int QueryDpi(HWND window) {
   HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  if (auto forWindow = Routine<GetDpiForWindowFn>(user32, "GetDpiForWindow")) {
+  if (auto forWindow = win32::Routine<GetDpiForWindowFn>(user32, "GetDpiForWindow")) {
     if (const UINT dpi = forWindow(window)) return static_cast<int>(dpi);
   }
   using MonitorFromWindowFn = HMONITOR(WINAPI*)(HWND, DWORD);
   using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
   // Kept for the process's life.
   static HMODULE shcore = win32::LoadSystemLibrary(L"shcore.dll");
-  auto monitorOf = Routine<MonitorFromWindowFn>(user32, "MonitorFromWindow");
-  auto forMonitor = Routine<GetDpiForMonitorFn>(shcore, "GetDpiForMonitor");
+  auto monitorOf = win32::Routine<MonitorFromWindowFn>(user32, "MonitorFromWindow");
+  auto forMonitor = win32::Routine<GetDpiForMonitorFn>(shcore, "GetDpiForMonitor");
   if (monitorOf && forMonitor) {
     constexpr DWORD kDefaultToNearest = 2;
     constexpr int kEffectiveDpi = 0;
-    UINT x = 0;
-    UINT y = 0;
+    UINT x = 0, y = 0;
     if (SUCCEEDED(forMonitor(monitorOf(window, kDefaultToNearest), kEffectiveDpi, &x, &y)) && y) {
       return static_cast<int>(y);
     }
@@ -130,12 +115,6 @@ int QueryDpi(HWND window) {
 
 // WM_DPICHANGED (Windows 8.1): the new DPI in wParam, the suggested outer rectangle at lParam.
 constexpr UINT kWmDpiChanged = 0x02E0;
-
-MainWindowState* StateOfMain(HWND window) {
-  if (!window || !g_mainAtom) return nullptr;
-  if (static_cast<ATOM>(::GetClassLongPtrW(window, GCW_ATOM)) != g_mainAtom) return nullptr;
-  return reinterpret_cast<MainWindowState*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-}
 
 // Handlers must not throw; should one do so anyway, the exception stops here rather than
 // unwinding through the system's code.
@@ -182,12 +161,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     case WM_COMMAND: {
       // Buttons report BN_CLICKED with their window in lParam; menu items come with a
-      // zero notification code and no window.
-      const bool fromButton = lParam != 0 && HIWORD(wParam) == BN_CLICKED;
-      const bool fromMenu = lParam == 0 && HIWORD(wParam) == 0;
-      if ((fromButton || fromMenu) && state->events) {
-        const int id = LOWORD(wParam);
-        Raise([&] { state->events->OnCommand(id); });
+      // zero notification code and no window. BN_CLICKED is 0 as well.
+      if (HIWORD(wParam) == BN_CLICKED && state->events) {
+        Raise([&] { state->events->OnCommand(LOWORD(wParam)); });
       }
       return 0;
     }
@@ -289,8 +265,10 @@ void RegisterMainClass() {
 }  // namespace
 
 MainWindowState* MainStateOf(HWND window) {
-  if (!window) return nullptr;
-  return StateOfMain(::GetAncestor(window, GA_ROOT));
+  HWND root = window ? ::GetAncestor(window, GA_ROOT) : nullptr;
+  if (!root || !g_mainAtom) return nullptr;
+  if (static_cast<ATOM>(::GetClassLongPtrW(root, GCW_ATOM)) != g_mainAtom) return nullptr;
+  return reinterpret_cast<MainWindowState*>(::GetWindowLongPtrW(root, GWLP_USERDATA));
 }
 
 HFONT FontFor(HWND window) {
@@ -437,8 +415,7 @@ void AddMenuItem(MenuHandle parent, const std::wstring& caption, int commandId) 
 }
 
 void SetMenuChecked(MainWindowHandle window, int commandId, bool checked) {
-  HMENU bar = ::GetMenu(ToHwnd(window));
-  if (bar) {
+  if (HMENU bar = ::GetMenu(ToHwnd(window))) {
     ::CheckMenuItem(bar, static_cast<UINT>(commandId),
                     MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
   }

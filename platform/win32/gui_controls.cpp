@@ -67,9 +67,8 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     const MainWindowState* state = MainStateOf(window);
     const int thickness = plat::PanelBevelWidth(state ? state->dpi : 96);
     for (const UINT edge : {BDR_SUNKENOUTER, BDR_SUNKENINNER}) {
-      for (int i = 0; i < thickness; ++i) {
+      for (int i = 0; i < thickness; ++i)
         ::DrawEdge(paint.Get(), &client, edge, BF_RECT | BF_ADJUST);
-      }
     }
     return 0;
   }
@@ -103,8 +102,7 @@ struct Picture {
 void DrawPicture(HWND window, HDC dc, const Picture* picture) {
   RECT client{};
   ::GetClientRect(window, &client);
-  int drawnWidth = 0;
-  int drawnHeight = 0;
+  int drawnWidth = 0, drawnHeight = 0;
   if (picture && !picture->bits.empty()) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -245,6 +243,12 @@ bool GetListItem(HWND list, int row, UINT mask, LVITEMW& item) {
   return ::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
+bool SetListItem(HWND list, int row, UINT mask, LVITEMW& item) {
+  item.mask = mask;
+  item.iItem = row;
+  return ::SendMessageW(list, LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != FALSE;
+}
+
 bool ValidRow(HWND list, int row) {
   return row >= 0 && row < static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
 }
@@ -288,8 +292,8 @@ void ShowSelectedPage(HWND tabs) {
   if (!info || info->kind != plat::ControlKind::TabControl) return;
   const int selected = static_cast<int>(::SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
   // Show the new page before hiding the old one, so nothing behind them shows through.
-  for (int i = 0; i < static_cast<int>(info->pages.size()); ++i) {
-    if (i == selected) ::ShowWindow(info->pages[i], SW_SHOW);
+  if (selected >= 0 && selected < static_cast<int>(info->pages.size())) {
+    ::ShowWindow(info->pages[selected], SW_SHOW);
   }
   HWND focus = ::GetFocus();
   for (int i = 0; i < static_cast<int>(info->pages.size()); ++i) {
@@ -329,8 +333,7 @@ Control CreateControl(const ControlArgs& args) {
     if (!tabsInfo || tabsInfo->kind != ControlKind::TabControl) return {};
     TCITEMW tab{};
     tab.mask = TCIF_TEXT;
-    std::wstring caption = args.caption;
-    tab.pszText = caption.data();
+    tab.pszText = const_cast<wchar_t*>(args.caption.c_str());  // read only
     pageIndex = static_cast<int>(::SendMessageW(parent, TCM_INSERTITEMW, tabsInfo->pages.size(),
                                                 reinterpret_cast<LPARAM>(&tab)));
     if (pageIndex < 0) return {};
@@ -408,12 +411,11 @@ Rect TabDisplayRect(TabControlHandle tabs, int width, int height) {
 
 void ListAddColumn(ListViewHandle list, const std::wstring& caption, int width, Align align) {
   HWND window = Hwnd(list);
-  std::wstring text = caption;
   LVCOLUMNW column{};
   column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
   column.fmt = align == Align::Right ? LVCFMT_RIGHT : LVCFMT_LEFT;
   column.cx = width;
-  column.pszText = text.data();
+  column.pszText = const_cast<wchar_t*>(caption.c_str());  // read only
   column.iSubItem = ListColumnCount(list);
   ::SendMessageW(window, LVM_INSERTCOLUMNW, column.iSubItem, reinterpret_cast<LPARAM>(&column));
 }
@@ -438,11 +440,10 @@ int ListColumnCount(ListViewHandle list) {
 
 int ListAddRow(ListViewHandle list, const std::wstring& caption) {
   win32gui::SuspendRedrawInBatch(Hwnd(list));
-  std::wstring text = caption;
   LVITEMW item{};
   item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
   item.iItem = ListRowCount(list);
-  item.pszText = text.data();
+  item.pszText = const_cast<wchar_t*>(caption.c_str());  // read only
   item.iImage = -1;  // without this a new row would show image 0
   item.lParam = 0;
   return static_cast<int>(
@@ -464,10 +465,9 @@ bool ListSetText(ListViewHandle list, int row, int column, const std::wstring& t
   if (!win32gui::ValidRow(Hwnd(list), row) || column < 0) return false;
   // An unchanged cell is left alone: the list then repaints only the cells that changed.
   if (win32gui::ListText(Hwnd(list), row, column) == text) return true;
-  std::wstring copy = text;
   LVITEMW item{};
   item.iSubItem = column;
-  item.pszText = copy.data();
+  item.pszText = const_cast<wchar_t*>(text.c_str());  // read only
   return ::SendMessageW(Hwnd(list), LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)) !=
          FALSE;
 }
@@ -480,12 +480,10 @@ int ListGetImage(ListViewHandle list, int row) {
 
 bool ListSetImage(ListViewHandle list, int row, int imageIndex) {
   if (!win32gui::ValidRow(Hwnd(list), row)) return false;
-  if (ListGetImage(list, row) == (imageIndex < 0 ? -1 : imageIndex)) return true;
   LVITEMW item{};
-  item.mask = LVIF_IMAGE;
-  item.iItem = row;
   item.iImage = imageIndex < 0 ? -1 : imageIndex;
-  return ::SendMessageW(Hwnd(list), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != FALSE;
+  if (ListGetImage(list, row) == item.iImage) return true;
+  return win32gui::SetListItem(Hwnd(list), row, LVIF_IMAGE, item);
 }
 
 void ListRedrawRow(ListViewHandle list, int row) {
@@ -502,10 +500,8 @@ void* ListGetData(ListViewHandle list, int row) {
 bool ListSetData(ListViewHandle list, int row, void* data) {
   if (!win32gui::ValidRow(Hwnd(list), row)) return false;
   LVITEMW item{};
-  item.mask = LVIF_PARAM;
-  item.iItem = row;
   item.lParam = reinterpret_cast<LPARAM>(data);
-  return ::SendMessageW(Hwnd(list), LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != FALSE;
+  return win32gui::SetListItem(Hwnd(list), row, LVIF_PARAM, item);
 }
 
 int ListSelectedRow(ListViewHandle list) {
@@ -514,9 +510,7 @@ int ListSelectedRow(ListViewHandle list) {
 }
 
 void ListBeginUpdate(ListViewHandle list) {
-  HWND window = Hwnd(list);
-  ControlInfo* info = FindControl(window);
-  if (info) ++info->updateDepth;
+  if (ControlInfo* info = FindControl(Hwnd(list))) ++info->updateDepth;
 }
 
 void ListEndUpdate(ListViewHandle list) {
@@ -577,20 +571,18 @@ void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
   } else {
     const int rowBytes = image.width * 3;
     const int stride = (rowBytes + 3) & ~3;
-    // The same frame again (a tick between two sampler passes): nothing to repaint.
-    bool same = copy->width == image.width && copy->height == image.height;
-    for (int y = 0; same && y < image.height; ++y) {
-      same = std::memcmp(copy->bits.data() + static_cast<size_t>(y) * stride,
-                         image.bits + static_cast<size_t>(y) * static_cast<size_t>(image.stride),
-                         static_cast<size_t>(rowBytes)) == 0;
-    }
-    if (same) return;
-    copy->bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(image.height), 0);
+    // Only changed rows are copied; the same frame again (a tick between two sampler
+    // passes) leaves nothing to repaint.
+    bool changed = copy->width != image.width || copy->height != image.height;
+    if (changed) copy->bits.assign(static_cast<size_t>(stride) * image.height, 0);
     for (int y = 0; y < image.height; ++y) {
-      std::memcpy(copy->bits.data() + static_cast<size_t>(y) * stride,
-                  image.bits + static_cast<size_t>(y) * static_cast<size_t>(image.stride),
-                  static_cast<size_t>(rowBytes));
+      std::uint8_t* row = copy->bits.data() + static_cast<size_t>(y) * stride;
+      const std::uint8_t* from = image.bits + static_cast<size_t>(y) * image.stride;
+      if (std::memcmp(row, from, static_cast<size_t>(rowBytes)) == 0) continue;
+      std::memcpy(row, from, static_cast<size_t>(rowBytes));
+      changed = true;
     }
+    if (!changed) return;
     copy->width = image.width;
     copy->height = image.height;
     copy->stride = stride;

@@ -82,9 +82,8 @@ void MoveFocus(HWND root, bool backwards) {
   int at = -1;
   // The focus may sit inside a stop (a list's header): the nearest stop around it counts.
   for (HWND w = ::GetFocus(); w && w != root && at < 0; w = ::GetParent(w)) {
-    for (int i = 0; i < count; ++i) {
-      if (stops[i] == w) at = i;
-    }
+    const auto found = std::find(stops.begin(), stops.end(), w);
+    if (found != stops.end()) at = static_cast<int>(found - stops.begin());
   }
   const int next =
       at < 0 ? (backwards ? count - 1 : 0) : (at + (backwards ? count - 1 : 1)) % count;

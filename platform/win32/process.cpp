@@ -21,8 +21,7 @@ GetProcessMemoryInfoFn MemoryInfoRoutine() {
   if (routine != nullptr) return routine;
   HMODULE psapi = win32::LoadSystemLibrary(L"psapi.dll");
   if (psapi == nullptr) return nullptr;
-  routine = reinterpret_cast<GetProcessMemoryInfoFn>(
-      reinterpret_cast<void*>(::GetProcAddress(psapi, "GetProcessMemoryInfo")));
+  routine = win32::Routine<GetProcessMemoryInfoFn>(psapi, "GetProcessMemoryInfo");
   if (routine == nullptr) {
     ::FreeLibrary(psapi);
     return nullptr;
@@ -63,12 +62,11 @@ void RestrictDllSearch() {
   HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
   using SetDllDirectoryFn = BOOL(WINAPI*)(const wchar_t*);
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-  if (auto setDirectory = reinterpret_cast<SetDllDirectoryFn>(
-          reinterpret_cast<void*>(::GetProcAddress(kernel32, "SetDllDirectoryW")))) {
+  if (auto setDirectory = win32::Routine<SetDllDirectoryFn>(kernel32, "SetDllDirectoryW")) {
     setDirectory(L"");  // an empty string takes the current directory out of the search
   }
-  if (auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
-          reinterpret_cast<void*>(::GetProcAddress(kernel32, "SetDefaultDllDirectories")))) {
+  if (auto setDefault =
+          win32::Routine<SetDefaultDllDirectoriesFn>(kernel32, "SetDefaultDllDirectories")) {
     constexpr DWORD kSearchSystem32 = 0x800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
     setDefault(kSearchSystem32);
   }

@@ -8,26 +8,29 @@
 
 #include <climits>
 #include <cstddef>
+#include <cstring>
 
 #include "platform/os_layouts.h"
 #include "platform/sysinfo.h"
+#include "platform/win32/win32_util.h"
 
 // plat::MemoryStatus is filled by GlobalMemoryStatus directly: it must be MEMORYSTATUS.
-static_assert(sizeof(plat::MemoryStatus) == sizeof(MEMORYSTATUS));
+using plat::MemoryStatus;
+static_assert(sizeof(MemoryStatus) == sizeof(MEMORYSTATUS));
 static_assert(sizeof(MEMORYSTATUS) == kNativeLayout.memoryStatusSize);
-static_assert(offsetof(plat::MemoryStatus, dwLength) == offsetof(MEMORYSTATUS, dwLength));
-static_assert(offsetof(plat::MemoryStatus, dwMemoryLoad) == offsetof(MEMORYSTATUS, dwMemoryLoad));
-static_assert(offsetof(plat::MemoryStatus, dwTotalPhys) == offsetof(MEMORYSTATUS, dwTotalPhys));
-static_assert(offsetof(plat::MemoryStatus, dwAvailPhys) == offsetof(MEMORYSTATUS, dwAvailPhys));
-static_assert(offsetof(plat::MemoryStatus, dwTotalPageFile) ==
-              offsetof(MEMORYSTATUS, dwTotalPageFile));
-static_assert(offsetof(plat::MemoryStatus, dwAvailPageFile) ==
-              offsetof(MEMORYSTATUS, dwAvailPageFile));
-static_assert(offsetof(plat::MemoryStatus, dwTotalVirtual) ==
-              offsetof(MEMORYSTATUS, dwTotalVirtual));
-static_assert(offsetof(plat::MemoryStatus, dwAvailVirtual) ==
-              offsetof(MEMORYSTATUS, dwAvailVirtual));
+static_assert(offsetof(MemoryStatus, dwLength) == offsetof(MEMORYSTATUS, dwLength));
+static_assert(offsetof(MemoryStatus, dwMemoryLoad) == offsetof(MEMORYSTATUS, dwMemoryLoad));
+static_assert(offsetof(MemoryStatus, dwTotalPhys) == offsetof(MEMORYSTATUS, dwTotalPhys));
+static_assert(offsetof(MemoryStatus, dwAvailPhys) == offsetof(MEMORYSTATUS, dwAvailPhys));
+static_assert(offsetof(MemoryStatus, dwTotalPageFile) == offsetof(MEMORYSTATUS, dwTotalPageFile));
+static_assert(offsetof(MemoryStatus, dwAvailPageFile) == offsetof(MEMORYSTATUS, dwAvailPageFile));
+static_assert(offsetof(MemoryStatus, dwTotalVirtual) == offsetof(MEMORYSTATUS, dwTotalVirtual));
+static_assert(offsetof(MemoryStatus, dwAvailVirtual) == offsetof(MEMORYSTATUS, dwAvailVirtual));
 static_assert(sizeof(plat::MemoryStatus::dwTotalPhys) == sizeof(MEMORYSTATUS::dwTotalPhys));
+// plat::MemoryStatusEx is copied from a MEMORYSTATUSEX whole: the same fields in the same order.
+static_assert(sizeof(plat::MemoryStatusEx) == sizeof(MEMORYSTATUSEX));
+static_assert(offsetof(plat::MemoryStatusEx, ullAvailExtendedVirtual) ==
+              offsetof(MEMORYSTATUSEX, ullAvailExtendedVirtual));
 
 namespace {
 
@@ -56,11 +59,8 @@ std::int32_t QuerySystemInformation(std::uint32_t infoClass, void* buffer, std::
 const QueryEntry* LookupQueryEntry() {
   static QueryEntry entry{nullptr};
   if (entry.routine == nullptr) {
-    HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-    if (ntdll == nullptr) return nullptr;
-    // Through a generic function pointer: FARPROC carries no signature of its own.
-    entry.routine = reinterpret_cast<QueryRoutine>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(ntdll, "NtQuerySystemInformation")));
+    entry.routine =
+        win32::Routine<QueryRoutine>(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
   }
   return entry.routine != nullptr ? &entry : nullptr;
 }
@@ -78,15 +78,7 @@ bool GlobalMemoryStatusEx(MemoryStatusEx& status) {
   MEMORYSTATUSEX record{};
   record.dwLength = sizeof record;
   if (!::GlobalMemoryStatusEx(&record)) return false;
-  status.dwLength = record.dwLength;
-  status.dwMemoryLoad = record.dwMemoryLoad;
-  status.ullTotalPhys = record.ullTotalPhys;
-  status.ullAvailPhys = record.ullAvailPhys;
-  status.ullTotalPageFile = record.ullTotalPageFile;
-  status.ullAvailPageFile = record.ullAvailPageFile;
-  status.ullTotalVirtual = record.ullTotalVirtual;
-  status.ullAvailVirtual = record.ullAvailVirtual;
-  status.ullAvailExtendedVirtual = record.ullAvailExtendedVirtual;
+  std::memcpy(static_cast<void*>(&status), &record, sizeof record);
   return true;
 }
 

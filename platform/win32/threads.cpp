@@ -61,17 +61,16 @@ void Mutex::unlock() { ::LeaveCriticalSection(reinterpret_cast<CRITICAL_SECTION*
 static_assert(sizeof(HANDLE) <= 128);
 
 // A manual-reset event object; its handle lives in the storage.
+static HANDLE EventIn(unsigned char* storage) { return *reinterpret_cast<HANDLE*>(storage); }
 Event::Event() { new (storage_) HANDLE(::CreateEventW(nullptr, TRUE, FALSE, nullptr)); }
 Event::~Event() {
-  HANDLE event = *reinterpret_cast<HANDLE*>(storage_);
-  if (event != nullptr) ::CloseHandle(event);
+  if (HANDLE event = EventIn(storage_)) ::CloseHandle(event);
 }
 void Event::Set() {
-  HANDLE event = *reinterpret_cast<HANDLE*>(storage_);
-  if (event != nullptr) ::SetEvent(event);
+  if (HANDLE event = EventIn(storage_)) ::SetEvent(event);
 }
 bool Event::Wait(std::uint32_t timeoutMs) {
-  HANDLE event = *reinterpret_cast<HANDLE*>(storage_);
+  HANDLE event = EventIn(storage_);
   // Without an event object (creation failed) this is a plain sleep.
   if (event == nullptr) {
     ::Sleep(timeoutMs);

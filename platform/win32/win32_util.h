@@ -14,47 +14,32 @@
 
 namespace win32 {
 
-// Owns one handle and releases it with `Close` unless it equals `Null`.
-template <typename H, auto Close, std::uintptr_t NullValue = 0>
+// Owns one handle and releases it with `Close` unless it is null. Moves, never copies.
+template <typename H, auto Close>
 class Owned {
  public:
   Owned() = default;
   explicit Owned(H handle) : handle_(handle) {}
   ~Owned() { Reset(); }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-  Owned(Owned&& other) noexcept : handle_(other.Release()) {}
+  Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, H{})) {}
   Owned& operator=(Owned&& other) noexcept {
-    if (this != &other) Reset(other.Release());
+    if (this != &other) Reset(std::exchange(other.handle_, H{}));
     return *this;
   }
 
   H Get() const { return handle_; }
-  explicit operator bool() const { return Valid(); }
-  bool Valid() const { return reinterpret_cast<std::uintptr_t>(handle_) != NullValue; }
-  H Release() { return std::exchange(handle_, Null()); }
-  void Reset(H handle = Null()) {
-    if (Valid()) Close(handle_);
+  explicit operator bool() const { return handle_ != H{}; }
+  void Reset(H handle = H{}) {
+    if (handle_) Close(handle_);
     handle_ = handle;
   }
 
  private:
-  static H Null() { return reinterpret_cast<H>(NullValue); }
-  H handle_ = Null();
+  H handle_{};
 };
 
-inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
 inline void DeleteGdiObject(HGDIOBJ h) { ::DeleteObject(h); }
-inline void DeleteMemoryDc(HDC h) { ::DeleteDC(h); }
-inline void DestroyIconHandle(HICON h) { ::DestroyIcon(h); }
-
-using OwnedHandle = Owned<HANDLE, CloseKernelHandle>;
 using OwnedFont = Owned<HFONT, DeleteGdiObject>;
-using OwnedBrush = Owned<HBRUSH, DeleteGdiObject>;
-using OwnedBitmap = Owned<HBITMAP, DeleteGdiObject>;
-using OwnedPen = Owned<HPEN, DeleteGdiObject>;
-using OwnedMemoryDc = Owned<HDC, DeleteMemoryDc>;
-using OwnedIcon = Owned<HICON, DestroyIconHandle>;
 
 // A screen-compatible device context borrowed from a window (GetDC / ReleaseDC).
 class WindowDc {
@@ -80,7 +65,6 @@ class PaintScope {
   PaintScope(const PaintScope&) = delete;
   PaintScope& operator=(const PaintScope&) = delete;
   HDC Get() const { return dc_; }
-  const RECT& Area() const { return ps_.rcPaint; }
 
  private:
   HWND window_;
@@ -119,6 +103,15 @@ inline plat::ImageListHandle FromHimagelist(HIMAGELIST h) {
   return plat::ImageListHandle{reinterpret_cast<std::uintptr_t>(h)};
 }
 inline HICON ToHicon(plat::IconHandle h) { return reinterpret_cast<HICON>(h.value); }
+
+// A routine looked up at run time (those newer than Windows XP, where the program starts);
+// null when `module` is null or lacks it.
+template <typename Fn>
+Fn Routine(HMODULE module, const char* name) {
+  if (!module) return nullptr;
+  // Through a generic function pointer: FARPROC carries no signature of its own.
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
 
 // Loads `name` (a file name such as L"psapi.dll") from the system folder by its full path,
 // never from the program's folder, the current directory or PATH. The DLLs that it imports in

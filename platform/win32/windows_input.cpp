@@ -4,11 +4,12 @@
 
 #include <exception>
 
+#include "platform/win32/win32_util.h"
 #include "platform/windows_input.h"
 
 namespace {
 
-HWND ToHwnd(plat::WindowHandle window) { return reinterpret_cast<HWND>(window.value); }
+using win32::ToHwnd;
 
 struct EnumContext {
   plat::EnumWindowsCallbackFn callback;
@@ -21,10 +22,7 @@ struct EnumContext {
 BOOL CALLBACK EnumTrampoline(HWND window, LPARAM lParam) {
   auto* context = reinterpret_cast<EnumContext*>(lParam);
   try {
-    return context->callback(plat::WindowHandle{reinterpret_cast<std::uintptr_t>(window)},
-                             context->param)
-               ? TRUE
-               : FALSE;
+    return context->callback(win32::FromHwnd(window), context->param) ? TRUE : FALSE;
   } catch (...) {
     context->failure = std::current_exception();
     return FALSE;
