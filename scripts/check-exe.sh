@@ -8,13 +8,13 @@
 #   scripts/check-exe.sh [--max-kb N] EXE [VERSION]
 #
 # VERSION defaults to the version in the project() line of CMakeLists.txt. The run fails when
-# the file is larger than N KiB, 256 unless --max-kb says otherwise (meant for stripped
+# the file is larger than N KiB, 160 unless --max-kb says otherwise (meant for stripped
 # Release builds: docs/performance.md).
 # Prints one PASS/FAIL line per check and a closing "N passed, N failed" line; the exit
 # status is 0 only when nothing failed. Needs the mingw-w64 binutils (objdump, windres).
 set -uo pipefail
 
-max_kb=256
+max_kb=160
 if [ "${1:-}" = "--max-kb" ]; then
   max_kb=$2
   shift 2

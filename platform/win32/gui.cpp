@@ -119,17 +119,17 @@ constexpr UINT kWmDpiChanged = 0x02E0;
 // Handlers must not throw; should one do so anyway, the exception stops here rather than
 // unwinding through the system's code.
 template <typename Call>
-void Raise(Call&& call) {
+void CallHandler(Call&& call) {
   try {
     call();
   } catch (...) {
   }
 }
 
-void RaiseResize(HWND window, MainWindowState* state) {
+void ReportResize(HWND window, MainWindowState* state) {
   RECT rc{};
   ::GetClientRect(window, &rc);
-  Raise([&] { state->events->OnResize(rc.right - rc.left, rc.bottom - rc.top); });
+  CallHandler([&] { state->events->OnResize(rc.right - rc.left, rc.bottom - rc.top); });
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -146,24 +146,24 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (wParam && !state->shown) {
         state->shown = true;
         if (state->events) {
-          Raise([&] { state->events->OnShow(); });
-          RaiseResize(window, state);
+          CallHandler([&] { state->events->OnShow(); });
+          ReportResize(window, state);
         }
       }
       break;
     case WM_SIZE:
       if (state->shown && state->events && wParam != SIZE_MINIMIZED) {
-        Raise([&] { state->events->OnResize(LOWORD(lParam), HIWORD(lParam)); });
+        CallHandler([&] { state->events->OnResize(LOWORD(lParam), HIWORD(lParam)); });
       }
       return 0;
     case WM_TIMER:
-      if (wParam == kTimerId && state->events) Raise([&] { state->events->OnTimer(); });
+      if (wParam == kTimerId && state->events) CallHandler([&] { state->events->OnTimer(); });
       return 0;
     case WM_COMMAND: {
       // Buttons report BN_CLICKED with their window in lParam; menu items come with a
       // zero notification code and no window. BN_CLICKED is 0 as well.
       if (HIWORD(wParam) == BN_CLICKED && state->events) {
-        Raise([&] { state->events->OnCommand(LOWORD(wParam)); });
+        CallHandler([&] { state->events->OnCommand(LOWORD(wParam)); });
       }
       return 0;
     }
@@ -210,7 +210,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         }
         for (HWND child : held) ::SendMessageW(child, WM_SETREDRAW, FALSE, 0);
         const plat::Rect suggested{r->left, r->top, r->right - r->left, r->bottom - r->top};
-        Raise([&] { state->events->OnDpiChanged(state->dpi, suggested); });
+        CallHandler([&] { state->events->OnDpiChanged(state->dpi, suggested); });
         for (HWND child : held) ::SendMessageW(child, WM_SETREDRAW, TRUE, 0);
         ::RedrawWindow(window, nullptr, nullptr,
                        RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
@@ -218,7 +218,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return 0;
     }
     case WM_CLOSE:
-      if (state->events) Raise([&] { state->events->OnClose(); });
+      if (state->events) CallHandler([&] { state->events->OnClose(); });
       ::DestroyWindow(window);
       return 0;
     case WM_DESTROY:

@@ -116,8 +116,9 @@ Fn Routine(HMODULE module, const char* name) {
 // Loads `name` (a file name such as L"psapi.dll") from the system folder by its full path,
 // never from the program's folder, the current directory or PATH. The DLLs that it imports in
 // turn are looked for in the system folder first, and not in the program's folder
-// (LOAD_WITH_ALTERED_SEARCH_PATH, XP and later).
-// Null when the DLL is absent or cannot be loaded.
+// (LOAD_WITH_ALTERED_SEARCH_PATH, XP and later). Should a system refuse that flag beside the
+// process's restricted search (RestrictDllSearch), the full path alone is loaded, its imports
+// then found in that restricted search. Null when the DLL is absent or cannot be loaded.
 inline HMODULE LoadSystemLibrary(const wchar_t* name) {
   std::wstring path(MAX_PATH, L'\0');
   const UINT length = ::GetSystemDirectoryW(path.data(), MAX_PATH);
@@ -125,7 +126,8 @@ inline HMODULE LoadSystemLibrary(const wchar_t* name) {
   path.resize(length);
   path += L'\\';
   path += name;
-  return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  HMODULE module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return module ? module : ::LoadLibraryExW(path.c_str(), nullptr, 0);
 }
 
 }  // namespace win32
