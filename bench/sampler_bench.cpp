@@ -12,7 +12,7 @@
 #include "platform/threads.h"
 #include "sampling/MemInfo.h"
 #include "sampling/unitUseage.h"
-#include "tests/support/inspect.h"
+#include "tests/support/probe.h"
 
 namespace {
 
@@ -57,9 +57,9 @@ void BM_SamplerThreadPasses(benchmark::State& state) {
   thread->Resume();
   for (auto _ : state) {
     const int before = thread->PassCount();
-    const std::uint64_t deadline = inspect::MonotonicMilliseconds() + 5000;
+    const std::uint64_t deadline = probe::MonotonicMilliseconds() + 5000;
     while (thread->PassCount() == before) {
-      if (inspect::MonotonicMilliseconds() > deadline) {
+      if (probe::MonotonicMilliseconds() > deadline) {
         state.SkipWithError("the sampler thread made no pass within 5 s");
         break;
       }

@@ -14,7 +14,7 @@
 #include "platform/drawing.h"
 #include "platform/gui.h"
 #include "tests/contract/contract_env.h"
-#include "tests/support/inspect.h"
+#include "tests/support/probe.h"
 #ifdef _WIN32
 #include "tests/support/win32/command_helpers.h"
 #endif
@@ -104,8 +104,8 @@ using plat::ControlKind;
 using plat::Rect;
 
 TEST_F(GuiContract, MainWindowIsHiddenUntilShownThenReportsShowBeforeResize) {
-  EXPECT_EQ(inspect::ControlText(window), L"Varnex");
-  const Rect outer = inspect::ControlRect(window);
+  EXPECT_EQ(probe::ControlText(window), L"Varnex");
+  const Rect outer = probe::ControlRect(window);
   EXPECT_EQ(std::pair(outer.width, outer.height), std::pair(434, 430));
   EXPECT_TRUE(outer.left >= 0 && outer.top >= 0) << testing::PrintToString(outer);
   EXPECT_FALSE(IsVisible(window));
@@ -159,8 +159,8 @@ TEST_F(GuiContract, ControlsKeepTheirCaptionsAndPlaces) {
   for (std::size_t i = 0; i < std::size(rows); ++i) {
     if (rows[i].kind == ControlKind::TabPage) continue;
     SCOPED_TRACE(testing::PrintToString(rows[i].rect));
-    EXPECT_EQ(inspect::ControlText(made[i]), rows[i].text);
-    EXPECT_EQ(inspect::ControlRect(made[i]), rows[i].rect);
+    EXPECT_EQ(probe::ControlText(made[i]), rows[i].text);
+    EXPECT_EQ(probe::ControlRect(made[i]), rows[i].rect);
   }
   // The panel's bevels lie inside its client area; the picture fills what they enclose.
   EXPECT_EQ(plat::ClientRect(made[5]), (Rect{0, 0, 260, 90}));
@@ -174,32 +174,32 @@ TEST_F(GuiContract, PagesFillTheTabDisplayAreaAndOnlyTheSelectedOneShows) {
   const Rect display = plat::TabDisplayRect(tabs, 426, 357);
   EXPECT_GT(display.top, 0);
   EXPECT_LT(display.width, 426);
-  for (Control page : {page1, page2, page3}) EXPECT_EQ(inspect::ControlRect(page), display);
-  EXPECT_EQ(inspect::TabSelected(tabs), 0);  // the first one added
+  for (Control page : {page1, page2, page3}) EXPECT_EQ(probe::ControlRect(page), display);
+  EXPECT_EQ(probe::TabSelected(tabs), 0);  // the first one added
   EXPECT_TRUE(IsVisible(page1));
   EXPECT_FALSE(IsVisible(page3));
 
   plat::TabSelect(tabs, 2);
-  EXPECT_EQ(inspect::TabSelected(tabs), 2);
+  EXPECT_EQ(probe::TabSelected(tabs), 2);
   EXPECT_FALSE(IsVisible(page1));
   EXPECT_FALSE(IsVisible(page2));
   EXPECT_TRUE(IsVisible(page3));
   plat::TabSelect(tabs, 7);  // no such tab: nothing changes
-  EXPECT_EQ(inspect::TabSelected(tabs), 2);
+  EXPECT_EQ(probe::TabSelected(tabs), 2);
 
   plat::MoveControl(tabs, {0, 0, 500, 400});
-  EXPECT_EQ(inspect::ControlRect(page3), plat::TabDisplayRect(tabs, 500, 400));
+  EXPECT_EQ(probe::ControlRect(page3), plat::TabDisplayRect(tabs, 500, 400));
 }
 
 // The program places the status bar: neither the bar nor its parent moves it.
 TEST_F(GuiContract, StatusBarStaysWhereItIsPutWhenTheWindowResizes) {
   plat::StatusBarHandle bar{Make(ControlKind::StatusBar, window, L"", {5, 5, 100, 19})};
   plat::ShowMainWindow(window);
-  const Rect outer = inspect::ControlRect(window);
+  const Rect outer = probe::ControlRect(window);
   plat::MoveControl(window, {outer.left, outer.top, outer.width + 100, outer.height + 100});
-  EXPECT_EQ(inspect::ControlRect(bar), (Rect{5, 5, 100, 19}));
+  EXPECT_EQ(probe::ControlRect(bar), (Rect{5, 5, 100, 19}));
   plat::MoveControl(bar, {0, 300, 400, 29});
-  EXPECT_EQ(inspect::ControlRect(bar), (Rect{0, 300, 400, 29}));
+  EXPECT_EQ(probe::ControlRect(bar), (Rect{0, 300, 400, 29}));
 }
 
 TEST_F(GuiContract, ListStartsEmptyAndRowTextsRoundTrip) {
@@ -243,7 +243,7 @@ TEST_F(GuiContract, ListSelectsOneRowAtMost) {
   // {row selected, row that reads selected}: with no such row, none is.
   const std::pair<int, int> steps[] = {{2, 2}, {1, 1}, {-1, -1}, {0, 0}, {9, -1}};
   for (const auto& [row, selected] : steps) {
-    inspect::ListSelectRow(list, row);
+    probe::ListSelectRow(list, row);
     EXPECT_EQ(plat::ListSelectedRow(list), selected) << "after selecting " << row;
   }
 }
@@ -253,7 +253,7 @@ TEST_F(GuiContract, DeletedRowTakesItsTextsAndDataAlongAndMissingRowsReadEmpty) 
   AddRows(list);
   int a = 0, b = 0;
   plat::ListSetData(list, 2, &b);
-  inspect::ListSelectRow(list, 2);
+  probe::ListSelectRow(list, 2);
   plat::ListDeleteRow(list, 0);
   EXPECT_EQ(plat::ListRowCount(list), 2);
   EXPECT_EQ(plat::ListGetText(list, 0, 0), L"b.exe");
@@ -325,10 +325,10 @@ TEST_F(GuiContract, MenuCheckMarksAreFoundByCommandInNestedMenus) {
 
 TEST_F(GuiContract, TopmostStyleFollowsTheSetting) {
   plat::ShowMainWindow(window);
-  EXPECT_FALSE(inspect::IsTopmost(window));
+  EXPECT_FALSE(probe::IsTopmost(window));
   for (const bool on : {true, false}) {
     plat::SetTopmost(window, on);
-    EXPECT_EQ(inspect::IsTopmost(window), on);
+    EXPECT_EQ(probe::IsTopmost(window), on);
   }
 }
 
@@ -348,16 +348,16 @@ TEST_F(GuiContract, ImageListCopiesIconsAndRefusesNone) {
   ASSERT_TRUE(images);
   EXPECT_FALSE(plat::CopyIconImage(images, plat::IconHandle{}));
   EXPECT_EQ(plat::ImageListAddImage(images, plat::IconImageHandle{}), -1);
-  EXPECT_EQ(inspect::ImageListCount(images), 0);
+  EXPECT_EQ(probe::ImageListCount(images), 0);
   const plat::IconHandle icon = contract::AnyIcon(window);
   ASSERT_TRUE(icon);
   const plat::IconImageHandle image = plat::CopyIconImage(images, icon);
   ASSERT_TRUE(image);
   EXPECT_EQ(plat::ImageListAddImage(images, image), 0);
   EXPECT_EQ(plat::ImageListAddImage(images, image), 1);
-  EXPECT_EQ(inspect::ImageListCount(images), 2);
+  EXPECT_EQ(probe::ImageListCount(images), 2);
   plat::ImageListClear(images);
-  EXPECT_EQ(inspect::ImageListCount(images), 0);
+  EXPECT_EQ(probe::ImageListCount(images), 0);
   EXPECT_EQ(plat::ImageListAddImage(images, image), 0);  // the copy stays the caller's
   plat::DestroyIconImage(image);
   const plat::IconImageHandle again = plat::CopyIconImage(images, icon);
@@ -392,7 +392,7 @@ TEST_F(GuiContract, PicturesShowTheirRasterAndRefuseRowsTooShort) {
     plat::RepaintNow(window);
     EXPECT_NE(contract::ShownPixel(picture, 5, 3), 0x302040u);
   }
-  EXPECT_EQ(inspect::ControlRect(picture), (Rect{0, 0, 256, 86}));
+  EXPECT_EQ(probe::ControlRect(picture), (Rect{0, 0, 256, 86}));
 }
 
 #ifdef _WIN32

@@ -11,7 +11,7 @@
 #include "platform/windows_input.h"
 #include "sampling/uProcInfo.h"
 #include "tests/contract/contract_env.h"
-#include "tests/support/inspect.h"
+#include "tests/support/probe.h"
 
 namespace {
 
@@ -19,10 +19,10 @@ class WindowsContract : public testing::Test {
  protected:
   void SetUp() override { contract::Reset(); }
   void TearDown() override {
-    for (plat::WindowHandle window : created_) inspect::DestroyTestWindow(window);
+    for (plat::WindowHandle window : created_) probe::DestroyTestWindow(window);
   }
   plat::WindowHandle Create(const char* className, const char* title, bool visible) {
-    const plat::WindowHandle window = inspect::CreateTestWindow(className, title, visible);
+    const plat::WindowHandle window = probe::CreateTestWindow(className, title, visible);
     created_.push_back(window);
     return window;
   }
@@ -76,7 +76,7 @@ TEST_F(WindowsContract, LongTitleIsCutTo99Bytes) {
 TEST_F(WindowsContract, IconIsTheSmallOneElseTheClassOne) {
   const auto plain = Create("VarnexIcons", "plain", true);
   const auto withSmall = Create("VarnexIcons", "with small icon", true);
-  const std::uintptr_t small = inspect::SetTestWindowSmallIcon(withSmall);
+  const std::uintptr_t small = probe::SetTestWindowSmallIcon(withSmall);
   EXPECT_EQ(GetWindowIcon(withSmall).value, small);
   EXPECT_EQ(GetWindowIcon(plain), plat::GetClassIcon(plain));
   EXPECT_NE(GetWindowIcon(plain).value, 0u);
@@ -87,7 +87,7 @@ TEST_F(WindowsContract, OwnerOfAWindowAndOfAGoneWindow) {
   std::uint32_t pid = 0;
   EXPECT_NE(plat::GetWindowThreadProcessId(window, &pid), 0u);
   EXPECT_EQ(pid, plat::GetCurrentProcessId());
-  inspect::DestroyTestWindow(window);
+  probe::DestroyTestWindow(window);
   created_.clear();
   pid = 12345;
   EXPECT_EQ(plat::GetWindowThreadProcessId(window, &pid), 0u);

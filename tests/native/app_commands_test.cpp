@@ -209,10 +209,10 @@ TEST_F(CommandsTest, CommandsWithoutASelectionOrAJobDoNothing) {
 TEST_F(CommandsTest, AlwaysOnTopToggles) {
   Click(kCmdA1);
   EXPECT_TRUE(plat::IsMenuChecked(Window(), kCmdA1));
-  EXPECT_TRUE(inspect::IsTopmost(Window()));
+  EXPECT_TRUE(probe::IsTopmost(Window()));
   Click(kCmdA1);
   EXPECT_FALSE(plat::IsMenuChecked(Window(), kCmdA1));
-  EXPECT_FALSE(inspect::IsTopmost(Window()));
+  EXPECT_FALSE(probe::IsTopmost(Window()));
 }
 
 TEST_F(CommandsTest, HomePageTriesInternetExplorerThenTheDefaultBrowser) {

@@ -19,7 +19,7 @@
 #include "sampling/uProcInfo.h"
 #include "sampling/unitUseage.h"
 #include "tests/native/graph_helpers.h"
-#include "tests/support/inspect.h"
+#include "tests/support/probe.h"
 
 // The texts of one column, top to bottom; of one row, left to right.
 inline std::vector<std::wstring> ColumnTexts(plat::ListViewHandle list, int column) {
@@ -60,7 +60,7 @@ class AppTest : public ::testing::Test {
   template <typename Match>
   static void SelectRowsWhere(plat::ListViewHandle list, Match match) {
     for (int row = 0; row < plat::ListRowCount(list); ++row)
-      if (match(row)) inspect::ListSelectRow(list, row);
+      if (match(row)) probe::ListSelectRow(list, row);
     ASSERT_GE(plat::ListSelectedRow(list), 0);
   }
 

@@ -31,7 +31,7 @@ TEST_F(FormTest, WindowHasItsCaptionSizeAndFont) {
   plat::MainWindowArgs args = fake::Inspect(form->Handle).mainWindowArgs;
   EXPECT_EQ(args.caption, L"Varnex");
   // 434 x 430 at the centre of the fake's 1024 x 768 desktop.
-  EXPECT_EQ(inspect::ControlRect(form->Handle), (plat::Rect{295, 169, 434, 430}));
+  EXPECT_EQ(probe::ControlRect(form->Handle), (plat::Rect{295, 169, 434, 430}));
   EXPECT_EQ(args.fontName, L"MS Sans Serif");
   EXPECT_EQ(fake::Inspect(form->Handle).fontHeight, 11);  // 8 points at 96 dpi
   EXPECT_EQ(args.events, form.get());
@@ -54,11 +54,11 @@ TEST_F(FormTest, ControlsFollowTheTableInTabOrder) {
     const plat::Control c = e.member.Get(*form);
     EXPECT_EQ(c, fake::FindControl(e.name));
     EXPECT_EQ(fake::Inspect(c).kind, e.kind);
-    EXPECT_EQ(inspect::ControlRect(c), e.kind == plat::ControlKind::TabPage ? page : e.rect);
-    EXPECT_EQ(inspect::ControlText(c), e.caption);
+    EXPECT_EQ(probe::ControlRect(c), e.kind == plat::ControlKind::TabPage ? page : e.rect);
+    EXPECT_EQ(probe::ControlText(c), e.caption);
     EXPECT_EQ(fake::Inspect(c).commandId, e.commandId);
   }
-  EXPECT_EQ(inspect::TabSelected(form->PageControl1), 2);
+  EXPECT_EQ(probe::TabSelected(form->PageControl1), 2);
 }
 
 TEST_F(FormTest, ListColumnsAndStatusParts) {
@@ -143,9 +143,9 @@ TEST_F(FormTest, FirstShowStartsTheGraphsAndCloseStopsThem) {
   EXPECT_TRUE(fake::Os()->debugPrivilegeEnabled);
   ASSERT_NE(SetThread, nullptr);
   // The fake's pages are 329 high: the buttons, bottom-anchored, end 6 px above the edge.
-  EXPECT_EQ(inspect::ControlRect(form->Button1), (plat::Rect{137, 298, 89, 25}));
-  EXPECT_EQ(inspect::ControlRect(form->TaskListView), (plat::Rect{22, 24, 377, 268}));
-  EXPECT_EQ(inspect::ControlRect(form->StatusBar), (plat::Rect{0, 357, 426, 19}));
+  EXPECT_EQ(probe::ControlRect(form->Button1), (plat::Rect{137, 298, 89, 25}));
+  EXPECT_EQ(probe::ControlRect(form->TaskListView), (plat::Rect{22, 24, 377, 268}));
+  EXPECT_EQ(probe::ControlRect(form->StatusBar), (plat::Rect{0, 357, 426, 19}));
 
   ASSERT_TRUE(fake::FireTimer(form->Handle));
   EXPECT_EQ(plat::StatusGetText(form->StatusBar, 1).rfind(L"CPU 使用：", 0), 0u);
@@ -159,19 +159,19 @@ TEST_F(FormTest, FirstShowStartsTheGraphsAndCloseStopsThem) {
 
 TEST_F(FormTest, ResizingKeepsAnchoredDistances) {
   fake::ResizeClient(form->Handle, 526, 426);  // 100 wider, 50 taller than designed
-  EXPECT_EQ(inspect::ControlRect(form->PageControl1), (plat::Rect{0, 0, 526, 407}));
-  EXPECT_EQ(inspect::ControlRect(form->StatusBar), (plat::Rect{0, 407, 526, 19}));
-  EXPECT_EQ(inspect::ControlRect(form->TabSheet1),
+  EXPECT_EQ(probe::ControlRect(form->PageControl1), (plat::Rect{0, 0, 526, 407}));
+  EXPECT_EQ(probe::ControlRect(form->StatusBar), (plat::Rect{0, 407, 526, 19}));
+  EXPECT_EQ(probe::ControlRect(form->TabSheet1),
             plat::TabDisplayRect(form->PageControl1, 526, 407));
   // Pages of 518 x 379: the buttons end 6 px above their bottom edge.
-  EXPECT_EQ(inspect::ControlRect(form->TaskListView), (plat::Rect{22, 24, 477, 318}));
-  EXPECT_EQ(inspect::ControlRect(form->procListView), (plat::Rect{24, 24, 477, 319}));
-  EXPECT_EQ(inspect::ControlRect(form->Button1), (plat::Rect{237, 348, 89, 25}));
-  EXPECT_EQ(inspect::ControlRect(form->Button3), (plat::Rect{415, 348, 87, 25}));
-  EXPECT_EQ(inspect::ControlRect(form->endProcBtn), (plat::Rect{398, 348, 101, 25}));
-  EXPECT_EQ(inspect::ControlRect(form->GroupBox1), (plat::Rect{120, 8, 283, 121}));
-  EXPECT_EQ(inspect::ControlRect(form->CpuImg), (plat::Rect{2, 2, 256, 86}));
-  EXPECT_EQ(inspect::ControlRect(form->Button4), (plat::Rect{152, 0, 273, 20}));
+  EXPECT_EQ(probe::ControlRect(form->TaskListView), (plat::Rect{22, 24, 477, 318}));
+  EXPECT_EQ(probe::ControlRect(form->procListView), (plat::Rect{24, 24, 477, 319}));
+  EXPECT_EQ(probe::ControlRect(form->Button1), (plat::Rect{237, 348, 89, 25}));
+  EXPECT_EQ(probe::ControlRect(form->Button3), (plat::Rect{415, 348, 87, 25}));
+  EXPECT_EQ(probe::ControlRect(form->endProcBtn), (plat::Rect{398, 348, 101, 25}));
+  EXPECT_EQ(probe::ControlRect(form->GroupBox1), (plat::Rect{120, 8, 283, 121}));
+  EXPECT_EQ(probe::ControlRect(form->CpuImg), (plat::Rect{2, 2, 256, 86}));
+  EXPECT_EQ(probe::ControlRect(form->Button4), (plat::Rect{152, 0, 273, 20}));
 }
 
 TEST_F(FormTest, ProgramEntryRunsTheWindowUntilItCloses) {

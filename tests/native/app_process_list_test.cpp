@@ -106,7 +106,7 @@ TEST_F(ProcessListTest, ReusedPidKeepsItsRowUnderTheNewNameAndNewOnesAreAppended
 TEST_F(ProcessListTest, SelectedRowStaysSelectedWhileRowsAboveGo) {
   for (std::uint32_t pid : {1, 2, 3}) AddProcess(pid, u"p.exe");
   form->RefreshProcessList();
-  inspect::ListSelectRow(List(), 2);
+  probe::ListSelectRow(List(), 2);
   fake::RemoveProcess(1);
   form->RefreshProcessList();
   ASSERT_EQ(plat::ListSelectedRow(List()), 1);

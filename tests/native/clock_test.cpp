@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tests/support/inspect.h"
+#include "tests/support/probe.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ TEST(MonotonicClock, CountsOnAcrossTheTickWrap) {
   };
   for (const WrapCase& c : cases) {
     SCOPED_TRACE(::testing::Message() << "from tick " << c.ticks.front());
-    inspect::TickExtender clock;
+    probe::TickExtender clock;
     const std::uint64_t first = clock.Now([&] { return c.ticks.front(); });
     std::uint64_t last = first;
     for (const std::uint32_t tick : c.ticks) {

@@ -36,7 +36,7 @@ std::pair<std::vector<R>, Ints> AtScale(const TMainForm& f) {
              fake::TheGui().imageLists[fake::Inspect(f.TaskListView).imageList.value].size};
   for (const fake::Column& c : fake::Inspect(f.TaskListView).columns) sizes.push_back(c.width);
   for (int part : fake::Inspect(f.StatusBar).statusParts) sizes.push_back(part);
-  return {{inspect::ControlRect(f.CpuImg), inspect::ControlRect(f.Button4)}, sizes};
+  return {{probe::ControlRect(f.CpuImg), probe::ControlRect(f.Button4)}, sizes};
 }
 
 using DpiTest = AppTest;
@@ -51,19 +51,19 @@ TEST_F(DpiTest, TheTableIsScaledToTheDisplayAndToTheNextOne) {
     fake::TheGui().displayDpi = s.dpi;
     form = std::make_unique<TMainForm>();
     EXPECT_EQ(
-        std::vector({inspect::ControlRect(form->Handle), inspect::ControlRect(form->Button1)}),
+        std::vector({probe::ControlRect(form->Handle), probe::ControlRect(form->Button1)}),
         std::vector({s.outer, s.button1}));
     EXPECT_EQ(AtScale(*form), std::pair(s.rects, s.sizes)) << s.dpi;
   }
   for (std::uint32_t pid : {7u, 8u, 9u}) AddWindow("W", pid, "Notepad", 0x40 + pid);
   form->RefreshTaskList();
-  inspect::ListSelectRow(form->TaskListView, 1);
+  probe::ListSelectRow(form->TaskListView, 1);
   // Shown at 144: a 643 x 591 client area, a 29-pixel status bar, pages whose buttons end
   // 9 px (6 x 1.5) above their bottom edge; the graphs' images stay 256 x 86.
   form->Show();
   EXPECT_EQ(
-      std::vector({inspect::ControlRect(form->PageControl1), inspect::ControlRect(form->StatusBar),
-                   inspect::ControlRect(form->TaskListView), inspect::ControlRect(form->Button1),
+      std::vector({probe::ControlRect(form->PageControl1), probe::ControlRect(form->StatusBar),
+                   probe::ControlRect(form->TaskListView), probe::ControlRect(form->Button1),
                    R{0, 0, CpuGraph->Width(), CpuGraph->Height()}}),
       // clang-format off
             std::vector<R>({{0, 0, 643, 562}, {0, 562, 643, 29}, {33, 36, 570, 443},
@@ -73,7 +73,7 @@ TEST_F(DpiTest, TheTableIsScaledToTheDisplayAndToTheNextOne) {
     const R suggested{100, 50, s.outer.width, s.outer.height};
     fake::ChangeDpi(form->Handle, s.dpi, suggested);
     const fake::Picture cpu = fake::Inspect(form->CpuImg).picture;
-    EXPECT_EQ(std::vector({inspect::ControlRect(form->Handle), R{0, 0, cpu.width, cpu.height}}),
+    EXPECT_EQ(std::vector({probe::ControlRect(form->Handle), R{0, 0, cpu.width, cpu.height}}),
               std::vector({suggested, R{0, 0, s.rects[0].width, s.rects[0].height}}));
     EXPECT_EQ(AtScale(*form), std::pair(s.rects, s.sizes)) << s.dpi;
     const plat::ListViewHandle list = form->TaskListView;

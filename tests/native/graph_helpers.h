@@ -15,7 +15,7 @@
 #include "platform/threads.h"
 #include "sampling/MemInfo.h"
 #include "sampling/unitUseage.h"
-#include "tests/support/inspect.h"
+#include "tests/support/probe.h"
 
 // The counters, the call log and the samples as at start-up.
 inline void ResetSampling() {
@@ -34,9 +34,9 @@ inline std::vector<std::uint8_t> Bytes(const TUseage& image) {
 
 // True once the thread has made `passes` passes; false after ten seconds without.
 inline bool WaitForPasses(const TSetThread& thread, int passes) {
-  const std::uint64_t deadline = inspect::MonotonicMilliseconds() + 10000;
+  const std::uint64_t deadline = probe::MonotonicMilliseconds() + 10000;
   while (thread.PassCount() < passes) {
-    if (inspect::MonotonicMilliseconds() > deadline) return false;
+    if (probe::MonotonicMilliseconds() > deadline) return false;
     plat::Sleep(1);
   }
   return true;

@@ -229,8 +229,8 @@ TEST(ThreadingSampler, GuiSeesWholeFramesAndWholeSamples) {
   int copies = 0;
   int broken = 0;
   std::vector<std::uint8_t> copy;
-  const std::uint64_t end = inspect::MonotonicMilliseconds() + 300;
-  while (inspect::MonotonicMilliseconds() < end || thread->PassCount() < 20) {
+  const std::uint64_t end = probe::MonotonicMilliseconds() + 300;
+  while (probe::MonotonicMilliseconds() < end || thread->PassCount() < 20) {
     fake::Os()->memory = copies % 2 == 0 ? b : a;
     thread->WithFrames([&](const TUseage& cpu, const TUseage& mem) {
       for (const TUseage* image : {&cpu, &mem}) {

@@ -32,7 +32,7 @@
 #include "sampling/uProcInfo.h"
 #include "sampling/unitUseage.h"
 #include "tests/native/app_fixture.h"
-#include "tests/support/inspect.h"
+#include "tests/support/probe.h"
 #include "tests/support/os_population.h"
 
 namespace {
@@ -230,8 +230,8 @@ TEST(Soak, TenThousandTicksWithChurnStayInStepWithTheDesktop) {
     if (sampler->PassCount() >= kPasses) sampler->Terminate();
   }
 
-  const std::uint64_t deadline = inspect::MonotonicMilliseconds() + 120000;
-  while (sampler->PassCount() < kPasses && inspect::MonotonicMilliseconds() < deadline) {
+  const std::uint64_t deadline = probe::MonotonicMilliseconds() + 120000;
+  while (sampler->PassCount() < kPasses && probe::MonotonicMilliseconds() < deadline) {
     plat::Sleep(1);
   }
   EXPECT_GE(sampler->PassCount(), kPasses);

@@ -60,7 +60,7 @@ TEST_F(GuiCommands, EndProcessAnsweredYesEndsTheSelectedProcessAndItsRow) {
   const std::wstring pid = std::to_wstring(child.Pid());
   ASSERT_TRUE(TickUntil([&] { return RowWith(form->procListView, 1, pid) >= 0; }, kChildAppearsMs));
 
-  inspect::ListSelectRow(form->procListView, RowWith(form->procListView, 1, pid));
+  probe::ListSelectRow(form->procListView, RowWith(form->procListView, 1, pid));
   {
     cmdtest::BoxAnswerer answerer(L"任务管理器警告", plat::kIdYes, 20000);
     form->endProcBtnClick();
@@ -78,7 +78,7 @@ TEST_F(GuiCommands, EndTaskEndsTheProcessThatOwnsTheSelectedWindow) {
   ASSERT_TRUE(
       TickUntil([&] { return RowWith(form->TaskListView, 0, title) >= 0; }, kChildAppearsMs));
 
-  inspect::ListSelectRow(form->TaskListView, RowWith(form->TaskListView, 0, title));
+  probe::ListSelectRow(form->TaskListView, RowWith(form->TaskListView, 0, title));
   form->Button1Click();
   EXPECT_TRUE(child.WaitEnded(30000));
   EXPECT_TRUE(form->Timer.Enabled());
@@ -89,8 +89,8 @@ TEST_F(GuiCommands, EndTaskEndsTheProcessThatOwnsTheSelectedWindow) {
 
 TEST_F(GuiCommands, EndTaskAndEndProcessWithoutSelectionDoNothing) {
   form->OnTimer();
-  inspect::ListSelectRow(form->TaskListView, -1);
-  inspect::ListSelectRow(form->procListView, -1);
+  probe::ListSelectRow(form->TaskListView, -1);
+  probe::ListSelectRow(form->procListView, -1);
   // No box may open here: nothing would answer it.
   form->OnCommand(kCmdButton1);
   form->OnCommand(kCmdEndProcBtn);
@@ -99,13 +99,13 @@ TEST_F(GuiCommands, EndTaskAndEndProcessWithoutSelectionDoNothing) {
 }
 
 TEST_F(GuiCommands, AlwaysOnTopTogglesTheStyleAndTheCheckMark) {
-  EXPECT_FALSE(inspect::IsTopmost(form->Handle));
+  EXPECT_FALSE(probe::IsTopmost(form->Handle));
   EXPECT_FALSE(plat::IsMenuChecked(form->Handle, kCmdA1));
   form->A1Click();
-  EXPECT_TRUE(inspect::IsTopmost(form->Handle));
+  EXPECT_TRUE(probe::IsTopmost(form->Handle));
   EXPECT_TRUE(plat::IsMenuChecked(form->Handle, kCmdA1));
   form->OnCommand(kCmdA1);
-  EXPECT_FALSE(inspect::IsTopmost(form->Handle));
+  EXPECT_FALSE(probe::IsTopmost(form->Handle));
   EXPECT_FALSE(plat::IsMenuChecked(form->Handle, kCmdA1));
 }
 

@@ -44,7 +44,7 @@ using GuiDpi = MainFormTest;
 TEST_F(GuiDpi, TheTableIsScaledEveryTextIsWholeAndAMoveLaysItOutAgain) {
   const int dpi = plat::WindowDpi(form->Handle);
   for (const testtable::ExpectedControl& e : testtable::kControls) {
-    const plat::Rect r = inspect::ControlRect(e.member.Get(*form));
+    const plat::Rect r = probe::ControlRect(e.member.Get(*form));
     if (e.kind != plat::ControlKind::TabPage && e.kind != plat::ControlKind::StatusBar) {
       EXPECT_THAT(At(r, 96), Pointwise(DoubleNear(2), At(e.rect, dpi))) << e.name;
     }
@@ -53,7 +53,7 @@ TEST_F(GuiDpi, TheTableIsScaledEveryTextIsWholeAndAMoveLaysItOutAgain) {
   // Hidden, it stays hidden through a change of scale; a DPI of 0 or 4000 is ignored.
   HWND window = reinterpret_cast<HWND>(form->Handle.value);
   for (const int to : {0, 4000, dpi + 24, dpi}) {
-    cmdtest::SendDpiChanged(form->Handle, to, inspect::ControlRect(form->Handle));
+    cmdtest::SendDpiChanged(form->Handle, to, probe::ControlRect(form->Handle));
     EXPECT_EQ(std::pair(plat::WindowDpi(form->Handle), ::IsWindowVisible(window)),
               std::pair(to == 0 || to == 4000 ? dpi : to, FALSE));
   }
@@ -61,7 +61,7 @@ TEST_F(GuiDpi, TheTableIsScaledEveryTextIsWholeAndAMoveLaysItOutAgain) {
   form->Show();
   form->TimerTimer();  // fills the status texts and the process list
   for (const testtable::ExpectedControl& e : testtable::kControls) {
-    const plat::Rect r = inspect::ControlRect(e.member.Get(*form));
+    const plat::Rect r = probe::ControlRect(e.member.Get(*form));
     RECT parent{};
     ::GetClientRect(::GetParent(H(e.member.Get(*form))), &parent);
     EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.left + r.width <= parent.right &&
@@ -84,7 +84,7 @@ TEST_F(GuiDpi, TheTableIsScaledEveryTextIsWholeAndAMoveLaysItOutAgain) {
     const int text = Measure(form->PageControl1, captions[i]).cx;
     const SIZE status = Measure(form->StatusBar, plat::StatusGetText(form->StatusBar, i));
     EXPECT_TRUE(text <= tab.right - tab.left && tab.left + (tab.right - tab.left + text) / 2 <=
-                                                    inspect::ControlRect(form->Button4).left)
+                                                    probe::ControlRect(form->Button4).left)
         << i;
     EXPECT_TRUE(status.cx + 4 <= part.right - part.left && status.cy <= part.bottom - part.top)
         << i;
@@ -93,19 +93,19 @@ TEST_F(GuiDpi, TheTableIsScaledEveryTextIsWholeAndAMoveLaysItOutAgain) {
   plat::TabSelect(form->PageControl1, 1);
   const int rows = plat::ListRowCount(form->procListView);
   ASSERT_GT(rows, 2);
-  inspect::ListSelectRow(form->procListView, rows - 1);  // scrolls it into sight
+  probe::ListSelectRow(form->procListView, rows - 1);  // scrolls it into sight
   const auto top = ::SendMessageW(H(form->procListView), LVM_GETTOPINDEX, 0, 0);
-  const plat::Rect before = inspect::ControlRect(form->Handle);
+  const plat::Rect before = probe::ControlRect(form->Handle);
   for (const int to : {dpi + 24, dpi}) {
     const plat::Rect suggested{before.left, before.top, before.width * to / dpi,
                                before.height * to / dpi};
     cmdtest::SendDpiChanged(form->Handle, to, suggested);
-    EXPECT_EQ(std::tuple(plat::WindowDpi(form->Handle), inspect::ControlRect(form->Handle),
+    EXPECT_EQ(std::tuple(plat::WindowDpi(form->Handle), probe::ControlRect(form->Handle),
                          ::IsWindowVisible(window)),
               std::tuple(to, suggested, TRUE));
     // The graph fills its panel inside two bevels of 1 pixel each (2 from 144 dpi).
-    EXPECT_EQ(inspect::ControlRect(form->CpuImg).width,
-              inspect::ControlRect(form->CpuPanel).width - (to < 144 ? 4 : 8));
+    EXPECT_EQ(probe::ControlRect(form->CpuImg).width,
+              probe::ControlRect(form->CpuPanel).width - (to < 144 ? 4 : 8));
     LOGFONTW font{};
     ::GetObjectW(reinterpret_cast<HGDIOBJ>(::SendMessageW(H(form->endProcBtn), WM_GETFONT, 0, 0)),
                  sizeof font, &font);

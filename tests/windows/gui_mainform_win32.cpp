@@ -72,8 +72,8 @@ bool RefreshMatchesSnapshot(TMainForm& form, std::string* why) {
 using GuiMainForm = MainFormTest;
 
 TEST_F(GuiMainForm, ControlsSitWhereTheTableSaysBeforeTheFirstShow) {
-  EXPECT_EQ(inspect::ControlText(form->Handle), L"Varnex");
-  const Rect outer = inspect::ControlRect(form->Handle);
+  EXPECT_EQ(probe::ControlText(form->Handle), L"Varnex");
+  const Rect outer = probe::ControlRect(form->Handle);
   EXPECT_EQ(std::pair(outer.width, outer.height), std::pair(434, 430));
   const Rect page = plat::TabDisplayRect(form->PageControl1, 426, 357);
   for (const testtable::ExpectedControl& e : testtable::kControls) {
@@ -81,18 +81,18 @@ TEST_F(GuiMainForm, ControlsSitWhereTheTableSaysBeforeTheFirstShow) {
     const Control control = e.member.Get(*form);
     ASSERT_TRUE(control);
     EXPECT_EQ(cmdtest::ClassOf(control), kSystemClass.at(e.kind));
-    EXPECT_EQ(inspect::ControlText(control), e.caption);
+    EXPECT_EQ(probe::ControlText(control), e.caption);
     if (e.kind == plat::ControlKind::Button) {
       EXPECT_EQ(plat::GetWindowLongA(control, kGwlId), e.commandId);
     }
     // The status bar docks to the real window's bottom edge (checked once shown).
     if (e.kind == plat::ControlKind::TabPage) {
-      EXPECT_EQ(inspect::ControlRect(control), page);
+      EXPECT_EQ(probe::ControlRect(control), page);
     } else if (e.kind != plat::ControlKind::StatusBar) {
-      EXPECT_EQ(inspect::ControlRect(control), e.rect);
+      EXPECT_EQ(probe::ControlRect(control), e.rect);
     }
   }
-  EXPECT_EQ(inspect::TabSelected(form->PageControl1), 2);
+  EXPECT_EQ(probe::TabSelected(form->PageControl1), 2);
   EXPECT_EQ(plat::ListColumnCount(form->TaskListView), 2);
   EXPECT_EQ(plat::ListColumnCount(form->procListView), 5);
 }
@@ -102,7 +102,7 @@ TEST_F(GuiMainForm, MenusStartAtTheNormalSpeedAndNotOnTop) {
   for (int id : {kCmdH2, kCmdN6, kCmdN8, kCmdA1, kCmdN1}) {
     EXPECT_FALSE(plat::IsMenuChecked(form->Handle, id)) << id;
   }
-  EXPECT_FALSE(inspect::IsTopmost(form->Handle));
+  EXPECT_FALSE(probe::IsTopmost(form->Handle));
 }
 
 TEST_F(GuiMainForm, TicksBeforeTheFirstShowFillTheListsAndTheProcessCountOnly) {
@@ -116,19 +116,19 @@ TEST_F(GuiMainForm, ShownWindowLaysOutToItsClientArea) {
   const Rect page = plat::TabDisplayRect(form->PageControl1, 426, 357);
   form->Show();
   const Rect client = plat::ClientRect(form->Handle);
-  const Rect tabs = inspect::ControlRect(form->PageControl1);
-  const Rect bar = inspect::ControlRect(form->StatusBar);
+  const Rect tabs = probe::ControlRect(form->PageControl1);
+  const Rect bar = probe::ControlRect(form->StatusBar);
   EXPECT_EQ(std::pair(bar.top + bar.height, bar.width), std::pair(client.height, client.width));
   EXPECT_EQ(std::tuple(tabs.left, tabs.width, tabs.top + tabs.height),
             std::tuple(0, client.width, bar.top));
-  const Rect shownPage = inspect::ControlRect(form->TabSheet2);
+  const Rect shownPage = probe::ControlRect(form->TabSheet2);
   EXPECT_EQ(shownPage, plat::TabDisplayRect(form->PageControl1, tabs.width, tabs.height));
   // Anchored right and bottom: the same distance to the page's right edge as designed, and
   // 6 px to its bottom edge.
-  const Rect end = inspect::ControlRect(form->endProcBtn);
+  const Rect end = probe::ControlRect(form->endProcBtn);
   EXPECT_EQ(shownPage.width - (end.left + end.width), page.width - (298 + 101));
   EXPECT_EQ(shownPage.height - (end.top + end.height), 6);
-  EXPECT_EQ(inspect::ControlRect(form->CpuImg), (Rect{2, 2, 256, 86}));
+  EXPECT_EQ(probe::ControlRect(form->CpuImg), (Rect{2, 2, 256, 86}));
 }
 
 TEST_F(GuiMainForm, ShownWindowRefreshesEveryPanelAndListsItselfAsATask) {
@@ -169,11 +169,11 @@ const PageContents kPages[] = {
 
 void ExpectWholePages(TMainForm& form) {
   for (const PageContents& contents : kPages) {
-    const Rect page = inspect::ControlRect(contents.page.Get(form));
-    const Rect list = inspect::ControlRect(contents.controls.front().Get(form));
+    const Rect page = probe::ControlRect(contents.page.Get(form));
+    const Rect list = probe::ControlRect(contents.controls.front().Get(form));
     int lowest = 0;
     for (const FormMember& member : contents.controls) {
-      const Rect r = inspect::ControlRect(member.Get(form));
+      const Rect r = probe::ControlRect(member.Get(form));
       EXPECT_GE(r.left, 6);
       EXPECT_GE(r.top, 6);
       EXPECT_LE(r.left + r.width, page.width - 6);
@@ -192,7 +192,7 @@ void ExpectWholePages(TMainForm& form) {
 TEST_F(GuiMainForm, ShownWindowIsCentredWithTheFocusOnTheTabs) {
   form->Show();
   const Rect screen = cmdtest::ScreenRect();
-  const Rect outer = inspect::ControlRect(form->Handle);
+  const Rect outer = probe::ControlRect(form->Handle);
   EXPECT_EQ(std::pair(outer.left, outer.top),
             std::pair((screen.width - 434) / 2, (screen.height - 430) / 2));
   EXPECT_EQ(cmdtest::FocusedControl(), form->PageControl1);
@@ -207,7 +207,7 @@ TEST_F(GuiMainForm, HomePageButtonOverTheTabStripIsWholeAndTakesTheClick) {
 
 TEST_F(GuiMainForm, EveryPageStaysWholeAtThreeSizes) {
   form->Show();
-  const Rect outer = inspect::ControlRect(form->Handle);
+  const Rect outer = probe::ControlRect(form->Handle);
   for (const Rect& size :
        {outer, Rect{outer.left, outer.top, 494, 480}, Rect{outer.left, outer.top, 434, 400}}) {
     SCOPED_TRACE(size.height);
@@ -243,7 +243,7 @@ TEST_F(GuiMainForm, TabWalksTheControlsAndCtrlTabAndArrowsThePages) {
     SCOPED_TRACE("step " + std::to_string(i));
     cmdtest::PressKeys(form->Handle, steps[i].keys);
     EXPECT_EQ(cmdtest::FocusedControl(), steps[i].focus.Get(*form));
-    EXPECT_EQ(inspect::TabSelected(form->PageControl1), steps[i].page);
+    EXPECT_EQ(probe::TabSelected(form->PageControl1), steps[i].page);
   }
 }
 

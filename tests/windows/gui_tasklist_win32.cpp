@@ -95,7 +95,7 @@ TEST_F(GuiTaskList, VisibleTitledWindowGetsARowUntilItGoesHiddenAndBlankOnesNone
   EXPECT_EQ(RowOf(hidden), -1);
   EXPECT_EQ(RowOf(blank), -1);
 
-  inspect::DestroyTestWindow(visible);
+  probe::DestroyTestWindow(visible);
   form->OnTimer();
   EXPECT_EQ(RowOf(visible), -1);
 }
@@ -137,7 +137,7 @@ TEST_F(GuiTaskList, ExplorerWindowsEachGetARowBesideTheProcessRowAndGoWithTheirW
     EXPECT_EQ(Text(folderRow, 0), title);
     EXPECT_EQ(Text(folderRow, 1), L"正在运行");
   }
-  for (const plat::WindowHandle folder : folders) inspect::DestroyTestWindow(folder);
+  for (const plat::WindowHandle folder : folders) probe::DestroyTestWindow(folder);
   form->OnTimer();
   for (const plat::WindowHandle folder : folders) EXPECT_EQ(RowOf(folder), -1);
 }
@@ -145,7 +145,7 @@ TEST_F(GuiTaskList, ExplorerWindowsEachGetARowBesideTheProcessRowAndGoWithTheirW
 TEST_F(GuiTaskList, FiveHundredRefreshesKeepGdiAndUserObjects) {
   const plat::WindowHandle task = TestWindow("VarnexTaskSoak", "Varnex soak task");
   const plat::WindowHandle folder = TestWindow("CabinetWClass", "Varnex soak folder");
-  inspect::SetTestWindowSmallIcon(task);
+  probe::SetTestWindowSmallIcon(task);
   form->Show();
   for (int i = 0; i < 20; ++i) form->OnTimer();
   ASSERT_GE(RowOf(folder), 0);

@@ -12,7 +12,7 @@
 #include "app/CpuUseage.h"
 #include "app/performance_page.h"
 #include "platform/gui.h"
-#include "tests/support/inspect.h"
+#include "tests/support/probe.h"
 #include "tests/support/win32/command_helpers.h"
 
 class MainFormTest : public ::testing::Test {
@@ -24,7 +24,7 @@ class MainFormTest : public ::testing::Test {
   }
   void TearDown() override {
     cmdtest::CancelCalls();
-    for (plat::WindowHandle window : testWindows_) inspect::DestroyTestWindow(window);
+    for (plat::WindowHandle window : testWindows_) probe::DestroyTestWindow(window);
     if (form == nullptr) return;
     if (cmdtest::WindowExists(form->Handle)) {
       plat::CloseMainWindow(form->Handle);
@@ -38,7 +38,7 @@ class MainFormTest : public ::testing::Test {
 
   // A top-level window of this process, destroyed when the test leaves.
   plat::WindowHandle TestWindow(const char* className, const char* title, bool visible = true) {
-    const plat::WindowHandle window = inspect::CreateTestWindow(className, title, visible);
+    const plat::WindowHandle window = probe::CreateTestWindow(className, title, visible);
     EXPECT_TRUE(window) << title;
     testWindows_.push_back(window);
     return window;

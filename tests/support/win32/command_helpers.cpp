@@ -13,7 +13,7 @@
 
 #include "platform/gui.h"
 #include "platform/threads.h"
-#include "tests/support/inspect.h"
+#include "tests/support/probe.h"
 #include "tests/support/win32/icon_helpers.h"
 
 namespace cmdtest {
@@ -63,11 +63,11 @@ constexpr UINT kBusyMessage = WM_APP + 1;  // wParam: how long to keep WM_GETICO
 LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* state = reinterpret_cast<BusyWindow::State*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == kBusyMessage && state != nullptr) {
-    state->busyUntil = inspect::MonotonicMilliseconds() + wParam;
+    state->busyUntil = probe::MonotonicMilliseconds() + wParam;
     return 1;
   }
   if (message == WM_GETICON && state != nullptr) {
-    const std::uint64_t now = inspect::MonotonicMilliseconds();
+    const std::uint64_t now = probe::MonotonicMilliseconds();
     if (now < state->busyUntil) {
       ::WaitForSingleObject(state->stop, static_cast<DWORD>(state->busyUntil - now));
     }
@@ -130,10 +130,10 @@ struct ChildEntry {
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& done, std::uint32_t timeoutMs, std::uint32_t pollMs) {
-  const std::uint64_t deadline = inspect::MonotonicMilliseconds() + timeoutMs;
+  const std::uint64_t deadline = probe::MonotonicMilliseconds() + timeoutMs;
   for (;;) {
     if (done()) return true;
-    if (inspect::MonotonicMilliseconds() > deadline) return false;
+    if (probe::MonotonicMilliseconds() > deadline) return false;
     plat::Sleep(pollMs);
   }
 }
@@ -323,7 +323,7 @@ plat::Control FromHwnd(HWND window) {
 }
 
 void CheckInputTaken(std::uint64_t deadline) {
-  if (HIWORD(::GetQueueStatus(QS_INPUT)) == 0 || inspect::MonotonicMilliseconds() > deadline) {
+  if (HIWORD(::GetQueueStatus(QS_INPUT)) == 0 || probe::MonotonicMilliseconds() > deadline) {
     QuitLoop();
   } else {
     CallAfter(20, [deadline] { CheckInputTaken(deadline); });
@@ -343,7 +343,7 @@ void PressKeys(plat::Control window, const std::vector<std::uint16_t>& keys) {
     up.ki.dwFlags = KEYEVENTF_KEYUP;
   }
   ::SendInput(static_cast<UINT>(events.size()), events.data(), sizeof(INPUT));
-  const std::uint64_t deadline = inspect::MonotonicMilliseconds() + 3000;
+  const std::uint64_t deadline = probe::MonotonicMilliseconds() + 3000;
   CallAfter(20, [deadline] { CheckInputTaken(deadline); });
   plat::RunMessageLoop();
 }
@@ -359,8 +359,8 @@ plat::Control ClickTarget(plat::Control control) {
   events[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   ::SendInput(2, events, sizeof(INPUT));
   HWND target = nullptr;
-  const std::uint64_t deadline = inspect::MonotonicMilliseconds() + 3000;
-  while (inspect::MonotonicMilliseconds() < deadline) {
+  const std::uint64_t deadline = probe::MonotonicMilliseconds() + 3000;
+  while (probe::MonotonicMilliseconds() < deadline) {
     MSG msg{};
     if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       ::Sleep(10);

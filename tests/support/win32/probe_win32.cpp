@@ -8,9 +8,9 @@
 #include <string>
 
 #include "platform/gui.h"
-#include "tests/support/inspect.h"
+#include "tests/support/probe.h"
 
-namespace inspect {
+namespace probe {
 namespace {
 
 HWND Hwnd(plat::Control control) { return reinterpret_cast<HWND>(control.value); }
@@ -109,4 +109,4 @@ std::uintptr_t SetTestWindowSmallIcon(plat::WindowHandle window) {
   return reinterpret_cast<std::uintptr_t>(icon);
 }
 
-}  // namespace inspect
+}  // namespace probe

@@ -4,9 +4,9 @@
 
 #include "platform/fake/control/gui.h"
 #include "platform/fake/control/os.h"
-#include "tests/support/inspect.h"
+#include "tests/support/probe.h"
 
-namespace inspect {
+namespace probe {
 
 std::uint64_t MonotonicMilliseconds() {
   return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -44,4 +44,4 @@ std::uintptr_t SetTestWindowSmallIcon(plat::WindowHandle window) {
   return 0x7F05;
 }
 
-}  // namespace inspect
+}  // namespace probe

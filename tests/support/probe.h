@@ -1,6 +1,6 @@
 #pragma once
 // What the tests read of the platform, or do to it, that the program itself never asks: one
-// layer over both backends (win32/inspect_win32.cpp, inspect_fake.cpp).
+// layer over both backends (win32/probe_win32.cpp, probe_fake.cpp).
 
 #include <atomic>
 #include <cstdint>
@@ -8,7 +8,7 @@
 
 #include "platform/types.h"
 
-namespace inspect {
+namespace probe {
 
 // Milliseconds since an arbitrary start; never goes back. Any thread.
 std::uint64_t MonotonicMilliseconds();
@@ -50,4 +50,4 @@ void DestroyTestWindow(plat::WindowHandle window);
 // Gives the window a small icon of its own and returns the icon's handle value.
 std::uintptr_t SetTestWindowSmallIcon(plat::WindowHandle window);
 
-}  // namespace inspect
+}  // namespace probe
