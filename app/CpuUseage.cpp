@@ -48,26 +48,28 @@ using R = TLayoutRule;
 
 // Every control, parents first; within a parent, in tab order. A picture box fills its
 // panel's client area inside the panel's two lowered bevels; its rectangle gives its graph's
-// size. Button4 lies over the right-hand part of the tab strip, beside the three tab headers.
+// size. The lists' and pictures' captions are not drawn: they are the names a screen reader
+// gives them (a list after its page, a graph after its group box). Button4 lies over the
+// right-hand part of the tab strip, beside the three tab headers.
 // clang-format off
 const ControlRow kControls[] = {
 //   control           name            kind           parent            rect                  anchors       layout          caption             command
     {&F::PageControl1, "PageControl1", K::TabControl, &F::Handle,       {0,   0,   426, 357}, kLeftTop,     R::AboveStatus, L"",                0},
     {&F::TabSheet1,    "TabSheet1",    K::TabPage,    &F::PageControl1, {},                   kLeftTop,     R::TabPage,     L"应用程序",        0},
-    {&F::TaskListView, "TaskListView", K::ListView,   &F::TabSheet1,    {22,  24,  377, 281}, kAll,         R::Anchored,    L"",                0},
+    {&F::TaskListView, "TaskListView", K::ListView,   &F::TabSheet1,    {22,  24,  377, 281}, kAll,         R::Anchored,    L"应用程序",        0},
     {&F::Button1,      "Button1",      K::Button,     &F::TabSheet1,    {137, 311, 89,  25},  kRightBottom, R::Anchored,    L"结束任务(&E)",    kCmdButton1},
     {&F::Button2,      "Button2",      K::Button,     &F::TabSheet1,    {234, 311, 75,  25},  kRightBottom, R::Anchored,    L"切换至(&S)",      kCmdButton2},
     {&F::Button3,      "Button3",      K::Button,     &F::TabSheet1,    {315, 311, 87,  25},  kRightBottom, R::Anchored,    L"新任务(&N)...",   kCmdButton3},
     {&F::TabSheet2,    "TabSheet2",    K::TabPage,    &F::PageControl1, {},                   kLeftTop,     R::TabPage,     L"进程",            0},
-    {&F::procListView, "procListView", K::ListView,   &F::TabSheet2,    {24,  24,  377, 281}, kAll,         R::Anchored,    L"",                0},
+    {&F::procListView, "procListView", K::ListView,   &F::TabSheet2,    {24,  24,  377, 281}, kAll,         R::Anchored,    L"进程",            0},
     {&F::endProcBtn,   "endProcBtn",   K::Button,     &F::TabSheet2,    {298, 310, 101, 25},  kRightBottom, R::Anchored,    L"结束进程(&E)",    kCmdEndProcBtn},
     {&F::TabSheet3,    "TabSheet3",    K::TabPage,    &F::PageControl1, {},                   kLeftTop,     R::TabPage,     L"性能",            0},
     {&F::GroupBox1,    "GroupBox1",    K::GroupBox,   &F::TabSheet3,    {120, 8,   283, 121}, kLeftTop,     R::Anchored,    L"CPU 使用记录",    0},
     {&F::CpuPanel,     "CpuPanel",     K::Panel,      &F::GroupBox1,    {12,  21,  260, 90},  kLeftTop,     R::Anchored,    L"",                0},
-    {&F::CpuImg,       "CpuImg",       K::PictureBox, &F::CpuPanel,     {2,   2,   256, 86},  kLeftTop,     R::InsidePanel, L"",                0},
+    {&F::CpuImg,       "CpuImg",       K::PictureBox, &F::CpuPanel,     {2,   2,   256, 86},  kLeftTop,     R::InsidePanel, L"CPU 使用记录",    0},
     {&F::GroupBox2,    "GroupBox2",    K::GroupBox,   &F::TabSheet3,    {120, 131, 284, 121}, kLeftTop,     R::Anchored,    L"内存使用记录",    0},
     {&F::memPanel,     "memPanel",     K::Panel,      &F::GroupBox2,    {12,  21,  260, 90},  kLeftTop,     R::Anchored,    L"",                0},
-    {&F::memImg,       "memImg",       K::PictureBox, &F::memPanel,     {2,   2,   256, 86},  kLeftTop,     R::InsidePanel, L"",                0},
+    {&F::memImg,       "memImg",       K::PictureBox, &F::memPanel,     {2,   2,   256, 86},  kLeftTop,     R::InsidePanel, L"内存使用记录",    0},
     {&F::StatusBar,    "StatusBar",    K::StatusBar,  &F::Handle,       {0,   357, 426, 19},  kLeftTop,     R::DockBottom,  L"",                0},
     {&F::Button4,      "Button4",      K::Button,     &F::Handle,       {152, 0,   273, 20},  kLeftTop,     R::Anchored,    L"进入工具主站",    kCmdButton4},
 };

@@ -82,11 +82,20 @@ void TPerformancePage::Update(plat::StatusBarHandle status) {
   plat::RepaintNow(cpu_.place.panel);
 
   const TSetThread::Sample sample = SetThread->ReadSample();
-  plat::StatusSetText(status, 1, L"CPU 使用：" + DecimalText(sample.cpuUsage) + L"%");
+  SetReading(cpu_, status, 1, L"CPU 使用：" + DecimalText(sample.cpuUsage) + L"%");
   const MemoryInUse memory = UsedMemory(sample.memStatus, sample.memStatusEx);
-  plat::StatusSetText(status, 2,
-                      L"内存使用：" + DecimalText(Kilobytes(static_cast<double>(memory.used))) +
-                          L"/" + DecimalText(Kilobytes(static_cast<double>(memory.total))));
+  SetReading(mem_, status, 2,
+             L"内存使用：" + DecimalText(Kilobytes(static_cast<double>(memory.used))) + L"/" +
+                 DecimalText(Kilobytes(static_cast<double>(memory.total))));
+}
+
+void TPerformancePage::SetReading(Graph& graph, plat::StatusBarHandle status, int part,
+                                  const std::wstring& text) {
+  plat::StatusSetText(status, part, text);
+  // A screen reader announces every new value: an unchanged one is not given again.
+  if (text == graph.value) return;
+  graph.value = text;
+  plat::PictureSetValue(graph.place.picture, text);
 }
 
 bool TPerformancePage::Stop(std::uint32_t waitMs) {

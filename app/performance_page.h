@@ -40,7 +40,9 @@ class TPerformancePage {
   // Creates the graphs at their images' size and starts the sampler, their first frames shown.
   void Start();
   // Shows the current frames, repaints the panels and writes CPU and memory use into the
-  // status bar's parts 1 and 2; nothing before Start or once Stop has released the sampler.
+  // status bar's parts 1 and 2, each text also the value of its graph's picture for screen
+  // readers (given again only when it changed); nothing before Start or once Stop has
+  // released the sampler.
   void Update(plat::StatusBarHandle status);
   // Asks the sampler to stop and waits up to `waitMs` for it (with 0, only asks); once it has
   // ended, the thread object is released and the three globals are emptied (the thread
@@ -54,7 +56,11 @@ class TPerformancePage {
   struct Graph {
     TGraphBox place;
     std::vector<std::uint8_t> pixels;  // the frame at the box's size, when that differs
+    std::wstring value;                // the picture's value text
   };
+  // Writes `text` into the status bar's `part` and, when it changed, into the graph's picture.
+  static void SetReading(Graph& graph, plat::StatusBarHandle status, int part,
+                         const std::wstring& text);
   Graph cpu_;
   Graph mem_;
 };

@@ -71,12 +71,14 @@ enum class ControlKind {
   TabControl,  // pages are created as its children and appended as tabs
   TabPage,     // parent: a TabControl; fills the tab control's display area
   ListView,    // report style, read-only, whole-row and single selection, selection shown
-               // without focus, unsorted, header clicks do nothing
+               // without focus, unsorted, header clicks do nothing; its caption is not drawn:
+               // it is the name a screen reader gives the list
   Button,      // push button; a click raises OnCommand(commandId)
   GroupBox,
   Panel,       // inner and outer bevel lowered, PanelBevelWidth pixels each, drawn inside
                // its client area
-  PictureBox,  // shows the copy of a raster given with PictureSetImage
+  PictureBox,  // shows the copy of a raster given with PictureSetImage; a screen reader reads
+               // it as a chart named by its caption (not drawn) with a value (PictureSetValue)
   StatusBar,   // placed like any other control: it neither sizes nor docks itself
 };
 
@@ -153,6 +155,9 @@ void SetDoubleBuffered(MainWindowHandle window);
 void RepaintNow(Control control);  // carries out a pending repaint at once
 // Keeps a copy of the raster and shows it: at once in a shown picture, else when it shows.
 void PictureSetImage(PictureBoxHandle picture, const RasterView& image);
+// The text a screen reader reads as the picture's value; each call announces a new value to
+// screen readers (one value-change event), so the program calls it only when the text changed.
+void PictureSetValue(PictureBoxHandle picture, const std::wstring& value);
 
 // A modal message box owned by `owner`; returns the button pressed (6 Yes, 7 No, 1 OK).
 int ShowMessageBox(Control owner, const std::wstring& text, const std::wstring& caption,

@@ -127,7 +127,7 @@ user32.dll PostQuitMessage RedrawWindow RegisterClassExW ReleaseDC SendMessageTi
 user32.dll SendMessageW SetForegroundWindow SetMenu SetTimer SetWindowLongW SetWindowPos
 user32.dll ShowWindow SystemParametersInfoW TranslateMessage UpdateWindow keybd_event
 user32.dll GetKeyState GetWindow IsWindowEnabled IsWindowVisible SetFocus
-user32.dll CopyImage DestroyIcon GetIconInfo IsIconic
+user32.dll CopyImage DestroyIcon GetIconInfo IsIconic NotifyWinEvent
 '
 if [ "$bits" = 32 ]; then
   read -r major minor < <(awk '/^MajorSubsystemVersion/{a=$2} /^MinorSubsystemVersion/{b=$2}

@@ -208,6 +208,13 @@ void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
   Log("PictureSetImage", picture);
 }
 
+void PictureSetValue(PictureBoxHandle picture, const std::wstring& value) {
+  ControlState* p = GetKind(picture, ControlKind::PictureBox, "PictureSetValue");
+  if (!p) return;
+  p->value = value;
+  Log("PictureSetValue", picture);
+}
+
 }  // namespace plat
 
 namespace fake {

@@ -91,11 +91,14 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 // A picture box's own copy of its raster: rows padded to 4 bytes, as a DIB wants them.
+// Its value text and accessible object are what screen readers read of it.
 struct Picture {
   std::vector<std::uint8_t> bits;
   int width = 0;
   int height = 0;
   int stride = 0;
+  std::wstring value;
+  ChartObject* accessible = nullptr;
 };
 
 // Draws the picture's raster at its top left and the face colour around it.
@@ -134,8 +137,16 @@ LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new Picture));
       break;
     case WM_NCDESTROY:
-      delete reinterpret_cast<Picture*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+      if (auto* picture = reinterpret_cast<Picture*>(::GetWindowLongPtrW(window, GWLP_USERDATA))) {
+        DisconnectChart(picture->accessible);
+        delete picture;
+      }
       ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      break;
+    case WM_GETOBJECT:
+      if (auto* picture = reinterpret_cast<Picture*>(::GetWindowLongPtrW(window, GWLP_USERDATA))) {
+        return AnswerGetObject(window, wParam, lParam, picture->value, picture->accessible);
+      }
       break;
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers every pixel; erasing first would flicker
@@ -598,6 +609,17 @@ void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
     }
   }
   ::InvalidateRect(window, nullptr, FALSE);
+}
+
+void PictureSetValue(PictureBoxHandle picture, const std::wstring& value) {
+  HWND window = Hwnd(picture);
+  const ControlInfo* info = FindControl(window);
+  if (!info || info->kind != ControlKind::PictureBox) return;
+  auto* copy = reinterpret_cast<win32gui::Picture*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!copy) return;
+  copy->value = value;
+  // Hooks of other processes get it through their own message queues: nothing waits here.
+  ::NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
 }
 
 }  // namespace plat

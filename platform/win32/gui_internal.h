@@ -52,6 +52,16 @@ MainWindowState* MainStateOf(HWND window);
 // The font chosen for the main window that contains `window`, or the GUI default font.
 HFONT FontFor(HWND window);
 
+// A picture box's accessible object (accessible.cpp). Clients may keep it past the picture.
+class ChartObject;
+// The answer to WM_GETOBJECT for a picture box: for OBJID_CLIENT, its chart object, made on
+// the first request (oleacc is loaded then), with `value` as its value text; else the
+// default answer. `value` must live until DisconnectChart.
+LRESULT AnswerGetObject(HWND picture, WPARAM flags, LPARAM objectId, const std::wstring& value,
+                        ChartObject*& object);
+// Lets go of the picture's object, which from then on fails every call a client makes.
+void DisconnectChart(ChartObject*& object);
+
 // Registers the child-window classes (page, panel, picture) once.
 void RegisterControlClasses();
 // A batch update of a list costs nothing until rows are added or deleted: only then is its

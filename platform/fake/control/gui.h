@@ -97,7 +97,8 @@ struct ControlState {
   std::vector<std::wstring> partTexts = std::vector<std::wstring>(1);  // one part at first
   // picture box
   Picture picture = {};
-  int pictureSets = 0;  // rasters given, refused ones too
+  int pictureSets = 0;      // rasters given, refused ones too
+  std::wstring value = {};  // PictureSetValue's last text
 };
 
 struct MessageBox {
