@@ -42,7 +42,7 @@ void BM_SamplerPass(benchmark::State& state) {
     ReadMemoryStatus(MemStatus, MemStatusEx);
     memHistory.back() = MemorySampleHeight(MemStatus, MemStatusEx, mem.Height());
   }
-  benchmark::DoNotOptimize(cpu.Pixel(255, 0));
+  benchmark::DoNotOptimize(cpu.ScanLine(0)[255 * 3]);
 }
 
 // The real thread with no sleep between passes: the wall time of one pass, lock included.
