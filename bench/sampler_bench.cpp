@@ -56,9 +56,9 @@ void BM_SamplerThreadPasses(benchmark::State& state) {
   thread->SleepMs = 0;
   thread->Resume();
   for (auto _ : state) {
-    const int before = thread->PassCount();
+    const int before = probe::PassCount(*thread);
     const std::uint64_t deadline = probe::MonotonicMilliseconds() + 5000;
-    while (thread->PassCount() == before) {
+    while (probe::PassCount(*thread) == before) {
       if (probe::MonotonicMilliseconds() > deadline) {
         state.SkipWithError("the sampler thread made no pass within 5 s");
         break;

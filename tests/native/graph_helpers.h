@@ -35,7 +35,7 @@ inline std::vector<std::uint8_t> Bytes(const TUseage& image) {
 // True once the thread has made `passes` passes; false after ten seconds without.
 inline bool WaitForPasses(const TSetThread& thread, int passes) {
   const std::uint64_t deadline = probe::MonotonicMilliseconds() + 10000;
-  while (thread.PassCount() < passes) {
+  while (probe::PassCount(thread) < passes) {
     if (probe::MonotonicMilliseconds() > deadline) return false;
     plat::Sleep(1);
   }

@@ -120,7 +120,7 @@ TEST_F(SamplerThreadTest, FirstPassShowsGridsAndOneMemorySegmentThenStopsDuringS
   // The thread now sleeps 1000 ms; a stop ends it well within that, without another pass.
   thread->Terminate();
   EXPECT_TRUE(thread->WaitFor(900));
-  EXPECT_EQ(thread->PassCount(), 1);
+  EXPECT_EQ(probe::PassCount(*thread), 1);
   EXPECT_EQ(fake::CallLog("GlobalMemoryStatus").size(), 2u);
   EXPECT_FALSE(thread->WithFrames([](const TUseage&, const TUseage&) {}));
   EXPECT_EQ(thread->CpuGraph, nullptr);
@@ -177,7 +177,7 @@ TEST_F(SamplerThreadTest, StopBeforeResumeTakesOnlyStartupSamplesAndReleases) {
   thread_->Terminate();
   thread_->Resume();
   ASSERT_TRUE(thread_->WaitFor(5000));
-  EXPECT_EQ(thread_->PassCount(), 0);
+  EXPECT_EQ(probe::PassCount(*thread_), 0);
   EXPECT_EQ(fake::CallLog("GlobalMemoryStatus").size(), 1u);
   EXPECT_EQ(MemStatus.dwTotalPageFile, 2000u);
   EXPECT_EQ(thread_->CpuGraph, nullptr);
@@ -198,7 +198,7 @@ TEST_F(SamplerThreadTest, MissingImageEndsTheThreadQuietly) {
   thread_->CpuGraph = cpu;
   thread_->Resume();
   ASSERT_TRUE(thread_->WaitFor(5000));
-  EXPECT_EQ(thread_->PassCount(), 0);
+  EXPECT_EQ(probe::PassCount(*thread_), 0);
   EXPECT_EQ(thread_->CpuGraph, cpu);  // an error leaves the images alone
   delete cpu;
 }
@@ -225,7 +225,7 @@ TEST(ThreadingSampler, GuiSeesWholeFramesAndWholeSamples) {
   int broken = 0;
   std::vector<std::uint8_t> copy;
   const std::uint64_t end = probe::MonotonicMilliseconds() + 300;
-  while (probe::MonotonicMilliseconds() < end || thread->PassCount() < 20) {
+  while (probe::MonotonicMilliseconds() < end || probe::PassCount(*thread) < 20) {
     fake::Os()->memory = copies % 2 == 0 ? b : a;
     thread->WithFrames([&](const TUseage& cpu, const TUseage& mem) {
       for (const TUseage* image : {&cpu, &mem}) {

@@ -133,7 +133,8 @@ class GuiPerformance : public MainFormTest {
     form->Show();
     plat::TabSelect(form->PageControl1, 2);
     ASSERT_NE(SetThread, nullptr);
-    ASSERT_TRUE(cmdtest::WaitUntil([passes] { return SetThread->PassCount() >= passes; }, 10000));
+    ASSERT_TRUE(
+        cmdtest::WaitUntil([passes] { return probe::PassCount(*SetThread) >= passes; }, 10000));
     form->OnTimer();
   }
 };
