@@ -20,7 +20,7 @@ namespace {
 void BM_SamplerPass(benchmark::State& state) {
   fake::ResetCounters();
   fake::Os()->advance = {10'000'000, 20'000'000};
-  ResetCpuUsageState();
+  CpuSampleState cpuState;
   TUseage cpu(86, 256);
   TUseage mem(86, 256);
   std::vector<std::int32_t> cpuHistory(256), memHistory(256);
@@ -38,7 +38,7 @@ void BM_SamplerPass(benchmark::State& state) {
     mem.SetPenColor(TSetThread::kMemLineColor);
     DrawHistory(cpu, cpuHistory, cpu.Height() + 1);
     DrawHistory(mem, memHistory, mem.Height() + 1);
-    cpuHistory.back() = CpuSampleHeight(GetCpuUsage(), cpuScale);
+    cpuHistory.back() = CpuSampleHeight(GetCpuUsage(cpuState), cpuScale);
     ReadMemoryStatus(MemStatus, MemStatusEx);
     memHistory.back() = MemorySampleHeight(MemStatus, MemStatusEx, mem.Height());
   }
@@ -49,7 +49,6 @@ void BM_SamplerPass(benchmark::State& state) {
 void BM_SamplerThreadPasses(benchmark::State& state) {
   fake::ResetCounters();
   fake::Os()->advance = {10'000'000, 20'000'000};
-  ResetCpuUsageState();
   auto* thread = new TSetThread;
   thread->CpuGraph = new TUseage(86, 256);
   thread->MemGraph = new TUseage(86, 256);

@@ -21,7 +21,7 @@
 inline void ResetSampling() {
   fake::ResetCounters();
   fake::ClearCallLog();
-  ResetCpuUsageState();
+  CpuUsage.store(0);
   MemStatus = plat::MemoryStatus{};
   MemStatusEx = plat::MemoryStatusEx{};
 }
