@@ -45,7 +45,7 @@ TEST(CountersContract, FirstSampleIsZeroThenALoad) {
   CpuUsage.store(0);
   EXPECT_EQ(GetCpuUsage(state), 0);
   EXPECT_EQ(CpuUsage.load(), 0);
-  plat::Sleep(300);
+  probe::Sleep(300);
   const std::int32_t load = GetCpuUsage(state);
   EXPECT_EQ(CpuUsage.load(), load);
   EXPECT_GE(load, -50);

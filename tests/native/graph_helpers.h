@@ -37,7 +37,7 @@ inline bool WaitForPasses(const TSetThread& thread, int passes) {
   const std::uint64_t deadline = probe::MonotonicMilliseconds() + 10000;
   while (probe::PassCount(thread) < passes) {
     if (probe::MonotonicMilliseconds() > deadline) return false;
-    plat::Sleep(1);
+    probe::Sleep(1);
   }
   return true;
 }

@@ -232,7 +232,7 @@ TEST(Soak, TenThousandTicksWithChurnStayInStepWithTheDesktop) {
 
   const std::uint64_t deadline = probe::MonotonicMilliseconds() + 120000;
   while (probe::PassCount(*sampler) < kPasses && probe::MonotonicMilliseconds() < deadline) {
-    plat::Sleep(1);
+    probe::Sleep(1);
   }
   EXPECT_GE(probe::PassCount(*sampler), kPasses);
   sampler->Terminate();

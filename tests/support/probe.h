@@ -17,6 +17,9 @@ inline int PassCount(const TSetThread& thread) { return thread.passes_.load(); }
 
 // Milliseconds since an arbitrary start; never goes back. Any thread.
 std::uint64_t MonotonicMilliseconds();
+void Sleep(std::uint32_t milliseconds);
+// This process's id; on the fake, its own simulated process (fake::kOwnPid).
+std::uint32_t GetCurrentProcessId();
 
 // A 64-bit millisecond count made from a 32-bit tick count that wraps to 0 every 2^32 ms
 // (about 49.7 days), such as GetTickCount (Windows XP has no GetTickCount64). Safe to read

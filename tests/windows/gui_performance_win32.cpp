@@ -143,7 +143,7 @@ TEST_F(GuiPerformance, GraphsShowTheirGridScrolledOneStepPerPass) {
   ShowAndWaitForPasses(2);  // the first pass runs at once
   Frame cpu1, mem1, cpu2, mem2;
   ASSERT_TRUE(CopyBoth(&cpu1, &mem1));
-  plat::Sleep(2500);
+  probe::Sleep(2500);
   form->OnTimer();
   ASSERT_TRUE(CopyBoth(&cpu2, &mem2));
 
