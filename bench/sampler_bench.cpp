@@ -20,7 +20,7 @@ namespace {
 void BM_SamplerPass(benchmark::State& state) {
   fake::ResetCounters();
   fake::Os()->advance = {10'000'000, 20'000'000};
-  ResetCpuUsageState();
+  CpuSampleState cpuState;
   TUseage cpu(86, 256);
   TUseage mem(86, 256);
   std::vector<std::int32_t> cpuHistory(256), memHistory(256);
@@ -38,27 +38,26 @@ void BM_SamplerPass(benchmark::State& state) {
     mem.SetPenColor(TSetThread::kMemLineColor);
     DrawHistory(cpu, cpuHistory, cpu.Height() + 1);
     DrawHistory(mem, memHistory, mem.Height() + 1);
-    cpuHistory.back() = CpuSampleHeight(GetCpuUsage(), cpuScale);
+    cpuHistory.back() = CpuSampleHeight(GetCpuUsage(cpuState), cpuScale);
     ReadMemoryStatus(MemStatus, MemStatusEx);
     memHistory.back() = MemorySampleHeight(MemStatus, MemStatusEx, mem.Height());
   }
-  benchmark::DoNotOptimize(cpu.Pixel(255, 0));
+  benchmark::DoNotOptimize(cpu.ScanLine(0)[255 * 3]);
 }
 
 // The real thread with no sleep between passes: the wall time of one pass, lock included.
 void BM_SamplerThreadPasses(benchmark::State& state) {
   fake::ResetCounters();
   fake::Os()->advance = {10'000'000, 20'000'000};
-  ResetCpuUsageState();
   auto* thread = new TSetThread;
   thread->CpuGraph = new TUseage(86, 256);
   thread->MemGraph = new TUseage(86, 256);
   thread->SleepMs = 0;
   thread->Resume();
   for (auto _ : state) {
-    const int before = thread->PassCount();
+    const int before = probe::PassCount(*thread);
     const std::uint64_t deadline = probe::MonotonicMilliseconds() + 5000;
-    while (thread->PassCount() == before) {
+    while (probe::PassCount(*thread) == before) {
       if (probe::MonotonicMilliseconds() > deadline) {
         state.SkipWithError("the sampler thread made no pass within 5 s");
         break;

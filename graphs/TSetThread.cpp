@@ -87,6 +87,7 @@ void TSetThread::Entry(void* self) {
 }
 
 void TSetThread::Execute() {
+  CpuSampleState cpuState;
   std::vector<std::int32_t> cpuHistory, memHistory;
   std::int32_t cpuScale = 0, memScale = 0, cpuBaseline = 0, memBaseline = 0;
   {
@@ -96,7 +97,7 @@ void TSetThread::Execute() {
     memHistory.assign(static_cast<std::size_t>(MemGraph->Width()), 0);
     cpuScale = CpuScale(CpuGraph->Height());
     memScale = MemGraph->Height();
-    StoreNewest(cpuHistory, CpuSampleHeight(GetCpuUsage(), cpuScale));
+    StoreNewest(cpuHistory, CpuSampleHeight(GetCpuUsage(cpuState), cpuScale));
     ReadMemoryStatus(MemStatus, MemStatusEx);
     StoreNewest(memHistory, MemorySampleHeight(MemStatus, MemStatusEx, memScale));
     cpuBaseline = CpuGraph->Height() + 1;
@@ -114,7 +115,7 @@ void TSetThread::Execute() {
       MemGraph->SetPenColor(kMemLineColor);
       DrawHistory(*CpuGraph, cpuHistory, cpuBaseline);
       DrawHistory(*MemGraph, memHistory, memBaseline);
-      StoreNewest(cpuHistory, CpuSampleHeight(GetCpuUsage(), cpuScale));
+      StoreNewest(cpuHistory, CpuSampleHeight(GetCpuUsage(cpuState), cpuScale));
       ReadMemoryStatus(MemStatus, MemStatusEx);
       StoreNewest(memHistory, MemorySampleHeight(MemStatus, MemStatusEx, memScale));
     }

@@ -19,6 +19,11 @@
 #include "platform/sysinfo.h"
 #include "platform/threads.h"
 
+class TSetThread;
+namespace probe {
+inline int PassCount(const TSetThread& thread);  // the tests' reading of passes_
+}
+
 class TSetThread {
  public:
   static constexpr std::uint32_t kCpuLineColor = 0x58FF35;
@@ -41,11 +46,8 @@ class TSetThread {
   void Resume();
   // Asks the thread to stop before its next pass and wakes it from its sleep; returns at once.
   void Terminate();
-  bool Terminated() const { return terminated_.load(); }
   // True when the thread body has ended within `timeoutMs`.
   bool WaitFor(std::uint32_t timeoutMs);
-  // Passes completed so far.
-  int PassCount() const { return passes_.load(); }
 
   // GUI side: runs use(cpuImage, memImage) under the lock, between passes. False, without
   // calling it, once the images were released.
@@ -73,7 +75,8 @@ class TSetThread {
   plat::Mutex lock_;
   plat::Event wake_;
   std::atomic<bool> terminated_{false};
-  std::atomic<int> passes_{0};
+  std::atomic<int> passes_{0};  // completed so far
+  friend int probe::PassCount(const TSetThread& thread);
 };
 
 // The sampler's start-up up to its resume: a graph image of each size, height first, with its

@@ -11,11 +11,6 @@ TUseage::TUseage(int height, int width)
   ClearImage();
 }
 
-std::uint32_t TUseage::Pixel(int x, int y) const {
-  const std::uint8_t* p = ScanLine(y) + static_cast<std::size_t>(x) * 3;
-  return static_cast<std::uint32_t>(p[0]) << 16 | static_cast<std::uint32_t>(p[1]) << 8 | p[2];
-}
-
 void TUseage::ClearImage() {
   if (bits_.empty()) return;  // a 0-wide image has rows but no bytes; memset needs a buffer
   for (int y = 0; y < height_; ++y)

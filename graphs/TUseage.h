@@ -20,18 +20,14 @@ class TUseage {
 
   int Width() const { return width_; }
   int Height() const { return height_; }
-  int Stride() const { return stride_; }
 
   // Row y's bytes (3 per pixel, blue first); y in [0, Height()).
   std::uint8_t* ScanLine(int y) { return bits_.data() + static_cast<std::size_t>(y) * stride_; }
   const std::uint8_t* ScanLine(int y) const {
     return bits_.data() + static_cast<std::size_t>(y) * stride_;
   }
-  // The pixel's colour as 0xBBGGRR; the point must lie inside the image.
-  std::uint32_t Pixel(int x, int y) const;
-
+  // Colours are 0xBBGGRR, blue in the high byte.
   void SetPenColor(std::uint32_t color) { penColor_ = color; }
-  std::uint32_t PenColor() const { return penColor_; }
 
   // Paints every pixel black, row by row; leaves the pen and ScrollCount alone.
   void ClearImage();

@@ -11,7 +11,6 @@ namespace plat {
 ProcessHandle OpenProcess(std::uint32_t desiredAccess, bool inheritHandle, std::uint32_t processId);
 bool CloseHandle(ProcessHandle handle);
 bool TerminateProcess(ProcessHandle handle, std::uint32_t exitCode);
-std::uint32_t GetCurrentProcessId();
 
 // GetProcessMemoryInfo from PSAPI.dll, which is loaded on the first call and stays loaded.
 // `counters` is a PROCESS_MEMORY_COUNTERS record of `size` bytes whose cb field the caller

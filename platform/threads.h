@@ -16,8 +16,6 @@ bool WaitForThread(ThreadHandle thread, std::uint32_t timeoutMs);
 // Releases the handle; the thread itself runs on.
 void CloseThread(ThreadHandle thread);
 
-void Sleep(std::uint32_t milliseconds);
-
 // A non-recursive lock (a critical section on Windows).
 class Mutex {
  public:

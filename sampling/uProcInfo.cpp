@@ -89,9 +89,11 @@ bool IsTitleBlank(const char* title) {
   return std::all_of(title, title + std::strlen(title), [](unsigned char c) { return c <= 32; });
 }
 
-template <typename Visit>
-WalkResult Walk(const std::uint8_t* bytes, std::size_t filled, std::uint64_t bufferAddress,
-                const OsLayout& layout, Visit&& visit) {
+}  // namespace
+
+WalkResult WalkProcessTable(const std::uint8_t* bytes, std::size_t filled,
+                            std::uint64_t bufferAddress, const OsLayout& layout,
+                            const ProcessRecordVisitor& visit) {
   WalkResult result;
   const std::size_t recordSize = layout.procMinRecordSize;
   if (bytes == nullptr || filled < recordSize) {
@@ -144,14 +146,6 @@ WalkResult Walk(const std::uint8_t* bytes, std::size_t filled, std::uint64_t buf
   return result;
 }
 
-}  // namespace
-
-WalkResult WalkProcessTable(const std::uint8_t* bytes, std::size_t filled,
-                            std::uint64_t bufferAddress, const OsLayout& layout,
-                            const ProcessRecordVisitor& visit) {
-  return Walk(bytes, filled, bufferAddress, layout, visit);
-}
-
 double CpuTimeDays(std::int64_t userTime, std::int64_t kernelTime) {
   const std::int64_t seconds = WrappingAdd(userTime, kernelTime) / 10000000;
   return static_cast<double>(static_cast<long double>(seconds) / 86400.0L);
@@ -170,7 +164,7 @@ std::uint32_t WorkingSetKilobytes(std::uint64_t bytes) {
 void AppendProcessRecords(const std::uint8_t* bytes, std::size_t filled,
                           std::uint64_t bufferAddress, const OsLayout& layout, TProcList& list) {
   TProcInfo scratch;
-  Walk(bytes, filled, bufferAddress, layout, [&](const RawProcessRecord& raw, bool isLast) {
+  const auto append = [&](const RawProcessRecord& raw, bool isLast) {
     if (isLast) {
       AppendRecord(raw, list, scratch);
       return;
@@ -180,7 +174,8 @@ void AppendProcessRecords(const std::uint8_t* bytes, std::size_t filled,
     } catch (...) {
       // A process that vanished or misbehaved mid-record is left out.
     }
-  });
+  };
+  WalkProcessTable(bytes, filled, bufferAddress, layout, append);
 }
 
 void GetProcessList(TProcList& list) {

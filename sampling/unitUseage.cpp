@@ -13,11 +13,6 @@ std::atomic<std::int32_t> CpuUsage{0};
 
 namespace {
 
-// Sampler-thread state.
-const plat::QueryEntry* queryEntry = nullptr;
-std::int64_t previousIdleTime = 0;  // 0 until the first successful sample
-std::int64_t previousSystemTime = 0;
-
 // Fixed buffers: a sample allocates nothing.
 constexpr std::size_t kBufferSize = 512;
 static_assert(kNativeLayout.basicInfoSize <= kBufferSize &&
@@ -58,9 +53,9 @@ std::int32_t SaturateToInt32(double value) {
   return static_cast<std::int32_t>(std::clamp(value, kMin, kMax));
 }
 
-std::int32_t GetCpuUsage() {
-  if (queryEntry == nullptr) queryEntry = plat::LookupQueryEntry();
-  if (queryEntry == nullptr) return 0;
+std::int32_t GetCpuUsage(CpuSampleState& state) {
+  if (state.entry == nullptr) state.entry = plat::LookupQueryEntry();
+  if (state.entry == nullptr) return 0;
 
   const OsLayout& layout = kNativeLayout;
   const struct {
@@ -71,7 +66,7 @@ std::int32_t GetCpuUsage() {
                  {plat::kSystemTimeOfDayInformation, timeOfDay, layout.timeOfDaySize},
                  {plat::kSystemPerformanceInformation, perfInfo, layout.perfInfoSize}};
   for (const auto& query : queries) {
-    if (plat::CallQueryEntry(queryEntry, query.infoClass, query.buffer, query.size) != 0) return 0;
+    if (plat::CallQueryEntry(state.entry, query.infoClass, query.buffer, query.size) != 0) return 0;
   }
   const unsigned processors = basicInfo[layout.basicNumberOfProcessors];
   // A basic record without processors cannot be right; treat it like a failed query.
@@ -80,18 +75,12 @@ std::int32_t GetCpuUsage() {
   const std::int64_t systemTime = ReadInt64(timeOfDay, layout.timeOfDayCurrentTime);
 
   std::int32_t result = 0;
-  if (previousIdleTime != 0) {
-    result = CpuPercentage(idleTime, previousIdleTime, systemTime, previousSystemTime, processors);
+  if (state.previousIdleTime != 0) {
+    result = CpuPercentage(idleTime, state.previousIdleTime, systemTime, state.previousSystemTime,
+                           processors);
     CpuUsage.store(result);
   }
-  previousIdleTime = idleTime;
-  previousSystemTime = systemTime;
+  state.previousIdleTime = idleTime;
+  state.previousSystemTime = systemTime;
   return result;
-}
-
-void ResetCpuUsageState() {
-  queryEntry = nullptr;
-  previousIdleTime = 0;
-  previousSystemTime = 0;
-  CpuUsage.store(0);
 }

@@ -5,8 +5,9 @@ usage() {
 The benchmarks on their own: one refresh tick (process list + task list) for 100/20,
 1000/200 and 5000/1000 processes/windows in three regimes, each list's refresh and the
 snapshots alone, and one sampler pass, over the fake platform (Google Benchmark, native).
-  scripts/bench.sh [--write]   full run (about three minutes); --write puts the table into
-                               docs/performance.md
+  scripts/bench.sh [--write]   full run (about two minutes: 124 s measured, 52 s of it the
+                               build into an empty build dir, on a machine shared with other
+                               builds); --write puts the table into docs/performance.md
   scripts/bench.sh --smoke     a quick pass over every benchmark (the test command's)
 Builds into build/bench-native (Release). The table reports CPU time per iteration: on a
 shared machine the wall time also counts other programs' turns.

@@ -163,9 +163,6 @@ bool TerminateProcess(ProcessHandle handle, std::uint32_t exitCode) {
   return true;
 }
 
-
-std::uint32_t GetCurrentProcessId() { return fake::kOwnPid; }
-
 bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t size) {
   auto os = fake::Os();
   Log("GetProcessMemoryInfo", process.value);

@@ -10,7 +10,6 @@
 #include <new>
 #include <thread>
 
-
 namespace {
 
 // A flag that one thread raises and others wait for (an event, on Windows).
@@ -39,9 +38,7 @@ std::shared_ptr<ThreadFlags>* BoxOf(plat::ThreadHandle thread) {
   return reinterpret_cast<std::shared_ptr<ThreadFlags>*>(thread.value);
 }
 
-
 }  // namespace
-
 
 namespace plat {
 
@@ -65,11 +62,6 @@ bool WaitForThread(ThreadHandle thread, std::uint32_t timeoutMs) {
 }
 
 void CloseThread(ThreadHandle thread) { delete BoxOf(thread); }
-
-void Sleep(std::uint32_t milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
 
 static_assert(sizeof(std::mutex) <= 64 && alignof(std::mutex) <= 8);
 

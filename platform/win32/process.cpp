@@ -48,8 +48,6 @@ bool TerminateProcess(ProcessHandle handle, std::uint32_t exitCode) {
   return ::TerminateProcess(ToHandle(handle.value), exitCode) != FALSE;
 }
 
-std::uint32_t GetCurrentProcessId() { return ::GetCurrentProcessId(); }
-
 bool GetProcessMemoryInfo(ProcessHandle process, void* counters, std::uint32_t size) {
   const GetProcessMemoryInfoFn routine = MemoryInfoRoutine();
   if (routine == nullptr) return false;

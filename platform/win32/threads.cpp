@@ -49,8 +49,6 @@ void CloseThread(ThreadHandle thread) {
   if (thread) ::CloseHandle(ToHandle(thread));
 }
 
-void Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
-
 static_assert(sizeof(CRITICAL_SECTION) <= 64 && alignof(CRITICAL_SECTION) <= 8);
 
 Mutex::Mutex() { ::InitializeCriticalSection(new (storage_) CRITICAL_SECTION); }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/types.h"
+#include "tests/support/probe.h"
 
 namespace contract {
 

@@ -35,10 +35,10 @@ TEST_F(ProcessesContract, TableHoldsTheOwnProcessWithItsImageName) {
   TProcList list;
   GetProcessList(list);
   EXPECT_GT(list.Count(), 1u);
-  const TProcInfo* own = list.TakeFirst(std::to_string(plat::GetCurrentProcessId()));
+  const TProcInfo* own = list.TakeFirst(std::to_string(probe::GetCurrentProcessId()));
   ASSERT_NE(own, nullptr);
   EXPECT_EQ(Lower(own->Name), Lower(contract::OwnImageName()));
-  EXPECT_EQ(own->PID, static_cast<std::int32_t>(plat::GetCurrentProcessId()));
+  EXPECT_EQ(own->PID, static_cast<std::int32_t>(probe::GetCurrentProcessId()));
   EXPECT_GT(own->MemoryK, 0u);
   EXPECT_GE(own->CpuTime, 0.0);
   EXPECT_LT(own->CpuTime, 1.0);
@@ -54,7 +54,7 @@ TEST_F(ProcessesContract, EveryKeyIsItsRecordsPid) {
 }
 
 TEST_F(ProcessesContract, WorkingSetOfTheOwnProcessAndOfNoProcess) {
-  EXPECT_GT(GetProcessWorkingSet(plat::GetCurrentProcessId()), 0u);
+  EXPECT_GT(GetProcessWorkingSet(probe::GetCurrentProcessId()), 0u);
   EXPECT_EQ(GetProcessWorkingSet(contract::kUnusedPid), 0u);
 }
 
@@ -69,7 +69,7 @@ TEST_F(ProcessesContract, KillProcessEndsAChild) {
 TEST_F(ProcessesContract, KillProcessOfNothingIsHarmless) {
   KillProcess(0);
   KillProcess(contract::kUnusedPid);
-  EXPECT_GT(GetProcessWorkingSet(plat::GetCurrentProcessId()), 0u);
+  EXPECT_GT(GetProcessWorkingSet(probe::GetCurrentProcessId()), 0u);
 }
 
 // The tests run with the privilege in their token (the fake's, Wine's, an administrator's);

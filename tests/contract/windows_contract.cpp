@@ -11,7 +11,6 @@
 #include "platform/windows_input.h"
 #include "sampling/uProcInfo.h"
 #include "tests/contract/contract_env.h"
-#include "tests/support/probe.h"
 
 namespace {
 
@@ -86,7 +85,7 @@ TEST_F(WindowsContract, OwnerOfAWindowAndOfAGoneWindow) {
   const auto window = Create("VarnexOwner", "owner", true);
   std::uint32_t pid = 0;
   EXPECT_NE(plat::GetWindowThreadProcessId(window, &pid), 0u);
-  EXPECT_EQ(pid, plat::GetCurrentProcessId());
+  EXPECT_EQ(pid, probe::GetCurrentProcessId());
   probe::DestroyTestWindow(window);
   created_.clear();
   pid = 12345;

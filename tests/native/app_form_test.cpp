@@ -153,7 +153,7 @@ TEST_F(FormTest, FirstShowStartsTheGraphsAndCloseStopsThem) {
 
   fake::Command(form->Handle, kCmdX1);
   EXPECT_TRUE(fake::Inspect(form->Handle).destroyed);
-  EXPECT_TRUE(SetThread->Terminated());
+  EXPECT_TRUE(SetThread->WaitFor(5000));  // the close stopped the sampler
   EXPECT_TRUE(TPerformancePage::Stop(10000));
 }
 

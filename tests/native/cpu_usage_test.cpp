@@ -31,6 +31,7 @@ class CpuUsageTest : public ::testing::Test {
     fake::Os()->currentTime = kStartTime + elapsed;
     fake::Os()->idleTime = kStartIdle + idle;
   }
+  CpuSampleState state;
 };
 
 // The class of each counter query logged.
@@ -88,13 +89,14 @@ TEST_F(CpuUsageTest, FirstCallReturnsZeroAndEachNextMeasuresItsInterval) {
        plat::kSystemPerformanceInformation},
   };
   for (const auto& c : cases) {
-    ResetCpuUsageState();
+    state = {};
+    CpuUsage.store(0);
     fake::ClearCallLog();
     if (c.failingFirst >= 0)
       fake::Os()->queuedStatuses[c.failingFirst].push_back(plat::kStatusInfoLengthMismatch);
     for (const auto& [elapsed, idle, load] : c.calls) {
       Advance(elapsed, idle);
-      EXPECT_EQ(GetCpuUsage(), load) << c.what;
+      EXPECT_EQ(GetCpuUsage(state), load) << c.what;
       EXPECT_EQ(CpuUsage.load(), load) << c.what;
     }
     EXPECT_EQ(fake::CallLog("LookupQueryEntry").size(), 1u) << c.what;  // resolved once
@@ -102,7 +104,7 @@ TEST_F(CpuUsageTest, FirstCallReturnsZeroAndEachNextMeasuresItsInterval) {
 }
 
 TEST_F(CpuUsageTest, QueriesUseTheLayoutsExactSizesInOrder) {
-  GetCpuUsage();
+  GetCpuUsage(state);
   std::vector<std::pair<std::uint32_t, std::uint32_t>> classAndLength;
   for (const auto& args : fake::CallArgs("CallQueryEntry"))
     classAndLength.emplace_back(args[0], args[1]);
@@ -116,24 +118,24 @@ TEST_F(CpuUsageTest, QueriesUseTheLayoutsExactSizesInOrder) {
 class FailedCpuQuery : public CpuUsageTest, public ::testing::WithParamInterface<std::uint32_t> {};
 
 TEST_P(FailedCpuQuery, ChangesNothingAndTheNextCoversBothIntervals) {
-  GetCpuUsage();
+  GetCpuUsage(state);
   Advance(10'000'000, 20'000'000);
-  EXPECT_EQ(GetCpuUsage(), 50);
+  EXPECT_EQ(GetCpuUsage(state), 50);
   fake::Os()->queuedStatuses[GetParam()].push_back(plat::kStatusInfoLengthMismatch);
   Advance(20'000'000, 20'000'000);  // the second second fully busy
-  EXPECT_EQ(GetCpuUsage(), 0);
+  EXPECT_EQ(GetCpuUsage(state), 0);
   EXPECT_EQ(CpuUsage.load(), 50);
   // The third second fully idle. Measured from the last good sample: 4 s of idle over
   // 2 s on 4 processors, 50 %; from the failed one it would have been 0 %.
   Advance(30'000'000, 60'000'000);
-  EXPECT_EQ(GetCpuUsage(), 50);
+  EXPECT_EQ(GetCpuUsage(state), 50);
 }
 
 INSTANTIATE_TEST_SUITE_P(EachClass, FailedCpuQuery, ::testing::Values(0u, 3u, 2u),
                          [](const auto& info) { return "Class" + std::to_string(info.param); });
 
 TEST_F(CpuUsageTest, InformationalStatusAlsoFailsAndStopsTheRemainingQueries) {
-  GetCpuUsage();
+  GetCpuUsage(state);
   const struct {
     std::uint32_t failing;
     std::int32_t status;
@@ -147,7 +149,7 @@ TEST_F(CpuUsageTest, InformationalStatusAlsoFailsAndStopsTheRemainingQueries) {
     SCOPED_TRACE(c.failing);
     fake::ClearCallLog();
     fake::Os()->queuedStatuses[c.failing].push_back(c.status);
-    EXPECT_EQ(GetCpuUsage(), 0);
+    EXPECT_EQ(GetCpuUsage(state), 0);
     EXPECT_EQ(Classes(), c.queried);
   }
   EXPECT_EQ(CpuUsage.load(), 0);
@@ -155,23 +157,23 @@ TEST_F(CpuUsageTest, InformationalStatusAlsoFailsAndStopsTheRemainingQueries) {
 
 TEST_F(CpuUsageTest, UnresolvableEntryCountsAsFailedAndIsLookedUpAgain) {
   fake::Os()->queryEntryResolvable = false;
-  EXPECT_EQ(GetCpuUsage(), 0);
-  EXPECT_EQ(GetCpuUsage(), 0);
+  EXPECT_EQ(GetCpuUsage(state), 0);
+  EXPECT_EQ(GetCpuUsage(state), 0);
   EXPECT_TRUE(fake::CallLog("CallQueryEntry").empty());
   EXPECT_EQ(fake::CallLog("LookupQueryEntry").size(), 2u);
   fake::Os()->queryEntryResolvable = true;
-  EXPECT_EQ(GetCpuUsage(), 0);  // first successful sample
+  EXPECT_EQ(GetCpuUsage(state), 0);  // first successful sample
   Advance(10'000'000, 30'000'000);
-  EXPECT_EQ(GetCpuUsage(), 25);
+  EXPECT_EQ(GetCpuUsage(state), 25);
   EXPECT_EQ(fake::CallLog("LookupQueryEntry").size(), 3u);
 }
 
 TEST_F(CpuUsageTest, ZeroProcessorsCountsAsFailedQuery) {
-  GetCpuUsage();
+  GetCpuUsage(state);
   Advance(10'000'000, 30'000'000);
   fake::Os()->processors = 0;
-  EXPECT_EQ(GetCpuUsage(), 0);
+  EXPECT_EQ(GetCpuUsage(state), 0);
   EXPECT_EQ(CpuUsage.load(), 0);
   fake::Os()->processors = 4;
-  EXPECT_EQ(GetCpuUsage(), 25);  // measured from the last good sample
+  EXPECT_EQ(GetCpuUsage(state), 25);  // measured from the last good sample
 }

@@ -21,7 +21,7 @@
 inline void ResetSampling() {
   fake::ResetCounters();
   fake::ClearCallLog();
-  ResetCpuUsageState();
+  CpuUsage.store(0);
   MemStatus = plat::MemoryStatus{};
   MemStatusEx = plat::MemoryStatusEx{};
 }
@@ -35,9 +35,9 @@ inline std::vector<std::uint8_t> Bytes(const TUseage& image) {
 // True once the thread has made `passes` passes; false after ten seconds without.
 inline bool WaitForPasses(const TSetThread& thread, int passes) {
   const std::uint64_t deadline = probe::MonotonicMilliseconds() + 10000;
-  while (thread.PassCount() < passes) {
+  while (probe::PassCount(thread) < passes) {
     if (probe::MonotonicMilliseconds() > deadline) return false;
-    plat::Sleep(1);
+    probe::Sleep(1);
   }
   return true;
 }
@@ -55,14 +55,18 @@ inline plat::MemoryStatus Memory(std::size_t totalPhys, std::size_t availPhys,
 using PixelSet = std::set<std::pair<int, int>>;  // (x, y)
 using ColourMap = std::map<std::uint32_t, PixelSet>;
 
-// Every pixel of the raster that is not black, by colour as the images name it (TUseage::Pixel:
-// blue in the high byte).
+// The pixel's colour as the images name it, 0xBBGGRR: blue in the high byte.
+inline std::uint32_t Pixel(const plat::RasterView& view, int x, int y) {
+  const std::uint8_t* bgr = view.bits + y * view.stride + x * 3;
+  return bgr[0] << 16 | bgr[1] << 8 | bgr[2];
+}
+
+// Every pixel of the raster that is not black, by colour.
 inline ColourMap Colours(const plat::RasterView& view) {
   ColourMap found;
   for (int y = 0; y < view.height; ++y) {
     for (int x = 0; x < view.width; ++x) {
-      const std::uint8_t* bgr = view.bits + y * view.stride + x * 3;
-      const std::uint32_t colour = bgr[0] << 16 | bgr[1] << 8 | bgr[2];
+      const std::uint32_t colour = Pixel(view, x, y);
       if (colour != 0) found[colour].insert({x, y});
     }
   }

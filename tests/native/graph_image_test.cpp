@@ -12,21 +12,6 @@
 
 namespace {
 
-PixelSet PixelsOf(const TUseage& image, std::uint32_t color) {
-  PixelSet found;
-  for (int y = 0; y < image.Height(); ++y) {
-    for (int x = 0; x < image.Width(); ++x) {
-      if (image.Pixel(x, y) == color) found.insert({x, y});
-    }
-  }
-  return found;
-}
-
-bool AllBlack(const TUseage& image) {
-  return PixelsOf(image, 0).size() ==
-         static_cast<std::size_t>(image.Width()) * static_cast<std::size_t>(image.Height());
-}
-
 // The walk, evaluated independently in 128-bit arithmetic for each visible major coordinate:
 // step k of n has major offset k and minor offset round(k * |dminor| / n), halves away from
 // the start; the end point is not painted.
@@ -55,7 +40,7 @@ PixelSet Drawn(int width, int height, int x1, int y1, int x2, int y2) {
   TUseage image(height, width);
   image.SetPenColor(0xFFFFFF);
   image.DrawSegment(x1, y1, x2, y2);
-  return PixelsOf(image, 0xFFFFFF);
+  return Colours(image.View())[0xFFFFFF];
 }
 
 }  // namespace
@@ -65,7 +50,7 @@ TEST(GraphImage, NewImageIsBlackWithoutGridAndDibRows) {
   EXPECT_EQ(image.Width(), 256);
   EXPECT_EQ(image.Height(), 86);
   EXPECT_EQ(image.ScrollCount, 0);
-  EXPECT_TRUE(AllBlack(image));
+  EXPECT_TRUE(Colours(image.View()).empty());  // all black
   const plat::RasterView view = image.View();
   EXPECT_EQ(view.width, 256);
   EXPECT_EQ(view.height, 86);
@@ -74,7 +59,7 @@ TEST(GraphImage, NewImageIsBlackWithoutGridAndDibRows) {
   EXPECT_EQ(image.ScanLine(1) - image.ScanLine(0), 768);
 
   TUseage odd(3, 5);
-  EXPECT_EQ(odd.Stride(), 16);  // 15 bytes of pixels padded to a multiple of 4
+  EXPECT_EQ(odd.View().stride, 16);  // 15 bytes of pixels padded to a multiple of 4
 }
 
 TEST(GraphImage, ColoursAreStoredBlueGreenRed) {
@@ -85,8 +70,8 @@ TEST(GraphImage, ColoursAreStoredBlueGreenRed) {
   EXPECT_EQ(row[0], 0x58);  // blue
   EXPECT_EQ(row[1], 0xFF);  // green
   EXPECT_EQ(row[2], 0x35);  // red
-  EXPECT_EQ(image.Pixel(0, 0), 0x58FF35u);
-  EXPECT_EQ(image.Pixel(1, 0), 0u);
+  EXPECT_EQ(Pixel(image.View(), 0, 0), 0x58FF35u);
+  EXPECT_EQ(Pixel(image.View(), 1, 0), 0u);
 }
 
 TEST(GraphImage, ClearImageKeepsPenAndScrollCount) {
@@ -95,26 +80,28 @@ TEST(GraphImage, ClearImageKeepsPenAndScrollCount) {
   image.SetPenColor(0x123456);
   image.DrawSegment(0, 5, 200, 60);
   image.ClearImage();
-  EXPECT_TRUE(AllBlack(image));
-  EXPECT_EQ(image.PenColor(), 0x123456u);
+  EXPECT_TRUE(Colours(image.View()).empty());  // all black
   EXPECT_EQ(image.ScrollCount, 1);
+  image.DrawSegment(0, 1, 1, 1);  // the pen kept
+  EXPECT_EQ(Pixel(image.View(), 0, 1), 0x123456u);
 }
 
 TEST(GraphGrid, FirstAndSecondDrawingShiftByOne) {
   TUseage image(86, 256);
   image.SetPenColor(0xFFFFFF);
   image.DrawGrid();
-  EXPECT_EQ(image.PenColor(), TUseage::kGridColor);
   EXPECT_EQ(image.ScrollCount, 1);
   EXPECT_EQ(Colours(image.View()), GridOnly(GridColumns(0)));
-  EXPECT_EQ(image.Pixel(0, 5), 0x008000u);
+  EXPECT_EQ(Pixel(image.View(), 0, 5), 0x008000u);
 
   image.ClearImage();
   image.DrawGrid();
   EXPECT_EQ(image.ScrollCount, 2);
   EXPECT_EQ(Colours(image.View()), GridOnly(GridColumns(1)));
-  EXPECT_EQ(image.Pixel(0, 5), 0u);  // the column -1 line is clipped away
-  EXPECT_EQ(image.Pixel(11, 5), 0x008000u);
+  EXPECT_EQ(Pixel(image.View(), 0, 5), 0u);  // the column -1 line is clipped away
+  EXPECT_EQ(Pixel(image.View(), 11, 5), 0x008000u);
+  image.DrawSegment(1, 1, 2, 1);  // the pen left at the grid colour, not the one set before
+  EXPECT_EQ(Pixel(image.View(), 1, 1), TUseage::kGridColor);
 }
 
 TEST(GraphGrid, EveryShiftMatchesAndSparesLastColumnAndRow) {
@@ -122,11 +109,11 @@ TEST(GraphGrid, EveryShiftMatchesAndSparesLastColumnAndRow) {
   for (int s = 0; s < 12; ++s) {
     image.ClearImage();
     image.DrawGrid();
-    const PixelSet grid = PixelsOf(image, 0x008000);
+    const PixelSet grid = Colours(image.View())[0x008000];
     EXPECT_EQ(Colours(image.View()), GridOnly(GridColumns(s))) << "s = " << s;
-    EXPECT_EQ(image.Pixel(252 - s, 40), 0x008000u) << "rightmost line, s = " << s;
+    EXPECT_EQ(Pixel(image.View(), 252 - s, 40), 0x008000u) << "rightmost line, s = " << s;
     if (264 - s < 256) {
-      EXPECT_EQ(image.Pixel(264 - s, 40), 0u) << "no line past the loop bound, s = " << s;
+      EXPECT_EQ(Pixel(image.View(), 264 - s, 40), 0u) << "no line past the loop bound, s = " << s;
     }
     for (const auto& [x, y] : grid) {
       EXPECT_NE(x, 255);
@@ -171,7 +158,7 @@ TEST(GraphGrid, OnePixelWideImageGetsColumnZeroOnlyWithoutShift) {
   EXPECT_EQ(Colours(image.View()), (ColourMap{{0x008000, GridPixels({}, {0}, 1, 30)}}));
   image.ClearImage();
   image.DrawGrid();  // s = 1: nothing vertical; horizontal lines end before column 0
-  EXPECT_TRUE(AllBlack(image));
+  EXPECT_TRUE(Colours(image.View()).empty());  // all black
 }
 
 TEST(GraphSegment, PaintsStartButNotEnd) {

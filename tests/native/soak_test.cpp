@@ -32,8 +32,8 @@
 #include "sampling/uProcInfo.h"
 #include "sampling/unitUseage.h"
 #include "tests/native/app_fixture.h"
-#include "tests/support/probe.h"
 #include "tests/support/os_population.h"
+#include "tests/support/probe.h"
 
 namespace {
 
@@ -227,14 +227,14 @@ TEST(Soak, TenThousandTicksWithChurnStayInStepWithTheDesktop) {
     ExpectRows(*form, expected);
     if (HasFatalFailure()) break;
     ASSERT_EQ(fake::OpenHandleCount(), 0);
-    if (sampler->PassCount() >= kPasses) sampler->Terminate();
+    if (probe::PassCount(*sampler) >= kPasses) sampler->Terminate();
   }
 
   const std::uint64_t deadline = probe::MonotonicMilliseconds() + 120000;
-  while (sampler->PassCount() < kPasses && probe::MonotonicMilliseconds() < deadline) {
-    plat::Sleep(1);
+  while (probe::PassCount(*sampler) < kPasses && probe::MonotonicMilliseconds() < deadline) {
+    probe::Sleep(1);
   }
-  EXPECT_GE(sampler->PassCount(), kPasses);
+  EXPECT_GE(probe::PassCount(*sampler), kPasses);
   sampler->Terminate();
   ASSERT_TRUE(sampler->WaitFor(10000));
   EXPECT_EQ(sampler->CpuGraph, nullptr);  // released by the thread at its end

@@ -1,17 +1,25 @@
 #pragma once
 // What the tests read of the platform, or do to it, that the program itself never asks: one
-// layer over both backends (win32/probe_win32.cpp, probe_fake.cpp).
+// layer over both backends (win32/probe_win32.cpp, probe_fake.cpp); and the sampler thread's
+// pass count, which the program never reads either.
 
 #include <atomic>
 #include <cstdint>
 #include <string>
 
+#include "graphs/TSetThread.h"
 #include "platform/types.h"
 
 namespace probe {
 
+// Passes the sampler thread has completed so far; any thread.
+inline int PassCount(const TSetThread& thread) { return thread.passes_.load(); }
+
 // Milliseconds since an arbitrary start; never goes back. Any thread.
 std::uint64_t MonotonicMilliseconds();
+void Sleep(std::uint32_t milliseconds);
+// This process's id; on the fake, its own simulated process (fake::kOwnPid).
+std::uint32_t GetCurrentProcessId();
 
 // A 64-bit millisecond count made from a 32-bit tick count that wraps to 0 every 2^32 ms
 // (about 49.7 days), such as GetTickCount (Windows XP has no GetTickCount64). Safe to read
@@ -34,7 +42,6 @@ class TickExtender {
  private:
   std::atomic<std::uint64_t> last_{0};
 };
-
 
 int ImageListCount(plat::ImageListHandle list);
 plat::Rect ControlRect(plat::Control control);  // relative to the parent's client area

@@ -1,6 +1,7 @@
 // The fake's side of the inspection layer, over its control API.
 
 #include <chrono>
+#include <thread>
 
 #include "platform/fake/control/gui.h"
 #include "platform/fake/control/os.h"
@@ -13,6 +14,10 @@ std::uint64_t MonotonicMilliseconds() {
                                         std::chrono::steady_clock::now().time_since_epoch())
                                         .count());
 }
+
+void Sleep(std::uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::uint32_t GetCurrentProcessId() { return fake::kOwnPid; }
 
 int ImageListCount(plat::ImageListHandle list) {
   return static_cast<int>(fake::ImageListIcons(list).size());

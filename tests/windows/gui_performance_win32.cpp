@@ -133,7 +133,8 @@ class GuiPerformance : public MainFormTest {
     form->Show();
     plat::TabSelect(form->PageControl1, 2);
     ASSERT_NE(SetThread, nullptr);
-    ASSERT_TRUE(cmdtest::WaitUntil([passes] { return SetThread->PassCount() >= passes; }, 10000));
+    ASSERT_TRUE(
+        cmdtest::WaitUntil([passes] { return probe::PassCount(*SetThread) >= passes; }, 10000));
     form->OnTimer();
   }
 };
@@ -142,7 +143,7 @@ TEST_F(GuiPerformance, GraphsShowTheirGridScrolledOneStepPerPass) {
   ShowAndWaitForPasses(2);  // the first pass runs at once
   Frame cpu1, mem1, cpu2, mem2;
   ASSERT_TRUE(CopyBoth(&cpu1, &mem1));
-  plat::Sleep(2500);
+  probe::Sleep(2500);
   form->OnTimer();
   ASSERT_TRUE(CopyBoth(&cpu2, &mem2));
 

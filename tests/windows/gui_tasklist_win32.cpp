@@ -67,7 +67,7 @@ class GuiTaskList : public MainFormTest {
   };
   OwnRows CountOwnRows() const {
     OwnRows rows;
-    const std::uint32_t self = plat::GetCurrentProcessId();
+    const std::uint32_t self = probe::GetCurrentProcessId();
     for (int row = 0; row < plat::ListRowCount(form->TaskListView); ++row) {
       const auto* info = static_cast<const TWinInfo*>(plat::ListGetData(form->TaskListView, row));
       EXPECT_NE(info, nullptr) << "row " << row;
@@ -214,7 +214,7 @@ TEST_F(GuiTaskList, HungWindowOfAnotherProcessKeepsItsRow) {
   ASSERT_NE(child.Pid(), 0u);
   const std::wstring title = cmdtest::WindowChildTitle(child.Pid());
   ASSERT_GE(WaitForRowTitled(title), 0) << "the child's window never got a row";
-  plat::Sleep(1000);  // the child has long stopped taking messages
+  probe::Sleep(1000);  // the child has long stopped taking messages
   {
     cmdtest::Watchdog watchdog(60000, "ticks over a hung window");
     for (int i = 0; i < 3; ++i) form->OnTimer();

@@ -134,7 +134,7 @@ bool WaitUntil(const std::function<bool()>& done, std::uint32_t timeoutMs, std::
   for (;;) {
     if (done()) return true;
     if (probe::MonotonicMilliseconds() > deadline) return false;
-    plat::Sleep(pollMs);
+    probe::Sleep(pollMs);
   }
 }
 

@@ -44,6 +44,10 @@ std::uint64_t MonotonicMilliseconds() {
   return clock.Now([] { return static_cast<std::uint32_t>(::GetTickCount()); });
 }
 
+void Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+std::uint32_t GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+
 int ImageListCount(plat::ImageListHandle list) {
   return list ? ::ImageList_GetImageCount(reinterpret_cast<HIMAGELIST>(list.value)) : 0;
 }
