@@ -154,7 +154,7 @@ TEST_F(GraphPageTest, GraphValuesFollowThePanelsAndOnlyAChangeIsGivenAgain) {
   EXPECT_EQ(valuesGiven(true), Given{});
 
   fake::Os()->memory = Memory(8192, 4096, 8192);
-  ASSERT_TRUE(WaitForPasses(*SetThread, SetThread->PassCount() + 2));
+  ASSERT_TRUE(WaitForPasses(*SetThread, probe::PassCount(*SetThread) + 2));
   form->OnCommand(kCmdN8);  // pause
   EXPECT_EQ(valuesGiven(false), Given{});
   form->OnCommand(kCmdN8);

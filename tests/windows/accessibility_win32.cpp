@@ -71,8 +71,8 @@ TEST_F(Accessibility, GraphsAreChartsValuedByTheirPanelsAnnouncedOncePerChange) 
   ASSERT_NE(hook, nullptr);
   form->Show();
   form->OnCommand(kCmdN8);  // paused: only the ticks below refresh
-  const int passes = SetThread->PassCount();
-  ASSERT_TRUE(cmdtest::WaitUntil([&] { return SetThread->PassCount() > passes; }, 10000));
+  const int passes = probe::PassCount(*SetThread);
+  ASSERT_TRUE(cmdtest::WaitUntil([&] { return probe::PassCount(*SetThread) > passes; }, 10000));
   form->OnTimer();  // both texts new: one event each
   form->OnTimer();  // the next sampler pass is a second away: nothing new, no event
   Pump();
