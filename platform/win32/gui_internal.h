@@ -1,6 +1,6 @@
 #pragma once
-// State shared by the Win32 GUI sources (gui.cpp, gui_controls.cpp, gui_keyboard.cpp). GUI
-// thread only.
+// State shared by the Win32 GUI sources (gui.cpp, gui_controls.cpp, gui_keyboard.cpp,
+// gui_accessible.cpp). GUI thread only.
 
 #include <windows.h>
 
@@ -52,7 +52,7 @@ MainWindowState* MainStateOf(HWND window);
 // The font chosen for the main window that contains `window`, or the GUI default font.
 HFONT FontFor(HWND window);
 
-// A picture box's accessible object (accessible.cpp). Clients may keep it past the picture.
+// A picture box's accessible object (gui_accessible.cpp); clients may keep it past the picture.
 class ChartObject;
 // The answer to WM_GETOBJECT for a picture box: for OBJID_CLIENT, its chart object, made on
 // the first request (oleacc is loaded then), with `value` as its value text; else the
