@@ -101,6 +101,13 @@ struct Picture {
   ChartObject* accessible = nullptr;
 };
 
+// The state of a picture box the program created; null for any other window.
+Picture* PictureState(HWND window) {
+  const ControlInfo* info = FindControl(window);
+  if (!info || info->kind != plat::ControlKind::PictureBox) return nullptr;
+  return reinterpret_cast<Picture*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
 // Draws the picture's raster at its top left and the face colour around it.
 void DrawPicture(HWND window, HDC dc, const Picture* picture) {
   RECT client{};
@@ -569,9 +576,7 @@ std::wstring StatusGetText(StatusBarHandle bar, int part) {
 
 void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
   HWND window = Hwnd(picture);
-  const ControlInfo* info = FindControl(window);
-  if (!info || info->kind != ControlKind::PictureBox) return;
-  auto* copy = reinterpret_cast<win32gui::Picture*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  win32gui::Picture* copy = win32gui::PictureState(window);
   if (!copy) return;
   // A raster whose rows would not hold its width is refused; an empty one clears the box.
   const bool usable = image.bits && image.width > 0 && image.height > 0 && image.width <= 0x7FFF &&
@@ -613,9 +618,7 @@ void PictureSetImage(PictureBoxHandle picture, const RasterView& image) {
 
 void PictureSetValue(PictureBoxHandle picture, const std::wstring& value) {
   HWND window = Hwnd(picture);
-  const ControlInfo* info = FindControl(window);
-  if (!info || info->kind != ControlKind::PictureBox) return;
-  auto* copy = reinterpret_cast<win32gui::Picture*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  win32gui::Picture* copy = win32gui::PictureState(window);
   if (!copy) return;
   copy->value = value;
   // Hooks of other processes get it through their own message queues: nothing waits here.
